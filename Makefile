@@ -1,0 +1,46 @@
+# Quick start: `make run` and `make test`. Both install what is missing (apt),
+# configure and build.
+
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+.PHONY: all deps build run test test-asan bench format format-check install clean
+
+all: build
+
+deps:
+	@sh scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/bin/twinsift
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DTWINSIFT_SANITIZE=ON -DTWINSIFT_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+install: build
+	cmake --install $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN)

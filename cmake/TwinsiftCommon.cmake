@@ -1,0 +1,18 @@
+# One interface target carries the language level, the warnings and the
+# sanitizer switches; every target of ours links it.
+add_library(twinsift_common INTERFACE)
+target_compile_features(twinsift_common INTERFACE cxx_std_20)
+target_compile_options(twinsift_common INTERFACE
+  -Wall -Wextra -Wpedantic -Wold-style-cast -Wnon-virtual-dtor -Werror)
+target_include_directories(twinsift_common INTERFACE ${PROJECT_SOURCE_DIR}/src)
+
+if(TWINSIFT_SANITIZE)
+  target_compile_options(twinsift_common INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(twinsift_common INTERFACE -fsanitize=address,undefined)
+endif()
+
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(UTF8PROC REQUIRED IMPORTED_TARGET libutf8proc)
+find_package(ZLIB REQUIRED)
+find_package(Threads REQUIRED)

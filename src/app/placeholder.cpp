@@ -1,0 +1,1 @@
+// The desktop layer's windows join this library as they are built.

@@ -1,0 +1,57 @@
+#include "support/temp_dir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace twinsift::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/twinsift-test-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    m_path = pattern + "/";
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Tests may leave folders without permissions behind; give them back first.
+    for (auto it = fs::recursive_directory_iterator(
+             m_path, fs::directory_options::skip_permission_denied, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_path, ec);
+}
+
+std::string TempDir::write(const std::string& relativePath, const std::string& content) const {
+    const std::string full = m_path + relativePath;
+    fs::create_directories(fs::path(full).parent_path());
+    std::ofstream out(full, std::ios::binary | std::ios::trunc);
+    out << content;
+    return full;
+}
+
+std::string TempDir::mkdir(const std::string& relativePath) const {
+    fs::create_directories(m_path + relativePath);
+    std::string full = m_path + relativePath;
+    if (full.back() != '/')
+        full += '/';
+    return full;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+} // namespace twinsift::test

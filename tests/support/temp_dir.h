@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+namespace twinsift::test {
+
+// A fresh folder under $TMPDIR for one test, removed with everything in it
+// when the object goes. path() ends in "/".
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return m_path; }
+
+    // Writes `content` to path() + relativePath, creating the folders on the
+    // way; returns the full path.
+    std::string write(const std::string& relativePath, const std::string& content) const;
+    // Creates path() + relativePath as a folder (and its parents); returns the full path
+    // with a trailing "/".
+    std::string mkdir(const std::string& relativePath) const;
+
+private:
+    std::string m_path;
+};
+
+// The whole content of a file; empty when it cannot be read.
+std::string readFile(const std::string& path);
+
+} // namespace twinsift::test
