@@ -24,6 +24,12 @@ public:
     // Refuses an existing target; never replaces it.
     virtual bool ShellRename(const std::string& oldPath, const std::string& newPath) = 0;
     virtual bool ShowProperties(const std::string& path) = 0;
+};
+
+// Hands files and addresses to the desktop's programs.
+class Launcher {
+public:
+    virtual ~Launcher() = default;
 
     // Opens a file with its program (the shell's "open" verb).
     virtual bool openDocument(const std::string& path) = 0;
