@@ -1,0 +1,134 @@
+#include "core/pe_version.h"
+
+#include "core/pe_image_builder.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace twinsift {
+namespace {
+
+using test::buildPeImage;
+using test::PeImage;
+
+std::optional<FileVersion> versionOf(const PeImage& image) {
+    return peFileVersion(std::span<const std::uint8_t>(image.bytes));
+}
+
+void expectVersion(const PeImage& image, std::uint32_t ms, std::uint32_t ls) {
+    const auto version = versionOf(image);
+    ASSERT_TRUE(version.has_value());
+    EXPECT_EQ(version->mostSignificant, ms);
+    EXPECT_EQ(version->leastSignificant, ls);
+}
+
+TEST(PeVersionTest, readsFixedFileVersionOfPe32AndPe32PlusImages) {
+    expectVersion(buildPeImage(), 0x00050001, 0x0A280000);
+    expectVersion(buildPeImage({.pe32Plus = true, .versionMs = 0xFFFF0000, .versionLs = 7}),
+                  0xFFFF0000, 7);
+}
+
+TEST(PeVersionTest, looksForTheNumberedVersionTypeAmongAllTypes) {
+    expectVersion(buildPeImage({.otherTypesFirst = true}), 0x00050001, 0x0A280000);
+    EXPECT_FALSE(versionOf(buildPeImage({.resourceType = 24})).has_value());
+    EXPECT_FALSE(
+        versionOf(buildPeImage({.resourceType = 24, .otherTypesFirst = true})).has_value());
+}
+
+TEST(PeVersionTest, everyTruncatedImageHasNoVersion) {
+    const PeImage image = buildPeImage();
+    for (std::size_t length = 0; length < image.bytes.size(); ++length) {
+        const std::span<const std::uint8_t> truncated(image.bytes.data(), length);
+        EXPECT_FALSE(peFileVersion(truncated).has_value()) << "length " << length;
+    }
+}
+
+TEST(PeVersionTest, resourceDirectoriesThatPointBackEndWithoutVersion) {
+    PeImage toRoot = buildPeImage();
+    toRoot.put32(toRoot.resources + PeImage::NameDirectory + 20,
+                 0x80000000 | PeImage::TypeDirectory);
+    EXPECT_FALSE(versionOf(toRoot).has_value());
+
+    PeImage toItself = buildPeImage();
+    toItself.put32(toItself.resources + PeImage::LanguageDirectory + 20,
+                   0x80000000 | PeImage::LanguageDirectory);
+    EXPECT_FALSE(versionOf(toItself).has_value());
+}
+
+TEST(PeVersionTest, hostileOffsetsAndSizesGiveNoVersion) {
+    struct Patch {
+        const char* what;
+        std::size_t (*at)(const PeImage&);
+        std::uint32_t value;
+    };
+    const Patch patches[] = {
+        {"e_lfanew past the end", [](const PeImage&) -> std::size_t { return 0x3C; }, 0xFFFFFFFF},
+        {"resource RVA at the top of the address space",
+         [](const PeImage& i) { return i.optionalHeader + 96 + 16; }, 0xFFFFFFF0},
+        {"section raw data past the end", [](const PeImage& i) { return i.sectionTable + 20; },
+         0xFFFFFFFF},
+        {"section ends before the version block",
+         [](const PeImage& i) { return i.sectionTable + 16; }, PeImage::VersionBlock},
+        {"section at the top of the address space",
+         [](const PeImage& i) { return i.sectionTable + 12; }, 0xFFFFF000},
+        {"subdirectory offset at the top",
+         [](const PeImage& i) { return i.resources + PeImage::TypeDirectory + 20; }, 0xFFFFFFFF},
+        {"data RVA at the top", [](const PeImage& i) { return i.resources + PeImage::DataEntry; },
+         0xFFFFFFFC},
+        {"data size smaller than the fixed record",
+         [](const PeImage& i) { return i.resources + PeImage::DataEntry + 4; }, 91},
+        {"fixed record signature",
+         [](const PeImage& i) { return i.resources + PeImage::VersionBlock + 40; }, 0xFEEF04BC},
+        {"block length beyond the data size",
+         [](const PeImage& i) { return i.resources + PeImage::VersionBlock; }, 0x0034005D},
+        {"no fixed record", [](const PeImage& i) { return i.resources + PeImage::VersionBlock; },
+         0x0000005C},
+        {"entry count far beyond the section",
+         [](const PeImage& i) { return i.resources + PeImage::TypeDirectory + 12; }, 0xFFFFFFFF},
+    };
+    for (const Patch& patch : patches) {
+        PeImage image = buildPeImage();
+        image.put32(patch.at(image), patch.value);
+        EXPECT_FALSE(versionOf(image).has_value()) << patch.what;
+    }
+}
+
+// Random damage to a valid image must never read outside it; under the
+// address sanitizer any stray access fails the run.
+TEST(PeVersionTest, survivesThousandsOfRandomlyDamagedImages) {
+    const PeImage images[] = {buildPeImage(), buildPeImage({.pe32Plus = true})};
+    const std::uint32_t hostileValues[] = {0,          0xFFFFFFFF, 0x7FFFFFFF, 0x80000000,
+                                           0x80000028, 0xFFFF,     0x1000,     0x10000000};
+    std::mt19937 random(20240611);
+    int withVersion = 0;
+    int withoutVersion = 0;
+    for (int round = 0; round < 5000; ++round) {
+        PeImage image = images[round % 2];
+        const int damages = 1 + static_cast<int>(random() % 4);
+        for (int d = 0; d < damages && image.bytes.size() >= 4; ++d) {
+            const std::size_t at = random() % (image.bytes.size() - 3);
+            switch (random() % 4) {
+            case 0:
+                image.bytes[at] ^= static_cast<std::uint8_t>(1 + random() % 255);
+                break;
+            case 1:
+                image.put32(at, hostileValues[random() % std::size(hostileValues)]);
+                break;
+            case 2:
+                image.put16(at, static_cast<std::uint16_t>(random()));
+                break;
+            default:
+                image.bytes.resize(at);
+                break;
+            }
+        }
+        (versionOf(image) ? withVersion : withoutVersion) += 1;
+    }
+    // Both outcomes occur, so the damage neither always misses nor always
+    // stops the parser at its first check.
+    EXPECT_GT(withVersion, 100);
+    EXPECT_GT(withoutVersion, 100);
+}
+
+} // namespace
+} // namespace twinsift
