@@ -78,10 +78,5 @@ TEST(FileInfoTest, extensionIsTextAfterLastDot) {
     EXPECT_EQ(ExtensionOf("Photo.JPG"), "JPG");
 }
 
-TEST(FileInfoTest, splitsDoubleWordIntoItsHalves) {
-    EXPECT_EQ(HighWord(0x8001FFFE), 0x8001);
-    EXPECT_EQ(LowWord(0x8001FFFE), 0xFFFE);
-}
-
 } // namespace
 } // namespace twinsift

@@ -43,52 +43,33 @@ TEST(PeVersionTest, everyTruncatedImageHasNoVersion) {
     }
 }
 
-TEST(PeVersionTest, resourceDirectoriesThatPointBackEndWithoutVersion) {
-    PeImage toRoot = buildPeImage();
-    toRoot.put32(toRoot.resources + PeImage::NameDirectory + 20,
-                 0x80000000 | PeImage::TypeDirectory);
-    EXPECT_FALSE(versionOf(toRoot).has_value());
-
-    PeImage toItself = buildPeImage();
-    toItself.put32(toItself.resources + PeImage::LanguageDirectory + 20,
-                   0x80000000 | PeImage::LanguageDirectory);
-    EXPECT_FALSE(versionOf(toItself).has_value());
-}
-
-TEST(PeVersionTest, hostileOffsetsAndSizesGiveNoVersion) {
-    struct Patch {
+TEST(PeVersionTest, hostileOffsetsSizesAndLoopsGiveNoVersion) {
+    const PeImage valid = buildPeImage();
+    const std::size_t rsrc = valid.resources;
+    const std::size_t block = rsrc + PeImage::VersionBlock;
+    const struct {
         const char* what;
-        std::size_t (*at)(const PeImage&);
+        std::size_t at;
         std::uint32_t value;
+    } patches[] = {
+        {"e_lfanew past the end", 0x3C, 0xFFFFFFFF},
+        {"resource RVA at the top", valid.optionalHeader + 96 + 16, 0xFFFFFFF0},
+        {"section raw data past the end", valid.sectionTable + 20, 0xFFFFFFFF},
+        {"section ends before the version block", valid.sectionTable + 16, PeImage::VersionBlock},
+        {"subdirectory offset at the top", rsrc + PeImage::TypeDirectory + 20, 0xFFFFFFFF},
+        {"entry count beyond the section", rsrc + PeImage::TypeDirectory + 12, 0xFFFFFFFF},
+        {"name level points back at the root", rsrc + PeImage::NameDirectory + 20, 0x80000000},
+        {"language level points at itself", rsrc + PeImage::LanguageDirectory + 20,
+         0x80000000 | PeImage::LanguageDirectory},
+        {"data RVA at the top", rsrc + PeImage::DataEntry, 0xFFFFFFFC},
+        {"data size below the fixed record", rsrc + PeImage::DataEntry + 4, 91},
+        {"block length beyond the data size", block, 0x0034005D},
+        {"no fixed record", block, 0x0000005C},
+        {"wrong signature", block + 40, 0xFEEF04BC},
     };
-    const Patch patches[] = {
-        {"e_lfanew past the end", [](const PeImage&) -> std::size_t { return 0x3C; }, 0xFFFFFFFF},
-        {"resource RVA at the top of the address space",
-         [](const PeImage& i) { return i.optionalHeader + 96 + 16; }, 0xFFFFFFF0},
-        {"section raw data past the end", [](const PeImage& i) { return i.sectionTable + 20; },
-         0xFFFFFFFF},
-        {"section ends before the version block",
-         [](const PeImage& i) { return i.sectionTable + 16; }, PeImage::VersionBlock},
-        {"section at the top of the address space",
-         [](const PeImage& i) { return i.sectionTable + 12; }, 0xFFFFF000},
-        {"subdirectory offset at the top",
-         [](const PeImage& i) { return i.resources + PeImage::TypeDirectory + 20; }, 0xFFFFFFFF},
-        {"data RVA at the top", [](const PeImage& i) { return i.resources + PeImage::DataEntry; },
-         0xFFFFFFFC},
-        {"data size smaller than the fixed record",
-         [](const PeImage& i) { return i.resources + PeImage::DataEntry + 4; }, 91},
-        {"fixed record signature",
-         [](const PeImage& i) { return i.resources + PeImage::VersionBlock + 40; }, 0xFEEF04BC},
-        {"block length beyond the data size",
-         [](const PeImage& i) { return i.resources + PeImage::VersionBlock; }, 0x0034005D},
-        {"no fixed record", [](const PeImage& i) { return i.resources + PeImage::VersionBlock; },
-         0x0000005C},
-        {"entry count far beyond the section",
-         [](const PeImage& i) { return i.resources + PeImage::TypeDirectory + 12; }, 0xFFFFFFFF},
-    };
-    for (const Patch& patch : patches) {
-        PeImage image = buildPeImage();
-        image.put32(patch.at(image), patch.value);
+    for (const auto& patch : patches) {
+        PeImage image = valid;
+        image.put32(patch.at, patch.value);
         EXPECT_FALSE(versionOf(image).has_value()) << patch.what;
     }
 }
