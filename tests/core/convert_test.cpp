@@ -1,0 +1,142 @@
+#include "core/convert.h"
+#include "core/format.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <string>
+
+namespace twinsift {
+namespace {
+
+TEST(ConvertTest, readsNumbersInEveryAcceptedShape) {
+    const struct {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"0", 0},       {"42", 42},        {"-17", -17},      {"+3", 3},
+        {"3.25", 3.25}, {".5", 0.5},       {"5.", 5},         {"-.5", -0.5},
+        {"1e3", 1000},  {"2.5E-2", 0.025}, {"1e+2", 100},     {"  12 ", 12},
+        {"\t7\t", 7},   {"007", 7},        {"1024.00", 1024}, {"-0", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_TRUE(isNumber(c.text));
+        ASSERT_TRUE(readNumber(c.text).has_value());
+        EXPECT_DOUBLE_EQ(*readNumber(c.text), c.value);
+    }
+}
+
+TEST(ConvertTest, rejectsTextsThatAreNotWholeNumbers) {
+    for (const char* text :
+         {"",    " ",   "-",    "+",   ".",   "-.",  "1.2.3", "1e", "1e+", "12abc", "abc",
+          "1,5", "1 2", "0x10", "inf", "nan", "+-1", "1e5.5", "e5", "--1", "1e999", "-1e999"}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(isNumber(text));
+        EXPECT_FALSE(readNumber(text).has_value());
+    }
+}
+
+TEST(ConvertTest, leadingNumberTakesWhatTheTextStartsWith) {
+    const struct {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"12abc", 12},    {"abc", 0}, {"", 0},     {" 3.5x", 3.5}, {"-4 items", -4},
+        {"1e3 KB", 1000}, {"1e", 1},  {"2e-x", 2}, {".5.5", 0.5},  {"-", 0},
+        {"x12", 0},       {"1,5", 1}, {"  ", 0},   {"1e999", 0},   {"7\t", 7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_DOUBLE_EQ(leadingNumber(c.text), c.value);
+    }
+}
+
+TEST(ConvertTest, readsTypedDatesAndRefusesDaysThatDoNotExist) {
+    EXPECT_EQ(readDate("12/06/2026"), (DateTime{2026, 12, 6, 0, 0, 0}));
+    EXPECT_EQ(readDate("2/9/2026"), (DateTime{2026, 2, 9, 0, 0, 0}));
+    EXPECT_EQ(readDate(" 02/29/2024 "), (DateTime{2024, 2, 29, 0, 0, 0}));
+    EXPECT_EQ(readDate("12/31/9999"), (DateTime{9999, 12, 31, 0, 0, 0}));
+    for (const char* text :
+         {"02/30/2025", "02/29/2025", "04/31/2025", "13/01/2025", "00/10/2025", "10/00/2025",
+          "1/1/25", "1/1/02025", "12/06/0000", "2026-12-06", "12/06/2026x", "12-06-2026",
+          "123/06/2026", "", "//", "12/06/2026 10:00"}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(readDate(text).has_value());
+    }
+}
+
+TEST(ConvertTest, readsEveryStoredTimeStampShape) {
+    EXPECT_EQ(readTimeStamp("2026-12-06 20:05"), (DateTime{2026, 12, 6, 20, 5, 0}));
+    EXPECT_EQ(readTimeStamp("2026-12-06 20:05:09"), (DateTime{2026, 12, 6, 20, 5, 9}));
+    EXPECT_EQ(readTimeStamp("12/6/2026 8:05:09 PM"), (DateTime{2026, 12, 6, 20, 5, 9}));
+    EXPECT_EQ(readTimeStamp("12/6/2026 8:05 am"), (DateTime{2026, 12, 6, 8, 5, 0}));
+    EXPECT_EQ(readTimeStamp("1/2/2026 12:30 AM"), (DateTime{2026, 1, 2, 0, 30, 0}));
+    EXPECT_EQ(readTimeStamp("1/2/2026 12:30 PM"), (DateTime{2026, 1, 2, 12, 30, 0}));
+    EXPECT_EQ(readTimeStamp("1/2/2026"), (DateTime{2026, 1, 2, 0, 0, 0}));
+}
+
+TEST(ConvertTest, refusesTimeStampsOutOfRangeOrMalformed) {
+    for (const char* text :
+         {"2026-12-06 24:00", "2026-12-06 23:60", "2026-12-06 23:59:60", "2026-02-30 10:00",
+          "2026-12-06", "2026-12-0620:05", "2026-12-06 20:5", "1/2/2026 13:00 PM",
+          "1/2/2026 0:30 AM", "1/2/2026 10:00", "1/2/2026 10:00 XM", "1/2/2026 10:00 PMx",
+          "1/2/2026 10:00 P", "", "garbage", "2026-12-06 20:05:"}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(readTimeStamp(text).has_value());
+    }
+}
+
+TEST(ConvertTest, timeStampTextsReadBackUnchanged) {
+    for (const char* text : {"2026-12-06 20:05", "0999-01-01 00:00", "2024-02-29 23:59"}) {
+        const auto read = readTimeStamp(text);
+        ASSERT_TRUE(read.has_value()) << text;
+        EXPECT_EQ(timeStampText(*read), text);
+    }
+}
+
+TEST(ConvertTest, dateBoundsCompareWithFileTimes) {
+    const DateTime from = *readDate("12/06/2026");
+    EXPECT_LT(*readTimeStamp("2026-12-05 23:59"), from);
+    EXPECT_EQ(*readTimeStamp("2026-12-06 00:00"), from);
+    EXPECT_GT(*readTimeStamp("2026-12-06 00:01"), from);
+    EXPECT_LT(*readTimeStamp("2026-11-30 23:59"), *readTimeStamp("2026-12-01 00:00"));
+}
+
+// Sets the process time zone for one test and puts the old one back.
+class TimeZone {
+public:
+    explicit TimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ"))
+            m_old = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TimeZone() {
+        if (m_old.empty())
+            unsetenv("TZ");
+        else
+            setenv("TZ", m_old.c_str(), 1);
+        tzset();
+    }
+
+private:
+    std::string m_old;
+};
+
+TEST(ConvertTest, fileTimesAreLocalAndCutToTheMinute) {
+    const TimeZone utc("UTC");
+    EXPECT_EQ(localDateTime(0), (DateTime{1970, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(fileTimeText(1700000000), "2023-11-14 22:13");
+    {
+        const TimeZone berlin("CET-1");
+        EXPECT_EQ(fileTimeText(1700000000), "2023-11-14 23:13");
+    }
+    // A time the calendar cannot hold must not crash the listing.
+    EXPECT_EQ(localDateTime(std::numeric_limits<std::time_t>::max()), DateTime{});
+}
+
+} // namespace
+} // namespace twinsift
