@@ -1,0 +1,460 @@
+#include "core/chive.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
+#include <ostream>
+#include <random>
+#include <regex>
+#include <set>
+#include <vector>
+
+namespace twinsift {
+
+void PrintTo(const Variant& value, std::ostream* out) {
+    if (const auto* text = value.get<std::string>())
+        *out << '"' << *text << '"';
+    else if (const auto number = value.wholeNumber())
+        *out << *number;
+    else if (const auto* real = value.get<double>())
+        *out << *real;
+    else
+        *out << "<type " << static_cast<int>(value.type()) << '>';
+}
+
+namespace {
+
+constexpr std::int32_t errorNumber(std::int32_t code) {
+    return CHive::kErrorBase + code;
+}
+
+void addText(CHive& hive, const std::string& item, std::optional<Variant> key = std::nullopt) {
+    hive.Add(item, {}, {}, {}, {}, {}, std::move(key));
+}
+
+std::vector<std::string> itemsInPositionOrder(CHive& hive) {
+    std::vector<std::string> items;
+    for (std::int32_t position = 1; position <= hive.Count(); ++position)
+        items.emplace_back(hive.Item(position).text());
+    return items;
+}
+
+// Expects the log to hold exactly these (source, code) entries, oldest first.
+void expectErrors(CHive& hive, const std::vector<std::pair<std::string, std::int32_t>>& expected) {
+    CErrorCollection& log = hive.errors();
+    ASSERT_EQ(log.Count(), static_cast<std::int32_t>(expected.size()));
+    for (std::int32_t i = 0; i < log.Count(); ++i) {
+        EXPECT_EQ(log.Source(i), expected[static_cast<std::size_t>(i)].first) << "entry " << i;
+        EXPECT_EQ(log.ErrNumber(i), errorNumber(expected[static_cast<std::size_t>(i)].second))
+            << "entry " << i;
+    }
+}
+
+// Walks the tree and checks the red-black rules, the parent links, the key
+// order (binary-mode text keys) and that tree and position index hold the
+// same elements.
+class TreeChecker {
+public:
+    explicit TreeChecker(CHive& hive) : m_hive(hive) {}
+
+    void check() {
+        for (std::int32_t position = 1; position <= m_hive.Count(); ++position) {
+            const bool fresh = m_positionOf.emplace(m_hive.nodeAt(position), position).second;
+            EXPECT_TRUE(fresh) << "node listed at two positions";
+        }
+        EXPECT_EQ(m_hive.links(0).color, 0) << "sentinel must stay black";
+        if (m_hive.root() != 0) {
+            EXPECT_EQ(m_hive.links(m_hive.root()).parent, 0);
+            EXPECT_EQ(m_hive.links(m_hive.root()).color, 0) << "root must be black";
+        }
+        walk(m_hive.root());
+        EXPECT_EQ(m_inOrderKeys.size(), static_cast<std::size_t>(m_hive.Count()));
+        EXPECT_TRUE(std::is_sorted(m_inOrderKeys.begin(), m_inOrderKeys.end()));
+        EXPECT_EQ(std::adjacent_find(m_inOrderKeys.begin(), m_inOrderKeys.end()),
+                  m_inOrderKeys.end());
+    }
+
+private:
+    // Returns the black height of the subtree.
+    int walk(std::int32_t node) {
+        if (node == 0)
+            return 1;
+        const CHive::Links& links = m_hive.links(node);
+        for (const std::int32_t child : {links.left, links.right}) {
+            if (child == 0)
+                continue;
+            EXPECT_EQ(m_hive.links(child).parent, node) << "broken parent link";
+            if (links.color == 1) {
+                EXPECT_EQ(m_hive.links(child).color, 0) << "red node with red child " << node;
+            }
+        }
+        const int leftHeight = walk(links.left);
+        const auto position = m_positionOf.find(node);
+        EXPECT_NE(position, m_positionOf.end()) << "tree node " << node << " has no position";
+        if (position != m_positionOf.end())
+            m_inOrderKeys.emplace_back(m_hive.Key(position->second).text());
+        const int rightHeight = walk(links.right);
+        EXPECT_EQ(leftHeight, rightHeight) << "unequal black heights under " << node;
+        return leftHeight + (links.color == 0 ? 1 : 0);
+    }
+
+    CHive& m_hive;
+    std::map<std::int32_t, std::int32_t> m_positionOf;
+    std::vector<std::string> m_inOrderKeys;
+};
+
+TEST(CHiveGrowth, growsBothTablesByTheFactorAndKeepsNodeNumbers) {
+    CHive hive;
+    EXPECT_EQ(hive.nodeCapacity(), 0);
+    for (int i = 1; i <= 100; ++i)
+        addText(hive, "e" + std::to_string(i));
+    EXPECT_EQ(hive.nodeCapacity(), 100);
+    EXPECT_EQ(hive.positionCapacity(), 101);
+
+    addText(hive, "e101");
+    EXPECT_EQ(hive.nodeCapacity(), 150);
+    EXPECT_EQ(hive.positionCapacity(), 152);
+    for (std::int32_t position = 1; position <= 101; ++position) {
+        EXPECT_EQ(hive.nodeAt(position), position);
+        EXPECT_EQ(hive.Item(position), Variant("e" + std::to_string(position)));
+    }
+    EXPECT_EQ(hive.errors().Count(), 0);
+}
+
+TEST(CHiveGrowth, tablesGrowEvenWhenTheFactorWouldNot) {
+    CHive hive;
+    hive.Init(0, 1.0f);
+    for (int i = 0; i < 20; ++i)
+        addText(hive, std::to_string(i));
+    EXPECT_EQ(hive.Count(), 20);
+    EXPECT_EQ(hive.Item(20), Variant("19"));
+    TreeChecker(hive).check();
+}
+
+TEST(CHiveNodes, removedElementsNodeIsHandedOutNext) {
+    CHive hive;
+    hive.setCompareMode(0);
+    // Keys chosen so that "d" ends up with two children.
+    for (const char* key : {"d", "b", "f", "a", "c", "e", "g"})
+        addText(hive, key, key);
+    const std::int32_t leafNode = hive.nodeAt(4); // "a"
+    hive.Remove("a");
+    addText(hive, "x1", "x1");
+    EXPECT_EQ(hive.nodeAt(hive.Count()), leafNode);
+
+    const std::int32_t innerNode = hive.nodeAt(1); // "d", two children
+    ASSERT_NE(hive.links(innerNode).left, 0);
+    ASSERT_NE(hive.links(innerNode).right, 0);
+    hive.Remove("d");
+    addText(hive, "x2", "x2");
+    EXPECT_EQ(hive.nodeAt(hive.Count()), innerNode);
+    EXPECT_EQ(hive.Item("e"), Variant("e")); // the successor kept its element
+    TreeChecker(hive).check();
+}
+
+TEST(CHiveKeys, textModeIgnoresLetterCaseAndBinaryModeDoesNot) {
+    CHive text;
+    addText(text, "first", "ABC");
+    addText(text, "second", "abc");
+    EXPECT_EQ(text.Count(), 1);
+    expectErrors(text, {{"Add", CHive::DuplicateKey}});
+    EXPECT_EQ(text.errors().Description(), "Duplicate Key.");
+    EXPECT_EQ(text.Item("aBc"), Variant("first"));
+
+    CHive binary;
+    binary.setCompareMode(0);
+    addText(binary, "first", "ABC");
+    addText(binary, "second", "abc");
+    EXPECT_EQ(binary.Count(), 2);
+    EXPECT_EQ(binary.Item("abc"), Variant("second"));
+}
+
+TEST(CHiveKeys, textModeFoldsBeyondAsciiAndTakesBrokenBytesAsTheyAre) {
+    CHive hive;
+    addText(hive, "umlaut", "\xC3\x84rger"); // "Ärger"
+    EXPECT_EQ(hive.Item("\xC3\xA4RGER"), Variant("umlaut"));
+
+    addText(hive, "broken", "A\xFF\xC3");
+    EXPECT_EQ(hive.Item("a\xFF\xC3"), Variant("broken"));
+    EXPECT_FALSE(hive.Exist("a\xFE\xC3"));
+    EXPECT_EQ(hive.Count(), 2);
+}
+
+TEST(CHiveKeys, refusesWholeNumberEmptyAndObjectKeys) {
+    CHive hive;
+    hive.Add("x", {}, {}, {}, {}, {}, 7);
+    hive.Add("x", {}, {}, {}, {}, {}, std::int16_t{7});
+    hive.Add("x", {}, {}, {}, {}, {}, std::uint8_t{7});
+    hive.Add("x", {}, {}, {}, {}, {}, std::int64_t{7});
+    hive.Add("x", {}, {}, {}, {}, {}, "");
+    hive.Add("x", {}, {}, {}, {}, {}, std::make_shared<int>(1));
+    EXPECT_EQ(hive.Count(), 0);
+    expectErrors(hive, {{"Add", CHive::WholeNumberKey},
+                        {"Add", CHive::WholeNumberKey},
+                        {"Add", CHive::WholeNumberKey},
+                        {"Add", CHive::WholeNumberKey},
+                        {"Add", CHive::EmptyKey},
+                        {"Add", CHive::InvalidParameter}});
+    EXPECT_EQ(hive.errors().Description(0),
+              "Key cannot be Integer or Long or Byte or any kind of Fixed Digit.");
+    EXPECT_EQ(hive.errors().Description(4), "");
+}
+
+TEST(CHiveKeys, floatingPointAndDateArgumentsAreKeysNeverPositions) {
+    CHive hive;
+    addText(hive, "one");
+    addText(hive, "two");
+    addText(hive, "keyed by 1.0", 1.0);
+    addText(hive, "keyed by date", Date{45000.25});
+    EXPECT_EQ(hive.Item(1.0), Variant("keyed by 1.0"));
+    EXPECT_EQ(hive.Item(1), Variant("one"));
+    EXPECT_EQ(hive.Item(Date{45000.25}), Variant("keyed by date"));
+    hive.errors().Clear();
+    EXPECT_TRUE(hive.Item(2.0).isEmpty());
+    expectErrors(hive, {{"FindNode", CHive::KeyNotFound}, {"Item", CHive::KeyNotFound}});
+    addText(hive, "same number as a date", Date{1.0});
+    EXPECT_EQ(hive.Count(), 4);
+}
+
+TEST(CHiveKeys, compareModeCannotChangeUnderExistingKeys) {
+    CHive hive;
+    addText(hive, "a", "Key");
+    hive.setCompareMode(0);
+    EXPECT_EQ(hive.CompareMode(), 1);
+    expectErrors(hive, {{"CompareMode", CHive::InvalidParameter}});
+    hive.setCompareMode(2); // still text comparison
+    EXPECT_EQ(hive.CompareMode(), 2);
+    hive.Remove(1);
+    hive.setCompareMode(0);
+    EXPECT_EQ(hive.CompareMode(), 0);
+}
+
+TEST(CHiveKeys, guidKeysAreBracedUpperCaseVersionFourAndDistinct) {
+    const std::regex form(
+        "\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}");
+    std::set<std::string> seen;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string key = CHive::CreateGUIDKey();
+        ASSERT_TRUE(std::regex_match(key, form)) << key;
+        seen.insert(key);
+    }
+    EXPECT_EQ(seen.size(), 2000u);
+
+    CHive hive;
+    addText(hive, "keyless");
+    const Variant key = hive.Key(1);
+    EXPECT_TRUE(std::regex_match(std::string(key.text()), form));
+    EXPECT_EQ(hive.Item(key), Variant("keyless"));
+}
+
+TEST(CHiveKeys, assigningAKeyReordersTheTreeButNotThePositions) {
+    CHive hive;
+    hive.setCompareMode(0);
+    for (const char* key : {"m", "c", "t"})
+        addText(hive, key, key);
+    hive.setKey(2, "z");
+    EXPECT_EQ(hive.Item("z"), Variant("c"));
+    EXPECT_FALSE(hive.Exist("c"));
+    EXPECT_EQ(hive.Key(2), Variant("z"));
+    Variant key;
+    hive.FindFirst(key);
+    hive.FindNext(key);
+    hive.FindNext(key);
+    EXPECT_EQ(key, Variant("z"));
+
+    hive.errors().Clear();
+    hive.setKey(1, "t");
+    hive.setKey(4, "q");
+    hive.setKey(1, 5);
+    expectErrors(hive, {{"Key[Assign]", CHive::DuplicateKey},
+                        {"Key[Assign]", CHive::InvalidIndex},
+                        {"Key[Assign]", CHive::WholeNumberKey}});
+    EXPECT_EQ(hive.Key(1), Variant("m"));
+    TreeChecker(hive).check();
+}
+
+TEST(CHiveIndexing, outOfRangePositionsLogResolutionThenOperation) {
+    CHive hive;
+    addText(hive, "a");
+    addText(hive, "b");
+    EXPECT_TRUE(hive.Item(0).isEmpty());
+    EXPECT_TRUE(hive.Item3(3).isEmpty());
+    expectErrors(hive, {{"GetIndex", CHive::InvalidIndex},
+                        {"Item", CHive::KeyNotFound},
+                        {"GetIndex", CHive::InvalidIndex},
+                        {"Item", CHive::KeyNotFound}});
+    EXPECT_EQ(hive.errors().ErrNumber(0), static_cast<std::int32_t>(0x80041389u));
+    EXPECT_EQ(hive.errors().Description(0), "Invalid Index.");
+    EXPECT_EQ(hive.errors().Description(1), "Key not Found in the Hive.");
+
+    hive.errors().Clear();
+    EXPECT_FALSE(hive.Exist(3));
+    EXPECT_TRUE(hive.Key(0).isEmpty());
+    hive.Remove(3);
+    hive.setItem("nowhere", "value");
+    expectErrors(hive, {{"GetIndex", CHive::InvalidIndex},
+                        {"Key[Read]", CHive::InvalidIndex},
+                        {"GetIndex", CHive::InvalidIndex},
+                        {"Remove", CHive::InvalidIndex},
+                        {"FindNode", CHive::KeyNotFound}});
+    EXPECT_EQ(hive.Count(), 2);
+}
+
+TEST(CHiveSlots, storesValuesAndSharesObjectReferences) {
+    CHive hive;
+    auto object = std::make_shared<std::string>("shared");
+    hive.Add(object, "one", std::int64_t{5'000'000'000}, Date{2.5}, 1, 2, "k");
+    EXPECT_EQ(hive.Item("k").get<ObjectRef>()->get(), object.get());
+    EXPECT_EQ(hive.Item1(1), Variant("one"));
+    EXPECT_EQ(hive.Item2(1), Variant(std::int64_t{5'000'000'000}));
+    EXPECT_EQ(hive.Item3(1), Variant(Date{2.5}));
+    EXPECT_EQ(hive.Item5("K"), Variant(2));
+
+    hive.setItem(1, "replaced");
+    EXPECT_EQ(hive.Item(1), Variant("replaced"));
+    EXPECT_EQ(object.use_count(), 1);
+}
+
+TEST(CHiveOrder, removeKeepsTheOrderOfTheRest) {
+    CHive hive;
+    for (const char* item : {"1", "2", "3", "4", "5"})
+        addText(hive, item, std::string("key") + item);
+    hive.Remove(2);
+    EXPECT_EQ(itemsInPositionOrder(hive), (std::vector<std::string>{"1", "3", "4", "5"}));
+    hive.Remove("KEY4");
+    EXPECT_EQ(itemsInPositionOrder(hive), (std::vector<std::string>{"1", "3", "5"}));
+    EXPECT_EQ(hive.nodeAt(4), 0);
+    EXPECT_FALSE(hive.Exist("key4"));
+    TreeChecker(hive).check();
+}
+
+TEST(CHiveOrder, beforeAndAfterPlaceTheNewElement) {
+    CHive hive;
+    addText(hive, "b", "b");
+    addText(hive, "d", "d");
+    hive.Add("a", {}, {}, {}, {}, {}, std::nullopt, 1);
+    hive.Add("c", {}, {}, {}, {}, {}, std::nullopt, std::nullopt, "b");
+    hive.Add("e", {}, {}, {}, {}, {}, std::nullopt, std::nullopt, 4);
+    hive.Add("0", {}, {}, {}, {}, {}, std::nullopt, 1, "d"); // Before wins
+    EXPECT_EQ(itemsInPositionOrder(hive), (std::vector<std::string>{"0", "a", "b", "c", "d", "e"}));
+
+    hive.errors().Clear();
+    hive.Add("lost", {}, {}, {}, {}, {}, std::nullopt, "missing");
+    hive.Add("lost", {}, {}, {}, {}, {}, std::nullopt, std::nullopt, 7);
+    EXPECT_EQ(hive.Count(), 6);
+    expectErrors(hive, {{"FindNode", CHive::KeyNotFound},
+                        {"Add", CHive::KeyNotFound},
+                        {"GetIndex", CHive::InvalidIndex},
+                        {"Add", CHive::KeyNotFound}});
+}
+
+TEST(CHiveOrder, enumeratesInKeyOrderAndRestartsAfterTheEnd) {
+    CHive hive;
+    for (const char* key : {"pear", "Apple", "fig", "banana"})
+        addText(hive, std::string("item ") + key, key);
+    Variant key;
+    std::vector<std::string> keys;
+    for (Variant item = hive.FindFirst(key); !item.isEmpty(); item = hive.FindNext(key)) {
+        EXPECT_EQ(item, Variant("item " + std::string(key.text())));
+        keys.emplace_back(key.text());
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"Apple", "banana", "fig", "pear"}));
+    EXPECT_TRUE(key.isEmpty());
+    expectErrors(hive, {{"GetNextNode", CHive::KeyNotFound}});
+
+    EXPECT_EQ(hive.FindFirst(key), Variant("item Apple"));
+    EXPECT_EQ(key, Variant("Apple"));
+}
+
+TEST(CHiveLifecycle, clearReturnsToTheUnallocatedState) {
+    CHive unused;
+    unused.Clear();
+    EXPECT_EQ(unused.Count(), 0);
+    EXPECT_EQ(unused.nodeCapacity(), 0);
+
+    CHive hive;
+    hive.Init(10, 2.0f);
+    for (int i = 0; i < 30; ++i)
+        addText(hive, std::to_string(i));
+    EXPECT_EQ(hive.nodeCapacity(), 40);
+    hive.Item(0);
+    hive.Clear();
+    EXPECT_EQ(hive.Count(), 0);
+    EXPECT_EQ(hive.errors().Count(), 0);
+    EXPECT_FALSE(hive.Exist(1));
+    Variant key;
+    EXPECT_TRUE(hive.FindFirst(key).isEmpty());
+
+    addText(hive, "again");
+    EXPECT_EQ(hive.nodeCapacity(), 100);
+    EXPECT_EQ(hive.Item(1), Variant("again"));
+}
+
+TEST(CHiveTree, staysBalancedAndAgreesWithPositionsUnderRandomChanges) {
+    CHive hive;
+    hive.setCompareMode(0);
+    std::mt19937 random(20240611);
+    std::vector<std::string> expectedOrder;
+    std::set<std::string> expectedKeys;
+    auto randomKey = [&] { return "k" + std::to_string(random() % 1500); };
+
+    for (int step = 0; step < 4000; ++step) {
+        const unsigned choice = random() % 10;
+        if (choice < 6 || expectedOrder.empty()) {
+            const std::string key = randomKey();
+            const bool fresh = !expectedKeys.count(key);
+            if (choice == 0 && !expectedOrder.empty()) {
+                const auto before = static_cast<std::int32_t>(random() % expectedOrder.size()) + 1;
+                hive.Add(key, {}, {}, {}, {}, {}, key, before);
+                if (fresh)
+                    expectedOrder.insert(expectedOrder.begin() + (before - 1), key);
+            } else {
+                addText(hive, key, key);
+                if (fresh)
+                    expectedOrder.push_back(key);
+            }
+            expectedKeys.insert(key);
+        } else if (choice < 8) {
+            const auto position = static_cast<std::int32_t>(random() % expectedOrder.size()) + 1;
+            hive.Remove(position);
+            expectedKeys.erase(expectedOrder[static_cast<std::size_t>(position - 1)]);
+            expectedOrder.erase(expectedOrder.begin() + (position - 1));
+        } else {
+            const std::string key = randomKey();
+            hive.Remove(key);
+            if (expectedKeys.erase(key))
+                expectedOrder.erase(std::find(expectedOrder.begin(), expectedOrder.end(), key));
+        }
+        ASSERT_EQ(hive.Count(), static_cast<std::int32_t>(expectedOrder.size()));
+        if (step % 100 == 0) {
+            TreeChecker(hive).check();
+            ASSERT_FALSE(testing::Test::HasFailure()) << "after step " << step;
+        }
+    }
+    TreeChecker(hive).check();
+    EXPECT_EQ(itemsInPositionOrder(hive), expectedOrder);
+}
+
+TEST(CErrorCollectionTest, removesAndReadsEntriesByIndexOrLast) {
+    CErrorCollection log;
+    EXPECT_EQ(log.ErrNumber(), 0);
+    log.Remove(); // nothing to remove
+    log.Add(1, "first", "one", 10, "a.hlp");
+    log.Add(2, "second", "two");
+    log.Add(3, "third", "three");
+    EXPECT_EQ(log.Source(), "third");
+    EXPECT_EQ(log.HelpContext(0), 10);
+    EXPECT_EQ(log.HelpFile(0), "a.hlp");
+
+    log.Remove(0);
+    EXPECT_EQ(log.Count(), 2);
+    EXPECT_EQ(log.ErrNumber(0), 2);
+    log.Remove();
+    EXPECT_EQ(log.Description(), "two");
+    log.Remove(5);
+    EXPECT_EQ(log.Count(), 1);
+    EXPECT_EQ(log.Description(-1), "");
+}
+
+} // namespace
+} // namespace twinsift
