@@ -9,6 +9,10 @@ RuntimeError::RuntimeError(long number, std::string description)
 
 std::string runtimeErrorText(long number) {
     switch (number) {
+    case err::InvalidProcedureCall:
+        return "Invalid procedure call or argument";
+    case err::OutOfMemory:
+        return "Out of memory";
     case err::SubscriptOutOfRange:
         return "Subscript out of range";
     case err::TypeMismatch:

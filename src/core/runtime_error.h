@@ -22,6 +22,8 @@ private:
 
 // The run-time error numbers and texts the system uses.
 namespace err {
+inline constexpr long InvalidProcedureCall = 5;
+inline constexpr long OutOfMemory = 7;
 inline constexpr long SubscriptOutOfRange = 9;
 inline constexpr long TypeMismatch = 13;
 inline constexpr long FileNotFound = 53;
