@@ -1,19 +1,12 @@
 #include "core/buz_timer.h"
 
+#include "core/format.h"
+
 #include <cmath>
 #include <ctime>
 #include <utility>
 
 namespace twinsift {
-
-namespace {
-
-std::string twoDigits(std::int64_t value) {
-    std::string text = std::to_string(value);
-    return text.size() < 2 ? "0" + text : text;
-}
-
-} // namespace
 
 buzTimer::buzTimer(SecondsClock clock) : m_clock(std::move(clock)) {
     Reset();
@@ -48,7 +41,7 @@ std::string buzTimer::FormatSeconds(std::int64_t seconds) {
         seconds = 0;
     const std::int64_t hours = seconds / 3600;
     const std::int64_t minutes = seconds / 60 % 60;
-    return twoDigits(hours) + ":" + twoDigits(minutes) + ":" + twoDigits(seconds % 60);
+    return zeroPadded(hours, 2) + ":" + zeroPadded(minutes, 2) + ":" + zeroPadded(seconds % 60, 2);
 }
 
 } // namespace twinsift

@@ -74,11 +74,15 @@ std::string formatFixed(double value, int decimals) {
     if (fraction.size() > kept && fraction[kept] >= '5')
         detail::incrementDigits(digits);
 
-    std::string formatted = digits.substr(0, digits.size() - kept);
-    if (kept > 0)
-        formatted += "." + digits.substr(digits.size() - kept);
-    const bool zero = digits.find_first_not_of('0') == std::string::npos;
-    return negative && !zero ? "-" + formatted : formatted;
+    std::string formatted;
+    if (negative && digits.find_first_not_of('0') != std::string::npos)
+        formatted.push_back('-');
+    formatted.append(digits, 0, digits.size() - kept);
+    if (kept > 0) {
+        formatted += '.';
+        formatted.append(digits, digits.size() - kept);
+    }
+    return formatted;
 }
 
 std::string zeroPadded(std::int64_t value, int width) {
@@ -89,7 +93,9 @@ std::string zeroPadded(std::int64_t value, int width) {
     std::string digits = std::to_string(magnitude);
     if (digits.size() < static_cast<std::size_t>(width))
         digits.insert(0, static_cast<std::size_t>(width) - digits.size(), '0');
-    return value < 0 ? "-" + digits : digits;
+    if (value < 0)
+        digits.insert(0, 1, '-');
+    return digits;
 }
 
 std::string zeroPaddedText(std::string_view text, int width) {
