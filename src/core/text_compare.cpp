@@ -101,8 +101,8 @@ int compareText(std::string_view a, std::string_view b) {
         if (fx != fy)
             return fx < fy ? -1 : 1;
     }
-    // The longer text may still fold to nothing shorter, but every code point
-    // folds to at least one byte, so the shorter text comes first.
+    // All ASCII so far: the shorter text's folded form is a prefix of the
+    // longer one's.
     if (a.size() == b.size())
         return 0;
     return a.size() < b.size() ? -1 : 1;

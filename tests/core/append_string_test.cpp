@@ -53,18 +53,5 @@ TEST(AppendStringTest, continuesTheSameTextAfterReturning) {
     EXPECT_EQ(text.ReturnString(), first + "line 3");
 }
 
-TEST(AppendStringTest, manyShortLinesKeepTheirOrder) {
-    AppendString text;
-    std::string expected;
-    for (int i = 0; i < 5000; ++i) {
-        const std::string line = std::to_string(i) + ",\"name " + std::to_string(i) + "\"\r\n";
-        text.AddToString(line);
-        expected += line;
-    }
-    EXPECT_EQ(text.capacity() % step, 0u);
-    EXPECT_LT(text.capacity() - expected.size(), step);
-    EXPECT_EQ(text.ReturnString(), expected);
-}
-
 } // namespace
 } // namespace twinsift

@@ -97,14 +97,6 @@ TEST(ConvertTest, timeStampTextsReadBackUnchanged) {
     }
 }
 
-TEST(ConvertTest, dateBoundsCompareWithFileTimes) {
-    const DateTime from = *readDate("12/06/2026");
-    EXPECT_LT(*readTimeStamp("2026-12-05 23:59"), from);
-    EXPECT_EQ(*readTimeStamp("2026-12-06 00:00"), from);
-    EXPECT_GT(*readTimeStamp("2026-12-06 00:01"), from);
-    EXPECT_LT(*readTimeStamp("2026-11-30 23:59"), *readTimeStamp("2026-12-01 00:00"));
-}
-
 // Sets the process time zone for one test and puts the old one back.
 class TimeZone {
 public:

@@ -108,15 +108,5 @@ TEST(SortingLibTest, handlesLargeOrderedReversedAndUniformInputs) {
     EXPECT_TRUE(isSortedPermutation(fewValues, sorted(fewValues, false, false), false, false));
 }
 
-TEST(SortingLibTest, sortsFileRecordKeysWithCaseDifferences) {
-    Texts keys = {"000000004096?Report.PDF?/home/b/", "000000004096?report.pdf?/home/a/",
-                  "000000000010?Zeta?/x/", "000000000010?alpha?/x/"};
-    SortStrings(keys, true, false);
-    EXPECT_EQ(keys[0], "000000000010?alpha?/x/");
-    EXPECT_EQ(keys[1], "000000000010?Zeta?/x/");
-    EXPECT_EQ(keys[2], "000000004096?report.pdf?/home/a/");
-    EXPECT_EQ(keys[3], "000000004096?Report.PDF?/home/b/");
-}
-
 } // namespace
 } // namespace twinsift
