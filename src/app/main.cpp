@@ -1,10 +1,5 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/desktop_app.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Twinsift v3.5.3"));
-    window.show();
-    return QApplication::exec();
+    return twinsift::runDesktop(argc, argv);
 }

@@ -1,0 +1,37 @@
+#include "app/desktop_app.h"
+
+#include "app/desktop_services.h"
+#include "app/desktop_user_interface.h"
+#include "app/main_frm.h"
+#include "app/qt_settings_store.h"
+#include "platform/app_paths.h"
+
+#include <QApplication>
+#include <vector>
+
+namespace twinsift {
+
+int runDesktop(int argc, char* argv[]) {
+    const CommandLine commandLine =
+        parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (commandLine.noWindow)
+        return 0;
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Twinsift"));
+    QApplication::setApplicationName(QStringLiteral("Twinsift"));
+    QApplication::setApplicationVersion(QStringLiteral(TWINSIFT_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("twinsift"));
+    QApplication::setWindowIcon(QIcon(QString::fromStdString(findResource("icons/twinsift.png"))));
+
+    QtSettingsStore settings;
+    DesktopLauncher launcher;
+    DesktopUserInterface ui;
+    MainFrm window({settings, ui, launcher, std::string()}, commandLine);
+    ui.setParentWindow(&window);
+    window.model().yield = DesktopYield();
+    window.show();
+    return QApplication::exec();
+}
+
+} // namespace twinsift

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/shell_services.h"
+
+#include <QElapsedTimer>
+#include <memory>
+
+class QSoundEffect;
+class QWidget;
+
+namespace twinsift {
+
+// Files and addresses handed to the desktop's own programs.
+class DesktopLauncher : public Launcher {
+public:
+    bool openDocument(const std::string& path) override;
+    bool openUrl(const std::string& url) override;
+    void showInFileManager(const std::string& path) override;
+};
+
+// "end.wav" and the like through Qt Multimedia; no file or no device is silence.
+class DesktopSoundPlayer : public SoundPlayer {
+public:
+    DesktopSoundPlayer();
+    ~DesktopSoundPlayer() override;
+    void play(const std::string& path) override;
+
+private:
+    std::unique_ptr<QSoundEffect> m_effect;
+};
+
+// Lets the window repaint and take input during a long loop, at most about
+// every 20 ms so that the loop itself is not slowed down.
+class DesktopYield {
+public:
+    void operator()();
+
+private:
+    QElapsedTimer m_sinceLast;
+};
+
+// Centres a window on the primary screen's work area.
+void CentreOnWorkArea(QWidget& window);
+
+} // namespace twinsift

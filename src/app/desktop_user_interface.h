@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/user_interface.h"
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace twinsift {
+
+// Every question the program asks, as real Qt dialogs over the main window.
+class DesktopUserInterface : public UserInterface {
+public:
+    // `sendReport` writes and opens the problem report for the error shown.
+    explicit DesktopUserInterface(std::function<void(const ErrorRecord&)> sendReport = {});
+
+    // The window the dialogs belong to.
+    void setParentWindow(QWidget* window) { m_parent = window; }
+
+    MsgAnswer messageBox(const MessageBoxRequest& request) override;
+    ErrorReportAnswer errorReport(const ErrorRecord& error) override;
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                        const std::string& defaultText) override;
+    std::string browseFolder(const std::string& title, bool newStyle) override;
+    std::string openFileDialog(const std::string& filter, const std::string& title,
+                               const std::string& initialFolder) override;
+    std::string saveFileDialog(const std::string& filter, const std::string& title,
+                               const std::string& initialFolder,
+                               const std::string& proposedName) override;
+
+    // "Twinsift(*.tsf)|*.tsf|All|*.*" as Qt name filters.
+    static QStringList qtFilters(const std::string& filter);
+    // The extension ("tsf") of a Qt name filter's first pattern; empty for "*" or "*.*".
+    static QString filterExtension(const QString& qtFilter);
+
+private:
+    std::function<void(const ErrorRecord&)> m_sendReport;
+    QPointer<QWidget> m_parent;
+    QString m_lastFolder;
+};
+
+} // namespace twinsift

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "core/startup.h"
+#include "core/window_model.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QRadioButton;
+class QTableView;
+class QTreeWidget;
+
+namespace twinsift {
+
+class Launcher;
+class NamedLock;
+class ResultListModel;
+class SettingsStore;
+class UserInterface;
+
+// What the main window talks to besides its own model.
+struct MainFrmServices {
+    SettingsStore& settings;
+    UserInterface& ui;
+    Launcher& launcher;
+    std::string osDescription;
+};
+
+// The main window: renders the window model, hands the user's commands to
+// the core, and runs start-up and shut-down.
+class MainFrm : public QMainWindow {
+    Q_OBJECT
+public:
+    MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* parent = nullptr);
+    ~MainFrm() override;
+
+    WindowModel& model() { return m_model; }
+    // Shows the model's current state: status bar, search paths, switches, toggles.
+    void render();
+    // Re-reads the result rows and the sort indicators.
+    void renderResults();
+
+    // The outer geometry in twips, as stored under "WindowSize".
+    WindowGeometry geometryInTwips() const;
+    void setGeometryInTwips(const WindowGeometry& geometry);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildCentralArea();
+    void buildStatusBar();
+
+    void load();
+    void firstShow();
+    void unload();
+    void newSession();
+    void showTips();
+    void togglePictureViewer();
+    void toggleRecycleBin();
+    void openHelpPage(const char* page);
+    void runScan();
+
+    QAction* addAction(QMenu* menu, const char* name, const char* caption,
+                       const QKeySequence& shortcut = {});
+
+    MainFrmServices m_services;
+    CommandLine m_commandLine;
+    WindowModel m_model;
+    bool m_activated = false;
+    bool m_closeAfterScan = false;
+
+    QTreeWidget* m_searchList = nullptr;
+    std::array<QRadioButton*, 4> m_options{};
+    QCheckBox* m_chkFuzzy = nullptr;
+    QCheckBox* m_chkProtect = nullptr;
+    QCheckBox* m_chkIncludeHidden = nullptr;
+    QAbstractButton* m_cmdRemove = nullptr;
+    QTableView* m_rlv = nullptr;
+    ResultListModel* m_results = nullptr;
+    std::array<QLabel*, 5> m_panels{};
+    std::array<QAction*, 13> m_toolbarButtons{}; // by button index 1 to 12
+    QMenu* m_actionMenu = nullptr;
+    std::unique_ptr<NamedLock> m_tsMutex;
+};
+
+} // namespace twinsift

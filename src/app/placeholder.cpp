@@ -1,1 +1,0 @@
-// The desktop layer's windows join this library as they are built.

@@ -1,0 +1,194 @@
+#include "core/startup.h"
+
+#include "core/convert.h"
+#include "core/runtime_error.h"
+#include "platform/settings_store.h"
+#include "platform/user_interface.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace twinsift {
+namespace {
+
+constexpr const char* kNewSessionHint =
+    "Add search path and click on the scan button to start search.";
+
+double numberSetting(const SettingsStore& settings, const std::string& section,
+                     const std::string& key, const std::string& defaultValue) {
+    const auto value = readNumber(settings.getSetting(section, key, defaultValue));
+    if (!value)
+        throw RuntimeError(err::TypeMismatch, runtimeErrorText(err::TypeMismatch));
+    return *value;
+}
+
+// The text of a single-precision number, as the store has always held them.
+std::string singleText(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value),
+                                      std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+}
+
+int imageSetting(const SettingsStore& settings, const char* key, int defaultImage) {
+    const double value = numberSetting(settings, "Options", key, std::to_string(defaultImage));
+    return static_cast<int>(std::clamp(std::round(value), -1e9, 1e9));
+}
+
+} // namespace
+
+WindowGeometry savedWindowGeometry(const SettingsStore& settings) {
+    WindowGeometry g;
+    g.width = numberSetting(settings, "WindowSize", "W", "12000");
+    g.height = numberSetting(settings, "WindowSize", "H", "8000");
+    g.top = numberSetting(settings, "WindowSize", "T", "0");
+    g.left = numberSetting(settings, "WindowSize", "L", "0");
+    if (g.top < -200)
+        g.top = 100;
+    if (g.left < -500)
+        g.left = 100;
+    return g;
+}
+
+void saveWindowGeometry(SettingsStore& settings, const WindowGeometry& geometry) {
+    settings.saveSetting("WindowSize", "W", singleText(geometry.width));
+    settings.saveSetting("WindowSize", "H", singleText(geometry.height));
+    settings.saveSetting("WindowSize", "T", singleText(geometry.top));
+    settings.saveSetting("WindowSize", "L", singleText(geometry.left));
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    for (const std::string& argument : arguments) {
+        if (argument == "-un") {
+            line.noWindow = true;
+        } else if (line.sessionPath.empty()) {
+            line.sessionPath = argument;
+            std::erase(line.sessionPath, '"');
+        }
+    }
+    return line;
+}
+
+void applyStartupState(WindowModel& model, const SettingsStore& settings) {
+    model.statusPanels[2].text = "Files : 0";
+    model.statusPanels[3].text = "Folders : 0";
+    model.statusPanels[1].text = "Duplicates : 0";
+    model.display = imageSetting(settings, "Display", image::PreviewOn);
+    model.recycleBin = imageSetting(settings, "RecycleBin", image::DeleteToTrash);
+}
+
+void openCommandLineSession(WindowModel& model, const std::string& sessionPath, UserInterface& ui) {
+    const bool opened = model.OpenParametersFile && model.OpenParametersFile(model, sessionPath);
+    if (!opened) {
+        ui.messageBox(
+            {"\"" + sessionPath + "\"", "File Not Found", MsgIcon::Critical, MsgButtons::OK, 1});
+        return;
+    }
+    if (model.Scan)
+        model.Scan(model);
+}
+
+void selectEngine(WindowModel& model, Engine engine) {
+    model.engine = engine;
+    model.chkFuzzy.enabled = engine == Engine::ByteByByte;
+    model.MMarkAllVisible = engine == Engine::ZeroSize;
+    model.MMarkAllDuplicatesVisible = engine != Engine::ZeroSize;
+    model.mnuAdvMarkFormVisible = engine != Engine::ZeroSize;
+}
+
+void newSession(WindowModel& model) {
+    model.RowShades.clear();
+    model.SearchList.clear();
+    model.selectedSearchPath = -1;
+    model.rows.clear();
+    selectEngine(model, Engine::ByteByByte);
+    model.chkProtect.checked = true;
+    model.chkIncludeHidden.checked = false;
+    model.chkFuzzy.checked = false;
+    model.cmdRemoveEnabled = false;
+    model.statusPanels[0].text = kNewSessionHint;
+    for (int panel : {1, 2, 3})
+        model.statusPanels[static_cast<std::size_t>(panel)].visible = false;
+    model.statusPanels[4].text = "00:00:00";
+    model.sortIndicators.fill(SortIndicator::None);
+}
+
+void togglePictureViewer(WindowModel& model, SettingsStore& settings) {
+    model.display = model.display == image::PreviewOff ? image::PreviewOn : image::PreviewOff;
+    settings.saveSetting("Options", "Display", std::to_string(model.display));
+}
+
+void toggleRecycleBin(WindowModel& model, SettingsStore& settings, UserInterface& ui) {
+    if (model.recycleBin == image::DeletePermanent) {
+        model.recycleBin = image::DeleteToTrash;
+    } else {
+        const MsgAnswer answer = ui.messageBox(
+            {"This will delete the files permanently i.e., they are not sent to the recycle "
+             "bin.\r\nDo you want to proceed? (not recommended)",
+             "Confirm", MsgIcon::None, MsgButtons::YesNo, 2});
+        if (answer == MsgAnswer::Yes)
+            model.recycleBin = image::DeletePermanent;
+    }
+    settings.saveSetting("Options", "RecycleBin", std::to_string(model.recycleBin));
+}
+
+const std::array<std::string_view, 13>& tipTexts() {
+    static const std::array<std::string_view, 13> tips = {
+        "Using a byte to byte checking is the best way to ensure that all true duplicates "
+        "have been found.",
+        "Looking for duplicates by name alone can help to find old versions of files that are "
+        "no longer needed. However, without checking byte to byte and crc32 you could delete "
+        "files that are not truly duplicates.",
+        "You can control if files are deleted permanently, or sent to recycle bin first. "
+        "Sending to recycle bin is the safest and most wise method of removal but the downside "
+        "of using the Recycle Bin is that the space occupied by the removed files is not freed "
+        "until you actually empty the bin through Windows.",
+        "You can quickly select/mark all duplicate files, or all files except a specific file "
+        "using the appropriate Mark method on the Action > Mark menu.",
+        "All items on the Action menu are also available on the context menu which can be "
+        "accessed by right clicking on a result window.",
+        "You can open a file in it's associated viewer by double clicking on it in the results.",
+        "Many common commands have shortcut keys. Shortcuts are listed next to the text of "
+        "items in menus.",
+        "Ignoring system files and hidden files cleans up the results and protects against "
+        "accidental deletion of important files.",
+        "You can specify minimum and maximum file sizes for search, by doing so you can "
+        "concentrate on files that waste a lot of disk space.",
+        "Twinsift automatically preview common image format e.g. jpeg, gif, bmp etc when "
+        "select a file.",
+        "Welcome to Twinsift. Twinsift can search your computer for TRUE duplicate files by "
+        "using byte to byte, CRC32, Same Name to give you most accurate results.",
+        "Twinsift WARN if you by mistake select/mark all files within each group then you are "
+        "given an opportunity to cancel the deletion or continue with the deletion.",
+        "Now you can save search sessions including result for later review. This will help "
+        "you when you deal with huge number of files. Just click on File > Save Sessions and "
+        "from Save Dialog select \"Save search parameters and result\" and click on Save",
+    };
+    return tips;
+}
+
+std::size_t randomTipIndex(std::mt19937& generator) {
+    std::uniform_int_distribution<std::size_t> pick(0, tipTexts().size() - 1);
+    return pick(generator);
+}
+
+bool showTipsAtStartup(const SettingsStore& settings) {
+    return readNumber(settings.getSetting("Options", "Show Tips at Startup", "1")) == 1.0;
+}
+
+void setShowTipsAtStartup(SettingsStore& settings, bool show) {
+    settings.saveSetting("Options", "Show Tips at Startup", show ? "1" : "0");
+}
+
+bool vistaWarningWanted(const std::string& osDescription, const SettingsStore& settings) {
+    return osDescription.find("Windows NT 6") != std::string::npos &&
+           readNumber(settings.getSetting("Options", "Vista Message", "0")) == 0.0;
+}
+
+void setVistaWarningDismissed(SettingsStore& settings, bool dismissed) {
+    settings.saveSetting("Options", "Vista Message", dismissed ? "1" : "0");
+}
+
+} // namespace twinsift

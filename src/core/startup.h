@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/window_model.h"
+
+#include <array>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace twinsift {
+
+class SettingsStore;
+class UserInterface;
+
+inline constexpr double kTwipsPerPixel = 15;
+inline constexpr double kMinimumWidthTwips = 10350;
+inline constexpr double kMinimumHeightTwips = 5000;
+
+// The main window's outer geometry in twips.
+struct WindowGeometry {
+    double left = 0;
+    double top = 0;
+    double width = 12000;
+    double height = 8000;
+};
+
+// The saved geometry of "WindowSize", with a window saved while minimised
+// (far off-screen) brought back: a top below -200 or a left below -500 becomes
+// 100. Throws RuntimeError 13 when a stored value is not a number.
+WindowGeometry savedWindowGeometry(const SettingsStore& settings);
+void saveWindowGeometry(SettingsStore& settings, const WindowGeometry& geometry);
+
+// What the process was started with: "-un" as an argument starts no window;
+// the first other argument, its double quotes removed, is a session path.
+struct CommandLine {
+    bool noWindow = false;
+    std::string sessionPath;
+};
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// The window model as the load handler leaves it: start-up status texts and
+// the two toggles from "Options". Throws RuntimeError 13 when a stored toggle
+// is not a number (the toggles then keep their defaults).
+void applyStartupState(WindowModel& model, const SettingsStore& settings);
+
+// Opens the command-line session and scans it, or tells that it was not found.
+void openCommandLineSession(WindowModel& model, const std::string& sessionPath, UserInterface& ui);
+
+// Selects an engine option and what depends on it: fuzzy logic only for byte-by-byte,
+// "Mark All" only for zero-size files, the duplicate marking commands for the others.
+void selectEngine(WindowModel& model, Engine engine);
+
+// Empties the search paths and results and puts the switches and status bar
+// back to their first state. Stores, counters and the default file are kept.
+void newSession(WindowModel& model);
+
+// Toolbar button 11 / "Show Picture Viewer".
+void togglePictureViewer(WindowModel& model, SettingsStore& settings);
+// Toolbar button 12 / "Send to Recycle Bin": leaving the recycle bin asks first.
+void toggleRecycleBin(WindowModel& model, SettingsStore& settings, UserInterface& ui);
+
+// The tip dialog's texts, in their order, and its settings.
+const std::array<std::string_view, 13>& tipTexts();
+std::size_t randomTipIndex(std::mt19937& generator);
+bool showTipsAtStartup(const SettingsStore& settings);
+void setShowTipsAtStartup(SettingsStore& settings, bool show);
+
+// The run-as-administrator warning: only for an OS description naming
+// "Windows NT 6", until the user asked not to see it again.
+bool vistaWarningWanted(const std::string& osDescription, const SettingsStore& settings);
+void setVistaWarningDismissed(SettingsStore& settings, bool dismissed);
+
+} // namespace twinsift

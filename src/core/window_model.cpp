@@ -1,0 +1,50 @@
+#include "core/window_model.h"
+
+#include "core/text_compare.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace twinsift {
+bool rowIsShaded(const WindowModel& model, std::size_t row) {
+    if (model.ShadingSuspended || row >= model.RowShades.size())
+        return false;
+    return model.RowShades[row] % 2 == 0;
+}
+
+void computeRowShades(WindowModel& model) {
+    model.RowShades.resize(model.rows.size());
+    model.ShadingSuspended = false;
+    const std::string* last = nullptr;
+    std::int32_t changes = 0;
+    for (std::size_t r = 0; r < model.rows.size(); ++r) {
+        const std::string& group = model.rows[r].columns[ColGroup];
+        if (!last || group != *last) {
+            last = &group;
+            ++changes;
+        }
+        model.RowShades[r] = changes;
+    }
+}
+
+void sortResultRows(WindowModel& model, int keyColumn, bool descending) {
+    if (keyColumn < 0 || keyColumn >= kResultColumnCount)
+        return;
+    // Sorting positions and moving each row once keeps the strings' buffers in place.
+    std::vector<std::size_t> order(model.rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const auto key = static_cast<std::size_t>(keyColumn);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int c = compareText(model.rows[a].columns[key], model.rows[b].columns[key]);
+        return descending ? c > 0 : c < 0;
+    });
+    std::vector<ResultRow> sorted;
+    sorted.reserve(model.rows.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(model.rows[i]));
+    model.rows = std::move(sorted);
+    model.sortKey = keyColumn;
+    model.sortDescending = descending;
+}
+
+} // namespace twinsift

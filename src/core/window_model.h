@@ -1,0 +1,152 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace twinsift {
+
+// Image numbers of the main window's image list that the system stores and tests.
+namespace image {
+inline constexpr int PreviewOff = 9;       // toolbar button 11, "Options"/"Display"
+inline constexpr int PreviewOn = 10;       //
+inline constexpr int DeletePermanent = 11; // toolbar button 12, "Options"/"RecycleBin"
+inline constexpr int DeleteToTrash = 12;   //
+inline constexpr int SearchPath = 15;      // SearchList row kinds
+inline constexpr int ExcludedPath = 16;    //
+inline constexpr int Marked = 17;          // RLV row marks
+inline constexpr int Unmarked = 18;        //
+} // namespace image
+
+inline constexpr const char* kWindowTitle = "Twinsift v3.5.3";
+
+// One row of SearchList: the folder path and its six filter columns.
+struct SearchPathRow {
+    enum SubItem { SubFolders, FileType, MinSize, MaxSize, MinDate, MaxDate };
+    std::string text;
+    std::array<std::string, 6> subItems;
+    int icon = image::SearchPath;
+};
+
+// The engine option group Option1 ... Option4.
+enum class Engine { ByteByByte = 1, Crc32 = 2, SameNames = 3, ZeroSize = 4 };
+
+// A check box whose click handler may prompt; the prompt is shown only while
+// the tag reads "Direct" (loaders set "ThruFile" around their changes).
+struct Switch {
+    bool checked = false;
+    bool enabled = true;
+    std::string tag;
+};
+
+// The columns of an RLV row, in model order.
+enum ResultColumn {
+    ColFileName,
+    ColSize,
+    ColLastModified,
+    ColFileVersion,
+    ColGroup,
+    ColInFolder,
+    ColSortSize,
+    ColSortDate,
+    ColSortGrpno,
+    ColExt,
+};
+inline constexpr int kResultColumnCount = 10;
+
+struct ResultRow {
+    std::array<std::string, kResultColumnCount> columns;
+    int icon = image::Unmarked;
+
+    bool marked() const { return icon == image::Marked; }
+    // The "In Folder" text ends in "/", so the path is a plain concatenation.
+    std::string fullPath() const { return columns[ColInFolder] + columns[ColFileName]; }
+};
+
+// Sort indicator of a column header.
+enum class SortIndicator { None, Ascending, Descending };
+
+struct StatusPanel {
+    std::string text;
+    bool visible = true;
+};
+
+// All state of a search that the main window shows, free of any toolkit.
+// Subsystems change it; the desktop renders it after `notifyChanged()`.
+struct WindowModel {
+    // Search paths
+    std::vector<SearchPathRow> SearchList;
+    int selectedSearchPath = -1;
+    bool cmdRemoveEnabled = false;
+
+    // Engine choice and switches
+    Engine engine = Engine::ByteByByte;
+    Switch chkFuzzy{false, true, "Thru"};
+    Switch chkProtect{true, true, "Direct"};
+    Switch chkIncludeHidden{false, true, ""};
+
+    // Result list RLV and its per-group tables
+    std::vector<ResultRow> rows;
+    std::vector<std::int32_t> GroupSizes{0};
+    std::int32_t GroupCount = 0;
+    std::vector<std::int32_t> RowShades;
+    bool ShadingSuspended = false;
+    int sortKey = ColFileName;
+    bool sortDescending = false;
+    std::array<SortIndicator, kResultColumnCount> sortIndicators{};
+
+    // Status bar StatusBar1 (panels 1 to 5 at index 0 to 4), caption, menu states, toggles
+    std::array<StatusPanel, 5> statusPanels;
+    std::string caption = kWindowTitle;
+    std::string helpFile;
+    bool MMarkAllVisible = false;
+    bool MMarkAllDuplicatesVisible = true;
+    bool mnuAdvMarkFormVisible = true;
+    int display = image::PreviewOn;        // toolbar button 11 image, "Options"/"Display"
+    int recycleBin = image::DeleteToTrash; // toolbar button 12 image, "Options"/"RecycleBin"
+
+    // Search state
+    bool scanning = false;
+    bool SearchCancelled = false;
+    std::int64_t DuplicateCount = 0;
+    std::int64_t DuplicateBytes = 0;
+    std::int32_t FilesFound = 0;
+    std::int32_t FoldersFound = 0;
+    int GroupShade = 0;
+
+    // Hooks the front end and later subsystems fill in. An empty hook does nothing
+    // (OpenParametersFile then reports that nothing was read).
+    std::function<void()> yield;
+    std::function<void()> changed;
+    std::function<bool(WindowModel&, const std::string& path)> OpenParametersFile;
+    std::function<void(WindowModel&, const std::string& path)> SaveSearchParameters;
+    std::function<void(WindowModel&)> Scan;
+
+    bool pictureViewerOn() const { return display == image::PreviewOn; }
+    bool sendsToRecycleBin() const { return recycleBin == image::DeleteToTrash; }
+
+    void yieldToWindow() const {
+        if (yield)
+            yield();
+    }
+    void notifyChanged() const {
+        if (changed)
+            changed();
+    }
+};
+
+// Whether row `row` gets the light-blue background: even runs of RowShades.
+// Rows past the table (a refresh not yet run) and suspended shading stay plain.
+bool rowIsShaded(const WindowModel& model, std::size_t row);
+
+// Recomputes RowShades from the current row order: the number of group
+// changes seen from the top down to each row.
+void computeRowShades(WindowModel& model);
+
+// The list control's own re-sort: stable, by the text of column `keyColumn`,
+// compared without regard to letter case.
+void sortResultRows(WindowModel& model, int keyColumn, bool descending);
+
+} // namespace twinsift
