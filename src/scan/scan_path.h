@@ -1,0 +1,121 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace twinsift {
+
+namespace detail {
+class ScanWalk;
+}
+
+// Which file a path reaches: two paths with the same identity are one file
+// (hard links, bind mounts, overlapping search paths).
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+struct FileIdentityHash {
+    std::size_t operator()(const FileIdentity& id) const noexcept {
+        return std::hash<std::uint64_t>{}(id.inode * 0x9E3779B97F4A7C15ULL ^ id.device);
+    }
+};
+
+// What the detailed events tell about an accepted file or folder. The views
+// are valid only while the event handler runs.
+struct EntryDetails {
+    std::string_view Name;        // the name as listed: its real bytes, UTF-8 or not
+    std::string_view Folder;      // the listed folder's path, ending in "/"
+    std::int64_t Size = 0;        // bytes; 0 for a folder
+    std::uint32_t Attributes = 0; // the mode bits (type and permissions)
+    // Seconds since the epoch, truncated to the minute. Created is the birth
+    // time where the file system records one, else the last-write time.
+    std::time_t LastWrite = 0;
+    std::time_t Created = 0;
+    std::time_t Accessed = 0;
+    FileIdentity Identity;
+};
+
+// Walks one folder tree breadth first and reports every file and sub-folder
+// that passes its filters. The walk runs on the caller's thread and calls
+// `yield` every 10 directory entries, so a cancel command delivered there can
+// call StopScan.
+//
+// Never followed or reported: symbolic links, FIFOs, sockets and device files.
+// Never entered: pseudo file systems (/proc, /sys, ...), also when the start
+// folder lies inside one, and, unless System is true, the operating system's
+// folders. Folders that cannot be listed are skipped silently. Names starting
+// with "." are hidden.
+class cScanPath {
+public:
+    // Stored only; no step of the walk consults them.
+    bool Archive = true;
+    bool Compressed = true;
+    bool Folder = true;
+    bool Normal = true;
+    bool ReadOnly = true;
+
+    bool Hidden = false; // accept hidden files and folders
+    bool System = false; // walk the operating system's folders too
+
+    // Size bounds in bytes, inclusive; 0 or less = no bound. With neither
+    // bound only empty files are accepted.
+    std::int64_t MinimumSize = 0;
+    std::int64_t MaximumSize = 0;
+    // Date bounds (seconds since the epoch), inclusive; 0 or less = no bound.
+    std::time_t FromDate = 0;
+    std::time_t ToDate = 0;
+    // The time stamp the date bounds test: 0 last-write, 1 creation, 2 last-access.
+    int DateType = 0;
+
+    // The texts are stored without surrounding blanks and read back without a
+    // final ";". Filter: a file-mask text (see FileMask); ExFilter: excluded
+    // extensions, exFolder: excluded folders, each entry followed by ";".
+    std::string Filter() const;
+    void setFilter(std::string_view text);
+    std::string ExFilter() const;
+    void setExFilter(std::string_view text);
+    std::string exFolder() const;
+    void setExFolder(std::string_view text);
+
+    // Folders and files reported by the current or last walk.
+    std::int64_t DirCount() const { return m_dirCount; }
+    std::int64_t FileCount() const { return m_fileCount; }
+
+    // Events. DirMatch/FileMatch are raised when StartScan is asked for no
+    // details, DirMatchEx/FileMatchEx otherwise.
+    std::function<void(std::string_view Name, std::string_view Folder)> DirMatch;
+    std::function<void(std::string_view Name, std::string_view Folder)> FileMatch;
+    std::function<void(const EntryDetails&)> DirMatchEx;
+    std::function<void(const EntryDetails&)> FileMatchEx;
+    // Called every 10 directory entries (the window system's yield).
+    std::function<void()> yield;
+
+    // Walks the tree below StartPath (opened as given, even when it is a
+    // symbolic link); returns when it is done or a stop was requested.
+    // SubFolders: descend into accepted sub-folders (they are reported either
+    // way). UsePatterns: test names against the ";"-separated wildcard
+    // patterns of Filter instead of its extension tokens.
+    void StartScan(const std::string& StartPath, bool SubFolders, bool UsePatterns = false,
+                   bool RaiseDetails = true);
+    // Ends the running walk at its next check, within 10 entries.
+    void StopScan() { m_stopRequested = true; }
+
+private:
+    friend class detail::ScanWalk;
+
+    std::string m_filter;
+    std::string m_exFilter;
+    std::string m_exFolder;
+    std::int64_t m_dirCount = 0;
+    std::int64_t m_fileCount = 0;
+    bool m_stopRequested = false;
+};
+
+} // namespace twinsift
