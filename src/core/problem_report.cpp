@@ -1,0 +1,173 @@
+#include "core/problem_report.h"
+
+#include "core/format.h"
+#include "platform/app_paths.h"
+#include "platform/system_info.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace twinsift {
+namespace {
+
+constexpr char kReportName[] = "report.htm";
+
+std::string readTemplate(const std::string& path) {
+    if (path.empty())
+        throw RuntimeError(err::FileNotFound, runtimeErrorText(err::FileNotFound));
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw systemError(errno);
+    std::string text;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw systemError(error);
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+void writeWholeFile(const std::string& path, std::string_view text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        const int error = errno;
+        throw systemError(error, error == ENOENT);
+    }
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw systemError(error);
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    if (::close(fd) != 0)
+        throw systemError(errno);
+}
+
+} // namespace
+
+std::string searchEngineLine(int engineOption, bool fuzzy) {
+    switch (engineOption) {
+    case 1:
+        return std::string("Search Engine: Byte-By-Byte, Fuzzy Logic:") + (fuzzy ? "1" : "0");
+    case 2:
+        return "Search Engine: CRC32";
+    case 3:
+        return "Search Engine: Same Names";
+    default:
+        return "Search Engine: Zero Size";
+    }
+}
+
+std::string statusText(const std::vector<std::string>& panels) {
+    std::string text = "Status: ";
+    for (std::size_t i = 0; i < panels.size(); ++i)
+        text += (i == 0 ? "" : "{}") + panels[i];
+    return text;
+}
+
+std::string searchPathText(const std::vector<std::vector<std::string>>& rows) {
+    static const char* const kLabels[] = {"", " {SF} ", " {FT} ", " {MN} ", " {MX} "};
+    std::string text;
+    for (const auto& row : rows) {
+        // A short row reads as empty sub-items rather than failing the report.
+        for (std::size_t i = 0; i < std::size(kLabels); ++i)
+            text += kLabels[i] + (i < row.size() ? row[i] : std::string());
+        text += " Second";
+    }
+    return text;
+}
+
+std::string htmlEscaped(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\'':
+            escaped += "&#39;";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string fillTemplate(std::string_view templateText,
+                         const std::vector<std::pair<std::string, std::string>>& replacements) {
+    std::vector<std::string> escapedValues;
+    for (const auto& [placeholder, value] : replacements)
+        escapedValues.push_back(htmlEscaped(value));
+
+    std::string filled;
+    std::size_t pos = 0;
+    while (pos < templateText.size()) {
+        std::size_t matched = replacements.size();
+        for (std::size_t i = 0; i < replacements.size() && matched == replacements.size(); ++i) {
+            const std::string& placeholder = replacements[i].first;
+            if (!placeholder.empty() && templateText.substr(pos).starts_with(placeholder))
+                matched = i;
+        }
+        if (matched == replacements.size()) {
+            filled += templateText[pos++];
+        } else {
+            filled += escapedValues[matched];
+            pos += replacements[matched].first.size();
+        }
+    }
+    return filled;
+}
+
+std::string problemReportText(std::string_view templateText, const ProblemReportFacts& facts,
+                              const std::string& dateTime, const std::string& systemInfo) {
+    return fillTemplate(templateText,
+                        {
+                            {"vdatetime", dateTime},
+                            {"vsysteminfo", systemInfo},
+                            {"verrno", std::to_string(facts.error.number)},
+                            {"verrdesc", facts.error.description},
+                            {"vprocedure", facts.error.procedure},
+                            {"verrline", std::to_string(facts.error.line)},
+                            {"vversion", TWINSIFT_VERSION},
+                            {"vse", searchEngineLine(facts.engineOption, facts.fuzzy)},
+                            {"vpara", searchPathText(facts.searchPaths)},
+                            {"vstage", statusText(facts.statusPanels)},
+                        });
+}
+
+std::string writeProblemReport(const ProblemReportFacts& facts, const std::string& templatePath) {
+    const std::string report = problemReportText(readTemplate(templatePath), facts, nowText(),
+                                                 GetSysInfo(readSystemInfo()));
+    const std::string path = userDataFolder() + kReportName;
+    writeWholeFile(path, report);
+    return path;
+}
+
+} // namespace twinsift
