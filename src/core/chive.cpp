@@ -12,8 +12,8 @@ namespace twinsift {
 namespace {
 
 constexpr std::int32_t kInitialCapacity = 100;
-constexpr std::int32_t kRed = 1;
-constexpr std::int32_t kBlack = 0;
+constexpr std::uint8_t kRed = 1;
+constexpr std::uint8_t kBlack = 0;
 // The position index reaches two past the node table.
 constexpr std::int32_t kLargestBound = std::numeric_limits<std::int32_t>::max() - 3;
 
@@ -84,6 +84,19 @@ int compareFolded(std::string_view a, std::string_view b) {
         if (x < 0)
             return 0;
     }
+}
+
+// The first eight bytes that a comparison would see, big-endian, zero-padded.
+std::uint64_t comparisonPrefix(std::string_view text, bool folded) {
+    FoldedBytes foldedBytes(text);
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const int byte = folded            ? foldedBytes.next()
+                         : i < text.size() ? static_cast<unsigned char>(text[i])
+                                           : 0;
+        prefix = (prefix << 8) | static_cast<std::uint64_t>(std::max(byte, 0));
+    }
+    return prefix;
 }
 
 int compareBytes(std::string_view a, std::string_view b) {
@@ -270,7 +283,7 @@ void CHive::Add(Variant item, Variant item1, Variant item2, Variant item3, Varia
         OpenGap(position);
     m_positions[static_cast<std::size_t>(position)] = node;
 
-    Element& element = m_elements[static_cast<std::size_t>(node)];
+    Element& element = m_elements[node];
     element.key = std::move(*key);
     element.items = {std::move(item),  std::move(item1), std::move(item2),
                      std::move(item3), std::move(item4), std::move(item5)};
@@ -284,7 +297,7 @@ void CHive::Remove(const Variant& index) {
         return;
     }
     unlinkNode(target.node);
-    m_elements[static_cast<std::size_t>(target.node)] = Element{};
+    m_elements[target.node] = Element{};
     CloseGap(target.position ? target.position : PositionOf(target.node));
     m_positions[static_cast<std::size_t>(m_count)] = 0;
     --m_count;
@@ -327,7 +340,7 @@ bool CHive::Exist(const Variant& index) {
 void CHive::setItem(const Variant& index, Variant value) {
     const Resolved target = GetIndex(index);
     if (target.node != 0)
-        m_elements[static_cast<std::size_t>(target.node)].items[0] = std::move(value);
+        m_elements[target.node].items[0] = std::move(value);
 }
 
 Variant CHive::Key(std::int32_t position) {
@@ -354,7 +367,7 @@ void CHive::setKey(std::int32_t position, Variant key) {
         return;
     }
     unlinkNode(node);
-    Element& element = m_elements[static_cast<std::size_t>(node)];
+    Element& element = m_elements[node];
     element.key = std::move(key);
     linkNode(node, descend(element.key));
 }
@@ -368,7 +381,7 @@ void CHive::setCompareMode(std::int32_t mode) {
 }
 
 std::int32_t CHive::nodeCapacity() const {
-    return m_links.empty() ? 0 : static_cast<std::int32_t>(m_links.size()) - 1;
+    return std::max(m_links.size() - 1, 0);
 }
 
 std::int32_t CHive::positionCapacity() const {
@@ -388,8 +401,7 @@ Variant CHive::slot(const Variant& index, int slotNumber) {
         RaiseError(KeyNotFound, "Item");
         return {};
     }
-    return m_elements[static_cast<std::size_t>(target.node)]
-        .items[static_cast<std::size_t>(slotNumber)];
+    return m_elements[target.node].items[static_cast<std::size_t>(slotNumber)];
 }
 
 Variant CHive::report(std::int32_t node, Variant& key) const {
@@ -397,7 +409,7 @@ Variant CHive::report(std::int32_t node, Variant& key) const {
         key = Variant();
         return {};
     }
-    const Element& element = m_elements[static_cast<std::size_t>(node)];
+    const Element& element = m_elements[node];
     key = element.key;
     return element.items[0];
 }
@@ -431,11 +443,11 @@ std::int32_t CHive::GetNextNode() {
     }
     while (m_cursor != 0) {
         m_stack.push_back(m_cursor);
-        m_cursor = m_links[static_cast<std::size_t>(m_cursor)].left;
+        m_cursor = m_links[m_cursor].left;
     }
     const std::int32_t node = m_stack.back();
     m_stack.pop_back();
-    m_cursor = m_links[static_cast<std::size_t>(node)].right;
+    m_cursor = m_links[node].right;
     return node;
 }
 
@@ -475,13 +487,29 @@ std::int32_t CHive::keyRefusal(const Variant& key) const {
     }
 }
 
+CHive::Probe CHive::probe(const Variant& key) const {
+    const auto* text = key.get<std::string>();
+    return {key, text != nullptr, text ? comparisonPrefix(*text, m_compareMode != 0) : 0};
+}
+
+// Two texts whose prefixes differ compare as their prefixes do; only equal
+// prefixes need the full comparison.
+int CHive::compareWith(const Probe& probe, std::int32_t node) const {
+    const Links& links = m_links[node];
+    if (probe.textKey && links.textKey && probe.keyPrefix != links.keyPrefix)
+        return probe.keyPrefix < links.keyPrefix ? -1 : 1;
+    return compareKeys(probe.key, m_elements[node].key);
+}
+
 CHive::Descent CHive::descend(const Variant& key) const {
-    Descent place;
+    const Probe search = probe(key);
+    Descent place{0, 1, search.textKey, search.keyPrefix};
     for (std::int32_t node = m_root; node != 0;) {
-        place = {node, compareKeys(key, m_elements[static_cast<std::size_t>(node)].key)};
+        place.node = node;
+        place.order = compareWith(search, node);
         if (place.order == 0)
             break;
-        const Links& links = m_links[static_cast<std::size_t>(node)];
+        const Links& links = m_links[node];
         node = place.order < 0 ? links.left : links.right;
     }
     return place;
@@ -493,8 +521,10 @@ void CHive::allocate(std::int32_t capacity, float growth) {
     capacity = std::max(capacity, 0);
     const auto size = static_cast<std::size_t>(capacity) + 1;
     m_growth = growth;
-    m_links = std::vector<Links>(size);
-    m_elements = std::vector<Element>(size);
+    m_links = {};
+    m_links.resize(capacity + 1);
+    m_elements = {};
+    m_elements.resize(capacity + 1);
     m_positions = std::vector<std::int32_t>(size + 1);
     m_root = 0;
     m_count = 0;
@@ -509,8 +539,8 @@ void CHive::growTables(std::int32_t node) {
     if (node <= bound)
         return;
     const std::int32_t grown = std::max(grownBound(bound, m_growth), node);
-    resizeExactly(m_links, static_cast<std::size_t>(grown) + 1);
-    resizeExactly(m_elements, static_cast<std::size_t>(grown) + 1);
+    m_links.resize(grown + 1);
+    m_elements.resize(grown + 1);
     resizeExactly(m_positions, static_cast<std::size_t>(grown) + 3);
 }
 
@@ -527,21 +557,21 @@ void CHive::CloseGap(std::int32_t position) {
 // ---- CHive: red-black tree ----
 
 void CHive::linkNode(std::int32_t node, Descent place) {
-    m_links[static_cast<std::size_t>(node)] = Links{0, 0, place.node, kRed};
+    m_links[node] = Links{0, 0, place.node, kRed, place.textKey, place.keyPrefix};
     if (place.node == 0)
         m_root = node;
     else if (place.order < 0)
-        m_links[static_cast<std::size_t>(place.node)].left = node;
+        m_links[place.node].left = node;
     else
-        m_links[static_cast<std::size_t>(place.node)].right = node;
+        m_links[place.node].right = node;
     InsertFixup(node);
 }
 
 // Removes `node` from the tree by relinking, so that every other element
 // keeps its node number.
 void CHive::unlinkNode(std::int32_t node) {
-    auto link = [this](std::int32_t n) -> Links& { return m_links[static_cast<std::size_t>(n)]; };
-    std::int32_t removedColor = link(node).color;
+    auto link = [this](std::int32_t n) -> Links& { return m_links[n]; };
+    std::uint8_t removedColor = link(node).color;
     std::int32_t child = 0;
     if (link(node).left == 0) {
         child = link(node).right;
@@ -575,18 +605,18 @@ void CHive::unlinkNode(std::int32_t node) {
 
 // Puts `to` (possibly the sentinel) where `from` hangs.
 void CHive::transplant(std::int32_t from, std::int32_t to) {
-    const std::int32_t parent = m_links[static_cast<std::size_t>(from)].parent;
+    const std::int32_t parent = m_links[from].parent;
     if (parent == 0)
         m_root = to;
-    else if (m_links[static_cast<std::size_t>(parent)].left == from)
-        m_links[static_cast<std::size_t>(parent)].left = to;
+    else if (m_links[parent].left == from)
+        m_links[parent].left = to;
     else
-        m_links[static_cast<std::size_t>(parent)].right = to;
-    m_links[static_cast<std::size_t>(to)].parent = parent;
+        m_links[parent].right = to;
+    m_links[to].parent = parent;
 }
 
 void CHive::RotateLeft(std::int32_t x) {
-    auto link = [this](std::int32_t n) -> Links& { return m_links[static_cast<std::size_t>(n)]; };
+    auto link = [this](std::int32_t n) -> Links& { return m_links[n]; };
     const std::int32_t y = link(x).right;
     link(x).right = link(y).left;
     if (link(y).left != 0)
@@ -603,7 +633,7 @@ void CHive::RotateLeft(std::int32_t x) {
 }
 
 void CHive::RotateRight(std::int32_t x) {
-    auto link = [this](std::int32_t n) -> Links& { return m_links[static_cast<std::size_t>(n)]; };
+    auto link = [this](std::int32_t n) -> Links& { return m_links[n]; };
     const std::int32_t y = link(x).left;
     link(x).left = link(y).right;
     if (link(y).right != 0)
@@ -620,7 +650,7 @@ void CHive::RotateRight(std::int32_t x) {
 }
 
 void CHive::InsertFixup(std::int32_t node) {
-    auto link = [this](std::int32_t n) -> Links& { return m_links[static_cast<std::size_t>(n)]; };
+    auto link = [this](std::int32_t n) -> Links& { return m_links[n]; };
     while (node != m_root && link(link(node).parent).color == kRed) {
         std::int32_t parent = link(node).parent;
         const std::int32_t grandparent = link(parent).parent;
@@ -652,7 +682,7 @@ void CHive::InsertFixup(std::int32_t node) {
 }
 
 void CHive::DeleteFixup(std::int32_t node) {
-    auto link = [this](std::int32_t n) -> Links& { return m_links[static_cast<std::size_t>(n)]; };
+    auto link = [this](std::int32_t n) -> Links& { return m_links[n]; };
     auto color = [&](std::int32_t n) { return link(n).color; };
     while (node != m_root && color(node) == kBlack) {
         const std::int32_t parent = link(node).parent;

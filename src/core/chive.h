@@ -2,13 +2,60 @@
 
 #include "core/variant.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace twinsift {
+
+namespace detail {
+
+// A table indexed by node number whose entries live in fixed blocks, so that
+// growing a large table never moves them: a store of a million elements
+// neither copies them nor needs room for twice as many while it grows. The
+// first block grows to its full size by moving, which keeps small stores small.
+template <class T> class BlockTable {
+public:
+    T& operator[](std::int32_t index) { return m_blocks[block(index)][offset(index)]; }
+    const T& operator[](std::int32_t index) const { return m_blocks[block(index)][offset(index)]; }
+
+    std::int32_t size() const { return m_size; }
+    void resize(std::int32_t size) {
+        const std::int32_t firstBlockSize = std::min(size, kBlockSize);
+        if (firstBlockSize > m_firstBlockSize) {
+            auto grown = std::make_unique<T[]>(static_cast<std::size_t>(firstBlockSize));
+            if (m_blocks.empty())
+                m_blocks.push_back(nullptr);
+            else
+                std::move(m_blocks[0].get(), m_blocks[0].get() + m_firstBlockSize, grown.get());
+            m_blocks[0] = std::move(grown);
+            m_firstBlockSize = firstBlockSize;
+        }
+        while (static_cast<std::int64_t>(m_blocks.size()) * kBlockSize < size)
+            m_blocks.push_back(std::make_unique<T[]>(kBlockSize));
+        m_size = size;
+    }
+
+private:
+    static constexpr int kBlockBits = 10;
+    static constexpr std::int32_t kBlockSize = 1 << kBlockBits;
+    static std::size_t block(std::int32_t index) {
+        return static_cast<std::size_t>(index) >> kBlockBits;
+    }
+    static std::size_t offset(std::int32_t index) {
+        return static_cast<std::size_t>(index) & (kBlockSize - 1);
+    }
+
+    std::vector<std::unique_ptr<T[]>> m_blocks;
+    std::int32_t m_firstBlockSize = 0;
+    std::int32_t m_size = 0;
+};
+
+} // namespace detail
 
 // The log in which a store records its failures instead of throwing them.
 class CErrorCollection {
@@ -81,7 +128,11 @@ public:
         std::int32_t left = 0;
         std::int32_t right = 0;
         std::int32_t parent = 0;
-        std::int32_t color = 0; // 1 = red, 0 = black
+        std::uint8_t color = 0; // 1 = red, 0 = black
+        // A text key's first eight bytes as compared, so that a descent
+        // seldom has to reach for the key itself.
+        bool textKey = false;
+        std::uint64_t keyPrefix = 0;
     };
 
     CHive() = default;
@@ -149,10 +200,13 @@ private:
         std::int32_t position = 0;
     };
     // Where a key sits in the tree: the node holding it (order 0), or the node
-    // it would hang under, left for a negative order and right for a positive.
+    // it would hang under, left for a negative order and right for a positive;
+    // with the key's prefix for the links of a node that takes it.
     struct Descent {
         std::int32_t node = 0;
         int order = 1;
+        bool textKey = false;
+        std::uint64_t keyPrefix = 0;
     };
 
     Variant slot(const Variant& index, int slotNumber);
@@ -165,6 +219,15 @@ private:
 
     int compareKeys(const Variant& a, const Variant& b) const;
     std::int32_t keyRefusal(const Variant& key) const;
+    // A key about to be compared with many nodes, with its prefix worked out once.
+    struct Probe {
+        const Variant& key;
+        bool textKey;
+        std::uint64_t keyPrefix;
+    };
+
+    Probe probe(const Variant& key) const;
+    int compareWith(const Probe& probe, std::int32_t node) const;
     Descent descend(const Variant& key) const;
     void allocate(std::int32_t capacity, float growth);
     void growTables(std::int32_t node);
@@ -178,9 +241,9 @@ private:
     void OpenGap(std::int32_t position);
     void CloseGap(std::int32_t position);
 
-    std::vector<Links> m_links;            // node table, tree part: 0..N
-    std::vector<Element> m_elements;       // node table, data part: 0..N
-    std::vector<std::int32_t> m_positions; // node numbers at 1..Count (index 0 unused)
+    detail::BlockTable<Links> m_links;      // node table, tree part: 0..N
+    detail::BlockTable<Element> m_elements; // node table, data part: 0..N
+    std::vector<std::int32_t> m_positions;  // node numbers at 1..Count (index 0 unused)
     std::int32_t m_root = 0;
     std::int32_t m_count = 0;
     std::int32_t m_compareMode = 1;
