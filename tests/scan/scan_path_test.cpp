@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -288,27 +286,18 @@ TEST(ScanPathWalk, stopFromTheYieldEndsTheWalkWithinTenEntries) {
 
 // ---- what the walk never reports or enters --------------------------------
 
-TEST(ScanPathSpecialEntries, linksFifosAndSocketsAreNeverReported) {
+TEST(ScanPathSpecialEntries, linksAndFifosAreNeverReported) {
     TempDir dir;
     const std::string target = dir.write("real/file", "x");
     ASSERT_EQ(::symlink(target.c_str(), (dir.path() + "fileLink").c_str()), 0);
     ASSERT_EQ(::symlink((dir.path() + "real").c_str(), (dir.path() + "folderLink").c_str()), 0);
     ASSERT_EQ(::mkfifo((dir.path() + "fifo").c_str(), 0600), 0);
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string socketPath = dir.path() + "sock";
-    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    socketPath.copy(address.sun_path, socketPath.size());
-    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-
     cScanPath walker;
     Recorder seen(walker, dir.path());
     walker.MaximumSize = 100; // empty files too: a FIFO has size 0
     walker.Hidden = true;
     walker.System = true;
     walker.StartScan(dir.path(), true);
-    ::close(sock);
     EXPECT_EQ(seen.filePaths(), std::set<std::string>{"real/file"});
     EXPECT_EQ(seen.folderPaths(), std::set<std::string>{"real"});
 }
@@ -432,16 +421,6 @@ TEST(ScanPathNames, hardLinksShareTheirIdentity) {
     for (const auto& f : seen.files)
         inodes.insert(f.identity.inode);
     EXPECT_EQ(inodes.size(), 2U);
-}
-
-TEST(ScanPathProperties, textsAreTrimmedAndReadBackWithoutTheirLastSemicolon) {
-    cScanPath walker;
-    walker.setExFilter("  *.tmp;*.bak;  ");
-    EXPECT_EQ(walker.ExFilter(), "*.tmp;*.bak");
-    walker.setExFolder("/a;");
-    EXPECT_EQ(walker.exFolder(), "/a");
-    walker.setFilter(" All files(*.*) ");
-    EXPECT_EQ(walker.Filter(), "All files(*.*)");
 }
 
 } // namespace
