@@ -4,7 +4,10 @@
 #include "app/desktop_user_interface.h"
 #include "app/main_frm.h"
 #include "app/qt_settings_store.h"
+#include "core/guard.h"
+#include "core/problem_report.h"
 #include "platform/app_paths.h"
+#include "platform/system_info.h"
 
 #include <QApplication>
 #include <vector>
@@ -27,8 +30,14 @@ int runDesktop(int argc, char* argv[]) {
     QtSettingsStore settings;
     DesktopLauncher launcher;
     DesktopUserInterface ui;
-    MainFrm window({settings, ui, launcher, std::string()}, commandLine);
+    MainFrm window({settings, ui, launcher, osDescription()}, commandLine);
     ui.setParentWindow(&window);
+    ui.setReportSender([&](const ErrorRecord& error) {
+        Guard(ui, "Send Error Report").run({[&] {
+            // A browser that does not start is not worth a second report.
+            launcher.openDocument(writeProblemReport(problemReportFacts(window.model(), error)));
+        }});
+    });
     window.model().yield = DesktopYield();
     window.show();
     return QApplication::exec();

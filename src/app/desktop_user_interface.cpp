@@ -64,9 +64,6 @@ MsgAnswer closedAnswer(const std::vector<std::pair<Button, MsgAnswer>>& buttons)
 
 } // namespace
 
-DesktopUserInterface::DesktopUserInterface(std::function<void(const ErrorRecord&)> sendReport)
-    : m_sendReport(std::move(sendReport)) {}
-
 MsgAnswer DesktopUserInterface::messageBox(const MessageBoxRequest& request) {
     QMessageBox box(qtIcon(request.icon), QString::fromStdString(request.title),
                     QString::fromStdString(request.text), QMessageBox::NoButton, m_parent);

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <utility>
 
 class QWidget;
 
@@ -13,11 +14,12 @@ namespace twinsift {
 // Every question the program asks, as real Qt dialogs over the main window.
 class DesktopUserInterface : public UserInterface {
 public:
-    // `sendReport` writes and opens the problem report for the error shown.
-    explicit DesktopUserInterface(std::function<void(const ErrorRecord&)> sendReport = {});
-
     // The window the dialogs belong to.
     void setParentWindow(QWidget* window) { m_parent = window; }
+    // Writes and opens the problem report for the error shown.
+    void setReportSender(std::function<void(const ErrorRecord&)> sendReport) {
+        m_sendReport = std::move(sendReport);
+    }
 
     MsgAnswer messageBox(const MessageBoxRequest& request) override;
     ErrorReportAnswer errorReport(const ErrorRecord& error) override;

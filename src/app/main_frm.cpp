@@ -90,7 +90,6 @@ MainFrm::MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* par
     buildToolbar();
     buildCentralArea();
     buildStatusBar();
-    load();
 }
 
 MainFrm::~MainFrm() = default;
@@ -421,6 +420,10 @@ void MainFrm::load() {
 }
 
 void MainFrm::showEvent(QShowEvent* event) {
+    // Loading waits for the first show, so that whoever creates the window can
+    // fill in the model's hooks first.
+    if (!m_activated)
+        load();
     QMainWindow::showEvent(event);
     if (!m_activated) {
         m_activated = true;

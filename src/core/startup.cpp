@@ -116,12 +116,14 @@ void newSession(WindowModel& model) {
 }
 
 void togglePictureViewer(WindowModel& model, SettingsStore& settings) {
-    model.display = model.display == image::PreviewOff ? image::PreviewOn : image::PreviewOff;
+    // By what the window shows, so that a stored value other than 9 or 10 (shown
+    // as off) turns the viewer on rather than staying off.
+    model.display = model.pictureViewerOn() ? image::PreviewOff : image::PreviewOn;
     settings.saveSetting("Options", "Display", std::to_string(model.display));
 }
 
 void toggleRecycleBin(WindowModel& model, SettingsStore& settings, UserInterface& ui) {
-    if (model.recycleBin == image::DeletePermanent) {
+    if (!model.sendsToRecycleBin()) {
         model.recycleBin = image::DeleteToTrash;
     } else {
         const MsgAnswer answer = ui.messageBox(

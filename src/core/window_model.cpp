@@ -47,4 +47,17 @@ void sortResultRows(WindowModel& model, int keyColumn, bool descending) {
     model.sortDescending = descending;
 }
 
+ProblemReportFacts problemReportFacts(const WindowModel& model, const ErrorRecord& error) {
+    ProblemReportFacts facts;
+    facts.error = error;
+    facts.engineOption = static_cast<int>(model.engine);
+    facts.fuzzy = model.chkFuzzy.checked;
+    for (const StatusPanel& panel : model.statusPanels)
+        facts.statusPanels.push_back(panel.text);
+    for (const SearchPathRow& row : model.SearchList)
+        facts.searchPaths.push_back(
+            {row.text, row.subItems[0], row.subItems[1], row.subItems[2], row.subItems[3]});
+    return facts;
+}
+
 } // namespace twinsift

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/problem_report.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -148,5 +150,8 @@ void computeRowShades(WindowModel& model);
 // The list control's own re-sort: stable, by the text of column `keyColumn`,
 // compared without regard to letter case.
 void sortResultRows(WindowModel& model, int keyColumn, bool descending);
+
+// What the problem report tells about the search on screen when `error` happened.
+ProblemReportFacts problemReportFacts(const WindowModel& model, const ErrorRecord& error);
 
 } // namespace twinsift

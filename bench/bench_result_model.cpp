@@ -1,0 +1,100 @@
+// The result list with a million rows: filling the Qt model, re-sorting it by
+// the size key, and what one row costs in memory.
+#include "app/result_list_model.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <fstream>
+#include <random>
+
+namespace twinsift {
+namespace {
+
+constexpr int kRows = 1'000'000;
+
+// Resident memory of the process in bytes.
+long residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096;
+}
+
+// Rows shaped like a real result: photo names, nested folders, groups of two to four.
+std::vector<ResultRow> syntheticRows() {
+    std::mt19937 random(42);
+    std::vector<ResultRow> rows;
+    rows.reserve(kRows);
+    int group = 0;
+    int left = 0;
+    std::uint64_t size = 0;
+    for (int i = 0; i < kRows; ++i) {
+        if (left-- == 0) {
+            ++group;
+            left = static_cast<int>(random() % 3) + 1;
+            size = random() % 50'000'000;
+        }
+        char name[40];
+        std::snprintf(name, sizeof name, "IMG_2024%04d_%06d.jpg", i % 1231, i);
+        char folder[64];
+        std::snprintf(folder, sizeof folder, "/home/user/Pictures/%d/Album %03d/", 2000 + i % 25,
+                      i % 997);
+        char sizeKey[16];
+        std::snprintf(sizeKey, sizeof sizeKey, "%012llu", static_cast<unsigned long long>(size));
+        char groupKey[16];
+        std::snprintf(groupKey, sizeof groupKey, "%011d", group);
+        ResultRow row;
+        row.columns = {
+            name,    std::to_string(size), "2024-03-01 10:00", "N/A", std::to_string(group), folder,
+            sizeKey, "20240301100000",     groupKey,           "jpg"};
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// Appending every row with its ten texts, the shading table, and the view's reset.
+void BM_FillResultModel(benchmark::State& state) {
+    for (auto _ : state) {
+        WindowModel model;
+        ResultListModel results(model);
+        model.rows = syntheticRows();
+        computeRowShades(model);
+        results.reload();
+        benchmark::DoNotOptimize(results.rowCount());
+        state.PauseTiming();
+        model.rows = {}; // freeing is not part of filling
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FillResultModel)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ResortBySortSize(benchmark::State& state) {
+    WindowModel model;
+    ResultListModel results(model);
+    model.rows = syntheticRows();
+    bool descending = false;
+    for (auto _ : state) {
+        descending = !descending;
+        sortResultRows(model, ColSortSize, descending);
+        computeRowShades(model);
+        results.reload();
+    }
+    state.counters["rows"] = static_cast<double>(model.rows.size());
+}
+BENCHMARK(BM_ResortBySortSize)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+void BM_MemoryPerRow(benchmark::State& state) {
+    for (auto _ : state) {
+        const long before = residentBytes();
+        WindowModel model;
+        model.rows = syntheticRows();
+        computeRowShades(model);
+        const long after = residentBytes();
+        state.counters["bytes_per_row"] = static_cast<double>(after - before) / kRows;
+    }
+}
+BENCHMARK(BM_MemoryPerRow)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+} // namespace twinsift

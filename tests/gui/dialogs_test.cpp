@@ -1,0 +1,156 @@
+#include "app/bug_frm.h"
+#include "app/desktop_user_interface.h"
+#include "app/qt_settings_store.h"
+#include "app/tip_frm.h"
+#include "core/startup.h"
+#include "gui_support.h"
+#include "support/memory_settings.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace twinsift {
+
+using test::MemorySettings;
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void bugReportShowsTheRecordAlignedInFourLines() {
+        BugFrm dialog({});
+        dialog.setError({53, "File not found", "File Opening", 7});
+        QCOMPARE(dialog.windowTitle(), "Bug Report");
+        QCOMPARE(dialog.findChild<QPlainTextEdit*>("Text1")->toPlainText(),
+                 "Error       : 53\nDescription : File not found\nProcedure   : File Opening\n"
+                 "Error Line  : 7\n");
+        QCOMPARE(dialog.findChild<QLabel*>("lblErrNo")->text(), "53");
+        QCOMPARE(dialog.findChild<QLabel*>("lblErrPro")->text(), "File Opening");
+        QVERIFY(dialog.findChild<QPlainTextEdit*>("Text1")->font().fixedPitch());
+        QVERIFY(dialog.findChild<QLabel*>("lblmsg2")->text().startsWith("We are very sorry"));
+    }
+
+    void bugReportDescriptionIsShownAsItIs() {
+        // Descriptions come from the system and may hold anything, "%1" included.
+        const QString text = BugFrm::detailsText({5, "bad %1 %2 value", "Proc %4", 3});
+        QCOMPARE(text,
+                 "Error       : 5\r\nDescription : bad %1 %2 value\r\nProcedure   : Proc %4\r\n"
+                 "Error Line  : 3\r\n");
+    }
+
+    void retryAbortAndSendErrorReport() {
+        std::vector<ErrorRecord> sent;
+        DesktopUserInterface ui;
+        ui.setReportSender([&](const ErrorRecord& error) { sent.push_back(error); });
+
+        test::whenModalShown("BugFrm", [](QWidget& bug) {
+            test::clickButton(bug, "Command3"); // the report; the dialog stays open
+            QVERIFY(bug.isVisible());
+            test::clickButton(bug, "Command1");
+        });
+        QCOMPARE(ui.errorReport({13, "Type mismatch", "Loading", 5}), ErrorReportAnswer::Retry);
+        QCOMPARE(sent.size(), std::size_t{1});
+        QCOMPARE(sent[0].procedure, std::string("Loading"));
+
+        test::whenModalShown("BugFrm", [](QWidget& bug) { test::clickButton(bug, "Command2"); });
+        QCOMPARE(ui.errorReport({13, "Type mismatch", "Loading", 5}), ErrorReportAnswer::Abort);
+
+        // Closing the window without an answer leaves the command too.
+        test::whenModalShown("BugFrm", [](QWidget& bug) { bug.close(); });
+        QCOMPARE(ui.errorReport({13, "Type mismatch", "Loading", 5}), ErrorReportAnswer::Abort);
+    }
+
+    void messageBoxShowsExactlyWhatWasAsked() {
+        DesktopUserInterface ui;
+        test::whenModalShown("MessageBox", [](QWidget& widget) {
+            auto& box = static_cast<QMessageBox&>(widget);
+            QCOMPARE(box.windowTitle(), "Confirm");
+            QCOMPARE(box.text(), "Leave it?");
+            QCOMPARE(box.icon(), QMessageBox::Critical);
+            QCOMPARE(box.buttons().size(), 2);
+            QCOMPARE(box.defaultButton(), box.button(QMessageBox::No));
+            box.button(QMessageBox::Yes)->click();
+        });
+        QCOMPARE(ui.messageBox({"Leave it?", "Confirm", MsgIcon::Critical, MsgButtons::YesNo, 2}),
+                 MsgAnswer::Yes);
+
+        test::whenModalShown("MessageBox",
+                             [](QWidget& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+        QCOMPARE(
+            ui.messageBox({"Go on?", "Confirm", MsgIcon::Question, MsgButtons::YesNoCancel, 1}),
+            MsgAnswer::Cancel);
+    }
+
+    void fileFiltersBecomeQtFilters() {
+        QCOMPARE(DesktopUserInterface::qtFilters("Twinsift(*.tsf)|*.tsf|Text|*.txt;*.csv"),
+                 QStringList({"Twinsift(*.tsf) (*.tsf)", "Text (*.txt *.csv)"}));
+        QCOMPARE(DesktopUserInterface::filterExtension("Twinsift(*.tsf) (*.tsf)"), "tsf");
+        QCOMPARE(DesktopUserInterface::filterExtension("Text (*.txt *.csv)"), "txt");
+        QCOMPARE(DesktopUserInterface::filterExtension("All (*.*)"), "");
+        QCOMPARE(DesktopUserInterface::filterExtension("All (*)"), "");
+    }
+
+    void tipDialogShowsTipsAndStoresItsCheckBox() {
+        MemorySettings settings;
+        frmTip tip(settings);
+        auto* text = tip.findChild<QLabel*>("lblTipText");
+        auto* check = tip.findChild<QCheckBox*>("chkLoadTipsAtStartup");
+        QVERIFY(check->isChecked()); // the default
+        QSet<QString> seen;
+        for (int i = 0; i < 200; ++i) {
+            tip.findChild<QPushButton*>("cmdNextTip")->click();
+            seen.insert(text->text());
+        }
+        QCOMPARE(seen.size(), 13); // every tip turns up, none other
+        for (std::string_view known : tipTexts())
+            QVERIFY(seen.contains(QString::fromUtf8(known.data(), qsizetype(known.size()))));
+
+        check->click();
+        QCOMPARE(settings.getSetting("Options", "Show Tips at Startup", ""), std::string("0"));
+        check->click();
+        QCOMPARE(settings.getSetting("Options", "Show Tips at Startup", ""), std::string("1"));
+
+        settings.saveSetting("Options", "Show Tips at Startup", "0");
+        QVERIFY(!frmTip(settings).findChild<QCheckBox*>("chkLoadTipsAtStartup")->isChecked());
+    }
+
+    void vistaWarningStoresDontShow() {
+        MemorySettings settings;
+        {
+            VistaWarning warning(settings);
+            QCOMPARE(warning.windowTitle(), "Vista Users");
+            test::clickButton(warning, "cmdOK");
+            QCOMPARE(settings.getSetting("Options", "Vista Message", ""), std::string("0"));
+        }
+        VistaWarning warning(settings);
+        warning.findChild<QCheckBox*>("chkDontShow")->setChecked(true);
+        test::clickButton(warning, "cmdOK");
+        QCOMPARE(settings.getSetting("Options", "Vista Message", ""), std::string("1"));
+    }
+
+    void settingsStoreKeepsTextsAndOrdersNumberedKeys() {
+        QtSettingsStore store;
+        store.saveSetting("Options", "Show Tips at Startup", "0");
+        store.saveSetting("FileMask", "10", "Music(*.mp3, *.ogg)");
+        store.saveSetting("FileMask", "2", "Documents(*.doc *.pdf)");
+        store.saveSetting("FileMask", "Value", "x=1; \"quoted\" \\ back");
+        QtSettingsStore reopened;
+        QCOMPARE(reopened.getSetting("Options", "Show Tips at Startup", "1"), std::string("0"));
+        QCOMPARE(reopened.getSetting("Options", "Missing", "dflt"), std::string("dflt"));
+        const auto all = reopened.getAllSettings("FileMask");
+        QCOMPARE(all.size(), std::size_t{3});
+        QCOMPARE(all[0].second, std::string("Documents(*.doc *.pdf)"));
+        QCOMPARE(all[1].second, std::string("Music(*.mp3, *.ogg)"));
+        QCOMPARE(all[2].second, std::string("x=1; \"quoted\" \\ back"));
+        reopened.deleteSetting("FileMask", "2");
+        QCOMPARE(QtSettingsStore().getAllSettings("FileMask").size(), std::size_t{2});
+    }
+};
+
+} // namespace twinsift
+
+QTEST_MAIN(twinsift::DialogsTest)
+#include "dialogs_test.moc"

@@ -1,0 +1,135 @@
+#include "app/result_list_model.h"
+
+#include <QAbstractItemModelTester>
+#include <QBrush>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QIcon>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+
+namespace twinsift {
+namespace {
+
+ResultRow row(const std::string& name, int group, const std::string& folder,
+              std::uint64_t size = 1234) {
+    char sizeKey[16];
+    std::snprintf(sizeKey, sizeof sizeKey, "%012llu", static_cast<unsigned long long>(size));
+    char groupKey[16];
+    std::snprintf(groupKey, sizeof groupKey, "%011d", group);
+    ResultRow r;
+    r.columns = {
+        name,    std::to_string(size), "2024-03-01 10:00", "N/A", std::to_string(group), folder,
+        sizeKey, "20240301100000",     groupKey,           "txt"};
+    return r;
+}
+
+bool shaded(const ResultListModel& model, int r) {
+    return model.data(model.index(r, ColFileName), Qt::BackgroundRole).isValid();
+}
+
+} // namespace
+
+class ResultListModelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void behavesAsAnItemModel() {
+        WindowModel window;
+        ResultListModel model(window);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        window.rows = {row("a.txt", 1, "/x/"), row("b.txt", 1, "/y/")};
+        model.reload();
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.columnCount(), 10);
+        QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Size(Bytes)");
+        QCOMPARE(model.data(model.index(1, ColInFolder), Qt::DisplayRole).toString(), "/y/");
+        // Rows that went away behind the view's back read as empty, never out of bounds.
+        window.rows.clear();
+        QVERIFY(!model.data(model.index(1, ColInFolder), Qt::DisplayRole).isValid());
+        model.reload();
+    }
+
+    void marksShowTheirImageInTheNameColumn() {
+        WindowModel window;
+        ResultListModel model(window);
+        window.rows = {row("a.txt", 1, "/x/"), row("b.txt", 1, "/y/")};
+        window.rows[1].icon = image::Marked;
+        model.reload();
+        const auto icon = [&](int r, int c) {
+            return model.data(model.index(r, c), Qt::DecorationRole).value<QIcon>();
+        };
+        QVERIFY(!icon(0, ColFileName).isNull());
+        QVERIFY(icon(0, ColFileName).cacheKey() != icon(1, ColFileName).cacheKey());
+        QVERIFY(!model.data(model.index(0, ColSize), Qt::DecorationRole).isValid());
+    }
+
+    void everyOtherGroupRunIsLightBlue() {
+        WindowModel window;
+        ResultListModel model(window);
+        for (int group : {1, 1, 1, 2, 2, 2})
+            window.rows.push_back(row("f", group, "/g" + std::to_string(group) + "/"));
+        computeRowShades(window);
+        model.reload();
+        for (int r = 0; r < 3; ++r)
+            QVERIFY(!shaded(model, r));
+        for (int r = 3; r < 6; ++r) {
+            QVERIFY(shaded(model, r));
+            QCOMPARE(
+                model.data(model.index(r, ColSize), Qt::BackgroundRole).value<QBrush>().color(),
+                QColor(213, 233, 249));
+        }
+        // Interleaved groups flip at every change of group number.
+        window.rows = {row("a", 1, "/a/"), row("b", 2, "/a/"), row("c", 1, "/b/"),
+                       row("d", 2, "/b/")};
+        computeRowShades(window);
+        model.reload();
+        QCOMPARE(
+            QList<bool>({shaded(model, 0), shaded(model, 1), shaded(model, 2), shaded(model, 3)}),
+            QList<bool>({false, true, false, true}));
+        window.ShadingSuspended = true;
+        QVERIFY(!shaded(model, 1));
+    }
+
+    void aMillionRowsFillScrollAndSortWithoutItems() {
+        WindowModel window;
+        ResultListModel model(window);
+        QTableView view;
+        view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        view.setModel(&model);
+        view.resize(800, 600);
+        view.show();
+
+        constexpr int count = 1'000'000;
+        window.rows.reserve(count);
+        for (int i = 0; i < count; ++i)
+            window.rows.push_back(row("file" + std::to_string(i) + ".txt", i / 2 + 1, "/data/set/",
+                                      static_cast<std::uint64_t>(i) * 7919 % 100003));
+        computeRowShades(window);
+        model.reload();
+        QCOMPARE(model.rowCount(), count);
+
+        view.scrollToBottom();
+        QTest::qWait(10);
+        QCOMPARE(view.rowAt(view.viewport()->height() - 2) >= count - 40, true);
+        QCOMPARE(model.data(model.index(count - 1, ColFileName), Qt::DisplayRole).toString(),
+                 "file999999.txt");
+
+        sortResultRows(window, ColSortSize, true);
+        computeRowShades(window);
+        model.reload();
+        QCOMPARE(model.data(model.index(0, ColSortSize), Qt::DisplayRole).toString(),
+                 "000000100002");
+        QCOMPARE(model.data(model.index(count - 1, ColSortSize), Qt::DisplayRole).toString(),
+                 "000000000000");
+        view.scrollToTop();
+        QTest::qWait(10);
+        QCOMPARE(view.rowAt(1), 0);
+    }
+};
+
+} // namespace twinsift
+
+QTEST_MAIN(twinsift::ResultListModelTest)
+#include "result_list_model_test.moc"
