@@ -29,8 +29,9 @@ int runDesktop(int argc, char* argv[]) {
 
     QtSettingsStore settings;
     DesktopLauncher launcher;
+    DesktopSoundPlayer sound;
     DesktopUserInterface ui;
-    MainFrm window({settings, ui, launcher, osDescription()}, commandLine);
+    MainFrm window({settings, ui, launcher, sound, osDescription()}, commandLine);
     ui.setParentWindow(&window);
     ui.setReportSender([&](const ErrorRecord& error) {
         Guard(ui, "Send Error Report").run({[&] {

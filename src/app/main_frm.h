@@ -22,6 +22,7 @@ class Launcher;
 class NamedLock;
 class ResultListModel;
 class SettingsStore;
+class SoundPlayer;
 class UserInterface;
 
 // What the main window talks to besides its own model.
@@ -29,6 +30,7 @@ struct MainFrmServices {
     SettingsStore& settings;
     UserInterface& ui;
     Launcher& launcher;
+    SoundPlayer& sound;
     std::string osDescription;
 };
 

@@ -1,17 +1,27 @@
 #include "app/bug_frm.h"
+#include "app/desktop_services.h"
 #include "app/desktop_user_interface.h"
 #include "app/qt_settings_store.h"
 #include "app/tip_frm.h"
 #include "core/startup.h"
 #include "gui_support.h"
+#include "platform/app_paths.h"
 #include "support/memory_settings.h"
+#include "support/temp_dir.h"
 
 #include <QCheckBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 namespace twinsift {
 
@@ -84,6 +94,35 @@ private slots:
             MsgAnswer::Cancel);
     }
 
+    void saveDialogAddsTheFilterExtensionAndAsksBeforeReplacing() {
+        const test::TempDir dir;
+        dir.write("taken.tsf", "kept");
+        DesktopUserInterface ui;
+        const auto typeName = [](const QString& name) {
+            return [name](QWidget& dialog) {
+                auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit");
+                edit->setText(name);
+                QTest::keyClick(edit, Qt::Key_Return);
+            };
+        };
+        test::whenModalShown("QFileDialog", typeName("fresh"));
+        QCOMPARE(ui.saveFileDialog("Twinsift(*.tsf)|*.tsf", "Save Session", dir.path(), ""),
+                 dir.path() + "fresh.tsf");
+
+        // "taken" becomes taken.tsf, which exists: No shows the dialog again.
+        test::whenModalShown("QFileDialog", [&](QWidget& dialog) {
+            test::whenModalShown("MessageBox", [&](QWidget& box) {
+                static_cast<QMessageBox&>(box).button(QMessageBox::No)->click();
+                test::whenModalShown("QFileDialog",
+                                     [](QWidget& again) { static_cast<QDialog&>(again).reject(); });
+            });
+            typeName("taken")(dialog);
+        });
+        QCOMPARE(ui.saveFileDialog("Twinsift(*.tsf)|*.tsf", "Save Session", dir.path(), ""),
+                 std::string());
+        QCOMPARE(test::readFile(dir.path() + "taken.tsf"), std::string("kept"));
+    }
+
     void fileFiltersBecomeQtFilters() {
         QCOMPARE(DesktopUserInterface::qtFilters("Twinsift(*.tsf)|*.tsf|Text|*.txt;*.csv"),
                  QStringList({"Twinsift(*.tsf) (*.tsf)", "Text (*.txt *.csv)"}));
@@ -129,6 +168,37 @@ private slots:
         warning.findChild<QCheckBox*>("chkDontShow")->setChecked(true);
         test::clickButton(warning, "cmdOK");
         QCOMPARE(settings.getSetting("Options", "Vista Message", ""), std::string("1"));
+    }
+
+    void yieldLetsEventsThroughAtMostEveryTwentyMilliseconds() {
+        DesktopYield yield;
+        int delivered = 0;
+        yield(); // the first call always yields
+        QElapsedTimer clock;
+        clock.start();
+        QTimer::singleShot(0, [&] { ++delivered; });
+        yield();
+        QCOMPARE(delivered, 0);
+        while (clock.elapsed() < 25)
+            QTest::qSleep(5);
+        yield();
+        QCOMPARE(delivered, 1);
+    }
+
+    void soundWithoutFileOrDeviceIsSilent() {
+        DesktopSoundPlayer sound;
+        sound.play("");
+        sound.play("/no/such/end.wav");
+        sound.play(findResource("end.wav"));
+        QVERIFY(QFileInfo::exists(QString::fromStdString(findResource("end.wav"))));
+    }
+
+    void dialogsAreCentredOnTheWorkArea() {
+        QDialog dialog;
+        dialog.resize(200, 100);
+        CentreOnWorkArea(dialog);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY((dialog.frameGeometry().center() - area.center()).manhattanLength() <= 2);
     }
 
     void settingsStoreKeepsTextsAndOrdersNumberedKeys() {

@@ -20,6 +20,12 @@ public:
     std::vector<std::string> opened;
 };
 
+class SilentSoundPlayer : public SoundPlayer {
+public:
+    void play(const std::string& path) override { played.push_back(path); }
+    std::vector<std::string> played;
+};
+
 // Acts on the modal dialog named `objectName` as soon as it is shown (within a
 // few seconds). The returned flag tells whether it was seen.
 std::shared_ptr<bool> whenModalShown(const QString& objectName, std::function<void(QWidget&)> act);

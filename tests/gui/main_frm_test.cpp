@@ -25,6 +25,7 @@ struct Harness {
     MemorySettings settings;
     ScriptedAnswerer ui;
     RecordingLauncher launcher;
+    test::SilentSoundPlayer sound;
     std::unique_ptr<MainFrm> window;
 
     explicit Harness(bool tips = false) {
@@ -32,7 +33,8 @@ struct Harness {
     }
     MainFrm& create(CommandLine commandLine = {}) {
         window = std::make_unique<MainFrm>(
-            MainFrmServices{settings, ui, launcher, "OS : Linux 6.1"}, std::move(commandLine));
+            MainFrmServices{settings, ui, launcher, sound, "OS : Linux 6.1"},
+            std::move(commandLine));
         return *window;
     }
     // Shows the window and lets the first-show handler run.
@@ -58,7 +60,8 @@ private slots:
         MemorySettings settings;
         ScriptedAnswerer ui;
         RecordingLauncher launcher;
-        MainFrm window({settings, ui, launcher, "OS : Linux 6.1"}, {});
+        test::SilentSoundPlayer sound;
+        MainFrm window({settings, ui, launcher, sound, "OS : Linux 6.1"}, {});
         const auto tipsSeen =
             test::whenModalShown("frmTip", [](QWidget& tip) { test::clickButton(tip, "cmdOK"); });
         window.show();
@@ -113,7 +116,8 @@ private slots:
         MendingUser user;
         user.settings = &settings;
         RecordingLauncher launcher;
-        MainFrm window({settings, user, launcher, ""}, {});
+        test::SilentSoundPlayer sound;
+        MainFrm window({settings, user, launcher, sound, ""}, {});
         window.show();
         QTest::qWait(50);
         QCOMPARE(user.reports.size(), std::size_t{1});
