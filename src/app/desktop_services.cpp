@@ -59,6 +59,9 @@ void CentreOnWorkArea(QWidget& window) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    // A dialog not shown yet has its layout's size only once asked for it.
+    if (!window.isVisible() && !window.testAttribute(Qt::WA_Resized))
+        window.adjustSize();
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());

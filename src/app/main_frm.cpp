@@ -319,6 +319,7 @@ void MainFrm::buildStatusBar() {
 }
 
 void MainFrm::render() {
+    setWindowTitle(qs(m_model.caption));
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         m_panels[i]->setText(qs(m_model.statusPanels[i].text));
         m_panels[i]->setVisible(m_model.statusPanels[i].visible);

@@ -4,22 +4,12 @@
 #include "support/scripted_answerer.h"
 
 #include <gtest/gtest.h>
-#include <set>
 
 namespace twinsift {
 namespace {
 
 using test::MemorySettings;
 using test::ScriptedAnswerer;
-
-TEST(WindowGeometryTest, defaultsToTwelveThousandByEightThousandAtTheCorner) {
-    MemorySettings settings;
-    const WindowGeometry g = savedWindowGeometry(settings);
-    EXPECT_EQ(g.width, 12000);
-    EXPECT_EQ(g.height, 8000);
-    EXPECT_EQ(g.top, 0);
-    EXPECT_EQ(g.left, 0);
-}
 
 TEST(WindowGeometryTest, bringsBackAWindowSavedWhileMinimisedAndKeepsNearEdges) {
     MemorySettings settings;
@@ -71,97 +61,12 @@ TEST(CommandLineTest, sessionWhoseNameHoldsTheSwitchLettersStillOpens) {
     EXPECT_EQ(line.sessionPath, "/data/2024-uni/re-run-under.tsf");
 }
 
-TEST(StartupStateTest, readsTheTogglesAndWritesTheFirstStatusTexts) {
-    MemorySettings settings;
-    WindowModel model;
-    applyStartupState(model, settings);
-    EXPECT_TRUE(model.pictureViewerOn());
-    EXPECT_TRUE(model.sendsToRecycleBin());
-    EXPECT_EQ(model.statusPanels[1].text, "Duplicates : 0");
-    EXPECT_EQ(model.statusPanels[2].text, "Files : 0");
-    EXPECT_EQ(model.statusPanels[3].text, "Folders : 0");
-
-    settings.saveSetting("Options", "Display", "9");
-    settings.saveSetting("Options", "RecycleBin", "11");
-    applyStartupState(model, settings);
-    EXPECT_FALSE(model.pictureViewerOn());
-    EXPECT_FALSE(model.sendsToRecycleBin());
-}
-
 TEST(StartupStateTest, aCorruptRecycleBinSettingNeverTurnsOnPermanentDeletion) {
     MemorySettings settings;
     settings.saveSetting("Options", "RecycleBin", "trash");
     WindowModel model;
     EXPECT_THROW(applyStartupState(model, settings), RuntimeError);
     EXPECT_TRUE(model.sendsToRecycleBin());
-}
-
-TEST(CommandLineSessionTest, missingSessionIsReportedWithTheQuotedPath) {
-    ScriptedAnswerer ui;
-    ui.expectMessage({"\"/x/gone.tsf\"", "File Not Found", MsgIcon::Critical, MsgButtons::OK, 1},
-                     MsgAnswer::OK);
-    WindowModel model;
-    int scans = 0;
-    model.OpenParametersFile = [](WindowModel&, const std::string&) { return false; };
-    model.Scan = [&](WindowModel&) { ++scans; };
-    openCommandLineSession(model, "/x/gone.tsf", ui);
-    EXPECT_EQ(scans, 0);
-}
-
-TEST(CommandLineSessionTest, openedSessionIsScannedAtOnce) {
-    ScriptedAnswerer ui;
-    WindowModel model;
-    int scans = 0;
-    model.OpenParametersFile = [](WindowModel&, const std::string&) { return true; };
-    model.Scan = [&](WindowModel&) { ++scans; };
-    openCommandLineSession(model, "/x/here.tsf", ui);
-    EXPECT_EQ(scans, 1);
-}
-
-TEST(NewSessionTest, keepsCountersAndStoresButEmptiesTheWindow) {
-    WindowModel model;
-    model.SearchList.push_back({"/a/", {}});
-    model.rows.resize(4);
-    model.RowShades = {1, 1, 2, 2};
-    model.GroupSizes = {0, 2, 2};
-    model.DuplicateCount = 2;
-    selectEngine(model, Engine::SameNames);
-    model.chkFuzzy.checked = true;
-    model.chkProtect.checked = false;
-    model.chkIncludeHidden.checked = true;
-    model.statusPanels[2].text = "Files : 9";
-
-    newSession(model);
-
-    EXPECT_TRUE(model.SearchList.empty());
-    EXPECT_TRUE(model.rows.empty());
-    EXPECT_FALSE(rowIsShaded(model, 0));
-    EXPECT_EQ(model.engine, Engine::ByteByByte);
-    EXPECT_TRUE(model.chkFuzzy.enabled);
-    EXPECT_FALSE(model.chkFuzzy.checked);
-    EXPECT_TRUE(model.chkProtect.checked);
-    EXPECT_FALSE(model.chkIncludeHidden.checked);
-    EXPECT_FALSE(model.statusPanels[1].visible);
-    EXPECT_FALSE(model.statusPanels[3].visible);
-    EXPECT_TRUE(model.statusPanels[0].visible);
-    EXPECT_EQ(model.statusPanels[2].text, "Files : 9"); // hidden, not rewritten
-    EXPECT_EQ(model.DuplicateCount, 2);
-    EXPECT_EQ(model.GroupSizes.size(), 3u);
-}
-
-TEST(TogglesTest, recycleBinAsksOnlyWhenLeavingIt) {
-    MemorySettings settings;
-    ScriptedAnswerer ui;
-    WindowModel model;
-    ui.expectMessage("This will delete the files permanently i.e., they are not sent to the "
-                     "recycle bin.\r\nDo you want to proceed? (not recommended)",
-                     MsgAnswer::Yes);
-    toggleRecycleBin(model, settings, ui);
-    EXPECT_EQ(settings.getSetting("Options", "RecycleBin", ""), "11");
-    toggleRecycleBin(model, settings, ui);
-    EXPECT_EQ(settings.getSetting("Options", "RecycleBin", ""), "12");
-    EXPECT_EQ(ui.asked().size(), 1u);
-    EXPECT_EQ(ui.asked()[0].message.defaultButton, 2);
 }
 
 TEST(TogglesTest, strangeStoredValuesShownAsOffAreSwitchedOn) {
@@ -179,15 +84,7 @@ TEST(TogglesTest, strangeStoredValuesShownAsOffAreSwitchedOn) {
     EXPECT_TRUE(ui.asked().empty());
 }
 
-TEST(TipsTest, thirteenTipsChosenEvenlyAndTheSettingReadAsANumber) {
-    EXPECT_EQ(tipTexts().size(), 13u);
-    EXPECT_TRUE(tipTexts()[10].starts_with("Welcome to Twinsift."));
-    std::mt19937 random(7);
-    std::set<std::size_t> seen;
-    for (int i = 0; i < 500; ++i)
-        seen.insert(randomTipIndex(random));
-    EXPECT_EQ(seen.size(), 13u);
-
+TEST(TipsTest, showTipsSettingIsReadAsANumber) {
     MemorySettings settings;
     EXPECT_TRUE(showTipsAtStartup(settings));
     settings.saveSetting("Options", "Show Tips at Startup", " 1 ");
