@@ -65,8 +65,10 @@ MsgAnswer closedAnswer(const std::vector<std::pair<Button, MsgAnswer>>& buttons)
 } // namespace
 
 MsgAnswer DesktopUserInterface::messageBox(const MessageBoxRequest& request) {
-    QMessageBox box(qtIcon(request.icon), QString::fromStdString(request.title),
-                    QString::fromStdString(request.text), QMessageBox::NoButton, m_parent);
+    // The texts break lines with CR LF; a label breaks them at the LF alone.
+    const QString text = QString::fromStdString(request.text).remove(QLatin1Char('\r'));
+    QMessageBox box(qtIcon(request.icon), QString::fromStdString(request.title), text,
+                    QMessageBox::NoButton, m_parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     const auto buttons = buttonsOf(request.buttons);
     for (const auto& [button, answer] : buttons)

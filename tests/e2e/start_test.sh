@@ -13,6 +13,7 @@ mkdir -p "$home/config/Twinsift"
 # No tip dialog, so that the picture shows the main window alone.
 printf '[Options]\nShow%%20Tips%%20at%%20Startup=0\n' >"$home/config/Twinsift/Twinsift.conf"
 rm -f "$picture"
+mkdir -p "$(dirname "$picture")"
 
 XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home" \
 QT_QPA_PLATFORM=xcb LSAN_OPTIONS="${LSAN_OPTIONS:-}:detect_leaks=0" \
@@ -26,8 +27,7 @@ xvfb-run -a -s "-screen 0 1280x900x24" sh -c '
         sleep 0.1
         i=$((i + 1))
     done
-    sleep 2
-    "$2" "$3" || found=1
+    [ $found -eq 0 ] && { sleep 2; "$2" "$3"; }
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null || true
     exit $found

@@ -76,13 +76,14 @@ private slots:
         test::whenModalShown("MessageBox", [](QWidget& widget) {
             auto& box = static_cast<QMessageBox&>(widget);
             QCOMPARE(box.windowTitle(), "Confirm");
-            QCOMPARE(box.text(), "Leave it?");
+            QCOMPARE(box.text(), "Leave it?\nReally?");
             QCOMPARE(box.icon(), QMessageBox::Critical);
             QCOMPARE(box.buttons().size(), 2);
             QCOMPARE(box.defaultButton(), box.button(QMessageBox::No));
             box.button(QMessageBox::Yes)->click();
         });
-        QCOMPARE(ui.messageBox({"Leave it?", "Confirm", MsgIcon::Critical, MsgButtons::YesNo, 2}),
+        QCOMPARE(ui.messageBox(
+                     {"Leave it?\r\nReally?", "Confirm", MsgIcon::Critical, MsgButtons::YesNo, 2}),
                  MsgAnswer::Yes);
 
         test::whenModalShown("MessageBox",
