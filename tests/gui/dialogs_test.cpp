@@ -1,6 +1,7 @@
 #include "app/bug_frm.h"
 #include "app/desktop_services.h"
 #include "app/desktop_user_interface.h"
+#include "app/named_lock.h"
 #include "app/qt_settings_store.h"
 #include "app/tip_frm.h"
 #include "core/startup.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -191,6 +193,21 @@ private slots:
             QTest::qSleep(5);
         yield();
         QCOMPARE(delivered, 1);
+    }
+
+    void namedLockNeverKeepsASecondInstanceOut() {
+        const test::TempDir runtime;
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path()));
+        {
+            NamedLock first("TSMutex");
+            NamedLock second("TSMutex");
+            QVERIFY(first.held() && second.held());
+            QVERIFY(QFileInfo::exists(QString::fromStdString(runtime.path() + "TSMutex.lock")));
+        }
+        qputenv("XDG_RUNTIME_DIR", "relative/dir");
+        QVERIFY(!NamedLock("TSMutex").held()); // never a lock file below the working folder
+        qputenv("XDG_RUNTIME_DIR", saved);
     }
 
     void settingsStoreKeepsTextsAndOrdersNumberedKeys() {
