@@ -55,7 +55,9 @@ std::string executableFolder() {
     return path.substr(0, path.rfind('/') + 1);
 }
 
-std::string resourceFolder() { return executableFolder() + "../" TWINSIFT_DATA_SUBDIR "/"; }
+std::string resourceFolder() {
+    return executableFolder() + "../" TWINSIFT_DATA_SUBDIR "/";
+}
 
 std::string findResource(const std::string& relativePath) {
     for (const std::string& folder : {userDataFolder(), resourceFolder()}) {
