@@ -1,0 +1,223 @@
+#include "scan/search_paths.h"
+
+#include "core/convert.h"
+#include "core/format.h"
+#include "platform/settings_store.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace twinsift {
+namespace {
+
+constexpr const char* kMaskSection = "FileMask";
+
+// 2^53 - 1: the largest count of KB whose bytes fit in a signed 64-bit size,
+// and exactly representable as a double.
+constexpr double kLargestSizeKB = 9007199254740991.0;
+
+bool isEmptyText(std::string_view text) {
+    return trimmedText(text).empty();
+}
+
+std::string dateText(const DateTime& date) {
+    return zeroPadded(date.month, 2) + "/" + zeroPadded(date.day, 2) + "/" +
+           zeroPadded(date.year, 4);
+}
+
+// The row's form of a typed date; an empty (or, defensively, unreadable) date
+// stays empty.
+std::string rowDate(std::string_view typed) {
+    const auto date = readDate(typed);
+    return date ? dateText(*date) : std::string();
+}
+
+std::optional<FolderFormError> checkDate(const std::string& text, FolderField field) {
+    if (isEmptyText(text) || readDate(text))
+        return std::nullopt;
+    return FolderFormError{text + " is not a valid date", field};
+}
+
+std::optional<FolderFormError> checkDateRange(const FolderForm& form) {
+    if (isEmptyText(form.maximumDate))
+        return std::nullopt;
+    const auto from = readDate(form.minimumDate);
+    if (!from)
+        return FolderFormError{"You cannot enter Max-Date until Min-Date is valid",
+                               FolderField::MinimumDate};
+    if (*from > *readDate(form.maximumDate))
+        return FolderFormError{"Max-Date must be greater than Min-Date", FolderField::MaximumDate};
+    return std::nullopt;
+}
+
+bool hasSelectedSearchPath(const WindowModel& model) {
+    return model.selectedSearchPath >= 0 &&
+           model.selectedSearchPath < static_cast<int>(model.SearchList.size());
+}
+
+} // namespace
+
+std::string_view trimmedText(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::optional<std::int64_t> sizeInKB(std::string_view text) {
+    const auto number = readNumber(text);
+    if (!number)
+        return std::nullopt;
+    const double whole = std::round(*number);
+    if (!(whole >= 0.0 && whole <= kLargestSizeKB))
+        return std::nullopt;
+    return static_cast<std::int64_t>(whole);
+}
+
+void correctMinimum(FolderForm& form) {
+    if (!sizeInKB(form.minimumKB))
+        form.minimumKB = kDefaultMinimumKB;
+}
+
+std::optional<FolderFormError> checkMaximum(FolderForm& form) {
+    if (form.maximumKB.empty())
+        return std::nullopt;
+    const auto maximum = sizeInKB(form.maximumKB);
+    if (!maximum) {
+        form.maximumKB.clear();
+        return std::nullopt;
+    }
+    // Compared with what the minimum field will hold once it is left.
+    const std::int64_t minimum = sizeInKB(form.minimumKB).value_or(10);
+    if (*maximum <= minimum)
+        return FolderFormError{"Maximum size must be greater then minimum size",
+                               FolderField::MaximumSize};
+    return std::nullopt;
+}
+
+std::optional<FolderFormError> validateFolderForm(FolderForm& form) {
+    correctMinimum(form);
+    if (auto error = checkMaximum(form))
+        return error;
+    if (auto error = checkDate(form.minimumDate, FolderField::MinimumDate))
+        return error;
+    if (auto error = checkDate(form.maximumDate, FolderField::MaximumDate))
+        return error;
+    return checkDateRange(form);
+}
+
+void acceptFolderForm(FolderForm& form) {
+    if (isEmptyText(form.mask))
+        form.mask = kAllFilesMask;
+    if (form.exclude) {
+        form.subFolders = true;
+        form.mask.clear();
+        form.minimumKB.clear();
+        form.maximumKB.clear();
+    }
+}
+
+SearchPathRow searchPathRow(const FolderForm& form) {
+    SearchPathRow row;
+    row.text = form.folder;
+    row.subItems = {form.subFolders ? "Yes" : "No",
+                    form.mask,
+                    form.minimumKB,
+                    form.maximumKB,
+                    rowDate(form.minimumDate),
+                    rowDate(form.maximumDate)};
+    row.icon = form.exclude ? image::ExcludedPath : image::SearchPath;
+    return row;
+}
+
+FolderForm folderFormFor(const SearchPathRow& row) {
+    using S = SearchPathRow;
+    return {row.text,
+            row.subItems[S::SubFolders] == "Yes",
+            row.icon == image::ExcludedPath,
+            row.subItems[S::FileType],
+            row.subItems[S::MinSize],
+            row.subItems[S::MaxSize],
+            row.subItems[S::MinDate],
+            row.subItems[S::MaxDate]};
+}
+
+std::variant<SearchPathRow, FolderFormError> makeSearchPathRow(FolderForm form) {
+    if (auto error = validateFolderForm(form))
+        return *error;
+    acceptFolderForm(form);
+    return searchPathRow(form);
+}
+
+std::vector<std::string> loadFileMasks(const SettingsStore& settings) {
+    std::vector<std::string> masks;
+    for (auto& [key, value] : settings.getAllSettings(kMaskSection))
+        if (!value.empty())
+            masks.push_back(std::move(value));
+    if (masks.empty())
+        masks.assign(kFileMaskPresets.begin(), kFileMaskPresets.end());
+    return masks;
+}
+
+bool rememberFileMask(std::vector<std::string>& masks, SettingsStore& settings,
+                      const std::string& mask) {
+    if (isEmptyText(mask) || std::find(masks.begin(), masks.end(), mask) != masks.end())
+        return false;
+    masks.insert(masks.begin(), mask);
+    for (const auto& entry : settings.getAllSettings(kMaskSection))
+        settings.deleteSetting(kMaskSection, entry.first);
+    for (std::size_t i = 0; i < masks.size(); ++i)
+        settings.saveSetting(kMaskSection, std::to_string(i), masks[i]);
+    return true;
+}
+
+FolderForm newFolderDefaults(const SettingsStore& settings) {
+    FolderForm form;
+    form.mask = settings.getSetting("FileMaskSelected", "Value", kAllFilesMask);
+    form.minimumKB = settings.getSetting("Options", "MinFileSize", kDefaultMinimumKB);
+    form.maximumKB = settings.getSetting("Options", "MaxFileSize", "");
+    return form;
+}
+
+void saveFolderChoices(SettingsStore& settings, const FolderForm& accepted) {
+    if (!accepted.exclude) {
+        settings.saveSetting("FileMaskSelected", "Value", accepted.mask);
+        settings.saveSetting("Options", "MinFileSize", accepted.minimumKB);
+        settings.saveSetting("Options", "MaxFileSize", accepted.maximumKB);
+    }
+    settings.saveSetting("Options", "MinFileDate", accepted.minimumDate);
+    settings.saveSetting("Options", "MaxFileDate", accepted.maximumDate);
+}
+
+void addSearchPath(WindowModel& model, SearchPathRow row) {
+    auto& list = model.SearchList;
+    const auto same = std::find_if(list.begin(), list.end(),
+                                   [&](const SearchPathRow& r) { return r.text == row.text; });
+    if (same != list.end()) {
+        *same = std::move(row);
+        model.selectedSearchPath = static_cast<int>(same - list.begin());
+    } else {
+        list.push_back(std::move(row));
+        model.selectedSearchPath = static_cast<int>(list.size()) - 1;
+    }
+    model.cmdRemoveEnabled = true;
+}
+
+void replaceSelectedSearchPath(WindowModel& model, SearchPathRow row) {
+    if (hasSelectedSearchPath(model))
+        model.SearchList[static_cast<std::size_t>(model.selectedSearchPath)] = std::move(row);
+}
+
+void removeSelectedSearchPath(WindowModel& model) {
+    if (hasSelectedSearchPath(model)) {
+        auto& list = model.SearchList;
+        list.erase(list.begin() + model.selectedSearchPath);
+        model.selectedSearchPath =
+            std::min(model.selectedSearchPath, static_cast<int>(list.size()) - 1);
+    }
+    model.cmdRemoveEnabled = !model.SearchList.empty();
+}
+
+} // namespace twinsift
