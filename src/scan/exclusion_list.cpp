@@ -1,0 +1,301 @@
+#include "scan/exclusion_list.h"
+
+#include "core/runtime_error.h"
+#include "core/text_compare.h"
+#include "platform/app_paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace twinsift {
+namespace {
+
+constexpr std::string_view kFolderMarker = "<<Folder List Start Here>>";
+constexpr std::string_view kExtensionMarker = "<<Extension List Start Here>>";
+constexpr std::string_view kLineEnd = "\r\n";
+
+// A folder name may hold CR or LF, which would end the line early, so those two
+// are written as %0D and %0A, and a "%" that would read as a code as %25.
+// A text without them is written as it is.
+constexpr std::string_view kCodes[] = {"25", "0D", "0A"};
+constexpr char kCoded[] = {'%', '\r', '\n'};
+
+// The index of the code starting at `pos` (either letter case), or -1.
+int codeAt(std::string_view text, std::size_t pos) {
+    for (int i = 0; i < 3; ++i) {
+        const std::string_view code = kCodes[i];
+        if (pos + 2 <= text.size() &&
+            std::toupper(static_cast<unsigned char>(text[pos])) == code[0] &&
+            std::toupper(static_cast<unsigned char>(text[pos + 1])) == code[1])
+            return i;
+    }
+    return -1;
+}
+
+std::string encoded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r')
+            out += "%0D";
+        else if (c == '\n')
+            out += "%0A";
+        else if (c == '%' && codeAt(text, i + 1) >= 0)
+            out += "%25";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string decoded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int code = text[i] == '%' ? codeAt(text, i + 1) : -1;
+        if (code >= 0) {
+            out += kCoded[code];
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::optional<bool> truthValue(std::string_view text) {
+    const std::string folded = foldCase(trimmed(text));
+    if (folded == "true")
+        return true;
+    if (folded == "false")
+        return false;
+    return std::nullopt;
+}
+
+// An entry line is the entry, a comma and True or False. The last comma is the
+// one that counts: the truth value never holds one, a folder path may.
+std::optional<ExclusionEntry> entryOfLine(std::string_view line) {
+    const auto comma = line.rfind(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    const auto checked = truthValue(line.substr(comma + 1));
+    if (!checked)
+        return std::nullopt;
+    return ExclusionEntry{decoded(line.substr(0, comma)), *checked};
+}
+
+// The whole file; nothing when it does not exist.
+std::optional<std::string> readWholeFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw systemError(errno);
+    }
+    std::string text;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw systemError(error);
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+void writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw systemError(errno);
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+// Writes a sibling file and renames it over `path`, so that a failure half-way
+// (a full disk) leaves the old file as it was.
+void replaceWholeFile(const std::string& path, std::string_view text) {
+    const std::string partial = path + ".partial";
+    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        const int error = errno;
+        throw systemError(error, error == ENOENT);
+    }
+    try {
+        writeAll(fd, text);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(partial.c_str());
+        throw;
+    }
+    if (::close(fd) != 0 || ::rename(partial.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(partial.c_str());
+        throw systemError(error);
+    }
+}
+
+bool holdsIgnoringCase(const std::vector<ExclusionEntry>& list, std::string_view text) {
+    return std::any_of(list.begin(), list.end(), [&](const ExclusionEntry& entry) {
+        return compareText(entry.text, text) == 0;
+    });
+}
+
+std::vector<std::string> checkedTexts(const std::vector<ExclusionEntry>& list) {
+    std::vector<std::string> texts;
+    for (const auto& entry : list)
+        if (entry.checked)
+            texts.push_back(entry.text);
+    return texts;
+}
+
+std::string handOverText(const std::vector<ExclusionEntry>& list) {
+    std::string text;
+    for (const auto& entry : list)
+        if (entry.checked)
+            text.append(entry.text).append(";");
+    return text;
+}
+
+void appendSection(std::string& file, std::string_view marker,
+                   const std::vector<ExclusionEntry>& list) {
+    file.append(marker).append(kLineEnd);
+    for (const auto& entry : list)
+        file.append(encoded(entry.text))
+            .append(entry.checked ? ",True" : ",False")
+            .append(kLineEnd);
+}
+
+std::string damagedLinesText(const std::vector<int>& lines, const std::string& filePath) {
+    std::string text = lines.size() == 1 ? "Cannot read line " : "Cannot read lines ";
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text.append(i == 0 ? "" : ", ").append(std::to_string(lines[i]));
+    return text + " of '" + filePath +
+           "': an entry line ends in a comma and True or False. The other entries were loaded.";
+}
+
+} // namespace
+
+bool ExclusionList::addFolder(std::string_view path) {
+    if (path.empty() || holdsIgnoringCase(folders, path))
+        return false;
+    folders.push_back({std::string(path), true});
+    return true;
+}
+
+bool ExclusionList::addExtension(std::string_view typed) {
+    const std::string entry = extensionEntry(typed);
+    if (entry.empty() || holdsIgnoringCase(extensions, entry))
+        return false;
+    extensions.push_back({entry, true});
+    return true;
+}
+
+std::vector<std::string> ExclusionList::checkedFolders() const {
+    return checkedTexts(folders);
+}
+
+std::vector<std::string> ExclusionList::checkedExtensions() const {
+    return checkedTexts(extensions);
+}
+
+std::string ExclusionList::excludedFoldersText() const {
+    return handOverText(folders);
+}
+
+std::string ExclusionList::excludedExtensionsText() const {
+    return handOverText(extensions);
+}
+
+void ExclusionList::load(const std::string& filePath) {
+    folders.clear();
+    extensions.clear();
+    const auto file = readWholeFile(filePath);
+    if (!file)
+        return;
+    std::vector<ExclusionEntry>* section = &folders;
+    std::vector<int> damaged;
+    std::string_view rest = *file;
+    for (int number = 1; !rest.empty(); ++number) {
+        const auto end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (line == kFolderMarker) {
+            section = &folders;
+        } else if (line == kExtensionMarker) {
+            section = &extensions;
+        } else if (!trimmed(line).empty()) {
+            if (auto entry = entryOfLine(line))
+                section->push_back(std::move(*entry));
+            else
+                damaged.push_back(number);
+        }
+    }
+    if (!damaged.empty())
+        throw RuntimeError(err::TypeMismatch, damagedLinesText(damaged, filePath));
+}
+
+void ExclusionList::save(const std::string& filePath) const {
+    std::string file;
+    appendSection(file, kFolderMarker, folders);
+    appendSection(file, kExtensionMarker, extensions);
+    replaceWholeFile(filePath, file);
+}
+
+std::string exclusionListPath() {
+    return userDataFolder() + "exclusion.lst";
+}
+
+std::string extensionEntry(std::string_view extension) {
+    extension = trimmed(extension);
+    if (extension.starts_with('*'))
+        extension.remove_prefix(1);
+    if (extension.starts_with('.'))
+        extension.remove_prefix(1);
+    if (extension.empty())
+        return {};
+    return "*." + std::string(extension);
+}
+
+bool isExtensionCharacter(char32_t character) {
+    return (character >= U'A' && character <= U'Z') || (character >= U'a' && character <= U'z') ||
+           (character >= U'0' && character <= U'9');
+}
+
+ExclusionList& KeptExclusionList::inUse() {
+    if (!m_list) {
+        m_list.emplace();
+        m_list->load(filePath());
+    }
+    return *m_list;
+}
+
+std::string KeptExclusionList::filePath() const {
+    return m_filePath.empty() ? exclusionListPath() : m_filePath;
+}
+
+} // namespace twinsift
