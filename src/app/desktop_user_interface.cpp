@@ -1,6 +1,8 @@
 #include "app/desktop_user_interface.h"
 
 #include "app/bug_frm.h"
+#include "app/desktop_services.h"
+#include "app/scan_dialogs.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -87,6 +89,13 @@ ErrorReportAnswer DesktopUserInterface::errorReport(const ErrorRecord& error) {
     dialog.setError(error);
     dialog.exec();
     return dialog.outcome() == BugFrm::Retry ? ErrorReportAnswer::Retry : ErrorReportAnswer::Abort;
+}
+
+bool DesktopUserInterface::tooManyFilesWarning(long files) {
+    frmTooManyFiles dialog(files, m_parent);
+    dialog.adjustSize();
+    CentreOnWorkArea(dialog);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 std::optional<std::string> DesktopUserInterface::inputBox(const std::string& prompt,

@@ -31,6 +31,7 @@ public:
     std::string saveFileDialog(const std::string& filter, const std::string& title,
                                const std::string& initialFolder,
                                const std::string& proposedName) override;
+    bool tooManyFilesWarning(long files) override;
 
     // "Twinsift(*.tsf)|*.tsf|All|*.*" as Qt name filters.
     static QStringList qtFilters(const std::string& filter);

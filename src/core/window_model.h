@@ -1,10 +1,17 @@
 #pragma once
 
+#include "core/buz_timer.h"
+#include "core/candidates.h"
+#include "core/chive.h"
 #include "core/problem_report.h"
+#include "scan/exclusion_list.h"
+#include "scan/scan_path.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,12 +109,21 @@ struct WindowModel {
     // Status bar StatusBar1 (panels 1 to 5 at index 0 to 4), caption, menu states, toggles
     std::array<StatusPanel, 5> statusPanels;
     std::string caption = kWindowTitle;
+    bool minimised = false; // kept by the desktop; progress then goes to the caption
     std::string helpFile;
     bool MMarkAllVisible = false;
     bool MMarkAllDuplicatesVisible = true;
     bool mnuAdvMarkFormVisible = true;
     int display = image::PreviewOn;        // toolbar button 11 image, "Options"/"Display"
     int recycleBin = image::DeleteToTrash; // toolbar button 12 image, "Options"/"RecycleBin"
+
+    // What the scanning state disables (SetScanning, EnableMenus).
+    bool toolbarEnabled = true;        // every Toolbar1 button but button 2
+    bool MCancelEnabled = false;       // MCancel and toolbar button 2
+    bool menusEnabled = true;          // MScan ... MHelp and MnuFile together
+    bool searchControlsEnabled = true; // SearchList, cmdAdd, cmdExclude, Option1-4, RLV
+    bool Timer1Enabled = false;        // elapsed-time display, every second
+    bool Timer2Enabled = false;        // end sound, once, half a second after a scan
 
     // Search state
     bool scanning = false;
@@ -118,6 +134,14 @@ struct WindowModel {
     std::int32_t FoldersFound = 0;
     int GroupShade = 0;
 
+    // The stores of a search, the walker of the last scan and the clock.
+    CandidateStore Candidates;
+    CHive CandidateGroup;
+    CHive DuplicateGroups;
+    std::unique_ptr<cScanPath> SP;
+    KeptExclusionList exclusions;
+    std::optional<buzTimer> clock;
+
     // Hooks the front end and later subsystems fill in. An empty hook does nothing
     // (OpenParametersFile then reports that nothing was read).
     std::function<void()> yield;
@@ -125,6 +149,10 @@ struct WindowModel {
     std::function<bool(WindowModel&, const std::string& path)> OpenParametersFile;
     std::function<void(WindowModel&, const std::string& path)> SaveSearchParameters;
     std::function<void(WindowModel&)> Scan;
+    // The add-search-path command (the "Add/Exclude Folders" dialog).
+    std::function<void(WindowModel&)> addSearchPath;
+    // Closes the window with this object name if it is open ("FileInfoFrm", "AdvMarkFrm").
+    std::function<void(const std::string& name)> closeWindow;
 
     bool pictureViewerOn() const { return display == image::PreviewOn; }
     bool sendsToRecycleBin() const { return recycleBin == image::DeleteToTrash; }

@@ -38,6 +38,10 @@ public:
     virtual std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                                 const std::string& defaultText) = 0;
 
+    // The too-many-files warning ("frmTooManyFiles") for a scan that found
+    // `files` files: true to go on (OK), false to stop (Cancel).
+    virtual bool tooManyFilesWarning(long files) = 0;
+
     // The choosers return the chosen path, or an empty text when cancelled.
     // A filter is "description|pattern|description|pattern...".
     virtual std::string browseFolder(const std::string& title, bool newStyle) = 0;

@@ -20,6 +20,8 @@ const char* kindName(Question::Kind kind) {
         return "open-file chooser";
     case Question::SaveFile:
         return "save-file chooser";
+    case Question::TooManyFiles:
+        return "too-many-files warning";
     }
     return "question";
 }
@@ -59,6 +61,8 @@ std::string describe(const Question& question) {
     case Question::SaveFile:
         return std::string(kindName(question.kind)) + " " + quoted(question.title) + " (filter " +
                quoted(question.filter) + ", folder " + quoted(question.initialFolder) + ")";
+    case Question::TooManyFiles:
+        return "too-many-files warning for " + std::to_string(question.files) + " files";
     }
     return kindName(question.kind);
 }
@@ -98,6 +102,10 @@ ScriptedAnswerer& ScriptedAnswerer::expectOpenFile(const std::string& path) {
 
 ScriptedAnswerer& ScriptedAnswerer::expectSaveFile(const std::string& path) {
     return expect({.kind = Question::SaveFile, .textAnswer = path});
+}
+
+ScriptedAnswerer& ScriptedAnswerer::expectTooManyFiles(bool answer) {
+    return expect({.kind = Question::TooManyFiles, .goOn = answer});
 }
 
 ScriptedAnswerer& ScriptedAnswerer::expect(Expected expected) {
@@ -183,6 +191,11 @@ std::string ScriptedAnswerer::saveFileDialog(const std::string& filter, const st
                                 .initialFolder = initialFolder,
                                 .proposedName = proposedName});
     return expected ? expected->textAnswer.value_or("") : "";
+}
+
+bool ScriptedAnswerer::tooManyFilesWarning(long files) {
+    const auto expected = take({.kind = Question::TooManyFiles, .files = files});
+    return expected && expected->goOn;
 }
 
 } // namespace twinsift::test

@@ -11,7 +11,7 @@ namespace twinsift::test {
 
 // One question the code under test put to the user.
 struct Question {
-    enum Kind { MessageBox, ErrorReport, InputBox, BrowseFolder, OpenFile, SaveFile };
+    enum Kind { MessageBox, ErrorReport, InputBox, BrowseFolder, OpenFile, SaveFile, TooManyFiles };
 
     Kind kind = MessageBox;
     MessageBoxRequest message{}; // MessageBox
@@ -23,6 +23,7 @@ struct Question {
     std::string initialFolder{}; // OpenFile, SaveFile
     std::string proposedName{};  // SaveFile
     bool newStyle = false;       // BrowseFolder
+    long files = 0;              // TooManyFiles
 };
 
 // One line describing a question, as the failure messages show it.
@@ -56,6 +57,8 @@ public:
     ScriptedAnswerer& expectBrowseFolder(const std::string& path);
     ScriptedAnswerer& expectOpenFile(const std::string& path);
     ScriptedAnswerer& expectSaveFile(const std::string& path);
+    // The too-many-files warning; true answers OK (go on), false Cancel.
+    ScriptedAnswerer& expectTooManyFiles(bool answer);
 
     // Fails the running test for every expected question not asked yet, and
     // forgets them.
@@ -82,6 +85,7 @@ private:
         MsgAnswer messageAnswer = MsgAnswer::Cancel;
         ErrorReportAnswer reportAnswer = ErrorReportAnswer::Abort;
         std::optional<std::string> textAnswer{};
+        bool goOn = false;
     };
 
     static std::string describeExpected(const Expected& expected);

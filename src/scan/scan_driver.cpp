@@ -1,0 +1,349 @@
+#include "scan/scan_driver.h"
+
+#include "core/convert.h"
+#include "core/file_info.h"
+#include "core/format.h"
+#include "core/guard.h"
+#include "core/runtime_error.h"
+#include "platform/user_interface.h"
+
+#include <cmath>
+#include <limits>
+#include <unordered_set>
+
+namespace twinsift {
+namespace {
+
+// Walker progress goes to the status bar only this often.
+constexpr std::int32_t kFoldersPerProgress = 50;
+
+enum Panel { PanelProgress, PanelDuplicates, PanelFiles, PanelFolders, PanelElapsed };
+
+void setPanel(WindowModel& model, Panel panel, std::string text) {
+    model.statusPanels[panel].text = std::move(text);
+}
+
+// The first `count` characters of a UTF-8 text, never splitting one.
+std::string leadingCharacters(std::string_view text, int count) {
+    std::size_t end = 0;
+    for (; end < text.size(); ++end) {
+        const bool startsCharacter = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+        if (startsCharacter && count-- == 0)
+            break;
+    }
+    return std::string(text.substr(0, end));
+}
+
+// A size bound typed in KB, as bytes: the number × 1024, rounded.
+std::int64_t kilobytesToBytes(const std::string& text) {
+    const std::optional<double> kilobytes = readNumber(text);
+    if (!kilobytes)
+        throw RuntimeError(err::TypeMismatch, runtimeErrorText(err::TypeMismatch));
+    const double bytes = std::round(*kilobytes * 1024);
+    if (!(std::fabs(bytes) < 9.2e18))
+        throw RuntimeError(6, runtimeErrorText(6));
+    return static_cast<std::int64_t>(bytes);
+}
+
+// A date bound typed as "mm/dd/yyyy": midnight of that day, local time.
+std::time_t dateBound(const std::string& text) {
+    const std::optional<DateTime> date = readDate(text);
+    if (!date)
+        throw RuntimeError(err::TypeMismatch, runtimeErrorText(err::TypeMismatch));
+    std::tm fields{};
+    fields.tm_year = date->year - 1900;
+    fields.tm_mon = date->month - 1;
+    fields.tm_mday = date->day;
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+// One Scan command's working state: what the walker's events collect.
+class ScanRun {
+public:
+    ScanRun(WindowModel& model, UserInterface& ui) : m_model(model), m_ui(ui) {}
+
+    void run(const ScanSettings& settings);
+
+private:
+    bool prepare(const ScanSettings& settings);
+    void resetSearchState();
+    void newWalker();
+    void configureWalker(const SearchPathRow& row);
+    void walk(const SearchPathRow& row);
+    void folderFound(const EntryDetails& folder);
+    void fileFound(const EntryDetails& file);
+    bool tooManyFilesAccepted();
+    void storeCandidates();
+    void runEngine();
+    void listZeroSizeFiles();
+    void showOutcome();
+
+    WindowModel& m_model;
+    UserInterface& m_ui;
+    CandidateStore m_records;
+    std::unordered_set<FileIdentity, FileIdentityHash> m_seen;
+};
+
+void ScanRun::run(const ScanSettings& settings) {
+    if (!prepare(settings))
+        return;
+    SetScanning(m_model, true);
+    if (!m_model.clock)
+        m_model.clock.emplace();
+    m_model.clock->Reset();
+    m_model.Timer1Enabled = true;
+    resetSearchState();
+    m_model.notifyChanged();
+
+    Guard guard(m_ui, "Scanning");
+    guard.step(8, [&] { newWalker(); });
+    for (const SearchPathRow& row : m_model.SearchList) {
+        if (m_model.SearchCancelled || guard.abandoned())
+            break;
+        if (row.icon != image::ExcludedPath)
+            guard.step(9, [&] { walk(row); });
+    }
+    m_seen = {};
+    if (!guard.abandoned() && m_model.FilesFound > 0 && !m_model.SearchCancelled) {
+        setPanel(m_model, PanelProgress, "Starting search engine, please wait...");
+        m_model.notifyChanged();
+        if (guard.step(11,
+                       [&] {
+                           if (!tooManyFilesAccepted())
+                               m_model.SearchCancelled = true;
+                       }) &&
+            !m_model.SearchCancelled && guard.step(12, [&] { storeCandidates(); }))
+            guard.step(13, [&] { runEngine(); });
+    }
+    if (guard.abandoned())
+        m_model.SearchCancelled = true;
+
+    showOutcome();
+    m_model.Timer1Enabled = false;
+    SetScanning(m_model, false);
+    m_model.Timer2Enabled = true;
+    m_model.notifyChanged();
+}
+
+// Steps before the window enters the scanning state; false when the command
+// ends there.
+bool ScanRun::prepare(const ScanSettings& settings) {
+    Guard guard(m_ui, "Scanning");
+    if (!settings.defaultParametersPath.empty() && m_model.SaveSearchParameters)
+        guard.step(1,
+                   [&] { m_model.SaveSearchParameters(m_model, settings.defaultParametersPath); });
+    if (m_model.closeWindow)
+        m_model.closeWindow("AdvMarkFrm");
+    if (!m_model.SearchList.empty())
+        return true;
+    m_ui.messageBox(
+        {"Please add search path first.", "Error", MsgIcon::Information, MsgButtons::OK, 1});
+    if (m_model.addSearchPath)
+        m_model.addSearchPath(m_model);
+    return false;
+}
+
+void ScanRun::resetSearchState() {
+    m_model.DuplicateCount = 0;
+    m_model.DuplicateBytes = 0;
+    m_model.GroupShade = 0;
+    m_model.FilesFound = 0;
+    m_model.FoldersFound = 0;
+    m_model.SearchCancelled = false;
+    for (Panel panel : {PanelDuplicates, PanelFiles, PanelFolders})
+        setPanel(m_model, panel, {});
+    setPanel(m_model, PanelElapsed, "00:00:00");
+    m_model.sortIndicators.fill(SortIndicator::None);
+    m_model.rows.clear();
+    m_model.RowShades.clear();
+    // The last zero-size listing's candidates are not needed any more, and
+    // giving them back now keeps them out of this scan's peak.
+    m_model.Candidates.clear();
+    m_records.clear();
+    m_seen.clear();
+}
+
+void ScanRun::newWalker() {
+    m_model.SP = std::make_unique<cScanPath>();
+    cScanPath& walker = *m_model.SP;
+    walker.yield = [this] { m_model.yieldToWindow(); };
+    walker.DirMatchEx = [this](const EntryDetails& folder) { folderFound(folder); };
+    walker.FileMatchEx = [this](const EntryDetails& file) { fileFound(file); };
+}
+
+// The walker keeps its settings from one row to the next, so every bound is
+// set again for each row.
+void ScanRun::configureWalker(const SearchPathRow& row) {
+    cScanPath& walker = *m_model.SP;
+    const auto& sub = row.subItems;
+    if (m_model.engine != Engine::ZeroSize) {
+        const std::int64_t minimum = kilobytesToBytes(sub[SearchPathRow::MinSize]);
+        walker.MinimumSize = minimum == 0 ? 1 : minimum;
+        walker.MaximumSize =
+            sub[SearchPathRow::MaxSize].empty() ? 0 : kilobytesToBytes(sub[SearchPathRow::MaxSize]);
+    }
+    walker.DateType = 0;
+    walker.FromDate =
+        sub[SearchPathRow::MinDate].empty() ? 0 : dateBound(sub[SearchPathRow::MinDate]);
+    walker.ToDate =
+        sub[SearchPathRow::MaxDate].empty() ? 0 : dateBound(sub[SearchPathRow::MaxDate]);
+    walker.Hidden = m_model.chkIncludeHidden.checked;
+    walker.System = !m_model.chkProtect.checked;
+    walker.setFilter(sub[SearchPathRow::FileType]);
+    const ExclusionList& exclusions = m_model.exclusions.inUse();
+    walker.setExFilter(exclusions.excludedExtensionsText());
+    walker.setExFolder(exclusions.excludedFoldersText());
+}
+
+void ScanRun::walk(const SearchPathRow& row) {
+    configureWalker(row);
+    m_model.SP->StartScan(row.text, row.subItems[SearchPathRow::SubFolders] == "Yes");
+}
+
+void ScanRun::folderFound(const EntryDetails& folder) {
+    if (++m_model.FoldersFound % kFoldersPerProgress != 0)
+        return;
+    if (m_model.minimised)
+        m_model.caption = "Scanning... " + leadingCharacters(folder.Folder, 3) + ".../" +
+                          std::string(folder.Name);
+    else
+        setPanel(m_model, PanelProgress, "Scanning... " + std::string(folder.Folder));
+    m_model.notifyChanged();
+}
+
+void ScanRun::fileFound(const EntryDetails& file) {
+    m_model.yieldToWindow();
+    // A file met again under another path (hard link, bind mount,
+    // overlapping search paths) is the same file: the first path stays.
+    if (!m_seen.insert(file.Identity).second)
+        return;
+    ++m_model.FilesFound;
+    m_records.records.push_back(
+        {file.Size, std::string(file.Name), m_records.folderIndex(file.Folder), file.LastWrite});
+}
+
+bool ScanRun::tooManyFilesAccepted() {
+    return m_model.FilesFound <= kTooManyFiles || m_ui.tooManyFilesWarning(m_model.FilesFound);
+}
+
+void ScanRun::storeCandidates() {
+    sortCandidates(m_records, m_model.engine == Engine::SameNames ? RecordOrder::NameFirst
+                                                                  : RecordOrder::SizeFirst);
+    m_model.Candidates = std::move(m_records);
+    m_records = {};
+}
+
+// Where the engines take over the sorted candidates.
+void ScanRun::runEngine() {
+    switch (m_model.engine) {
+    case Engine::ByteByByte:
+    case Engine::Crc32:
+    case Engine::SameNames:
+        m_model.Candidates.clear();
+        m_model.CandidateGroup.Clear();
+        m_model.DuplicateGroups.Clear();
+        break;
+    case Engine::ZeroSize:
+        listZeroSizeFiles();
+        break;
+    }
+}
+
+// Empty files need no comparison: every one still there is listed.
+void ScanRun::listZeroSizeFiles() {
+    const CandidateStore& candidates = m_model.Candidates;
+    for (const FileRecord& file : candidates.records) {
+        m_model.yieldToWindow();
+        const std::string& folder = candidates.folderOf(file);
+        if (!FileExists(folder + file.name))
+            continue;
+        ResultRow row;
+        auto& columns = row.columns;
+        columns[ColFileName] = file.name;
+        columns[ColSize] = std::to_string(file.size < 0 ? -file.size : file.size);
+        columns[ColLastModified] = fileTimeText(file.lastWrite);
+        columns[ColFileVersion] = "N/A";
+        columns[ColGroup] = "N/A";
+        columns[ColInFolder] = folder;
+        columns[ColSortSize] = zeroPadded(file.size, 12);
+        columns[ColSortDate] = sortableStamp(localDateTime(file.lastWrite));
+        columns[ColExt] = ExtensionOf(file.name);
+        m_model.rows.push_back(std::move(row));
+    }
+}
+
+void ScanRun::showOutcome() {
+    setPanel(m_model, PanelProgress,
+             m_model.SearchCancelled ? "Search Terminated." : "Search Completed.");
+    setPanel(m_model, PanelDuplicates,
+             "Duplicate Files: " + std::to_string(m_model.DuplicateCount) +
+                 "  Size: " + SizeText(m_model.DuplicateBytes));
+    setPanel(m_model, PanelFiles, "Files : " + std::to_string(m_model.FilesFound));
+    setPanel(m_model, PanelFolders, "Folders : " + std::to_string(m_model.FoldersFound));
+}
+
+} // namespace
+
+void Scan(WindowModel& model, UserInterface& ui, const ScanSettings& settings) {
+    ScanRun(model, ui).run(settings);
+}
+
+void CancelScan(WindowModel& model, UserInterface& ui) {
+    const MsgAnswer answer = ui.messageBox({"Are you sure to cancel searching?", "Cancel Search",
+                                            MsgIcon::None, MsgButtons::YesNo, 2});
+    if (answer == MsgAnswer::Yes)
+        stopScan(model);
+}
+
+void stopScan(WindowModel& model) {
+    model.SearchCancelled = true;
+    if (model.SP)
+        model.SP->StopScan();
+}
+
+void EnableMenus(WindowModel& model, bool enabled) {
+    model.menusEnabled = enabled;
+}
+
+void SetScanning(WindowModel& model, bool running) {
+    model.scanning = running;
+    model.toolbarEnabled = !running;
+    model.MCancelEnabled = running;
+    if (running && model.closeWindow)
+        model.closeWindow("FileInfoFrm");
+    EnableMenus(model, !running);
+    model.searchControlsEnabled = !running;
+    model.cmdRemoveEnabled = !running;
+    model.chkProtect.enabled = !running;
+    model.chkIncludeHidden.enabled = !running;
+    model.chkFuzzy.enabled = !running && model.engine == Engine::ByteByByte;
+    model.statusPanels[PanelDuplicates].visible = !running && model.engine != Engine::ZeroSize;
+    model.statusPanels[PanelFiles].visible = !running;
+    model.statusPanels[PanelFolders].visible = !running;
+    // A caption that still shows the progress written while minimised.
+    if (!running && model.caption != kWindowTitle)
+        model.caption = "100% Completed";
+}
+
+void showElapsedTime(WindowModel& model) {
+    if (model.clock)
+        model.statusPanels[PanelElapsed].text = model.clock->Elapsed();
+}
+
+bool fuzzyNoteWanted(const WindowModel& model) {
+    return model.chkFuzzy.checked && model.chkFuzzy.tag == "Direct";
+}
+
+void protectionUnchecked(WindowModel& model, UserInterface& ui) {
+    if (model.chkProtect.checked || model.chkProtect.tag != "Direct")
+        return;
+    const MsgAnswer answer = ui.messageBox(
+        {"It is highly recommended to leave this option checked to prevent loss of data.\r\n"
+         "Do you want to leave this option",
+         "Confirm", MsgIcon::Critical, MsgButtons::YesNo, 2});
+    if (answer == MsgAnswer::Yes)
+        model.chkProtect.checked = true;
+}
+
+} // namespace twinsift
