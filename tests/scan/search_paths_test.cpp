@@ -1,0 +1,285 @@
+#include "scan/search_paths.h"
+
+#include "support/memory_settings.h"
+
+#include <gtest/gtest.h>
+
+namespace twinsift {
+namespace {
+
+using test::MemorySettings;
+
+FolderForm form(std::string minimum, std::string maximum, std::string from = {},
+                std::string to = {}) {
+    FolderForm f;
+    f.folder = "/data/photos";
+    f.mask = kAllFilesMask;
+    f.minimumKB = std::move(minimum);
+    f.maximumKB = std::move(maximum);
+    f.minimumDate = std::move(from);
+    f.maximumDate = std::move(to);
+    return f;
+}
+
+// The message and focus of the first refused check, or "" when all pass.
+std::string refusal(FolderForm f) {
+    const auto error = validateFolderForm(f);
+    return error ? error->message : std::string();
+}
+
+TEST(FolderFormValidation, maximumMustExceedMinimumAsWholeKB) {
+    EXPECT_EQ(refusal(form("10", "10")), "Maximum size must be greater then minimum size");
+    EXPECT_EQ(refusal(form("10", "9")), "Maximum size must be greater then minimum size");
+    EXPECT_EQ(refusal(form("10", "11")), "");
+    EXPECT_EQ(refusal(form("10", "10.4")), "Maximum size must be greater then minimum size");
+    EXPECT_EQ(refusal(form("10", "")), "");
+
+    FolderForm f = form("10", "10");
+    EXPECT_EQ(validateFolderForm(f)->focus, FolderField::MaximumSize);
+}
+
+TEST(FolderFormValidation, sizesBeyond32BitsWork) {
+    EXPECT_EQ(refusal(form("3000000", "")), "");
+    EXPECT_EQ(refusal(form("3000000", "2999999")),
+              "Maximum size must be greater then minimum size");
+    EXPECT_EQ(refusal(form("4294967296", "4294967297")), "");
+    EXPECT_EQ(sizeInKB("9007199254740991"), 9007199254740991);
+    const auto row = std::get<SearchPathRow>(makeSearchPathRow(form("3000000", "5000000000")));
+    EXPECT_EQ(row.subItems[SearchPathRow::MinSize], "3000000");
+    EXPECT_EQ(row.subItems[SearchPathRow::MaxSize], "5000000000");
+}
+
+TEST(FolderFormValidation, sizesThatAreNotSizesAreCorrectedSilently) {
+    // Each of these would overflow the byte count or make no sense as a size.
+    for (const char* bad : {"", "abc", "12abc", "-5", "1e300", "9007199254740992"}) {
+        FolderForm f = form(bad, bad);
+        EXPECT_FALSE(validateFolderForm(f)) << bad;
+        EXPECT_EQ(f.minimumKB, "10") << bad;
+        EXPECT_EQ(f.maximumKB, "") << bad;
+    }
+    // The corrected minimum is what the maximum is compared with.
+    EXPECT_EQ(refusal(form("x", "10")), "Maximum size must be greater then minimum size");
+    EXPECT_EQ(refusal(form("x", "11")), "");
+}
+
+TEST(FolderFormValidation, datesAreCheckedInOrderWithTheirMessages) {
+    FolderForm f = form("10", "", "13/01/2024", "02/30/2024");
+    auto error = validateFolderForm(f);
+    EXPECT_EQ(error->message, "13/01/2024 is not a valid date");
+    EXPECT_EQ(error->focus, FolderField::MinimumDate);
+
+    f = form("10", "", "01/01/2024", "02/30/2024");
+    error = validateFolderForm(f);
+    EXPECT_EQ(error->message, "02/30/2024 is not a valid date");
+    EXPECT_EQ(error->focus, FolderField::MaximumDate);
+
+    // An unreadable maximum is named before the missing minimum.
+    EXPECT_EQ(refusal(form("10", "", "", "tomorrow")), "tomorrow is not a valid date");
+
+    f = form("10", "", "", "02/01/2024");
+    error = validateFolderForm(f);
+    EXPECT_EQ(error->message, "You cannot enter Max-Date until Min-Date is valid");
+    EXPECT_EQ(error->focus, FolderField::MinimumDate);
+
+    f = form("10", "", "02/01/2024", "01/31/2024");
+    error = validateFolderForm(f);
+    EXPECT_EQ(error->message, "Max-Date must be greater than Min-Date");
+    EXPECT_EQ(error->focus, FolderField::MaximumDate);
+
+    // The size check comes first.
+    EXPECT_EQ(refusal(form("10", "5", "bad", "")),
+              "Maximum size must be greater then minimum size");
+}
+
+TEST(FolderFormValidation, dateRangeBoundsAreInclusiveAndCompareAcrossYears) {
+    EXPECT_EQ(refusal(form("10", "", "02/01/2024", "02/01/2024")), "");
+    EXPECT_EQ(refusal(form("10", "", "12/31/2023", "1/1/2024")), "");
+    EXPECT_EQ(refusal(form("10", "", "01/01/2025", "12/31/2024")),
+              "Max-Date must be greater than Min-Date");
+    EXPECT_EQ(refusal(form("10", "", "02/01/2024", "")), "");
+    EXPECT_EQ(refusal(form("10", "", "   ", "  ")), "");
+}
+
+TEST(SearchPathRows, acceptedFormBecomesRowWithPaddedDates) {
+    FolderForm f = form("0", "250", "1/2/2024", "12/31/2024");
+    f.subFolders = false;
+    const auto row = std::get<SearchPathRow>(makeSearchPathRow(f));
+    EXPECT_EQ(row.text, "/data/photos");
+    EXPECT_EQ(row.subItems, (std::array<std::string, 6>{"No", kAllFilesMask, "0", "250",
+                                                        "01/02/2024", "12/31/2024"}));
+    EXPECT_EQ(row.icon, image::SearchPath);
+}
+
+TEST(SearchPathRows, typedTextsAreKeptAsTheyAre) {
+    FolderForm f = form("10", "");
+    f.folder = "/home/me/Photos, 2019 ";
+    f.mask = "*.dat";
+    auto row = std::get<SearchPathRow>(makeSearchPathRow(f));
+    EXPECT_EQ(row.text, "/home/me/Photos, 2019 ");
+    EXPECT_EQ(row.subItems[SearchPathRow::FileType], "*.dat");
+
+    f.mask = "Mine (*.a, *.b";
+    row = std::get<SearchPathRow>(makeSearchPathRow(f));
+    EXPECT_EQ(row.subItems[SearchPathRow::FileType], "Mine (*.a, *.b");
+
+    f.mask = "  ";
+    row = std::get<SearchPathRow>(makeSearchPathRow(f));
+    EXPECT_EQ(row.subItems[SearchPathRow::FileType], kAllFilesMask);
+}
+
+TEST(SearchPathRows, excludedFolderKeepsNoMaskOrSizes) {
+    FolderForm f = form("20", "30", "01/01/2024");
+    f.subFolders = false;
+    f.exclude = true;
+    const auto row = std::get<SearchPathRow>(makeSearchPathRow(f));
+    EXPECT_EQ(row.icon, image::ExcludedPath);
+    EXPECT_EQ(row.subItems, (std::array<std::string, 6>{"Yes", "", "", "", "01/01/2024", ""}));
+}
+
+TEST(SearchPathRows, rowEditedUnchangedComesBackTheSame) {
+    for (bool exclude : {false, true}) {
+        FolderForm f = form("0", "99", "03/04/2020", "05/06/2021");
+        f.exclude = exclude;
+        f.subFolders = false;
+        const auto row = std::get<SearchPathRow>(makeSearchPathRow(f));
+        FolderForm edited = folderFormFor(row);
+        EXPECT_EQ(edited.exclude, exclude);
+        if (exclude) // what the dialog's first show puts into the empty mask
+            edited.mask = kAllFilesMask;
+        const auto again = std::get<SearchPathRow>(makeSearchPathRow(edited));
+        EXPECT_EQ(again.text, row.text);
+        EXPECT_EQ(again.subItems, row.subItems);
+        EXPECT_EQ(again.icon, row.icon);
+    }
+}
+
+TEST(RememberedMasks, firstUseOffersPresetsThenNewMaskComesFirst) {
+    MemorySettings settings;
+    auto masks = loadFileMasks(settings);
+    ASSERT_EQ(masks.size(), 10u);
+    EXPECT_EQ(masks.front(), "All files(*.*)");
+    EXPECT_EQ(masks[3], "Images  (*.bmp *.gif *.jpg *.jpeg *.pcx *.png *.psd *.tif *.wmf)");
+    EXPECT_EQ(masks.back(), "Web pages  (*.htm *.html *.php *.asp *.xml)");
+
+    EXPECT_TRUE(rememberFileMask(masks, settings, "Raw (*.cr2 *.nef)"));
+    EXPECT_FALSE(rememberFileMask(masks, settings, "Raw (*.cr2 *.nef)"));
+    EXPECT_FALSE(rememberFileMask(masks, settings, "All files(*.*)"));
+    EXPECT_FALSE(rememberFileMask(masks, settings, "   "));
+    EXPECT_TRUE(rememberFileMask(masks, settings, "raw (*.cr2 *.nef)"));
+
+    const auto reloaded = loadFileMasks(settings);
+    EXPECT_EQ(reloaded, masks);
+    ASSERT_EQ(reloaded.size(), 12u);
+    EXPECT_EQ(reloaded[0], "raw (*.cr2 *.nef)");
+    EXPECT_EQ(reloaded[1], "Raw (*.cr2 *.nef)");
+    EXPECT_EQ(settings.getSetting("FileMask", "0", ""), "raw (*.cr2 *.nef)");
+    EXPECT_EQ(settings.getSetting("FileMask", "11", ""), masks.back());
+}
+
+TEST(RememberedMasks, storedListIsRewrittenWholeAndEmptyValuesSkipped) {
+    MemorySettings settings;
+    settings.saveSetting("FileMask", "0", "A (*.a)");
+    settings.saveSetting("FileMask", "1", "");
+    settings.saveSetting("FileMask", "2", "B (*.b)");
+    auto masks = loadFileMasks(settings);
+    EXPECT_EQ(masks, (std::vector<std::string>{"A (*.a)", "B (*.b)"}));
+
+    rememberFileMask(masks, settings, "C (*.c)");
+    const auto stored = settings.getAllSettings("FileMask");
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored[0], (std::pair<std::string, std::string>{"0", "C (*.c)"}));
+    EXPECT_EQ(stored[2], (std::pair<std::string, std::string>{"2", "B (*.b)"}));
+}
+
+TEST(RememberedChoices, confirmedValuesAreTheNextDefaults) {
+    MemorySettings settings;
+    FolderForm fresh = newFolderDefaults(settings);
+    EXPECT_EQ(fresh.mask, "All files(*.*)");
+    EXPECT_EQ(fresh.minimumKB, "10");
+    EXPECT_EQ(fresh.maximumKB, "");
+    EXPECT_TRUE(fresh.subFolders);
+    EXPECT_FALSE(fresh.exclude);
+
+    FolderForm f = form("0", "500", "01/01/2024", "");
+    f.mask = "Text files  (*.txt *.bak)";
+    saveFolderChoices(settings, f);
+    EXPECT_EQ(settings.getSetting("Options", "MinFileDate", "?"), "01/01/2024");
+    EXPECT_EQ(settings.getSetting("Options", "MaxFileDate", "?"), "");
+
+    // Excluding a folder leaves the mask and sizes chosen for searching alone.
+    FolderForm excluded = form("", "", "02/02/2024", "");
+    excluded.exclude = true;
+    acceptFolderForm(excluded);
+    saveFolderChoices(settings, excluded);
+
+    const FolderForm next = newFolderDefaults(settings);
+    EXPECT_EQ(next.mask, "Text files  (*.txt *.bak)");
+    EXPECT_EQ(next.minimumKB, "0");
+    EXPECT_EQ(next.maximumKB, "500");
+    EXPECT_EQ(settings.getSetting("Options", "MinFileDate", "?"), "02/02/2024");
+}
+
+SearchPathRow rowFor(const std::string& path, const std::string& minimum = "10") {
+    FolderForm f = form(minimum, "");
+    f.folder = path;
+    return searchPathRow(f);
+}
+
+TEST(SearchListCommands, addUpdatesSamePathExactlyAndAppendsOthers) {
+    WindowModel model;
+    addSearchPath(model, rowFor("/data/a"));
+    addSearchPath(model, rowFor("/data/b"));
+    EXPECT_TRUE(model.cmdRemoveEnabled);
+    EXPECT_EQ(model.selectedSearchPath, 1);
+
+    addSearchPath(model, rowFor("/data/a", "99"));
+    ASSERT_EQ(model.SearchList.size(), 2u);
+    EXPECT_EQ(model.SearchList[0].subItems[SearchPathRow::MinSize], "99");
+    EXPECT_EQ(model.selectedSearchPath, 0);
+
+    addSearchPath(model, rowFor("/data/A"));
+    ASSERT_EQ(model.SearchList.size(), 3u);
+    EXPECT_EQ(model.SearchList[2].text, "/data/A");
+}
+
+TEST(SearchListCommands, editReplacesSelectedRowEvenWhenPathRepeats) {
+    WindowModel model;
+    addSearchPath(model, rowFor("/data/a"));
+    addSearchPath(model, rowFor("/data/b"));
+    model.selectedSearchPath = 1;
+    replaceSelectedSearchPath(model, rowFor("/data/a", "5"));
+    ASSERT_EQ(model.SearchList.size(), 2u);
+    EXPECT_EQ(model.SearchList[1].text, "/data/a");
+    EXPECT_EQ(model.SearchList[1].subItems[SearchPathRow::MinSize], "5");
+
+    model.selectedSearchPath = -1;
+    replaceSelectedSearchPath(model, rowFor("/data/c"));
+    EXPECT_EQ(model.SearchList[0].text, "/data/a");
+    EXPECT_EQ(model.SearchList[1].text, "/data/a");
+}
+
+TEST(SearchListCommands, removeDropsSelectedRowAndDisablesWhenEmpty) {
+    WindowModel model;
+    for (const char* path : {"/a", "/b", "/c"})
+        addSearchPath(model, rowFor(path));
+    model.selectedSearchPath = 2;
+    removeSelectedSearchPath(model);
+    ASSERT_EQ(model.SearchList.size(), 2u);
+    EXPECT_EQ(model.selectedSearchPath, 1);
+
+    model.selectedSearchPath = 0;
+    removeSelectedSearchPath(model);
+    EXPECT_EQ(model.SearchList[0].text, "/b");
+    EXPECT_EQ(model.selectedSearchPath, 0);
+    EXPECT_TRUE(model.cmdRemoveEnabled);
+
+    removeSelectedSearchPath(model);
+    EXPECT_TRUE(model.SearchList.empty());
+    EXPECT_EQ(model.selectedSearchPath, -1);
+    EXPECT_FALSE(model.cmdRemoveEnabled);
+    removeSelectedSearchPath(model); // nothing left: harmless
+    EXPECT_FALSE(model.cmdRemoveEnabled);
+}
+
+} // namespace
+} // namespace twinsift
