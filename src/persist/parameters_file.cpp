@@ -1,0 +1,255 @@
+#include "persist/parameters_file.h"
+
+#include "core/convert.h"
+#include "core/guard.h"
+#include "core/runtime_error.h"
+#include "core/startup.h"
+#include "persist/field_code.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace twinsift {
+namespace {
+
+constexpr char kSeparator = ',';
+constexpr const char* kLineEnd = "\r\n";
+
+// The fields of one line, decoded; asking for one the line does not have is
+// error 9, which ends the read.
+class Fields {
+public:
+    explicit Fields(std::string_view line) {
+        if (line.empty())
+            return;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = line.find(kSeparator, start);
+            m_fields.push_back(decodeField(line.substr(start, end - start)));
+            if (end == std::string_view::npos)
+                break;
+            start = end + 1;
+        }
+    }
+
+    std::size_t size() const { return m_fields.size(); }
+    const std::string& operator[](std::size_t index) const {
+        if (index >= m_fields.size())
+            throw RuntimeError(err::SubscriptOutOfRange,
+                               runtimeErrorText(err::SubscriptOutOfRange));
+        return m_fields[index];
+    }
+
+private:
+    std::vector<std::string> m_fields;
+};
+
+[[noreturn]] void typeMismatch() {
+    throw RuntimeError(err::TypeMismatch, runtimeErrorText(err::TypeMismatch));
+}
+
+double numberOf(const std::string& text) {
+    const auto value = readNumber(text);
+    if (!value)
+        typeMismatch();
+    return *value;
+}
+
+bool checkBoxValue(const std::string& text) {
+    return std::round(numberOf(text)) != 0;
+}
+
+int iconOf(const std::string& text) {
+    return static_cast<int>(std::lround(std::clamp(leadingNumber(text), -1e9, 1e9)));
+}
+
+// The panel text past its fixed prefix ("Files : ", "Folders : ").
+std::string afterPrefix(const std::string& text, std::size_t prefixLength) {
+    return text.size() > prefixLength ? text.substr(prefixLength) : std::string();
+}
+
+void appendField(std::string& line, std::string_view text) {
+    line += encodeField(text, kSeparator);
+}
+
+std::string headerLine(const WindowModel& model) {
+    const std::string fields[] = {
+        std::to_string(static_cast<int>(model.engine)),
+        model.chkProtect.checked ? "1" : "0",
+        model.chkIncludeHidden.checked ? "1" : "0",
+        std::to_string(model.rows.size()),
+        afterPrefix(model.statusPanels[2].text, 8),
+        afterPrefix(model.statusPanels[3].text, 10),
+        std::to_string(model.DuplicateCount),
+        std::to_string(model.DuplicateBytes),
+        model.chkFuzzy.checked ? "1" : "0",
+    };
+    std::string line;
+    for (const std::string& field : fields) {
+        if (&field != fields)
+            line += kSeparator;
+        appendField(line, field);
+    }
+    return line;
+}
+
+// The icon stands between the fourth and the fifth sub-item.
+std::string searchPathLine(const SearchPathRow& row) {
+    std::string line;
+    appendField(line, row.text);
+    for (std::size_t sub = SearchPathRow::SubFolders; sub <= SearchPathRow::MaxSize; ++sub) {
+        line += kSeparator;
+        appendField(line, row.subItems[sub]);
+    }
+    line += kSeparator + std::to_string(row.icon);
+    for (std::size_t sub = SearchPathRow::MinDate; sub <= SearchPathRow::MaxDate; ++sub) {
+        line += kSeparator;
+        appendField(line, row.subItems[sub]);
+    }
+    return line;
+}
+
+void readHeader(WindowModel& model, const Fields& fields) {
+    const double digit = numberOf(fields[0]);
+    if (digit == 1 || digit == 2 || digit == 3 || digit == 4)
+        selectEngine(model, static_cast<Engine>(static_cast<int>(digit)));
+    model.chkProtect.tag = "ThruFile";
+    model.chkProtect.checked = checkBoxValue(fields[1]);
+    model.chkProtect.tag = "Direct";
+    model.chkIncludeHidden.checked = checkBoxValue(fields[2]);
+    model.chkFuzzy.tag = "Direct";
+}
+
+void readSearchPath(WindowModel& model, const Fields& fields) {
+    SearchPathRow row;
+    row.text = fields[0];
+    for (std::size_t sub = SearchPathRow::SubFolders; sub <= SearchPathRow::MaxSize; ++sub)
+        row.subItems[sub] = fields[sub + 1];
+    row.icon = iconOf(fields[5]);
+    if (fields.size() > 6) {
+        row.subItems[SearchPathRow::MinDate] = fields[6];
+        row.subItems[SearchPathRow::MaxDate] = fields[7];
+    }
+    model.SearchList.push_back(std::move(row));
+    model.cmdRemoveEnabled = true;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File openForReading(const std::string& path) {
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        throw systemError(errno);
+    return file;
+}
+
+std::string readAll(std::FILE* file) {
+    std::string content;
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        content.append(buffer, got);
+    if (std::ferror(file))
+        throw systemError(errno);
+    return content;
+}
+
+// The lines of a text, each without its LF or CR LF; a final line end opens no line.
+std::vector<std::string_view> linesOf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+enum class StepEnd { Done, Silent, Abandoned };
+
+// Runs one guarded step. Errors 53 (file not found) and 9 (a line with too few
+// fields) end the read without a message; any other goes to the error report.
+template <class Body> StepEnd runStep(Guard& guard, int number, Body&& body) {
+    bool silent = false;
+    const bool done = guard.step(number, [&] {
+        try {
+            body();
+        } catch (const RuntimeError& error) {
+            if (error.number() != err::SubscriptOutOfRange && error.number() != err::FileNotFound)
+                throw;
+            silent = true;
+        }
+    });
+    return !done ? StepEnd::Abandoned : silent ? StepEnd::Silent : StepEnd::Done;
+}
+
+} // namespace
+
+std::string searchParametersText(const WindowModel& model) {
+    std::string text = headerLine(model);
+    for (const SearchPathRow& row : model.SearchList) {
+        text += kLineEnd;
+        text += searchPathLine(row);
+    }
+    return text;
+}
+
+void SaveSearchParameters(const WindowModel& model, const std::string& path) {
+    if (path.empty())
+        return;
+    const std::string text = searchParametersText(model) + kLineEnd;
+    if (File file{std::fopen(path.c_str(), "wb")})
+        std::fwrite(text.data(), 1, text.size(), file.get());
+}
+
+ParametersFileOutcome readParametersFile(WindowModel& model, const std::string& path,
+                                         UserInterface& ui) {
+    ParametersFileOutcome outcome;
+    Guard guard(ui, "ParaFile Opening");
+    newSession(model);
+    std::string content;
+    const StepEnd opening =
+        runStep(guard, 1, [&] { content = readAll(openForReading(path).get()); });
+    if (opening != StepEnd::Done) {
+        if (opening == StepEnd::Abandoned)
+            outcome.stop = ParametersFileOutcome::Failure;
+        return outcome;
+    }
+    outcome.opened = true;
+
+    const std::vector<std::string_view> lines = linesOf(content);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        // Result lines follow the first line that begins with ";"; none of them is read here.
+        if (i > 0 && lines[i].starts_with(';'))
+            break;
+        const Fields fields(lines[i]);
+        const StepEnd end = i == 0 ? runStep(guard, 2, [&] { readHeader(model, fields); })
+                                   : runStep(guard, 3, [&] { readSearchPath(model, fields); });
+        if (end != StepEnd::Done) {
+            outcome.stop = end == StepEnd::Silent ? ParametersFileOutcome::ShortLine
+                                                  : ParametersFileOutcome::Failure;
+            outcome.line = static_cast<int>(i + 1);
+            break;
+        }
+    }
+    return outcome;
+}
+
+bool OpenParametersFile(WindowModel& model, const std::string& path, UserInterface& ui) {
+    return readParametersFile(model, path, ui).opened;
+}
+
+} // namespace twinsift
