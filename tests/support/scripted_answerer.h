@@ -76,6 +76,7 @@ public:
     std::string saveFileDialog(const std::string& filter, const std::string& title,
                                const std::string& initialFolder,
                                const std::string& proposedName) override;
+    bool tooManyFilesWarning(long files) override;
 
 private:
     struct Expected {
