@@ -1,0 +1,201 @@
+#include "scan/exclusion_list.h"
+
+#include "core/runtime_error.h"
+#include "scan/file_mask.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace twinsift {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+
+ExclusionList listOf(std::vector<ExclusionEntry> folders, std::vector<ExclusionEntry> extensions) {
+    ExclusionList list;
+    list.folders = std::move(folders);
+    list.extensions = std::move(extensions);
+    return list;
+}
+
+ExclusionList reloaded(const ExclusionList& list, const TempDir& dir) {
+    const std::string path = dir.path() + "exclusion.lst";
+    list.save(path);
+    ExclusionList back;
+    back.load(path);
+    return back;
+}
+
+TEST(ExclusionListFile, writesMarkersEntriesAndTruthWordsWithCrLf) {
+    const TempDir dir;
+    const auto list = listOf({{"/data/Temp", true}, {"/", false}}, {{"*.tmp", false}});
+    list.save(dir.path() + "exclusion.lst");
+    EXPECT_EQ(readFile(dir.path() + "exclusion.lst"),
+              "<<Folder List Start Here>>\r\n/data/Temp,True\r\n/,False\r\n"
+              "<<Extension List Start Here>>\r\n*.tmp,False\r\n");
+
+    ExclusionList().save(dir.path() + "empty.lst");
+    EXPECT_EQ(readFile(dir.path() + "empty.lst"),
+              "<<Folder List Start Here>>\r\n<<Extension List Start Here>>\r\n");
+}
+
+TEST(ExclusionListFile, awkwardNamesAndCheckedStatesReadBackUnchanged) {
+    const TempDir dir;
+    const auto list = listOf(
+        {
+            {"/home/me/Photos, 2019", true},
+            {"/data/a,True", false},
+            {"/data/what?/with spaces ", true},
+            {"/data/\xff\xfe-latin1-\xe9", true},
+            {"/home/me/.cache", false},
+            {"/data/semi;colon", true},
+            {"/data/line\nbreak\rand CR", true},
+            {"/data/100%0A literal %25 and %", true},
+            {",", true},
+        },
+        {{"*.tmp", true}, {"*.BAK", false}, {"*.7z", true}});
+    const auto back = reloaded(list, dir);
+    EXPECT_EQ(back.folders, list.folders);
+    EXPECT_EQ(back.extensions, list.extensions);
+}
+
+TEST(ExclusionListFile, readsWhatAHandWrittenOrOlderFileHolds) {
+    const TempDir dir;
+    // No extension marker, LF line ends, truth words in any case, blank lines.
+    const std::string path = dir.write("exclusion.lst", "<<Folder List Start Here>>\n"
+                                                        "C:\\,true\n\n"
+                                                        "/srv/x, FALSE \n");
+    ExclusionList list;
+    list.extensions.push_back({"*.old", true}); // a load replaces what was there
+    list.load(path);
+    EXPECT_EQ(list.folders, (std::vector<ExclusionEntry>{{"C:\\", true}, {"/srv/x", false}}));
+    EXPECT_TRUE(list.extensions.empty());
+
+    // Lines before any marker belong to the folder list.
+    list.load(dir.write("nomarker.lst", "/a,True\r\n<<Extension List Start Here>>\r\n*.x,True"));
+    EXPECT_EQ(list.folders, (std::vector<ExclusionEntry>{{"/a", true}}));
+    EXPECT_EQ(list.extensions, (std::vector<ExclusionEntry>{{"*.x", true}}));
+}
+
+TEST(ExclusionListFile, missingFileGivesTwoEmptyLists) {
+    const TempDir dir;
+    auto list = listOf({{"/x", true}}, {{"*.y", true}});
+    list.load(dir.path() + "none.lst");
+    EXPECT_TRUE(list.folders.empty());
+    EXPECT_TRUE(list.extensions.empty());
+}
+
+TEST(ExclusionListFile, damagedLinesAreReportedAndEveryOtherLineIsKept) {
+    const TempDir dir;
+    const std::string path = dir.write("exclusion.lst", "<<Folder List Start Here>>\r\n"
+                                                        "/before,True\r\n"
+                                                        "/no comma at all\r\n"
+                                                        "/after,False\r\n"
+                                                        "<<Extension List Start Here>>\r\n"
+                                                        "*.tmp,maybe\r\n"
+                                                        "*.log,True\r\n");
+    ExclusionList list;
+    try {
+        list.load(path);
+        FAIL() << "a damaged file loaded without a report";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), err::TypeMismatch);
+        EXPECT_NE(error.description().find("lines 3, 6"), std::string::npos) << error.description();
+        EXPECT_NE(error.description().find(path), std::string::npos);
+    }
+    EXPECT_EQ(list.folders, (std::vector<ExclusionEntry>{{"/before", true}, {"/after", false}}));
+    EXPECT_EQ(list.extensions, (std::vector<ExclusionEntry>{{"*.log", true}}));
+}
+
+TEST(ExclusionListFile, failedSaveReportsAndLeavesNoPartialFile) {
+    const TempDir dir;
+    try {
+        ExclusionList().save(dir.path() + "missing/exclusion.lst");
+        FAIL() << "a save into a missing folder reported success";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), err::PathNotFound);
+    }
+    // A folder in the way of the file: the old content stays, nothing is left over.
+    dir.mkdir("exclusion.lst");
+    EXPECT_THROW(listOf({{"/x", true}}, {}).save(dir.path() + "exclusion.lst"), RuntimeError);
+    EXPECT_TRUE(readFile(dir.path() + "exclusion.lst.partial").empty());
+}
+
+TEST(ExclusionListRules, addingRefusesDuplicatesInAnyLetterCase) {
+    ExclusionList list;
+    EXPECT_TRUE(list.addFolder("/data/Temp"));
+    EXPECT_FALSE(list.addFolder("/DATA/temp"));
+    EXPECT_FALSE(list.addFolder("")); // the folder browser was cancelled
+    EXPECT_TRUE(list.addFolder("/data/Temp2"));
+    EXPECT_EQ(list.folders,
+              (std::vector<ExclusionEntry>{{"/data/Temp", true}, {"/data/Temp2", true}}));
+
+    EXPECT_TRUE(list.addExtension("tmp"));
+    EXPECT_FALSE(list.addExtension("TMP"));
+    EXPECT_FALSE(list.addExtension("*.Tmp"));
+    EXPECT_FALSE(list.addExtension(""));
+    EXPECT_TRUE(list.addExtension("*.bak")); // the prefix is not doubled
+    EXPECT_EQ(list.extensions, (std::vector<ExclusionEntry>{{"*.tmp", true}, {"*.bak", true}}));
+}
+
+TEST(ExclusionListRules, extensionGivenAnyWayBecomesOneEntry) {
+    for (const char* given : {"tmp", ".tmp", "*.tmp", " *.tmp "})
+        EXPECT_EQ(extensionEntry(given), "*.tmp") << given;
+    for (const char* given : {"", "*", ".", "*.", "  "})
+        EXPECT_EQ(extensionEntry(given), "") << given;
+}
+
+TEST(ExclusionListRules, extensionBoxTakesOnlyLettersAndDigits) {
+    for (char32_t c : {U'a', U'Z', U'0', U'9'})
+        EXPECT_TRUE(isExtensionCharacter(c));
+    for (char32_t c : {U'.', U'*', U' ', U'\b', U'_', U'-', U'é', U'Ä', U'٣'})
+        EXPECT_FALSE(isExtensionCharacter(c)) << static_cast<unsigned>(c);
+}
+
+TEST(ExclusionListHandOver, onlyCheckedEntriesInListOrder) {
+    const auto list = listOf({{"/b", true}, {"/a", false}, {"/data/semi;colon", true}},
+                             {{"*.tmp", false}, {"*.log", true}, {"*.bak", true}});
+    EXPECT_EQ(list.checkedFolders(), (std::vector<std::string>{"/b", "/data/semi;colon"}));
+    EXPECT_EQ(list.checkedExtensions(), (std::vector<std::string>{"*.log", "*.bak"}));
+    EXPECT_EQ(list.excludedFoldersText(), "/b;/data/semi;colon;");
+    EXPECT_EQ(list.excludedExtensionsText(), "*.log;*.bak;");
+    EXPECT_EQ(ExclusionList().excludedFoldersText(), "");
+    EXPECT_EQ(ExclusionList().excludedExtensionsText(), "");
+}
+
+TEST(ExclusionListHandOver, walkerExcludesWholeExtensionsAndFolders) {
+    ExclusionList list;
+    list.addExtension("tmp");
+    list.addFolder("/data/Temp");
+    const ExtensionExclusions extensions(list.excludedExtensionsText());
+    EXPECT_TRUE(extensions.excludes("a.tmp"));
+    EXPECT_TRUE(extensions.excludes("A.TMP"));
+    EXPECT_FALSE(extensions.excludes("a.mp"));
+    EXPECT_FALSE(extensions.excludes("a.tmpx"));
+    const FolderExclusions folders(list.excludedFoldersText());
+    EXPECT_TRUE(folders.excludes("/data/temp/x/"));
+    EXPECT_FALSE(folders.excludes("/data/Temp2/"));
+}
+
+TEST(KeptExclusionList, loadsOnFirstUseKeepsChangesAndRereadsAfterForget) {
+    const TempDir dir;
+    const std::string path =
+        dir.write("exclusion.lst", "<<Folder List Start Here>>\r\n/a,True\r\n");
+    KeptExclusionList kept(path);
+    EXPECT_FALSE(kept.isLoaded());
+    kept.inUse().folders[0].checked = false; // unsaved, as after unchecking in the dialog
+    EXPECT_EQ(kept.inUse().excludedFoldersText(), "");
+    kept.forget();
+    EXPECT_EQ(kept.inUse().excludedFoldersText(), "/a;");
+}
+
+TEST(KeptExclusionList, damagedFileIsReportedOnceAndItsReadableLinesStayInUse) {
+    const TempDir dir;
+    KeptExclusionList kept(dir.write("exclusion.lst", "/a,True\r\n/b\r\n/c,True\r\n"));
+    EXPECT_THROW(kept.inUse(), RuntimeError);
+    EXPECT_EQ(kept.inUse().excludedFoldersText(), "/a;/c;");
+}
+
+} // namespace
+} // namespace twinsift
