@@ -1,0 +1,357 @@
+#include "scan/scan_driver.h"
+
+#include "core/format.h"
+#include "support/scripted_answerer.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace twinsift {
+namespace {
+
+using test::ScriptedAnswerer;
+using test::TempDir;
+
+SearchPathRow row(const std::string& folder, const std::string& minKB = "0",
+                  const std::string& maxKB = "", const std::string& mask = "All files(*.*)") {
+    SearchPathRow r;
+    r.text = folder;
+    r.subItems = {"Yes", mask, minKB, maxKB, "", ""};
+    return r;
+}
+
+// A model wired as a front end would: its own exclusion file, a recorded
+// default-parameters writer, and hooks the test may fill.
+class ScanDriverTest : public ::testing::Test {
+protected:
+    ScanDriverTest() {
+        model.exclusions = KeptExclusionList(tree.path() + "none.lst");
+        model.SaveSearchParameters = [this](WindowModel& m, const std::string& path) {
+            savedTo.push_back(path);
+            savedRows = m.SearchList.size();
+        };
+    }
+
+    void scan() { Scan(model, user, {tree.path() + "default.tsf"}); }
+
+    std::set<std::string> listedPaths() const {
+        std::set<std::string> paths;
+        for (const ResultRow& r : model.rows)
+            paths.insert(r.fullPath());
+        return paths;
+    }
+
+    const std::string& panel(int index) const {
+        return model.statusPanels[static_cast<std::size_t>(index)].text;
+    }
+
+    void expectIdle() const {
+        EXPECT_FALSE(model.scanning);
+        EXPECT_TRUE(model.toolbarEnabled);
+        EXPECT_FALSE(model.MCancelEnabled);
+        EXPECT_TRUE(model.menusEnabled);
+        EXPECT_TRUE(model.searchControlsEnabled);
+        EXPECT_FALSE(model.Timer1Enabled);
+        EXPECT_TRUE(model.Timer2Enabled);
+        for (int p : {2, 3})
+            EXPECT_TRUE(model.statusPanels[static_cast<std::size_t>(p)].visible);
+    }
+
+    TempDir tree;
+    TempDir data;
+    ScriptedAnswerer user;
+    WindowModel model;
+    std::vector<std::string> savedTo;
+    std::size_t savedRows = 0;
+};
+
+TEST_F(ScanDriverTest, completedScanReportsCountsAndLeavesTheWindowIdle) {
+    tree.write("a/one.txt", "1234567890");
+    tree.write("a/two.txt", "123456789");
+    tree.write("a/empty.txt", "");
+    tree.write("b/three.txt", "x");
+    model.SearchList = {row(tree.path() + "a"), row(tree.path() + "b")};
+    model.rows.push_back({});
+
+    scan();
+
+    EXPECT_EQ(savedTo, std::vector<std::string>{tree.path() + "default.tsf"});
+    EXPECT_EQ(panel(0), "Search Completed.");
+    EXPECT_EQ(panel(1), "Duplicate Files: 0  Size: 0 Bytes");
+    EXPECT_EQ(panel(2), "Files : 3"); // the empty file is below the 1-byte minimum
+    EXPECT_EQ(panel(3), "Folders : 0");
+    EXPECT_EQ(savedRows, 2u);
+    EXPECT_EQ(panel(4), "00:00:00");
+    EXPECT_TRUE(model.rows.empty());
+    EXPECT_FALSE(model.SearchCancelled);
+    expectIdle();
+}
+
+TEST_F(ScanDriverTest, noSearchPathAsksForOneAfterSavingTheDefaults) {
+    int addCommands = 0;
+    model.addSearchPath = [&](WindowModel&) { ++addCommands; };
+    model.statusPanels[0].text = "before";
+    user.expectMessage(
+        {"Please add search path first.", "Error", MsgIcon::Information, MsgButtons::OK, 1},
+        MsgAnswer::OK);
+
+    scan();
+
+    EXPECT_EQ(addCommands, 1);
+    EXPECT_EQ(savedTo.size(), 1u);
+    EXPECT_EQ(panel(0), "before");
+    EXPECT_FALSE(model.Timer2Enabled);
+}
+
+TEST_F(ScanDriverTest, onlyExcludedRowsWalkNothing) {
+    tree.write("a/one.txt", "1");
+    model.SearchList = {row(tree.path())};
+    model.SearchList[0].icon = image::ExcludedPath;
+
+    scan();
+
+    EXPECT_EQ(panel(0), "Search Completed.");
+    EXPECT_EQ(panel(2), "Files : 0");
+    EXPECT_EQ(panel(3), "Folders : 0");
+    expectIdle();
+}
+
+TEST_F(ScanDriverTest, eachRowIsWalkedWithItsOwnBounds) {
+    tree.write("a/small.bin", std::string(10239, 'x'));
+    tree.write("a/ten.bin", std::string(10240, 'x'));
+    tree.write("b/big.bin", std::string(30000, 'x'));
+    tree.write("b/one.bin", "x");
+    // A 64-bit minimum: 3000000 KB lies beyond what 32 bits hold.
+    const std::string huge = tree.write("c/huge.bin", "");
+    const std::string almost = tree.write("c/almost.bin", "");
+    ASSERT_EQ(::truncate(huge.c_str(), 3000000LL * 1024), 0);
+    ASSERT_EQ(::truncate(almost.c_str(), 3000000LL * 1024 - 1), 0);
+    model.SearchList = {row(tree.path() + "a", "10", "20"), row(tree.path() + "b"),
+                        row(tree.path() + "c", "3000000")};
+    tree.write("b/empty.bin", "");
+
+    scan();
+
+    // ten.bin, big.bin (the first row's maximum is not carried over), one.bin
+    // (a minimum of 0 is one byte, so empty.bin stays out) and huge.bin.
+    EXPECT_EQ(panel(2), "Files : 4");
+}
+
+TEST_F(ScanDriverTest, rowsThatAreNotNumbersEndTheScanAsTerminated) {
+    tree.write("a/one.txt", "1");
+    tree.write("b/two.txt", "2");
+    model.SearchList = {row(tree.path() + "a", "ten"), row(tree.path() + "b")};
+    user.expectErrorReport(ErrorReportAnswer::Abort);
+
+    scan();
+
+    ASSERT_EQ(user.asked().size(), 1u);
+    EXPECT_EQ(user.asked()[0].error.procedure, "Scanning");
+    EXPECT_EQ(user.asked()[0].error.number, 13);
+    EXPECT_EQ(panel(0), "Search Terminated.");
+    EXPECT_EQ(panel(2), "Files : 0"); // the second row was not walked either
+    expectIdle();
+}
+
+TEST_F(ScanDriverTest, zeroSizeListingIgnoresSizeBoundsAndSkipsVanishedFiles) {
+    tree.write("a/empty.log", "");
+    const std::string vanishing = tree.write("a/gone.txt", "");
+    tree.write("a/full.txt", "x");
+    tree.write("a/b/noext", "");
+    model.SearchList = {row(tree.path() + "a", "10", "20")};
+    model.engine = Engine::ZeroSize;
+    model.yield = [&] {
+        if (panel(0) == "Starting search engine, please wait...")
+            std::filesystem::remove(vanishing);
+    };
+
+    scan();
+
+    EXPECT_EQ(panel(2), "Files : 3");
+    EXPECT_EQ(listedPaths(),
+              (std::set<std::string>{tree.path() + "a/empty.log", tree.path() + "a/b/noext"}));
+    const ResultRow& first = model.rows[0];
+    EXPECT_EQ(first.columns[ColFileName], "empty.log");
+    EXPECT_EQ(first.columns[ColSize], "0");
+    EXPECT_EQ(first.columns[ColFileVersion], "N/A");
+    EXPECT_EQ(first.columns[ColGroup], "N/A");
+    EXPECT_EQ(first.columns[ColSortSize], "000000000000");
+    EXPECT_EQ(first.columns[ColSortGrpno], "");
+    EXPECT_EQ(first.columns[ColExt], "log");
+    EXPECT_EQ(first.icon, image::Unmarked);
+    EXPECT_EQ(model.rows[1].columns[ColExt], "");
+    // The listing's candidates stay until the next scan; panel 2 stays hidden.
+    EXPECT_EQ(model.Candidates.size(), 3u);
+    EXPECT_FALSE(model.statusPanels[1].visible);
+}
+
+TEST_F(ScanDriverTest, timeStampsAreShownInLocalTime) {
+    const char* oldTz = std::getenv("TZ");
+    const std::string savedTz = oldTz ? oldTz : "";
+    ::setenv("TZ", "IST-5:30", 1);
+    ::tzset();
+    const std::string file = tree.write("a/empty", "");
+    const timespec times[2] = {{0, UTIME_OMIT}, {59, 0}}; // 00:00:59 UTC
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    model.SearchList = {row(tree.path() + "a")};
+    model.engine = Engine::ZeroSize;
+
+    scan();
+
+    ASSERT_EQ(model.rows.size(), 1u);
+    EXPECT_EQ(model.rows[0].columns[ColLastModified], "1970-01-01 05:30");
+    EXPECT_EQ(model.rows[0].columns[ColSortDate], "19700101053000");
+    if (oldTz)
+        ::setenv("TZ", savedTz.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+}
+
+TEST_F(ScanDriverTest, aFileReachedTwiceCountsOnceUnderItsFirstPath) {
+    tree.write("a/sub/empty", "");
+    ASSERT_EQ(::link((tree.path() + "a/sub/empty").c_str(), (tree.path() + "a/linked").c_str()), 0);
+    // The second row lies inside the first: its files were met already.
+    model.SearchList = {row(tree.path() + "a"), row(tree.path() + "a/sub")};
+    model.engine = Engine::ZeroSize;
+
+    scan();
+
+    EXPECT_EQ(panel(2), "Files : 1");
+    // Breadth first, "linked" in the start folder comes before "sub/empty".
+    EXPECT_EQ(listedPaths(), std::set<std::string>{tree.path() + "a/linked"});
+}
+
+TEST_F(ScanDriverTest, cancelAskedDuringTheFirstPathStopsTheWholeScan) {
+    for (int i = 0; i < 200; ++i)
+        tree.write("a/f" + std::to_string(i), "x");
+    tree.write("b/other", "x");
+    tree.write("c/other", "x");
+    model.SearchList = {row(tree.path() + "a"), row(tree.path() + "b"), row(tree.path() + "c")};
+    const MessageBoxRequest question{"Are you sure to cancel searching?", "Cancel Search",
+                                     MsgIcon::None, MsgButtons::YesNo, 2};
+    user.expectMessage(question, MsgAnswer::No).expectMessage(question, MsgAnswer::Yes);
+    std::int32_t cancelledAt = 0;
+    model.yield = [&] {
+        if (model.FilesFound == 5 || (model.FilesFound == 20 && cancelledAt == 0)) {
+            const bool wasCancelled = model.SearchCancelled;
+            CancelScan(model, user);
+            if (!wasCancelled && model.SearchCancelled)
+                cancelledAt = model.FilesFound;
+        }
+    };
+
+    scan();
+
+    EXPECT_EQ(cancelledAt, 20);
+    EXPECT_LE(model.FilesFound, 30);
+    EXPECT_EQ(panel(0), "Search Terminated.");
+    EXPECT_TRUE(model.rows.empty());
+    expectIdle();
+}
+
+TEST_F(ScanDriverTest, progressEveryFiftyFoldersGoesToTheCaptionWhenMinimised) {
+    for (int i = 0; i < 120; ++i)
+        tree.mkdir("a/d" + std::to_string(i));
+    model.SearchList = {row(tree.path() + "a")};
+    std::vector<std::string> panels;
+    std::vector<std::string> captions;
+    model.changed = [&] {
+        if (model.scanning) {
+            panels.push_back(panel(0));
+            captions.push_back(model.caption);
+        }
+    };
+
+    scan();
+    EXPECT_EQ(std::count(panels.begin(), panels.end(), "Scanning... " + tree.path() + "a/"), 2);
+    EXPECT_EQ(panel(3), "Folders : 120");
+    EXPECT_EQ(model.caption, kWindowTitle);
+
+    model.minimised = true;
+    captions.clear();
+    scan();
+    const std::string start = "Scanning... " + tree.path().substr(0, 3) + ".../d";
+    EXPECT_EQ(std::count_if(captions.begin(), captions.end(),
+                            [&](const std::string& c) { return c.starts_with(start); }),
+              2);
+    EXPECT_EQ(model.caption, "100% Completed");
+}
+
+// 100000 files pass without a question; one more asks, and Cancel stops.
+class TooManyFilesTest : public ScanDriverTest {
+protected:
+    static void SetUpTestSuite() {
+        s_tree = new TempDir;
+        for (int i = 0; i < kTooManyFiles; ++i)
+            writeOneByte(s_tree->path() + "f" + std::to_string(i) + ".dat");
+        writeOneByte(s_tree->path() + "extra.txt");
+    }
+    static void TearDownTestSuite() { delete s_tree; }
+
+    static void writeOneByte(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "x", 1), 1);
+        ::close(fd);
+    }
+
+    static TempDir* s_tree;
+};
+TempDir* TooManyFilesTest::s_tree = nullptr;
+
+TEST_F(TooManyFilesTest, warnsAboveTheLimitOnly) {
+    model.SearchList = {row(s_tree->path(), "0", "", "Data (*.dat)")};
+    scan();
+    EXPECT_EQ(panel(2), "Files : 100000");
+    EXPECT_EQ(panel(0), "Search Completed.");
+
+    model.SearchList = {row(s_tree->path())};
+    user.expectTooManyFiles(true);
+    scan();
+    EXPECT_EQ(user.asked().back().files, 100001);
+    EXPECT_EQ(panel(0), "Search Completed.");
+
+    user.expectTooManyFiles(false);
+    scan();
+    EXPECT_EQ(panel(0), "Search Terminated.");
+    EXPECT_EQ(panel(2), "Files : 100001");
+    expectIdle();
+}
+
+TEST(ScanSwitchesTest, uncheckingProtectionAsksOnlyWhenTheUserDidIt) {
+    ScriptedAnswerer user;
+    WindowModel model;
+    const MessageBoxRequest question{
+        "It is highly recommended to leave this option checked to prevent loss of data.\r\n"
+        "Do you want to leave this option",
+        "Confirm", MsgIcon::Critical, MsgButtons::YesNo, 2};
+    user.expectMessage(question, MsgAnswer::Yes).expectMessage(question, MsgAnswer::No);
+
+    model.chkProtect.checked = false;
+    protectionUnchecked(model, user);
+    EXPECT_TRUE(model.chkProtect.checked);
+
+    model.chkProtect.checked = false;
+    protectionUnchecked(model, user);
+    EXPECT_FALSE(model.chkProtect.checked);
+
+    model.chkProtect.tag = "ThruFile";
+    protectionUnchecked(model, user);
+    EXPECT_FALSE(model.chkProtect.checked);
+}
+
+} // namespace
+} // namespace twinsift
