@@ -146,13 +146,6 @@ TEST(ExclusionListRules, extensionGivenAnyWayBecomesOneEntry) {
         EXPECT_EQ(extensionEntry(given), "") << given;
 }
 
-TEST(ExclusionListRules, extensionBoxTakesOnlyLettersAndDigits) {
-    for (char32_t c : {U'a', U'Z', U'0', U'9'})
-        EXPECT_TRUE(isExtensionCharacter(c));
-    for (char32_t c : {U'.', U'*', U' ', U'\b', U'_', U'-', U'é', U'Ä', U'٣'})
-        EXPECT_FALSE(isExtensionCharacter(c)) << static_cast<unsigned>(c);
-}
-
 TEST(ExclusionListHandOver, onlyCheckedEntriesInListOrder) {
     const auto list = listOf({{"/b", true}, {"/a", false}, {"/data/semi;colon", true}},
                              {{"*.tmp", false}, {"*.log", true}, {"*.bak", true}});
@@ -176,18 +169,6 @@ TEST(ExclusionListHandOver, walkerExcludesWholeExtensionsAndFolders) {
     const FolderExclusions folders(list.excludedFoldersText());
     EXPECT_TRUE(folders.excludes("/data/temp/x/"));
     EXPECT_FALSE(folders.excludes("/data/Temp2/"));
-}
-
-TEST(KeptExclusionList, loadsOnFirstUseKeepsChangesAndRereadsAfterForget) {
-    const TempDir dir;
-    const std::string path =
-        dir.write("exclusion.lst", "<<Folder List Start Here>>\r\n/a,True\r\n");
-    KeptExclusionList kept(path);
-    EXPECT_FALSE(kept.isLoaded());
-    kept.inUse().folders[0].checked = false; // unsaved, as after unchecking in the dialog
-    EXPECT_EQ(kept.inUse().excludedFoldersText(), "");
-    kept.forget();
-    EXPECT_EQ(kept.inUse().excludedFoldersText(), "/a;");
 }
 
 TEST(KeptExclusionList, damagedFileIsReportedOnceAndItsReadableLinesStayInUse) {
