@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace twinsift {
+
+// What the command line asks for, checked for form only: values are kept as
+// typed and judged when the search is built.
+struct CliOptions {
+    std::optional<std::string> engine; // byte, fuzzy, crc, name or zero
+    std::optional<std::string> mask;
+    std::optional<std::string> minimumKB;
+    std::optional<std::string> maximumKB;
+    std::optional<std::string> fromDate;
+    std::optional<std::string> toDate;
+    bool noSubFolders = false;
+    bool hidden = false;
+    bool noProtect = false;
+    std::vector<std::string> excludedFolders;
+    std::vector<std::string> excludedExtensions;
+    std::optional<std::string> exclusionsFile;
+    std::optional<std::string> parametersFile;
+    bool json = false;
+    bool summary = false;
+    bool null = false;
+    int threads = 0; // 0: as many as the engine chooses
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> folders;
+};
+
+// A command line that cannot be used; the text says why.
+struct UsageError {
+    std::string message;
+};
+
+// Options may come in any order before the folders and between them; "--"
+// ends the options; "--name=value" is the same as "--name value".
+std::variant<CliOptions, UsageError> parseCliOptions(const std::vector<std::string>& arguments);
+
+// The text of --help.
+const char* usageText();
+
+} // namespace twinsift

@@ -1,0 +1,147 @@
+#include "cli/cli_output.h"
+
+#include <utf8proc.h>
+
+#include <charconv>
+#include <cstdint>
+
+namespace twinsift {
+namespace {
+
+bool startsGroup(const WindowModel& model, std::size_t row) {
+    return row == 0 || model.rows[row].columns[ColGroup] != model.rows[row - 1].columns[ColGroup];
+}
+
+// Length of the valid UTF-8 character at the start of `text`, 0 when invalid.
+std::size_t validCharacterLength(std::string_view text) {
+    utf8proc_int32_t character = 0;
+    const auto length = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
+                                         static_cast<utf8proc_ssize_t>(text.size()), &character);
+    return length > 0 ? static_cast<std::size_t>(length) : 0;
+}
+
+bool isValidUtf8(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t length = validCharacterLength(text);
+        if (length == 0)
+            return false;
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
+void writeJsonString(std::ostream& out, std::string_view text) {
+    static const char* const hex = "0123456789abcdef";
+    out << '"';
+    while (!text.empty()) {
+        const auto byte = static_cast<unsigned char>(text.front());
+        std::size_t length = 1;
+        if (byte == '"' || byte == '\\') {
+            out << '\\' << text.front();
+        } else if (byte < 0x20) {
+            out << "\\u00" << hex[byte >> 4] << hex[byte & 0xF];
+        } else if (byte < 0x80) {
+            out << text.front();
+        } else if ((length = validCharacterLength(text)) > 0) {
+            out << text.substr(0, length);
+        } else {
+            length = 1;
+            out << "\xEF\xBF\xBD"; // U+FFFD
+        }
+        text.remove_prefix(length);
+    }
+    out << '"';
+}
+
+std::string hexBytes(std::string_view text) {
+    static const char* const hex = "0123456789abcdef";
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        out += hex[byte >> 4];
+        out += hex[byte & 0xF];
+    }
+    return out;
+}
+
+std::int64_t sizeOf(const ResultRow& row) {
+    const std::string& text = row.columns[ColSize];
+    std::int64_t size = 0;
+    std::from_chars(text.data(), text.data() + text.size(), size);
+    return size;
+}
+
+void writeFile(std::ostream& out, const ResultRow& row) {
+    const std::string path = row.fullPath();
+    out << "{\"path\": ";
+    writeJsonString(out, path);
+    if (!isValidUtf8(path))
+        out << ", \"pathHex\": \"" << hexBytes(path) << '"';
+    out << ", \"size\": " << sizeOf(row) << ", \"modified\": ";
+    writeJsonString(out, row.columns[ColLastModified]);
+    out << '}';
+}
+
+void writeGroups(std::ostream& out, const WindowModel& model) {
+    out << "  \"groups\": [";
+    for (std::size_t r = 0; r < model.rows.size(); ++r) {
+        if (startsGroup(model, r))
+            out << (r == 0 ? "\n    [" : "],\n    [");
+        else
+            out << ", ";
+        writeFile(out, model.rows[r]);
+    }
+    out << (model.rows.empty() ? "]\n" : "]\n  ]\n");
+}
+
+} // namespace
+
+void printGroups(const WindowModel& model, std::ostream& out, bool null) {
+    const char end = null ? '\0' : '\n';
+    for (std::size_t r = 0; r < model.rows.size() && out; ++r) {
+        if (r > 0 && startsGroup(model, r))
+            out << end;
+        out << model.rows[r].fullPath() << end;
+    }
+}
+
+void printJson(const WindowModel& model, std::ostream& out, bool withGroups) {
+    out << "{\n  \"status\": ";
+    writeJsonString(out, model.statusPanels[0].text);
+    out << ",\n  \"engine\": \"" << engineName(model) << "\",\n  \"files\": " << model.FilesFound
+        << ",\n  \"folders\": " << model.FoldersFound
+        << ",\n  \"duplicateFiles\": " << model.DuplicateCount
+        << ",\n  \"duplicateBytes\": " << model.DuplicateBytes << ",\n  \"elapsed\": ";
+    writeJsonString(out, model.statusPanels[4].text);
+    if (withGroups) {
+        out << ",\n";
+        writeGroups(out, model);
+    } else {
+        out << '\n';
+    }
+    out << "}\n";
+}
+
+std::vector<std::string> statusLines(const WindowModel& model) {
+    std::vector<std::string> lines;
+    for (const StatusPanel& panel : model.statusPanels)
+        if (panel.visible && !panel.text.empty())
+            lines.push_back(panel.text);
+    return lines;
+}
+
+std::string engineName(const WindowModel& model) {
+    switch (model.engine) {
+    case Engine::ByteByByte:
+        return model.chkFuzzy.checked ? "fuzzy" : "byte";
+    case Engine::Crc32:
+        return "crc";
+    case Engine::SameNames:
+        return "name";
+    case Engine::ZeroSize:
+        return "zero";
+    }
+    return "byte";
+}
+
+} // namespace twinsift

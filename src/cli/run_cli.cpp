@@ -1,0 +1,317 @@
+#include "cli/run_cli.h"
+
+#include "cli/cli_options.h"
+#include "cli/cli_output.h"
+#include "cli/terminal_user_interface.h"
+#include "core/runtime_error.h"
+#include "core/startup.h"
+#include "persist/parameters_file.h"
+#include "scan/exclusion_list.h"
+#include "scan/scan_driver.h"
+#include "scan/search_paths.h"
+
+#include <sys/stat.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+namespace twinsift {
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void noteInterrupt(int) {
+    g_interrupted = 1;
+}
+
+// Ctrl-C and SIGTERM, for the life of one run: they only set a flag that the
+// scan's yields turn into a cancel. A signal the caller chose to ignore stays
+// ignored.
+class InterruptWatch {
+public:
+    InterruptWatch() {
+        g_interrupted = 0;
+        for (std::size_t i = 0; i < kSignals.size(); ++i) {
+            struct sigaction action {};
+            action.sa_handler = noteInterrupt;
+            sigemptyset(&action.sa_mask);
+            sigaction(kSignals[i], nullptr, &m_previous[i]);
+            if (m_previous[i].sa_handler != SIG_IGN)
+                sigaction(kSignals[i], &action, nullptr);
+        }
+        sigset_t watched;
+        sigemptyset(&watched);
+        for (int signal : kSignals)
+            sigaddset(&watched, signal);
+        pthread_sigmask(SIG_UNBLOCK, &watched, &m_previousMask);
+    }
+    ~InterruptWatch() {
+        pthread_sigmask(SIG_SETMASK, &m_previousMask, nullptr);
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &m_previous[i], nullptr);
+    }
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+    bool interrupted() const { return g_interrupted != 0; }
+
+private:
+    static constexpr std::array<int, 2> kSignals{SIGINT, SIGTERM};
+    std::array<struct sigaction, 2> m_previous{};
+    sigset_t m_previousMask{};
+};
+
+// A failure that ends the run before anything is walked.
+struct Refusal {
+    int status;
+    std::string message;
+};
+
+Refusal usage(std::string message) {
+    return {exit_status::Usage,
+            std::move(message) + "\nTry 'twinsift-cli --help' for more information."};
+}
+
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+// The path made absolute without resolving links, as a folder text ending in "/".
+std::string absoluteFolder(const std::string& path) {
+    std::string text = std::filesystem::absolute(path).lexically_normal().string();
+    if (!text.ends_with('/'))
+        text += '/';
+    return text;
+}
+
+// Follows a link the user named: a FOLDER that is a link to a folder is a folder.
+std::optional<Refusal> checkFolder(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return usage(quoted(path) + ": " + std::strerror(errno));
+    if (!S_ISDIR(status.st_mode))
+        return usage(quoted(path) + " is not a folder");
+    return std::nullopt;
+}
+
+std::optional<Refusal> checkFileExists(const std::string& option, const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return usage(option + ": cannot open " + quoted(path) + ": " + std::strerror(errno));
+    return std::nullopt;
+}
+
+std::optional<Refusal> checkSize(const char* option, const std::optional<std::string>& text) {
+    if (text && !sizeInKB(*text))
+        return usage(std::string(option) + ": " + quoted(*text) + " is not a size in KB");
+    return std::nullopt;
+}
+
+std::optional<Refusal> readParameters(WindowModel& model, const std::string& path,
+                                      UserInterface& ui) {
+    if (auto refusal = checkFileExists("--parameters", path))
+        return refusal;
+    const ParametersFileOutcome outcome = readParametersFile(model, path, ui);
+    if (outcome.stop == ParametersFileOutcome::ShortLine)
+        return Refusal{exit_status::Failed, "--parameters: " + quoted(path) + " line " +
+                                                std::to_string(outcome.line) + ": too few fields"};
+    if (!outcome.opened || outcome.stop == ParametersFileOutcome::Failure)
+        return Refusal{exit_status::Failed, "--parameters: cannot read " + quoted(path)};
+    return std::nullopt;
+}
+
+void applySwitches(WindowModel& model, const CliOptions& options) {
+    if (options.engine) {
+        const std::string& name = *options.engine;
+        const Engine engine = name == "crc"    ? Engine::Crc32
+                              : name == "name" ? Engine::SameNames
+                              : name == "zero" ? Engine::ZeroSize
+                                               : Engine::ByteByByte;
+        selectEngine(model, engine);
+        model.chkFuzzy.checked = name == "fuzzy";
+    }
+    if (options.hidden)
+        model.chkIncludeHidden.checked = true;
+    if (options.noProtect)
+        model.chkProtect.checked = false;
+}
+
+// One row per FOLDER with the filters of the options, refused with the Add
+// Folders dialog's own message when the dialog would refuse it.
+std::optional<Refusal> addFolderRows(WindowModel& model, const CliOptions& options) {
+    if (auto refusal = checkSize("--min-kb", options.minimumKB))
+        return refusal;
+    if (auto refusal = checkSize("--max-kb", options.maximumKB))
+        return refusal;
+    FolderForm form;
+    form.subFolders = !options.noSubFolders;
+    form.mask = options.mask.value_or(kAllFilesMask);
+    form.minimumKB = options.minimumKB.value_or("0");
+    form.maximumKB = options.maximumKB.value_or("");
+    form.minimumDate = options.fromDate.value_or("");
+    form.maximumDate = options.toDate.value_or("");
+    // The same filters for every folder: checked once, also when only a
+    // parameters file gives the rows.
+    const auto checked = makeSearchPathRow(form);
+    if (const auto* error = std::get_if<FolderFormError>(&checked))
+        return usage(error->message);
+    for (const std::string& folder : options.folders) {
+        if (auto refusal = checkFolder(folder))
+            return refusal;
+        form.folder = absoluteFolder(folder);
+        addSearchPath(model, std::get<SearchPathRow>(makeSearchPathRow(form)));
+    }
+    return std::nullopt;
+}
+
+// The exclusion list of this run: only what the options name. Without
+// --exclusions it starts from the empty file, never from the user's own list.
+std::optional<Refusal> setExclusions(WindowModel& model, const CliOptions& options) {
+    if (options.exclusionsFile)
+        if (auto refusal = checkFileExists("--exclusions", *options.exclusionsFile))
+            return refusal;
+    model.exclusions = KeptExclusionList(options.exclusionsFile.value_or("/dev/null"));
+    ExclusionList* list = nullptr;
+    try {
+        list = &model.exclusions.inUse();
+    } catch (const RuntimeError& error) {
+        return Refusal{exit_status::Failed, "--exclusions: " + error.description()};
+    }
+    for (const std::string& folder : options.excludedFolders)
+        list->addFolder(absoluteFolder(folder));
+    for (const std::string& extension : options.excludedExtensions) {
+        const std::string entry = extensionEntry(extension);
+        if (entry.empty())
+            return usage("--exclude-ext: " + quoted(extension) + " names no extension");
+        list->addExtension(entry);
+    }
+    return std::nullopt;
+}
+
+// Everything the options describe, in the window model, before anything is walked.
+std::optional<Refusal> buildSearch(WindowModel& model, const CliOptions& options,
+                                   UserInterface& ui) {
+    if (options.folders.empty() && !options.parametersFile)
+        return usage("no FOLDER given");
+    newSession(model);
+    if (options.parametersFile)
+        if (auto refusal = readParameters(model, *options.parametersFile, ui))
+            return refusal;
+    applySwitches(model, options);
+    if (auto refusal = addFolderRows(model, options))
+        return refusal;
+    return setExclusions(model, options);
+}
+
+// The progress text rewritten in place on the terminal.
+class ProgressLine {
+public:
+    ProgressLine(std::ostream& err, bool enabled) : m_err(err), m_enabled(enabled) {}
+
+    void show(const std::string& text) {
+        if (!m_enabled || text == m_shown)
+            return;
+        m_shown = text;
+        m_err << '\r' << leadingCharacters(text, kWidth) << "\x1b[K" << std::flush;
+    }
+    void clear() {
+        if (m_enabled && !m_shown.empty())
+            m_err << "\r\x1b[K" << std::flush;
+        m_shown.clear();
+    }
+
+private:
+    static constexpr int kWidth = 79;
+
+    // The first `count` characters of a UTF-8 text, never splitting one.
+    static std::string leadingCharacters(std::string_view text, int count) {
+        std::size_t end = 0;
+        for (; end < text.size(); ++end)
+            if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && count-- == 0)
+                break;
+        return std::string(text.substr(0, end));
+    }
+
+    std::ostream& m_err;
+    bool m_enabled;
+    std::string m_shown;
+};
+
+void runScan(WindowModel& model, UserInterface& ui, std::ostream& err, bool errIsTerminal,
+             const InterruptWatch& watch) {
+    ProgressLine progress(err, errIsTerminal);
+    model.yield = [&] {
+        if (watch.interrupted() && !model.SearchCancelled)
+            stopScan(model);
+    };
+    model.changed = [&] {
+        if (model.scanning)
+            progress.show(model.statusPanels[0].text);
+    };
+    Scan(model, ui, ScanSettings{});
+    progress.clear();
+    showElapsedTime(model);
+    model.yield = nullptr;
+    model.changed = nullptr;
+}
+
+bool scanEnded(const WindowModel& model) {
+    const std::string& status = model.statusPanels[0].text;
+    return status == "Search Completed." || status == "Search Terminated.";
+}
+
+// False when the output could not be written for another reason than a reader
+// that went away: that one ends the program quietly.
+bool printOutcome(const WindowModel& model, const CliOptions& options, std::ostream& out,
+                  std::ostream& err) {
+    std::ostream& statusOut = options.summary && !options.json ? out : err;
+    if (options.json)
+        printJson(model, out, !options.summary);
+    else if (!options.summary)
+        printGroups(model, out, options.null);
+    for (const std::string& line : statusLines(model))
+        statusOut << line << '\n';
+    out.flush();
+    if (out || errno == EPIPE)
+        return true;
+    err << "twinsift-cli: cannot write the output: " << std::strerror(errno) << '\n';
+    return false;
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           bool errIsTerminal) {
+    const auto parsed = parseCliOptions(arguments);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        err << "twinsift-cli: " << usage(error->message).message << '\n';
+        return exit_status::Usage;
+    }
+    const CliOptions& options = std::get<CliOptions>(parsed);
+    if (options.help || options.version) {
+        out << (options.help ? usageText() : "twinsift-cli " TWINSIFT_VERSION "\n");
+        return exit_status::Completed;
+    }
+
+    TerminalUserInterface ui(err);
+    WindowModel model;
+    if (auto refusal = buildSearch(model, options, ui)) {
+        err << "twinsift-cli: " << refusal->message << '\n';
+        return refusal->status;
+    }
+
+    const InterruptWatch watch;
+    runScan(model, ui, err, errIsTerminal, watch);
+    if (!scanEnded(model))
+        return exit_status::Failed;
+    const bool written = printOutcome(model, options, out, err);
+    if (ui.errorReported() || !written)
+        return exit_status::Failed;
+    return watch.interrupted() ? exit_status::Interrupted : exit_status::Completed;
+}
+
+} // namespace twinsift

@@ -1,0 +1,74 @@
+#include "cli/terminal_user_interface.h"
+
+#include <vector>
+
+namespace twinsift {
+namespace {
+
+std::vector<MsgAnswer> buttonAnswers(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::OK:
+        return {MsgAnswer::OK};
+    case MsgButtons::OKCancel:
+        return {MsgAnswer::OK, MsgAnswer::Cancel};
+    case MsgButtons::AbortRetryIgnore:
+        return {MsgAnswer::Abort, MsgAnswer::Retry, MsgAnswer::Ignore};
+    case MsgButtons::YesNoCancel:
+        return {MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Cancel};
+    case MsgButtons::YesNo:
+        return {MsgAnswer::Yes, MsgAnswer::No};
+    case MsgButtons::RetryCancel:
+        return {MsgAnswer::Retry, MsgAnswer::Cancel};
+    }
+    return {MsgAnswer::OK};
+}
+
+// Message texts break lines with CR LF, as the dialogs show them.
+std::string terminalText(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != '\r')
+            out += c;
+    return out;
+}
+
+} // namespace
+
+MsgAnswer TerminalUserInterface::messageBox(const MessageBoxRequest& request) {
+    m_err << "twinsift-cli: " << terminalText(request.text) << '\n';
+    const std::vector<MsgAnswer> answers = buttonAnswers(request.buttons);
+    const auto index = static_cast<std::size_t>(request.defaultButton - 1);
+    return index < answers.size() ? answers[index] : answers.front();
+}
+
+ErrorReportAnswer TerminalUserInterface::errorReport(const ErrorRecord& error) {
+    m_errorReported = true;
+    m_err << "twinsift-cli: " << error.procedure << ": error " << error.number << ": "
+          << terminalText(error.description) << '\n';
+    return ErrorReportAnswer::Abort;
+}
+
+std::optional<std::string> TerminalUserInterface::inputBox(const std::string&, const std::string&,
+                                                           const std::string&) {
+    return std::nullopt;
+}
+
+bool TerminalUserInterface::tooManyFilesWarning(long) {
+    return true;
+}
+
+std::string TerminalUserInterface::browseFolder(const std::string&, bool) {
+    return {};
+}
+
+std::string TerminalUserInterface::openFileDialog(const std::string&, const std::string&,
+                                                  const std::string&) {
+    return {};
+}
+
+std::string TerminalUserInterface::saveFileDialog(const std::string&, const std::string&,
+                                                  const std::string&, const std::string&) {
+    return {};
+}
+
+} // namespace twinsift

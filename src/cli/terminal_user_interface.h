@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/user_interface.h"
+
+#include <ostream>
+
+namespace twinsift {
+
+// The user of a terminal run is not asked anything: a message is printed on
+// the error stream, a question takes its default button, the too-many-files
+// warning lets the scan go on and an error report is printed and abandons the
+// command (Abort).
+class TerminalUserInterface : public UserInterface {
+public:
+    explicit TerminalUserInterface(std::ostream& err) : m_err(err) {}
+
+    // Whether an error report was printed: the run then failed.
+    bool errorReported() const { return m_errorReported; }
+
+    MsgAnswer messageBox(const MessageBoxRequest& request) override;
+    ErrorReportAnswer errorReport(const ErrorRecord& error) override;
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                        const std::string& defaultText) override;
+    bool tooManyFilesWarning(long files) override;
+    std::string browseFolder(const std::string& title, bool newStyle) override;
+    std::string openFileDialog(const std::string& filter, const std::string& title,
+                               const std::string& initialFolder) override;
+    std::string saveFileDialog(const std::string& filter, const std::string& title,
+                               const std::string& initialFolder,
+                               const std::string& proposedName) override;
+
+private:
+    std::ostream& m_err;
+    bool m_errorReported = false;
+};
+
+} // namespace twinsift
