@@ -76,6 +76,9 @@ public:
     // The list, loaded on first use. A damaged file throws the load's
     // RuntimeError, and the lines it could read stay in use.
     ExclusionList& inUse();
+    // Puts `list` in use as it is, without reading the file (the terminal
+    // front end builds its list from its options).
+    void keep(ExclusionList list) { m_list = std::move(list); }
     void forget() { m_list.reset(); }
     bool isLoaded() const { return m_list.has_value(); }
     std::string filePath() const;

@@ -176,6 +176,11 @@ TEST(KeptExclusionList, damagedFileIsReportedOnceAndItsReadableLinesStayInUse) {
     KeptExclusionList kept(dir.write("exclusion.lst", "/a,True\r\n/b\r\n/c,True\r\n"));
     EXPECT_THROW(kept.inUse(), RuntimeError);
     EXPECT_EQ(kept.inUse().excludedFoldersText(), "/a;/c;");
+
+    // A list put in use by hand never reads the file.
+    KeptExclusionList given(dir.path() + "exclusion.lst");
+    given.keep(listOf({{"/given", true}}, {}));
+    EXPECT_EQ(given.inUse().excludedFoldersText(), "/given;");
 }
 
 } // namespace
