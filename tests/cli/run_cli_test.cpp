@@ -1,0 +1,245 @@
+#include "cli/run_cli.h"
+
+#include "core/window_model.h"
+#include "persist/parameters_file.h"
+#include "scan/exclusion_list.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace twinsift {
+namespace {
+
+using test::TempDir;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun runWith(const std::vector<std::string>& arguments) {
+    std::ostringstream out, err;
+    CliRun run;
+    run.status = runCli(arguments, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+std::string describe(const CliRun& run) {
+    return "status " + std::to_string(run.status) + "\n--- out:\n" + run.out + "--- err:\n" +
+           run.err;
+}
+
+// A small tree of empty and non-empty files in a fresh folder.
+class RunCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_root = m_dir.path();
+        for (const char* name :
+             {"a/empty1", "a/b/empty2", "c, d/empty?3", "a/.hidden", "a/skip.tmp", "x/empty4"})
+            m_dir.write(name, "");
+        m_dir.write("a/full", "data");
+    }
+
+    TempDir m_dir;
+    std::string m_root;
+};
+
+TEST_F(RunCliTest, listsTheEmptyFilesAsOneGroupAndTheStatusOnTheErrorStream) {
+    const CliRun run = runWith({"--engine", "zero", m_root + "a", m_root + "c, d"});
+    ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
+    // In record order: by size, then name.
+    EXPECT_EQ(run.out, m_root + "a/empty1\n" + m_root + "a/b/empty2\n" + m_root + "c, d/empty?3\n" +
+                           m_root + "a/skip.tmp\n");
+    EXPECT_EQ(run.err.substr(0, run.err.rfind("Files")),
+              "Search Completed.\n") // no duplicate line for the zero-size engine
+        << run.err;
+    EXPECT_NE(run.err.find("Files : 4\nFolders : 1\n"), std::string::npos) << run.err;
+}
+
+TEST_F(RunCliTest, filtersAndExclusionsComeFromTheOptions) {
+    const CliRun run =
+        runWith({"--engine=zero", "--hidden", "--exclude-ext", ".TMP", "--exclude-folder",
+                 m_root + "a/b", "--no-subfolders", m_root + "a", m_root + "x"});
+    ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
+    EXPECT_EQ(run.out, m_root + "a/.hidden\n" + m_root + "a/empty1\n" + m_root + "x/empty4\n");
+}
+
+TEST_F(RunCliTest, outputFormsForScriptsAndAnEmptyListing) {
+    const CliRun null = runWith({"--engine", "zero", "--null", m_root + "x", m_root + "c, d"});
+    EXPECT_EQ(null.out, m_root + "x/empty4" + '\0' + m_root + "c, d/empty?3" + '\0');
+
+    const CliRun summary = runWith({"--engine", "zero", "--summary", m_root + "x"});
+    EXPECT_EQ(summary.status, exit_status::Completed);
+    EXPECT_TRUE(summary.out.starts_with("Search Completed.\nFiles : 1\nFolders : 0\n"))
+        << summary.out;
+    EXPECT_EQ(summary.err, "");
+
+    m_dir.write("none/full", "x");
+    const CliRun empty = runWith({"--engine", "zero", m_root + "none"});
+    EXPECT_EQ(empty.status, exit_status::Completed);
+    EXPECT_EQ(empty.out, "");
+    EXPECT_TRUE(empty.err.starts_with("Search Completed.\n"));
+}
+
+TEST_F(RunCliTest, jsonGivesEveryPathExactly) {
+    m_dir.write("bytes/caf\xe9 \"q\"\\", "");
+    const CliRun run = runWith({"--engine", "zero", "--json", m_root + "bytes"});
+    ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
+    EXPECT_NE(run.out.find("\"status\": \"Search Completed.\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"engine\": \"zero\""), std::string::npos);
+    EXPECT_NE(run.out.find("caf\xef\xbf\xbd \\\"q\\\"\\\\\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"pathHex\": \""), std::string::npos);
+    EXPECT_NE(run.out.find("636166e920227122" /* caf\xe9 "q" */), std::string::npos);
+
+    const CliRun summary = runWith({"--engine", "zero", "--json", "--summary", m_root + "bytes"});
+    EXPECT_EQ(summary.out.find("\"groups\""), std::string::npos) << summary.out;
+}
+
+TEST_F(RunCliTest, refusesWhatCannotBeSearchedBeforeWalking) {
+    const std::string a = m_root + "a";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--nope", a}, "unknown option '--nope'"},
+        {{a, "--mask"}, "--mask needs a value"},
+        {{"--engine", "fast", a}, "unknown engine 'fast'"},
+        {{"--hidden=yes", a}, "--hidden takes no value"},
+        {{}, "no FOLDER given"},
+        {{m_root + "missing"}, "No such file or directory"},
+        {{m_root + "a/full"}, "is not a folder"},
+        {{"--threads", "0", a}, "'0' is not a positive integer"},
+        {{"--threads", "2x", a}, "'2x' is not a positive integer"},
+        {{"--min-kb", "ten", a}, "--min-kb: 'ten' is not a size in KB"},
+        {{"--max-kb", "-1", a}, "--max-kb: '-1' is not a size in KB"},
+        {{"--min-kb", "5", "--max-kb", "5", a}, "Maximum size must be greater then minimum size"},
+        {{"--from", "02/30/2024", a}, "02/30/2024 is not a valid date"},
+        {{"--to", "01/01/2024", a}, "You cannot enter Max-Date until Min-Date is valid"},
+        {{"--from", "01/02/2024", "--to", "01/01/2024", a},
+         "Max-Date must be greater than Min-Date"},
+        {{"--exclude-ext", "*.", a}, "names no extension"},
+        {{"--json", "--null", a}, "cannot be combined"},
+        {{"--parameters", m_root + "none.tsf"}, "No such file or directory"},
+        {{"--exclusions", m_root + "none.lst", a}, "No such file or directory"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const CliRun run = runWith(arguments);
+        EXPECT_EQ(run.status, exit_status::Usage) << message << "\n" << describe(run);
+        EXPECT_NE(run.err.find(message), std::string::npos) << describe(run);
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST_F(RunCliTest, parametersFileGivesRowsAndSwitchesThatOptionsOverride) {
+    WindowModel saved;
+    saved.engine = Engine::ZeroSize;
+    saved.chkIncludeHidden.checked = true;
+    SearchPathRow row;
+    row.text = m_root + "a/";
+    row.subItems = {"No", "All files(*.*)", "0", "", "", ""};
+    saved.SearchList = {row};
+    row.text = m_root + "a/b/";
+    row.icon = image::ExcludedPath;
+    saved.SearchList.push_back(row);
+    SaveSearchParameters(saved, m_root + "p.tsf");
+
+    const CliRun fromFile = runWith({"--parameters", m_root + "p.tsf", m_root + "x"});
+    ASSERT_EQ(fromFile.status, exit_status::Completed) << describe(fromFile);
+    EXPECT_EQ(fromFile.out, m_root + "a/.hidden\n" + m_root + "a/empty1\n" + m_root + "x/empty4\n" +
+                                m_root + "a/skip.tmp\n");
+
+    const CliRun overridden = runWith({"--parameters", m_root + "p.tsf", "--engine", "name"});
+    EXPECT_EQ(overridden.status, exit_status::Completed) << describe(overridden);
+    EXPECT_EQ(overridden.out, "");
+    EXPECT_NE(overridden.err.find("Duplicate Files: 0"), std::string::npos) << overridden.err;
+}
+
+TEST_F(RunCliTest, damagedParametersOrExclusionFileFailsWithTheLoadError) {
+    m_dir.write("bad.tsf", "x,1,0\r\n");
+    const CliRun badHeader = runWith({"--parameters", m_root + "bad.tsf"});
+    EXPECT_EQ(badHeader.status, exit_status::Failed) << describe(badHeader);
+    EXPECT_NE(badHeader.err.find("ParaFile Opening: error 13: Type mismatch"), std::string::npos)
+        << badHeader.err;
+
+    m_dir.write("short.tsf", "4,1,0\r\n/a/,Yes\r\n");
+    const CliRun shortLine = runWith({"--parameters", m_root + "short.tsf"});
+    EXPECT_EQ(shortLine.status, exit_status::Failed) << describe(shortLine);
+    EXPECT_NE(shortLine.err.find("line 2: too few fields"), std::string::npos) << shortLine.err;
+
+    m_dir.write("bad.lst", "no comma here\r\n");
+    const CliRun badList = runWith({"--exclusions", m_root + "bad.lst", m_root + "a"});
+    EXPECT_EQ(badList.status, exit_status::Failed) << describe(badList);
+    EXPECT_EQ(badList.out, "");
+}
+
+// Sets an environment variable for the life of one test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST_F(RunCliTest, readsAndWritesNoPerUserFileButTheExclusionsItIsGiven) {
+    TempDir data;
+    const ScopedEnv home("XDG_DATA_HOME", data.path());
+    ExclusionList own;
+    own.addExtension("tmp");
+    own.save(data.mkdir("Twinsift") + "exclusion.lst");
+
+    const CliRun run = runWith({"--engine", "zero", m_root + "a"});
+    EXPECT_NE(run.out.find("skip.tmp"), std::string::npos) << "the user's list is not read";
+    EXPECT_FALSE(std::filesystem::exists(data.path() + "Twinsift/default.tsf"));
+
+    const CliRun given = runWith(
+        {"--engine", "zero", "--exclusions", data.path() + "Twinsift/exclusion.lst", m_root + "a"});
+    EXPECT_EQ(given.out.find("skip.tmp"), std::string::npos) << given.out;
+}
+
+TEST_F(RunCliTest, relativeAndLinkedFoldersAreSearchedUnderTheNameGiven) {
+    std::filesystem::create_directory_symlink(m_root + "x", m_root + "link");
+    const std::string cwd = std::filesystem::current_path();
+    std::filesystem::current_path(m_root + "a");
+    const CliRun run = runWith({"--engine", "zero", "../link", "./b/"});
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(run.status, exit_status::Completed) << describe(run);
+    EXPECT_EQ(run.out, m_root + "a/b/empty2\n" + m_root + "link/empty4\n");
+}
+
+TEST_F(RunCliTest, interruptEndsTheSearchAsTerminated) {
+    // A Ctrl-C that arrived while blocked is delivered once the run watches for it.
+    sigset_t interrupt, previous;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &interrupt, &previous);
+    std::raise(SIGINT);
+    const CliRun run = runWith({"--engine", "zero", m_root + "a"});
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    EXPECT_EQ(run.status, exit_status::Interrupted) << describe(run);
+    EXPECT_TRUE(run.err.starts_with("Search Terminated.\n")) << run.err;
+}
+
+} // namespace
+} // namespace twinsift
