@@ -264,8 +264,8 @@ bool scanEnded(const WindowModel& model) {
     return status == "Search Completed." || status == "Search Terminated.";
 }
 
-// False when the output could not be written for another reason than a reader
-// that went away: that one ends the program quietly.
+// False when the output could not be written for another reason than a
+// closed standard output or a reader that went away: those end it quietly.
 bool printOutcome(const WindowModel& model, const CliOptions& options, std::ostream& out,
                   std::ostream& err) {
     std::ostream& statusOut = options.summary && !options.json ? out : err;
@@ -276,7 +276,7 @@ bool printOutcome(const WindowModel& model, const CliOptions& options, std::ostr
     for (const std::string& line : statusLines(model))
         statusOut << line << '\n';
     out.flush();
-    if (out || errno == EPIPE)
+    if (out || errno == EPIPE || errno == EBADF)
         return true;
     err << "twinsift-cli: cannot write the output: " << std::strerror(errno) << '\n';
     return false;
