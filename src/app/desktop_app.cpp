@@ -2,17 +2,34 @@
 
 #include "app/desktop_services.h"
 #include "app/desktop_user_interface.h"
+#include "app/folder_frm.h"
 #include "app/main_frm.h"
 #include "app/qt_settings_store.h"
 #include "core/guard.h"
 #include "core/problem_report.h"
+#include "persist/parameters_file.h"
 #include "platform/app_paths.h"
 #include "platform/system_info.h"
+#include "scan/scan_driver.h"
 
 #include <QApplication>
 #include <vector>
 
 namespace twinsift {
+
+void connectModelHooks(MainFrm& window, SettingsStore& settings, UserInterface& ui) {
+    WindowModel& model = window.model();
+    model.OpenParametersFile = [&ui](WindowModel& m, const std::string& path) {
+        return OpenParametersFile(m, path, ui);
+    };
+    model.SaveSearchParameters = [](WindowModel& m, const std::string& path) {
+        SaveSearchParameters(m, path);
+    };
+    model.Scan = [&ui](WindowModel& m) { Scan(m, ui, {userDataFolder() + "default.tsf"}); };
+    model.addSearchPath = [&window, &settings, &ui](WindowModel& m) {
+        addFolders(m, settings, ui, &window);
+    };
+}
 
 int runDesktop(int argc, char* argv[]) {
     const CommandLine commandLine =
@@ -40,6 +57,7 @@ int runDesktop(int argc, char* argv[]) {
         }});
     });
     window.model().yield = DesktopYield();
+    connectModelHooks(window, settings, ui);
     window.show();
     return QApplication::exec();
 }

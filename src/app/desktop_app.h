@@ -2,6 +2,14 @@
 
 namespace twinsift {
 
+class MainFrm;
+class SettingsStore;
+class UserInterface;
+
+// Hands the window model's hooks to the core: the default parameters file,
+// the Scan command and the add-search-path dialog.
+void connectModelHooks(MainFrm& window, SettingsStore& settings, UserInterface& ui);
+
 // The desktop program: "-un" ends at once with status 0; otherwise the main
 // window runs until it is closed.
 int runDesktop(int argc, char* argv[]);

@@ -1,9 +1,12 @@
 #include "app/main_frm.h"
 
 #include "app/desktop_services.h"
+#include "app/exclude_frm.h"
+#include "app/folder_frm.h"
 #include "app/image_list.h"
 #include "app/named_lock.h"
 #include "app/result_list_model.h"
+#include "app/scan_dialogs.h"
 #include "app/tip_frm.h"
 #include "core/file_info.h"
 #include "core/guard.h"
@@ -12,6 +15,8 @@
 #include "platform/settings_store.h"
 #include "platform/shell_services.h"
 #include "platform/user_interface.h"
+#include "scan/scan_driver.h"
+#include "scan/search_paths.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +28,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -42,11 +48,16 @@ QString qs(const std::string& text) {
 }
 
 // Windows of later commands that New Session and the viewer switch close.
-void closeWindowNamed(const char* name) {
+void closeWindowNamed(const std::string& name) {
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->objectName() == QLatin1String(name))
+        if (window->objectName() == QString::fromStdString(name))
             window->close();
 }
+
+// The menu commands that the scanning state disables together.
+const char* const kScanDisabledMenus[] = {"MScan",        "MNewSession", "MSaveSession",
+                                          "MLoadSession", "MExport",     "MClose"};
+const char* const kScanDisabledMenuBars[] = {"MAction", "MHelp", "MnuFile"};
 
 struct ToolbarButton {
     int index;
@@ -85,6 +96,18 @@ MainFrm::MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* par
         render();
         renderResults();
     };
+    m_model.closeWindow = closeWindowNamed;
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setInterval(1000);
+    connect(m_timer1, &QTimer::timeout, this, [this] {
+        showElapsedTime(m_model);
+        m_panels[4]->setText(qs(m_model.statusPanels[4].text));
+    });
+    m_timer2 = new QTimer(this);
+    m_timer2->setInterval(500);
+    m_timer2->setSingleShot(true);
+    connect(m_timer2, &QTimer::timeout, this, &MainFrm::playEndSound);
 
     buildMenus();
     buildToolbar();
@@ -173,6 +196,10 @@ void MainFrm::buildMenus() {
             &QWidget::close);
     connect(findChild<QAction*>(QStringLiteral("MScan")), &QAction::triggered, this,
             &MainFrm::runScan);
+    connect(findChild<QAction*>(QStringLiteral("MCancel")), &QAction::triggered, this,
+            &MainFrm::cancelScan);
+    auto* escape = new QShortcut(Qt::Key_Escape, this);
+    connect(escape, &QShortcut::activated, this, &MainFrm::cancelScan);
     connect(findChild<QAction*>(QStringLiteral("MPicViewer")), &QAction::triggered, this,
             &MainFrm::togglePictureViewer);
     connect(findChild<QAction*>(QStringLiteral("MSendToRecycleBin")), &QAction::triggered, this,
@@ -201,6 +228,7 @@ void MainFrm::buildToolbar() {
     }
     m_toolbarButtons[2]->setEnabled(false);
     connect(m_toolbarButtons[1], &QAction::triggered, this, &MainFrm::runScan);
+    connect(m_toolbarButtons[2], &QAction::triggered, this, &MainFrm::cancelScan);
     connect(m_toolbarButtons[11], &QAction::triggered, this, &MainFrm::togglePictureViewer);
     connect(m_toolbarButtons[12], &QAction::triggered, this, &MainFrm::toggleRecycleBin);
 }
@@ -215,6 +243,8 @@ void MainFrm::buildCentralArea() {
         headers << qs(header);
     m_searchList->setHeaderLabels(headers);
     m_searchList->setColumnWidth(0, 260);
+    connect(m_searchList, &QTreeWidget::currentItemChanged, this, &MainFrm::searchPathChosen);
+    connect(m_searchList, &QTreeWidget::itemDoubleClicked, this, &MainFrm::editSearchPath);
 
     auto* cmdAdd = new QPushButton(ImageList::icon(ImageList::AddPath), QStringLiteral("Add..."));
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
@@ -231,6 +261,9 @@ void MainFrm::buildCentralArea() {
     for (QPushButton* button : {cmdAdd, cmdRemove, cmdExclude})
         buttons->addWidget(button);
     buttons->addStretch();
+    connect(cmdAdd, &QPushButton::clicked, this, &MainFrm::addSearchPath);
+    connect(cmdRemove, &QPushButton::clicked, this, &MainFrm::removeSearchPath);
+    connect(cmdExclude, &QPushButton::clicked, this, &MainFrm::showExclusions);
 
     auto* frame1 = new QGroupBox(QStringLiteral("Search Engine"));
     frame1->setObjectName(QStringLiteral("Frame1"));
@@ -259,11 +292,12 @@ void MainFrm::buildCentralArea() {
         {m_chkFuzzy, &m_model.chkFuzzy},
         {m_chkProtect, &m_model.chkProtect},
         {m_chkIncludeHidden, &m_model.chkIncludeHidden}};
-    for (const auto& [box, state] : switches) {
+    for (const auto& [box, state] : switches)
         engineLayout->addWidget(box);
-        connect(box, &QCheckBox::toggled, this,
-                [s = state](bool checked) { s->checked = checked; });
-    }
+    connect(m_chkFuzzy, &QCheckBox::toggled, this, &MainFrm::fuzzyToggled);
+    connect(m_chkProtect, &QCheckBox::toggled, this, &MainFrm::protectToggled);
+    connect(m_chkIncludeHidden, &QCheckBox::toggled, this,
+            [this](bool checked) { m_model.chkIncludeHidden.checked = checked; });
 
     auto* top = new QWidget;
     auto* topLayout = new QHBoxLayout(top);
@@ -304,6 +338,10 @@ void MainFrm::buildCentralArea() {
     splitter->setStretchFactor(1, 1);
     splitter->setChildrenCollapsible(false);
     setCentralWidget(splitter);
+
+    m_searchControls = {m_searchList, cmdAdd, cmdExclude, m_rlv};
+    for (QRadioButton* option : m_options)
+        m_searchControls.push_back(option);
 }
 
 void MainFrm::buildStatusBar() {
@@ -325,6 +363,7 @@ void MainFrm::render() {
         m_panels[i]->setVisible(m_model.statusPanels[i].visible);
     }
 
+    const QSignalBlocker blockSelection(m_searchList);
     m_searchList->clear();
     for (const SearchPathRow& row : m_model.SearchList) {
         auto* item = new QTreeWidgetItem(m_searchList);
@@ -336,7 +375,7 @@ void MainFrm::render() {
     if (m_model.selectedSearchPath >= 0 &&
         m_model.selectedSearchPath < m_searchList->topLevelItemCount())
         m_searchList->setCurrentItem(m_searchList->topLevelItem(m_model.selectedSearchPath));
-    m_cmdRemove->setEnabled(m_model.cmdRemoveEnabled);
+    renderCommandStates();
 
     {
         QRadioButton* selected = m_options[static_cast<std::size_t>(m_model.engine) - 1];
@@ -365,6 +404,36 @@ void MainFrm::render() {
     findChild<QAction*>(QStringLiteral("MPicViewer"))->setChecked(m_model.pictureViewerOn());
     findChild<QAction*>(QStringLiteral("MSendToRecycleBin"))
         ->setChecked(m_model.sendsToRecycleBin());
+}
+
+void MainFrm::renderCommandStates() {
+    for (std::size_t i = 1; i < m_toolbarButtons.size(); ++i)
+        if (m_toolbarButtons[i] && i != 2)
+            m_toolbarButtons[i]->setEnabled(m_model.toolbarEnabled);
+    m_toolbarButtons[2]->setEnabled(m_model.MCancelEnabled);
+    findChild<QAction*>(QStringLiteral("MCancel"))->setEnabled(m_model.MCancelEnabled);
+    for (const char* name : kScanDisabledMenus)
+        findChild<QAction*>(qs(name))->setEnabled(m_model.menusEnabled);
+    for (const char* name : kScanDisabledMenuBars)
+        findChild<QMenu*>(qs(name))->menuAction()->setEnabled(m_model.menusEnabled);
+    for (QWidget* control : m_searchControls)
+        control->setEnabled(m_model.searchControlsEnabled);
+    m_cmdRemove->setEnabled(m_model.cmdRemoveEnabled);
+    syncTimers();
+}
+
+void MainFrm::syncTimers() {
+    if (m_model.Timer1Enabled != m_timer1->isActive())
+        m_model.Timer1Enabled ? m_timer1->start() : m_timer1->stop();
+    if (m_model.Timer2Enabled && !m_timer2->isActive())
+        m_timer2->start();
+}
+
+void MainFrm::playEndSound() {
+    m_model.Timer2Enabled = false;
+    const std::string sound = findResource("end.wav");
+    if (!sound.empty())
+        m_services.sound.play(sound);
 }
 
 void MainFrm::renderResults() {
@@ -449,6 +518,8 @@ void MainFrm::firstShow() {
 
 void MainFrm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        m_model.minimised = isMinimized();
     if (event->type() == QEvent::WindowStateChange && !isMinimized()) {
         m_model.caption = kWindowTitle;
         setWindowTitle(qs(kWindowTitle));
@@ -466,7 +537,7 @@ void MainFrm::resizeEvent(QResizeEvent* event) {
 void MainFrm::closeEvent(QCloseEvent* event) {
     if (m_model.scanning) {
         // The scan is inside a yield below us: stop it and close once it has unwound.
-        m_model.SearchCancelled = true;
+        stopScan(m_model);
         m_closeAfterScan = true;
         event->ignore();
         return;
@@ -494,6 +565,52 @@ void MainFrm::runScan() {
     m_model.notifyChanged();
     if (m_closeAfterScan)
         QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void MainFrm::cancelScan() {
+    if (m_model.MCancelEnabled)
+        CancelScan(m_model, m_services.ui);
+}
+
+void MainFrm::fuzzyToggled(bool checked) {
+    m_model.chkFuzzy.checked = checked;
+    if (!fuzzyNoteWanted(m_model))
+        return;
+    FuzzyFrm note(this);
+    note.exec();
+}
+
+void MainFrm::protectToggled(bool checked) {
+    m_model.chkProtect.checked = checked;
+    protectionUnchecked(m_model, m_services.ui);
+    const QSignalBlocker block(m_chkProtect);
+    m_chkProtect->setChecked(m_model.chkProtect.checked);
+}
+
+void MainFrm::searchPathChosen() {
+    QTreeWidgetItem* current = m_searchList->currentItem();
+    m_model.selectedSearchPath = current ? m_searchList->indexOfTopLevelItem(current) : -1;
+    m_model.cmdRemoveEnabled = m_model.selectedSearchPath >= 0;
+    m_cmdRemove->setEnabled(m_model.cmdRemoveEnabled);
+}
+
+void MainFrm::addSearchPath() {
+    addFolders(m_model, m_services.settings, m_services.ui, this);
+    render();
+}
+
+void MainFrm::editSearchPath() {
+    editFolders(m_model, m_services.settings, m_services.ui, this);
+    render();
+}
+
+void MainFrm::removeSearchPath() {
+    removeSelectedSearchPath(m_model);
+    render();
+}
+
+void MainFrm::showExclusions() {
+    showExcludeFrm(m_model.exclusions, m_services.ui, this);
 }
 
 void MainFrm::newSession() {

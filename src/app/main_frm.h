@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAbstractButton;
 class QCheckBox;
@@ -14,6 +15,7 @@ class QLabel;
 class QMenu;
 class QRadioButton;
 class QTableView;
+class QTimer;
 class QTreeWidget;
 
 namespace twinsift {
@@ -73,6 +75,17 @@ private:
     void toggleRecycleBin();
     void openHelpPage(const char* page);
     void runScan();
+    void cancelScan();
+    void renderCommandStates();
+    void syncTimers();
+    void playEndSound();
+    void fuzzyToggled(bool checked);
+    void protectToggled(bool checked);
+    void searchPathChosen();
+    void addSearchPath();
+    void editSearchPath();
+    void removeSearchPath();
+    void showExclusions();
 
     QAction* addAction(QMenu* menu, const char* name, const char* caption,
                        const QKeySequence& shortcut = {});
@@ -89,11 +102,14 @@ private:
     QCheckBox* m_chkProtect = nullptr;
     QCheckBox* m_chkIncludeHidden = nullptr;
     QAbstractButton* m_cmdRemove = nullptr;
+    std::vector<QWidget*> m_searchControls; // what the scanning state disables
     QTableView* m_rlv = nullptr;
     ResultListModel* m_results = nullptr;
     std::array<QLabel*, 5> m_panels{};
     std::array<QAction*, 13> m_toolbarButtons{}; // by button index 1 to 12
     QMenu* m_actionMenu = nullptr;
+    QTimer* m_timer1 = nullptr; // elapsed time while scanning
+    QTimer* m_timer2 = nullptr; // end sound after a scan
     std::unique_ptr<NamedLock> m_tsMutex;
 };
 

@@ -233,6 +233,11 @@ private slots:
         model.chkProtect.tag = "Direct";
         model.notifyChanged();
         h.child<QRadioButton>("Option2")->click();
+        // Unchecking by hand asks first; No keeps it unchecked.
+        h.ui.expectMessage(
+            "It is highly recommended to leave this option checked to prevent loss of data.\r\n"
+            "Do you want to leave this option",
+            MsgAnswer::No);
         h.child<QCheckBox>("chkProtect")->setChecked(false);
         h.child<QCheckBox>("chkIncludeHidden")->setChecked(true);
         QCOMPARE(h.child<QTreeWidget>("SearchList")->topLevelItemCount(), 1);
@@ -251,7 +256,7 @@ private slots:
         QVERIFY(!h.panelShown(2) && !h.panelShown(3) && !h.panelShown(4));
         QCOMPARE(h.panel(5), "00:00:00");
         QVERIFY(!h.child<QTableView>("RLV")->horizontalHeader()->isSortIndicatorShown());
-        QVERIFY(h.ui.asked().empty()); // the programmatic changes ask nothing
+        QCOMPARE(h.ui.asked().size(), std::size_t{1}); // the programmatic changes ask nothing
     }
 
     void recycleBinToggleAsksBeforeDeletingPermanently() {
