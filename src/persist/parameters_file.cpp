@@ -11,7 +11,10 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace twinsift {
 namespace {
@@ -138,45 +141,41 @@ void readSearchPath(WindowModel& model, const Fields& fields) {
     model.cmdRemoveEnabled = true;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-File openForReading(const std::string& path) {
-    File file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        throw systemError(errno);
-    return file;
-}
-
-std::string readAll(std::FILE* file) {
-    std::string content;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        content.append(buffer, got);
-    if (std::ferror(file))
-        throw systemError(errno);
-    return content;
-}
-
-// The lines of a text, each without its LF or CR LF; a final line end opens no line.
-std::vector<std::string_view> linesOf(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        lines.push_back(line);
-        start = end + 1;
+// A text file read line by line, so that a session's result lines, which
+// may be millions, are never read just to be skipped.
+class TextLines {
+public:
+    explicit TextLines(const std::string& path) : m_file(std::fopen(path.c_str(), "rb")) {
+        if (!m_file)
+            throw systemError(errno);
+        struct stat status {};
+        if (::fstat(::fileno(m_file.get()), &status) == 0 && S_ISDIR(status.st_mode))
+            throw systemError(EISDIR);
     }
-    return lines;
-}
+
+    // The next line without its LF or CR LF; nothing at the end of the file.
+    std::optional<std::string> next() {
+        std::string line;
+        int c;
+        while ((c = std::getc(m_file.get())) != EOF && c != '\n')
+            line += static_cast<char>(c);
+        if (c == EOF) {
+            if (std::ferror(m_file.get()))
+                throw systemError(errno);
+            if (line.empty())
+                return std::nullopt;
+        }
+        if (line.ends_with('\r'))
+            line.pop_back();
+        return line;
+    }
+
+private:
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, Closer> m_file;
+};
 
 enum class StepEnd { Done, Silent, Abandoned };
 
@@ -211,8 +210,10 @@ void SaveSearchParameters(const WindowModel& model, const std::string& path) {
     if (path.empty())
         return;
     const std::string text = searchParametersText(model) + kLineEnd;
-    if (File file{std::fopen(path.c_str(), "wb")})
-        std::fwrite(text.data(), 1, text.size(), file.get());
+    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
 }
 
 ParametersFileOutcome readParametersFile(WindowModel& model, const std::string& path,
@@ -220,9 +221,8 @@ ParametersFileOutcome readParametersFile(WindowModel& model, const std::string& 
     ParametersFileOutcome outcome;
     Guard guard(ui, "ParaFile Opening");
     newSession(model);
-    std::string content;
-    const StepEnd opening =
-        runStep(guard, 1, [&] { content = readAll(openForReading(path).get()); });
+    std::optional<TextLines> file;
+    const StepEnd opening = runStep(guard, 1, [&] { file.emplace(path); });
     if (opening != StepEnd::Done) {
         if (opening == StepEnd::Abandoned)
             outcome.stop = ParametersFileOutcome::Failure;
@@ -230,18 +230,21 @@ ParametersFileOutcome readParametersFile(WindowModel& model, const std::string& 
     }
     outcome.opened = true;
 
-    const std::vector<std::string_view> lines = linesOf(content);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (int number = 1;; ++number) {
+        std::optional<std::string> line;
+        StepEnd end = runStep(guard, 1, [&] { line = file->next(); });
         // Result lines follow the first line that begins with ";"; none of them is read here.
-        if (i > 0 && lines[i].starts_with(';'))
+        if (end == StepEnd::Done && (!line || (number > 1 && line->starts_with(';'))))
             break;
-        const Fields fields(lines[i]);
-        const StepEnd end = i == 0 ? runStep(guard, 2, [&] { readHeader(model, fields); })
-                                   : runStep(guard, 3, [&] { readSearchPath(model, fields); });
+        if (end == StepEnd::Done) {
+            const Fields fields(*line);
+            end = number == 1 ? runStep(guard, 2, [&] { readHeader(model, fields); })
+                              : runStep(guard, 3, [&] { readSearchPath(model, fields); });
+        }
         if (end != StepEnd::Done) {
             outcome.stop = end == StepEnd::Silent ? ParametersFileOutcome::ShortLine
                                                   : ParametersFileOutcome::Failure;
-            outcome.line = static_cast<int>(i + 1);
+            outcome.line = number;
             break;
         }
     }
