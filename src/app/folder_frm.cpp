@@ -234,8 +234,6 @@ void FolderFrm::leaveMask() {
 }
 
 void FolderFrm::confirm() {
-    if (m_checking)
-        return;
     FolderForm form = controls();
     const auto error = validateFolderForm(form);
     showSizes(form);
@@ -283,10 +281,6 @@ void FolderFrm::rememberMask(const std::string& mask) {
 
 QLineEdit* FolderFrm::field(FolderField which) const {
     switch (which) {
-    case FolderField::Path:
-        return m_Text1;
-    case FolderField::Mask:
-        return m_cmbFileMask->lineEdit();
     case FolderField::MinimumSize:
         return m_txtMin;
     case FolderField::MaximumSize:

@@ -45,7 +45,8 @@ std::optional<FolderFormError> checkDateRange(const FolderForm& form) {
     if (!from)
         return FolderFormError{"You cannot enter Max-Date until Min-Date is valid",
                                FolderField::MinimumDate};
-    if (*from > *readDate(form.maximumDate))
+    const auto to = readDate(form.maximumDate);
+    if (to && *from > *to)
         return FolderFormError{"Max-Date must be greater than Min-Date", FolderField::MaximumDate};
     return std::nullopt;
 }

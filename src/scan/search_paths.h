@@ -45,7 +45,7 @@ struct FolderForm {
 
 // The dialog control that takes the focus (with its text selected) after a
 // refused check.
-enum class FolderField { Path, Mask, MinimumSize, MaximumSize, MinimumDate, MaximumDate };
+enum class FolderField { MinimumSize, MaximumSize, MinimumDate, MaximumDate };
 
 struct FolderFormError {
     std::string message; // shown in a box titled "Error" with an OK button

@@ -21,7 +21,7 @@ FolderForm form(std::string minimum, std::string maximum, std::string from = {},
     return f;
 }
 
-// The message and focus of the first refused check, or "" when all pass.
+// The message of the first refused check, or "" when all pass.
 std::string refusal(FolderForm f) {
     const auto error = validateFolderForm(f);
     return error ? error->message : std::string();
