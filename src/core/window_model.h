@@ -133,6 +133,8 @@ struct WindowModel {
     std::int32_t FilesFound = 0;
     std::int32_t FoldersFound = 0;
     int GroupShade = 0;
+    // Threads that read and hash files during a comparison; 0: one per core.
+    unsigned workerThreads = 0;
 
     // The stores of a search, the walker of the last scan and the clock.
     CandidateStore Candidates;
