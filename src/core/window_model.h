@@ -102,6 +102,9 @@ struct WindowModel {
     std::int32_t GroupCount = 0;
     std::vector<std::int32_t> RowShades;
     bool ShadingSuspended = false;
+    // The folders of the listed rows, each once in first-seen order: the
+    // choices of the advanced-marking dialog's folder list.
+    std::vector<std::string> lvFolders;
     int sortKey = ColFileName;
     bool sortDescending = false;
     std::array<SortIndicator, kResultColumnCount> sortIndicators{};

@@ -1,0 +1,150 @@
+#include "engine/result_list.h"
+
+#include "core/convert.h"
+#include "core/file_info.h"
+#include "core/format.h"
+#include "core/guard.h"
+
+#include <algorithm>
+#include <charconv>
+#include <unordered_set>
+
+namespace twinsift {
+namespace {
+
+// The progress text is rewritten only this often while the list fills.
+constexpr std::int32_t kElementsPerProgress = 500;
+
+// A store slot as text; the engines write texts, but a number reads the same.
+std::string textOf(const Variant& value) {
+    if (const auto number = value.wholeNumber())
+        return std::to_string(*number);
+    return std::string(value.text());
+}
+
+std::optional<std::int64_t> integerOf(std::string_view text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+std::int64_t shadeOf(const Variant& value) {
+    if (const auto number = value.wholeNumber())
+        return *number;
+    if (const auto* real = value.get<double>())
+        return static_cast<std::int64_t>(*real);
+    return integerOf(value.text()).value_or(0);
+}
+
+struct StoredResult {
+    std::string size; // twelve digits
+    std::string name;
+    std::string folder; // ends in "/"
+    std::string version;
+    std::int64_t shade = 0;
+    std::string lastWrite;
+};
+
+StoredResult storedResult(CHive& store, std::int32_t position) {
+    const Variant at(position);
+    return {textOf(store.Item(at)),  textOf(store.Item1(at)),  textOf(store.Item2(at)),
+            textOf(store.Item3(at)), shadeOf(store.Item4(at)), textOf(store.Item5(at))};
+}
+
+ResultRow resultRow(StoredResult&& stored, std::int32_t group) {
+    ResultRow row;
+    auto& columns = row.columns;
+    const auto size = integerOf(stored.size);
+    columns[ColSize] = size ? std::to_string(*size) : stored.size;
+    const auto stamp = readTimeStamp(stored.lastWrite);
+    columns[ColSortDate] = stamp ? sortableStamp(*stamp) : std::string();
+    columns[ColLastModified] = std::move(stored.lastWrite);
+    columns[ColFileVersion] = std::move(stored.version);
+    columns[ColGroup] = std::to_string(group);
+    columns[ColInFolder] = std::move(stored.folder);
+    columns[ColSortSize] = std::move(stored.size);
+    columns[ColSortGrpno] = zeroPadded(group, 11);
+    columns[ColExt] = ExtensionOf(stored.name);
+    columns[ColFileName] = std::move(stored.name);
+    return row;
+}
+
+} // namespace
+
+void ListDuplicateGroups(WindowModel& model, UserInterface& ui) {
+    CHive& store = model.DuplicateGroups;
+    const std::int32_t count = store.Count();
+    model.rows.clear();
+    model.rows.reserve(static_cast<std::size_t>(count));
+    model.GroupSizes.assign(1, 0);
+    model.RowShades.clear();
+    model.lvFolders.clear();
+    model.statusPanels[0].text = "Loading Searched Result...";
+    model.notifyChanged();
+
+    std::unordered_set<std::string> knownFolders;
+    std::int32_t group = 0;
+    std::int64_t previousShade = 0;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        model.yieldToWindow();
+        StoredResult stored = storedResult(store, i);
+        if (!FileExists(stored.folder + stored.name))
+            continue;
+        if (stored.shade != previousShade) {
+            previousShade = stored.shade;
+            ++group;
+            model.GroupSizes.push_back(0);
+        }
+        if (knownFolders.insert(stored.folder).second)
+            model.lvFolders.push_back(stored.folder);
+        model.rows.push_back(resultRow(std::move(stored), group));
+        ++model.GroupSizes[static_cast<std::size_t>(group)];
+        if (i % kElementsPerProgress == 0) {
+            model.statusPanels[0].text = "Loading Searched Result...(" + std::to_string(i) + "/" +
+                                         std::to_string(count) + ")";
+            model.notifyChanged();
+        }
+    }
+    model.GroupCount = group;
+    model.ShadingSuspended = false;
+    if (!model.rows.empty())
+        RefreshColorShade(model, ui);
+}
+
+void RefreshColorShade(WindowModel& model, UserInterface& ui) {
+    Guard(ui, "Refresh ColorShade").step(1, [&] {
+        if (!model.rows.empty())
+            computeRowShades(model);
+    });
+}
+
+void PruneSingleFileGroups(WindowModel& model, UserInterface& ui) {
+    if (model.engine == Engine::ZeroSize)
+        return;
+    // Group numbers outside the filled range cannot come from filling; such
+    // rows are neither counted nor removed rather than sizing a table by them.
+    auto groupOf = [&](const ResultRow& row) -> std::size_t {
+        const auto group = integerOf(row.columns[ColGroup]);
+        return group && *group >= 1 && *group <= model.GroupCount ? static_cast<std::size_t>(*group)
+                                                                  : 0;
+    };
+    model.GroupSizes.assign(1, 0);
+    for (const ResultRow& row : model.rows) {
+        const std::size_t group = groupOf(row);
+        if (group == 0)
+            continue;
+        if (group >= model.GroupSizes.size())
+            model.GroupSizes.resize(group + 1, 0);
+        ++model.GroupSizes[group];
+    }
+    std::erase_if(model.rows, [&](const ResultRow& row) {
+        const std::size_t group = groupOf(row);
+        return group != 0 && model.GroupSizes[group] == 1;
+    });
+    RefreshColorShade(model, ui);
+}
+
+} // namespace twinsift

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/window_model.h"
+
+namespace twinsift {
+
+class UserInterface;
+
+// Fills the result rows from `model.DuplicateGroups`: one unmarked row per
+// stored file that still exists, in store order. A new group number starts
+// wherever the stored shade changes, so a group whose files have all
+// vanished joins its neighbours under one number. Also fills GroupSizes,
+// GroupCount, lvFolders and RowShades, and shows "Loading Searched
+// Result...(i/N)" in panel 1 after every 500th element.
+void ListDuplicateGroups(WindowModel& model, UserInterface& ui);
+
+// RowShades from the rows' current order (after filling, pruning, sorting or
+// deleting); failures go to the error report as "Refresh ColorShade".
+void RefreshColorShade(WindowModel& model, UserInterface& ui);
+
+// Removes every row that is the only listed row of its group, then shades
+// again. GroupSizes is recounted from the rows; group numbers are kept, so
+// gaps may appear. The zero-size listing, which has no groups, is left alone.
+void PruneSingleFileGroups(WindowModel& model, UserInterface& ui);
+
+} // namespace twinsift

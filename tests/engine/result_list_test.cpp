@@ -1,0 +1,183 @@
+#include "engine/result_list.h"
+
+#include "core/format.h"
+#include "support/scripted_answerer.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace twinsift {
+namespace {
+
+using test::ScriptedAnswerer;
+using test::TempDir;
+
+// A store element as the engines write it.
+void addResult(WindowModel& model, const std::string& folder, const std::string& name,
+               std::int64_t size, std::int32_t shade, const std::string& stamp = "2024-03-05 14:07",
+               const std::string& version = "N/A") {
+    model.DuplicateGroups.Add(zeroPadded(size, 12), name, folder, version, shade, stamp);
+}
+
+std::vector<std::string> column(const WindowModel& model, ResultColumn c) {
+    std::vector<std::string> texts;
+    for (const ResultRow& row : model.rows)
+        texts.push_back(row.columns[c]);
+    return texts;
+}
+
+std::vector<bool> shading(const WindowModel& model) {
+    std::vector<bool> shaded;
+    for (std::size_t r = 0; r < model.rows.size(); ++r)
+        shaded.push_back(rowIsShaded(model, r));
+    return shaded;
+}
+
+class ResultListTest : public ::testing::Test {
+protected:
+    // Files a..f in two groups of three, shades 1 and 2.
+    void twoGroupsOfThree() {
+        int shade = 1;
+        for (const std::string name : {"a", "b", "c", "d", "e", "f"}) {
+            dir.write(name, "x");
+            addResult(model, dir.path(), name, 1, name < "d" ? shade : shade + 1);
+        }
+    }
+
+    TempDir dir;
+    WindowModel model;
+    ScriptedAnswerer user;
+};
+
+TEST_F(ResultListTest, numbersGroupsAndShadesEvenRuns) {
+    twoGroupsOfThree();
+    ListDuplicateGroups(model, user);
+
+    EXPECT_EQ(column(model, ColGroup), (std::vector<std::string>{"1", "1", "1", "2", "2", "2"}));
+    EXPECT_EQ(shading(model), (std::vector<bool>{false, false, false, true, true, true}));
+    EXPECT_EQ(model.GroupCount, 2);
+    EXPECT_EQ(model.GroupSizes, (std::vector<std::int32_t>{0, 3, 3}));
+    EXPECT_EQ(model.lvFolders, std::vector<std::string>{dir.path()});
+    for (const ResultRow& row : model.rows)
+        EXPECT_FALSE(row.marked());
+}
+
+TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
+    dir.write("archive.tar.gz", "x");
+    dir.write("README", "x");
+    dir.write("sub/README", "x");
+    addResult(model, dir.path(), "archive.tar.gz", 1234, 1, "2024-03-05 14:07", "1.2.3.4");
+    addResult(model, dir.path(), "README", 1234, 1);
+    addResult(model, dir.path() + "sub/", "README", 1234, 1);
+    ListDuplicateGroups(model, user);
+
+    ASSERT_EQ(model.rows.size(), 3u);
+    const auto& first = model.rows[0].columns;
+    EXPECT_EQ(first[ColFileName], "archive.tar.gz");
+    EXPECT_EQ(first[ColSize], "1234");
+    EXPECT_EQ(first[ColSortSize], "000000001234");
+    EXPECT_EQ(first[ColLastModified], "2024-03-05 14:07");
+    EXPECT_EQ(first[ColSortDate], "20240305140700");
+    EXPECT_EQ(first[ColFileVersion], "1.2.3.4");
+    EXPECT_EQ(first[ColInFolder], dir.path());
+    EXPECT_EQ(first[ColSortGrpno], "00000000001");
+    EXPECT_EQ(column(model, ColExt), (std::vector<std::string>{"gz", "", ""}));
+    EXPECT_EQ(model.rows[2].fullPath(), dir.path() + "sub/README");
+    EXPECT_EQ(model.lvFolders, (std::vector<std::string>{dir.path(), dir.path() + "sub/"}));
+}
+
+TEST_F(ResultListTest, groupKeyHasElevenDigits) {
+    for (int g = 1; g <= 7; ++g) {
+        const std::string name = "f" + std::to_string(g);
+        dir.write(name, "x");
+        addResult(model, dir.path(), name, 1, g % 2 == 1 ? 1 : 2);
+    }
+    ListDuplicateGroups(model, user);
+    EXPECT_EQ(model.rows.back().columns[ColGroup], "7");
+    EXPECT_EQ(model.rows.back().columns[ColSortGrpno], "00000000007");
+}
+
+TEST_F(ResultListTest, vanishedFilesAreNotListed) {
+    twoGroupsOfThree();
+    ::unlink((dir.path() + "b").c_str());
+    ListDuplicateGroups(model, user);
+    EXPECT_EQ(column(model, ColFileName), (std::vector<std::string>{"a", "c", "d", "e", "f"}));
+    EXPECT_EQ(model.GroupSizes, (std::vector<std::int32_t>{0, 2, 3}));
+
+    // A group that lost every file lets its neighbours, which share a shade,
+    // run together under one number.
+    WindowModel again;
+    for (const std::string name : {"g1", "g2", "g3", "g4"})
+        dir.write(name, "x");
+    addResult(again, dir.path(), "g1", 1, 1);
+    addResult(again, dir.path(), "g2", 1, 1);
+    addResult(again, dir.path(), "gone1", 1, 2);
+    addResult(again, dir.path(), "gone2", 1, 2);
+    addResult(again, dir.path(), "g3", 1, 1);
+    addResult(again, dir.path(), "g4", 1, 1);
+    ListDuplicateGroups(again, user);
+    EXPECT_EQ(column(again, ColGroup), (std::vector<std::string>{"1", "1", "1", "1"}));
+    EXPECT_EQ(again.GroupCount, 1);
+}
+
+TEST_F(ResultListTest, showsProgressEveryFiveHundredElements) {
+    dir.write("same", "x");
+    for (int i = 0; i < 1000; ++i)
+        addResult(model, dir.path(), "same", 1, 1);
+    std::vector<std::string> progress;
+    model.changed = [&] { progress.push_back(model.statusPanels[0].text); };
+    ListDuplicateGroups(model, user);
+    EXPECT_EQ(progress, (std::vector<std::string>{"Loading Searched Result...",
+                                                  "Loading Searched Result...(500/1000)",
+                                                  "Loading Searched Result...(1000/1000)"}));
+    EXPECT_EQ(model.rows.size(), 1000u);
+}
+
+TEST_F(ResultListTest, emptyStoreLeavesAnEmptyList) {
+    model.rows.resize(3);
+    ListDuplicateGroups(model, user);
+    EXPECT_TRUE(model.rows.empty());
+    EXPECT_EQ(model.GroupCount, 0);
+    EXPECT_TRUE(model.RowShades.empty());
+}
+
+TEST_F(ResultListTest, pruningDropsGroupsLeftWithOneRowAndReshades) {
+    twoGroupsOfThree();
+    for (const std::string name : {"g", "h"}) {
+        dir.write(name, "x");
+        addResult(model, dir.path(), name, 1, 1);
+    }
+    ::unlink((dir.path() + "b").c_str());
+    ::unlink((dir.path() + "c").c_str());
+    ListDuplicateGroups(model, user);
+    ASSERT_EQ(column(model, ColGroup), (std::vector<std::string>{"1", "2", "2", "2", "3", "3"}));
+
+    PruneSingleFileGroups(model, user);
+    EXPECT_EQ(column(model, ColFileName), (std::vector<std::string>{"d", "e", "f", "g", "h"}));
+    // Numbers are kept, so the first group left is 2 and gets the plain background.
+    EXPECT_EQ(column(model, ColGroup), (std::vector<std::string>{"2", "2", "2", "3", "3"}));
+    EXPECT_EQ(shading(model), (std::vector<bool>{false, false, false, true, true}));
+    EXPECT_EQ(model.GroupSizes, (std::vector<std::int32_t>{0, 1, 3, 2}));
+    EXPECT_EQ(model.GroupCount, 3);
+}
+
+TEST_F(ResultListTest, pruningLeavesTheZeroSizeListingAndForeignGroupTextsAlone) {
+    model.rows.resize(2);
+    model.rows[0].columns[ColGroup] = "N/A";
+    model.rows[1].columns[ColGroup] = "N/A";
+    model.engine = Engine::ZeroSize;
+    PruneSingleFileGroups(model, user);
+    EXPECT_EQ(model.rows.size(), 2u);
+
+    model.engine = Engine::ByteByByte;
+    model.GroupCount = 1;
+    model.rows[1].columns[ColGroup] = "99999999999";
+    PruneSingleFileGroups(model, user);
+    EXPECT_EQ(model.rows.size(), 2u);
+    EXPECT_EQ(model.GroupSizes.size(), 1u);
+}
+
+} // namespace
+} // namespace twinsift
