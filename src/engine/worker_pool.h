@@ -38,7 +38,7 @@ public:
 
 private:
     void workerLoop();
-    void runTasks();
+    void runTasks(const std::function<void(std::size_t)>& task, std::size_t count);
     bool keepGoing();
 
     std::function<bool()> m_whileWaiting;

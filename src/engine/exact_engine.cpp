@@ -1,0 +1,248 @@
+#include "engine/exact_engine.h"
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <utility>
+
+namespace twinsift {
+namespace {
+
+// The first block is small, so that files differing early cost one small
+// read; later blocks double up to kMaxBlock.
+constexpr std::size_t kFirstBlock = 16 * 1024;
+constexpr std::size_t kMaxBlock = 256 * 1024;
+constexpr std::size_t kMinBlock = 512;
+// Bytes of one step's distinct blocks kept in memory for a set of files;
+// a large set of files reads smaller blocks.
+constexpr std::size_t kStepBudget = 8 * 1024 * 1024;
+// A set of at most this many files keeps its files open from one block to
+// the next; a larger one opens each file for each block, which bounds the
+// descriptors a huge run of equal-size files needs.
+constexpr std::size_t kKeptOpen = 64;
+
+std::size_t blockLength(std::size_t files, std::int64_t offset, std::int64_t size) {
+    const std::size_t cap = std::clamp(kStepBudget / files, kMinBlock, kMaxBlock);
+    const std::int64_t wanted =
+        offset == 0 ? std::int64_t{kFirstBlock} : std::min<std::int64_t>(offset, kMaxBlock);
+    return static_cast<std::size_t>(
+        std::min<std::int64_t>(std::min<std::int64_t>(wanted, std::int64_t(cap)), size - offset));
+}
+
+// The files of one run, opened when read and closed when no longer needed.
+class RunFiles {
+public:
+    RunFiles(const std::vector<std::string>& paths, std::int64_t size)
+        : m_paths(paths), m_size(size), m_descriptors(paths.size(), -1) {}
+    ~RunFiles() {
+        for (std::size_t i = 0; i < m_descriptors.size(); ++i)
+            close(i);
+    }
+    RunFiles(const RunFiles&) = delete;
+    RunFiles& operator=(const RunFiles&) = delete;
+
+    // Reads `length` bytes at `offset` of file `i`; false (and the file is
+    // closed) when it cannot be read whole or is not what the walk saw.
+    bool read(std::size_t i, std::int64_t offset, char* buffer, std::size_t length, bool keepOpen) {
+        if (m_descriptors[i] < 0 && !open(i))
+            return false;
+        const bool complete = readFully(m_descriptors[i], offset, buffer, length);
+        if (!complete || !keepOpen)
+            close(i);
+        return complete;
+    }
+
+    void close(std::size_t i) {
+        if (m_descriptors[i] >= 0)
+            ::close(std::exchange(m_descriptors[i], -1));
+    }
+
+private:
+    bool open(std::size_t i) {
+        // Non-blocking, so that a path that became a pipe cannot stall the search.
+        const int fd = ::open(m_paths[i].c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0)
+            return false;
+        struct stat status {};
+        if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size != m_size) {
+            ::close(fd);
+            return false;
+        }
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        m_descriptors[i] = fd;
+        return true;
+    }
+
+    static bool readFully(int fd, std::int64_t offset, char* buffer, std::size_t length) {
+        while (length > 0) {
+            const ssize_t got = ::pread(fd, buffer, length, offset);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            buffer += got;
+            length -= static_cast<std::size_t>(got);
+            offset += got;
+        }
+        return true;
+    }
+
+    const std::vector<std::string>& m_paths;
+    std::int64_t m_size;
+    std::vector<int> m_descriptors;
+};
+
+// Buffers handed back after a step, so that blocks of the next step reuse them.
+class BufferStock {
+public:
+    std::vector<char> take(std::size_t length) {
+        std::vector<char> buffer;
+        if (!m_spare.empty()) {
+            buffer = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        buffer.resize(length);
+        return buffer;
+    }
+    void giveBack(std::vector<char> buffer) { m_spare.push_back(std::move(buffer)); }
+
+private:
+    std::vector<std::vector<char>> m_spare;
+};
+
+// Files known to be equal up to `offset`.
+struct EqualSoFar {
+    std::vector<std::size_t> members;
+    std::int64_t offset = 0;
+};
+
+// One distinct block content of a step and the files that have it.
+struct Part {
+    std::vector<char> bytes; // the block of the first member
+    std::vector<std::size_t> members;
+};
+
+// Reads the next block of every file of `set` and splits the set by the
+// block's content. The digest only narrows the search: a file joins a part
+// when its block equals the part's first block byte for byte.
+std::vector<Part> splitByNextBlock(RunFiles& files, const EqualSoFar& set, std::size_t length,
+                                   BufferStock& stock) {
+    const bool keepOpen = set.members.size() <= kKeptOpen;
+    std::vector<Part> parts;
+    std::unordered_multimap<std::uint64_t, std::size_t> partsByDigest;
+    std::vector<char> block = stock.take(length);
+    for (const std::size_t file : set.members) {
+        if (!files.read(file, set.offset, block.data(), length, keepOpen))
+            continue;
+        const std::uint64_t digest = XXH3_64bits(block.data(), length);
+        auto [candidate, end] = partsByDigest.equal_range(digest);
+        while (candidate != end &&
+               std::memcmp(parts[candidate->second].bytes.data(), block.data(), length) != 0)
+            ++candidate;
+        if (candidate != end) {
+            parts[candidate->second].members.push_back(file);
+            continue;
+        }
+        partsByDigest.emplace(digest, parts.size());
+        parts.push_back({std::exchange(block, stock.take(length)), {file}});
+    }
+    stock.giveBack(std::move(block));
+    return parts;
+}
+
+FileGroups inOrderOfFirstMember(FileGroups groups) {
+    std::sort(groups.begin(), groups.end(),
+              [](const auto& a, const auto& b) { return a.front() < b.front(); });
+    return groups;
+}
+
+} // namespace
+
+std::optional<FileGroups> identicalFiles(const std::vector<std::string>& paths, std::int64_t size,
+                                         const std::atomic<bool>& cancelled) {
+    RunFiles files(paths, size);
+    BufferStock stock;
+    FileGroups groups;
+    std::vector<EqualSoFar> pending(1);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        // Empty files have no block to read, but must still be there.
+        if (size > 0 || files.read(i, 0, nullptr, 0, false))
+            pending.front().members.push_back(i);
+    // Depth first, so that only one set's blocks are in memory at a time.
+    while (!pending.empty()) {
+        if (cancelled)
+            return std::nullopt;
+        EqualSoFar set = std::move(pending.back());
+        pending.pop_back();
+        if (set.members.size() < 2) {
+            for (const std::size_t file : set.members)
+                files.close(file);
+            continue;
+        }
+        if (set.offset >= size) {
+            for (const std::size_t file : set.members)
+                files.close(file);
+            groups.push_back(std::move(set.members));
+            continue;
+        }
+        const std::size_t length = blockLength(set.members.size(), set.offset, size);
+        std::vector<Part> parts = splitByNextBlock(files, set, length, stock);
+        for (Part& part : parts) {
+            pending.push_back({std::move(part.members), set.offset + std::int64_t(length)});
+            stock.giveBack(std::move(part.bytes));
+        }
+    }
+    return inOrderOfFirstMember(std::move(groups));
+}
+
+std::optional<std::uint32_t> fileCrc(const std::string& path, std::int64_t size,
+                                     const std::atomic<bool>& cancelled) {
+    const std::vector<std::string> paths{path};
+    RunFiles file(paths, size);
+    std::vector<char> block(static_cast<std::size_t>(std::min<std::int64_t>(size, kMaxBlock)));
+    uLong crc = crc32_z(0, nullptr, 0);
+    std::int64_t offset = 0;
+    // An empty file is still opened, so that a missing one has no CRC.
+    if (size == 0 && !file.read(0, 0, block.data(), 0, false))
+        return std::nullopt;
+    while (offset < size) {
+        if (cancelled)
+            return std::nullopt;
+        const auto length =
+            static_cast<std::size_t>(std::min<std::int64_t>(size - offset, kMaxBlock));
+        if (!file.read(0, offset, block.data(), length, true))
+            return std::nullopt;
+        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(block.data()), length);
+        offset += std::int64_t(length);
+    }
+    return static_cast<std::uint32_t>(crc);
+}
+
+std::optional<FileGroups> equalCrcFiles(const std::vector<std::string>& paths, std::int64_t size,
+                                        const std::atomic<bool>& cancelled) {
+    FileGroups groups;
+    std::unordered_map<std::uint32_t, std::size_t> groupOfCrc;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::optional<std::uint32_t> crc = fileCrc(paths[i], size, cancelled);
+        if (cancelled)
+            return std::nullopt;
+        if (!crc)
+            continue;
+        const auto [entry, isNew] = groupOfCrc.emplace(*crc, groups.size());
+        if (isNew)
+            groups.emplace_back();
+        groups[entry->second].push_back(i);
+    }
+    std::erase_if(groups, [](const auto& group) { return group.size() < 2; });
+    return groups;
+}
+
+} // namespace twinsift

@@ -1,0 +1,277 @@
+#include "engine/find_duplicates.h"
+
+#include "core/file_info.h"
+#include "core/format.h"
+#include "core/guard.h"
+#include "core/window_model.h"
+#include "engine/exact_engine.h"
+#include "engine/fuzzy_engine.h"
+#include "engine/worker_pool.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+namespace twinsift {
+namespace {
+
+enum class Comparison { Exact, Fuzzy, Crc };
+
+Comparison comparisonOf(const WindowModel& model) {
+    if (model.engine != Engine::ByteByByte)
+        return Comparison::Crc;
+    return model.chkFuzzy.checked ? Comparison::Fuzzy : Comparison::Exact;
+}
+
+// Two records naming the same path as text (overlapping search paths may
+// list one folder twice in the folder table).
+bool samePath(const CandidateStore& store, const FileRecord& a, const FileRecord& b) {
+    const std::string& folderA = store.folderOf(a);
+    const std::string& folderB = store.folderOf(b);
+    if (folderA.size() + a.name.size() != folderB.size() + b.name.size())
+        return false;
+    return (folderA + a.name) == (folderB + b.name);
+}
+
+// The files of one size shared by at least two candidates.
+struct Run {
+    std::size_t begin = 0; // positions in the candidate store: [begin, end)
+    std::size_t end = 0;
+    std::vector<std::size_t> members; // positions compared: repeated paths left out
+    std::int32_t repeatedPaths = 0;
+    FileGroups groups; // indexes into members
+    bool complete = false;
+    std::exception_ptr failure;
+};
+
+// One FindDuplicates call. The candidate store is taken out of the model
+// for the search, so that the workers read records nobody else can reach.
+class DuplicateSearch {
+public:
+    DuplicateSearch(WindowModel& model, UserInterface& ui)
+        : m_model(model), m_ui(ui), m_store(std::move(model.Candidates)),
+          m_comparison(comparisonOf(model)) {}
+
+    void run();
+
+private:
+    void cutRuns();
+    std::vector<std::string> pathsOf(const Run& run) const;
+    std::optional<FileGroups> compare(const Run& run, const std::atomic<bool>& cancelled) const;
+    void compareOnWorkers(WorkerPool& pool);
+    void compareFuzzy(WorkerPool& pool);
+    bool whileWaiting();
+    void appendFinishedRuns();
+    void appendRun(Run& run);
+    void recoverFailedRun(Run& run);
+    void showProgress(std::size_t processed);
+    void keepSharedSizesOnly();
+
+    WindowModel& m_model;
+    UserInterface& m_ui;
+    CandidateStore m_store;
+    const Comparison m_comparison;
+    WorkerPool* m_pool = nullptr;
+    std::vector<Run> m_runs;
+    // Set by a run's worker once its slot in m_runs is final.
+    std::unique_ptr<std::atomic<bool>[]> m_finished;
+    std::size_t m_appended = 0;
+};
+
+void DuplicateSearch::run() {
+    cutRuns();
+    m_finished = std::make_unique<std::atomic<bool>[]>(m_runs.size());
+    WorkerPool pool(m_model.workerThreads, [this] { return whileWaiting(); });
+    m_pool = &pool;
+    m_model.yieldToWindow();
+    if (!m_model.SearchCancelled) {
+        if (m_comparison == Comparison::Fuzzy)
+            compareFuzzy(pool);
+        else
+            compareOnWorkers(pool);
+    }
+    appendFinishedRuns();
+    if (!m_model.SearchCancelled && m_store.size() > 1)
+        showProgress(m_store.size() - 1);
+    m_pool = nullptr;
+    keepSharedSizesOnly();
+    m_model.Candidates = std::move(m_store);
+}
+
+void DuplicateSearch::cutRuns() {
+    const auto& records = m_store.records;
+    for (std::size_t begin = 0; begin < records.size();) {
+        std::size_t end = begin + 1;
+        while (end < records.size() && records[end].size == records[begin].size)
+            ++end;
+        if (end - begin > 1) {
+            Run run{begin, end, {begin}, 0, {}, false, {}};
+            for (std::size_t i = begin + 1; i < end; ++i) {
+                if (samePath(m_store, records[run.members.back()], records[i]))
+                    ++run.repeatedPaths;
+                else
+                    run.members.push_back(i);
+            }
+            m_runs.push_back(std::move(run));
+        }
+        begin = end;
+    }
+}
+
+std::vector<std::string> DuplicateSearch::pathsOf(const Run& run) const {
+    std::vector<std::string> paths;
+    paths.reserve(run.members.size());
+    for (const std::size_t member : run.members)
+        paths.push_back(m_store.pathOf(m_store.records[member]));
+    return paths;
+}
+
+std::optional<FileGroups> DuplicateSearch::compare(const Run& run,
+                                                   const std::atomic<bool>& cancelled) const {
+    if (run.members.size() < 2)
+        return FileGroups{};
+    const std::int64_t size = m_store.records[run.begin].size;
+    if (m_comparison == Comparison::Crc)
+        return equalCrcFiles(pathsOf(run), size, cancelled);
+    return identicalFiles(pathsOf(run), size, cancelled);
+}
+
+// Every run is one task; this thread appends the finished runs in order
+// while it waits.
+void DuplicateSearch::compareOnWorkers(WorkerPool& pool) {
+    pool.forEach(m_runs.size(), [this, &pool](std::size_t i) {
+        Run& run = m_runs[i];
+        try {
+            std::optional<FileGroups> groups = compare(run, pool.cancelled());
+            run.complete = groups.has_value();
+            if (groups)
+                run.groups = std::move(*groups);
+        } catch (...) {
+            run.failure = std::current_exception();
+            run.complete = true;
+        }
+        m_finished[i].store(true, std::memory_order_release);
+    });
+}
+
+// The tolerant rule is not transitive, so each run keeps its pairwise loop,
+// which reads the run's files on the pool.
+void DuplicateSearch::compareFuzzy(WorkerPool& pool) {
+    for (std::size_t i = 0; i < m_runs.size(); ++i) {
+        m_model.yieldToWindow();
+        if (m_model.SearchCancelled || pool.cancelled())
+            return;
+        Run& run = m_runs[i];
+        Guard guard(m_ui, "Find Duplicates");
+        guard.step(2, [&] {
+            if (run.members.size() > 1)
+                run.groups = fuzzyGroups(pathsOf(run), m_store.records[run.begin].size, pool,
+                                         pool.cancelled());
+        });
+        // Groups found before a cancel are kept, as the loop would have kept them.
+        run.complete = !guard.abandoned();
+        m_finished[i].store(true, std::memory_order_release);
+        appendFinishedRuns();
+    }
+}
+
+bool DuplicateSearch::whileWaiting() {
+    appendFinishedRuns();
+    m_model.yieldToWindow();
+    return !m_model.SearchCancelled;
+}
+
+void DuplicateSearch::appendFinishedRuns() {
+    const std::size_t before = m_appended;
+    while (m_appended < m_runs.size() && m_finished[m_appended].load(std::memory_order_acquire)) {
+        Run& run = m_runs[m_appended];
+        // A run cut short by a cancel is not shown; nor is any run after it.
+        if (!run.complete && !run.failure)
+            break;
+        appendRun(run);
+        ++m_appended;
+    }
+    if (m_appended != before)
+        showProgress(std::min(m_runs[m_appended - 1].end, m_store.size() - 1));
+}
+
+void DuplicateSearch::appendRun(Run& run) {
+    m_model.FilesFound -= run.repeatedPaths;
+    if (run.failure)
+        recoverFailedRun(run);
+    for (const auto& group : run.groups) {
+        bool first = true;
+        for (const std::size_t member : group) {
+            const FileRecord& file = m_store.records[run.members[member]];
+            appendGroupMember(m_model, m_store, file, first);
+            if (!first) {
+                ++m_model.DuplicateCount;
+                m_model.DuplicateBytes += file.size;
+            }
+            first = false;
+        }
+    }
+}
+
+// A comparison that failed on a worker goes to the error report; Retry
+// compares the run again here, any other answer leaves the run out.
+void DuplicateSearch::recoverFailedRun(Run& run) {
+    std::exception_ptr failure = std::exchange(run.failure, nullptr);
+    run.groups.clear();
+    Guard guard(m_ui, "Find Duplicates");
+    guard.step(2, [&] {
+        if (failure)
+            std::rethrow_exception(std::exchange(failure, nullptr));
+        run.groups = compare(run, m_pool->cancelled()).value_or(FileGroups{});
+    });
+    if (guard.abandoned())
+        run.groups.clear();
+}
+
+void DuplicateSearch::showProgress(std::size_t processed) {
+    const std::size_t total = m_store.size();
+    const std::string percent =
+        formatFixed(100.0 / static_cast<double>(total) * static_cast<double>(processed), 1);
+    const std::string counts = std::to_string(processed) + "/" + std::to_string(total);
+    if (m_model.minimised)
+        m_model.caption = percent + "% (" + counts + ")";
+    else
+        m_model.statusPanels[0].text =
+            "Searching for duplicates...(" + counts + ") " + percent + "%";
+    m_model.notifyChanged();
+}
+
+// Files whose size no other file has are dropped as the search passes them.
+void DuplicateSearch::keepSharedSizesOnly() {
+    const std::size_t passed = m_model.SearchCancelled
+                                   ? (m_appended == 0 ? 0 : m_runs[m_appended - 1].end)
+                                   : m_store.size();
+    std::vector<bool> keep(m_store.size(), false);
+    for (const Run& run : m_runs)
+        std::fill(keep.begin() + std::ptrdiff_t(run.begin), keep.begin() + std::ptrdiff_t(run.end),
+                  true);
+    std::fill(keep.begin() + std::ptrdiff_t(passed), keep.end(), true);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_store.size(); ++i)
+        if (keep[i])
+            m_store.records[kept++] = std::move(m_store.records[i]);
+    m_store.records.resize(kept);
+}
+
+} // namespace
+
+void FindDuplicates(WindowModel& model, UserInterface& ui) {
+    DuplicateSearch(model, ui).run();
+}
+
+void appendGroupMember(WindowModel& model, const CandidateStore& store, const FileRecord& file,
+                       bool startsGroup) {
+    if (startsGroup)
+        model.GroupShade = model.GroupShade == 1 ? 2 : 1;
+    const std::string& folder = store.folderOf(file);
+    model.DuplicateGroups.Add(
+        zeroPadded(file.size, 12), file.name, folder, VersionText(folder + file.name),
+        static_cast<std::int16_t>(model.GroupShade), fileTimeText(file.lastWrite));
+}
+
+} // namespace twinsift
