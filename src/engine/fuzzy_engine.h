@@ -29,3 +29,14 @@ std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<std::string>
                                                   const std::atomic<bool>& cancelled);
 
 } // namespace twinsift
+
+namespace twinsift::detail {
+
+// Whether `equal` of `blocks` full blocks make the files match: their share
+// in percent, rounded to four decimals, is at least 50.
+bool enoughEqualBlocks(std::int64_t blocks, std::int64_t equal);
+
+// The smallest count of equal blocks for which enoughEqualBlocks holds.
+std::int64_t equalBlocksNeeded(std::int64_t blocks);
+
+} // namespace twinsift::detail

@@ -1,0 +1,190 @@
+#include "engine/fuzzy_engine.h"
+
+#include "engine/worker_pool.h"
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+
+namespace twinsift {
+namespace {
+
+constexpr std::int64_t kBlockSize = 1000;
+// Blocks hashed per read call.
+constexpr std::size_t kBlocksPerRead = 256;
+// Comparisons of fewer digests than this take well under a millisecond and
+// run on the calling thread rather than waking the pool.
+constexpr std::size_t kBlocksWorthThePool = 1 << 20;
+
+struct BlockDigest {
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    bool operator==(const BlockDigest&) const = default;
+};
+
+// What the tolerant rule needs of one file: a 128-bit digest of each full
+// block and the bytes of the final partial block. An unreadable file, or one
+// whose length changed since the walk, has readable = false.
+struct FileDigests {
+    bool readable = false;
+    std::vector<BlockDigest> blocks;
+    std::string tail;
+};
+
+class FileHandle {
+public:
+    explicit FileHandle(const std::string& path)
+        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileHandle() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Fills `buffer` from the file; false on an error or an early end.
+bool readFully(int fd, char* buffer, std::size_t length) {
+    while (length > 0) {
+        const ssize_t got = ::read(fd, buffer, length);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        buffer += got;
+        length -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool isFileOfSize(int fd, std::int64_t size) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == size;
+}
+
+FileDigests digestFile(const std::string& path, std::int64_t size,
+                       const std::atomic<bool>& cancelled) {
+    FileDigests digests;
+    const FileHandle file(path);
+    if (file.fd() < 0 || !isFileOfSize(file.fd(), size))
+        return digests;
+    ::posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    std::int64_t blocksLeft = size / kBlockSize;
+    digests.blocks.reserve(static_cast<std::size_t>(blocksLeft));
+    std::vector<char> buffer(kBlocksPerRead * kBlockSize);
+    while (blocksLeft > 0) {
+        if (cancelled)
+            return {};
+        const auto blocks = static_cast<std::size_t>(
+            std::min<std::int64_t>(blocksLeft, static_cast<std::int64_t>(kBlocksPerRead)));
+        if (!readFully(file.fd(), buffer.data(), blocks * kBlockSize))
+            return {};
+        for (std::size_t b = 0; b < blocks; ++b) {
+            const XXH128_hash_t hash = XXH3_128bits(buffer.data() + b * kBlockSize, kBlockSize);
+            digests.blocks.push_back({hash.low64, hash.high64});
+        }
+        blocksLeft -= static_cast<std::int64_t>(blocks);
+    }
+    digests.tail.resize(static_cast<std::size_t>(size % kBlockSize));
+    if (!readFully(file.fd(), digests.tail.data(), digests.tail.size()))
+        return {};
+    digests.readable = true;
+    return digests;
+}
+
+// Equal final partial blocks always match; otherwise the count of equal full
+// blocks decides, and counting stops as soon as the outcome is settled.
+bool fuzzyMatch(const FileDigests& a, const FileDigests& b, std::int64_t equalNeeded) {
+    if (a.tail == b.tail)
+        return true;
+    const std::size_t blocks = a.blocks.size();
+    std::int64_t equal = 0;
+    for (std::size_t i = 0; i < blocks; ++i) {
+        if (a.blocks[i] == b.blocks[i] && ++equal >= equalNeeded)
+            return true;
+        if (equal + static_cast<std::int64_t>(blocks - i - 1) < equalNeeded)
+            return false;
+    }
+    return equal >= equalNeeded;
+}
+
+} // namespace
+
+namespace detail {
+
+bool enoughEqualBlocks(std::int64_t blocks, std::int64_t equal) {
+    const double percent = 100.0 / static_cast<double>(blocks) * static_cast<double>(equal);
+    return std::round(percent * 10000.0) / 10000.0 >= 50.0;
+}
+
+std::int64_t equalBlocksNeeded(std::int64_t blocks) {
+    std::int64_t needed = blocks / 2;
+    while (needed > 0 && enoughEqualBlocks(blocks, needed - 1))
+        --needed;
+    while (!enoughEqualBlocks(blocks, needed))
+        ++needed;
+    return needed;
+}
+
+} // namespace detail
+
+std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<std::string>& paths,
+                                                  std::int64_t size, WorkerPool& pool,
+                                                  const std::atomic<bool>& cancelled) {
+    std::vector<std::vector<std::size_t>> groups;
+    if (size < kBlockSize || paths.size() < 2)
+        return groups;
+
+    std::vector<FileDigests> digests(paths.size());
+    if (!pool.forEach(paths.size(),
+                      [&](std::size_t i) { digests[i] = digestFile(paths[i], size, cancelled); }) ||
+        cancelled)
+        return groups;
+
+    std::vector<std::size_t> remaining;
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        if (digests[i].readable)
+            remaining.push_back(i);
+
+    const std::int64_t equalNeeded = detail::equalBlocksNeeded(size / kBlockSize);
+    std::vector<char> matches;
+    while (remaining.size() > 1) {
+        const FileDigests& first = digests[remaining.front()];
+        matches.assign(remaining.size(), 0);
+        const auto compareWithFirst = [&](std::size_t k) {
+            matches[k + 1] = fuzzyMatch(first, digests[remaining[k + 1]], equalNeeded);
+        };
+        const std::size_t pairs = remaining.size() - 1;
+        if (pairs * first.blocks.size() < kBlocksWorthThePool) {
+            for (std::size_t k = 0; k < pairs; ++k)
+                compareWithFirst(k);
+        } else if (!pool.forEach(pairs, compareWithFirst)) {
+            break;
+        }
+        if (cancelled)
+            break;
+
+        std::vector<std::size_t> group{remaining.front()};
+        std::vector<std::size_t> unmatched;
+        for (std::size_t k = 1; k < remaining.size(); ++k)
+            (matches[k] ? group : unmatched).push_back(remaining[k]);
+        if (group.size() > 1)
+            groups.push_back(std::move(group));
+        remaining = std::move(unmatched);
+    }
+    return groups;
+}
+
+} // namespace twinsift
