@@ -1,12 +1,9 @@
 #include "core/problem_report.h"
 
 #include "core/format.h"
+#include "core/text_file.h"
 #include "platform/app_paths.h"
 #include "platform/system_info.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace twinsift {
 namespace {
@@ -14,49 +11,12 @@ namespace {
 constexpr char kReportName[] = "report.htm";
 
 std::string readTemplate(const std::string& path) {
-    if (path.empty())
+    std::optional<std::string> text;
+    if (!path.empty())
+        text = readWholeFile(path);
+    if (!text)
         throw RuntimeError(err::FileNotFound, runtimeErrorText(err::FileNotFound));
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw systemError(errno);
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw systemError(error);
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return text;
-}
-
-void writeWholeFile(const std::string& path, std::string_view text) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        const int error = errno;
-        throw systemError(error, error == ENOENT);
-    }
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw systemError(error);
-        }
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    if (::close(fd) != 0)
-        throw systemError(errno);
+    return *text;
 }
 
 } // namespace
@@ -166,7 +126,7 @@ std::string writeProblemReport(const ProblemReportFacts& facts, const std::strin
     const std::string report = problemReportText(readTemplate(templatePath), facts, nowText(),
                                                  GetSysInfo(readSystemInfo()));
     const std::string path = userDataFolder() + kReportName;
-    writeWholeFile(path, report);
+    replaceWholeFile(path, report);
     return path;
 }
 

@@ -4,6 +4,7 @@
 #include "core/guard.h"
 #include "core/runtime_error.h"
 #include "core/startup.h"
+#include "core/text_file.h"
 #include "persist/field_code.h"
 
 #include <algorithm>
@@ -209,10 +210,11 @@ std::string searchParametersText(const WindowModel& model) {
 void SaveSearchParameters(const WindowModel& model, const std::string& path) {
     if (path.empty())
         return;
-    const std::string text = searchParametersText(model) + kLineEnd;
-    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
+    // Saving the parameters is a courtesy of Scan and Close: a failure must not
+    // stop either, and the earlier file stays whole.
+    try {
+        replaceWholeFile(path, searchParametersText(model) + kLineEnd);
+    } catch (const RuntimeError&) {
     }
 }
 

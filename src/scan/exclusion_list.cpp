@@ -2,14 +2,11 @@
 
 #include "core/runtime_error.h"
 #include "core/text_compare.h"
+#include "core/text_file.h"
 #include "platform/app_paths.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace twinsift {
 namespace {
@@ -94,67 +91,6 @@ std::optional<ExclusionEntry> entryOfLine(std::string_view line) {
     if (!checked)
         return std::nullopt;
     return ExclusionEntry{decoded(line.substr(0, comma)), *checked};
-}
-
-// The whole file; nothing when it does not exist.
-std::optional<std::string> readWholeFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return std::nullopt;
-        throw systemError(errno);
-    }
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw systemError(error);
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return text;
-}
-
-void writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw systemError(errno);
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-}
-
-// Writes a sibling file and renames it over `path`, so that a failure half-way
-// (a full disk) leaves the old file as it was.
-void replaceWholeFile(const std::string& path, std::string_view text) {
-    const std::string partial = path + ".partial";
-    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        const int error = errno;
-        throw systemError(error, error == ENOENT);
-    }
-    try {
-        writeAll(fd, text);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(partial.c_str());
-        throw;
-    }
-    if (::close(fd) != 0 || ::rename(partial.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(partial.c_str());
-        throw systemError(error);
-    }
 }
 
 bool holdsIgnoringCase(const std::vector<ExclusionEntry>& list, std::string_view text) {

@@ -1,0 +1,86 @@
+#include "core/text_file.h"
+
+#include "core/runtime_error.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace twinsift {
+namespace {
+
+// Closes the descriptor on every way out.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return m_fd; }
+    // Closes now and tells whether the data reached the file system.
+    bool close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+void writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw systemError(errno);
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+} // namespace
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw systemError(errno);
+    }
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+        if (n == 0)
+            return text;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw systemError(errno);
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+void replaceWholeFile(const std::string& path, std::string_view text) {
+    const std::string partial = path + ".partial";
+    FileDescriptor file(::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (file.get() < 0) {
+        const int error = errno;
+        throw systemError(error, error == ENOENT);
+    }
+    try {
+        writeAll(file.get(), text);
+        if (!file.close() || ::rename(partial.c_str(), path.c_str()) != 0)
+            throw systemError(errno);
+    } catch (...) {
+        ::unlink(partial.c_str());
+        throw;
+    }
+}
+
+} // namespace twinsift
