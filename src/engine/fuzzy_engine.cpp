@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -17,7 +18,7 @@ namespace {
 
 constexpr std::int64_t kBlockSize = 1000;
 // Blocks hashed per read call.
-constexpr std::size_t kBlocksPerRead = 256;
+constexpr std::int64_t kBlocksPerRead = 256;
 // Comparisons of fewer digests than this take well under a millisecond and
 // run on the calling thread rather than waking the pool.
 constexpr std::size_t kBlocksWorthThePool = 1 << 20;
@@ -73,6 +74,10 @@ bool isFileOfSize(int fd, std::int64_t size) {
     return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == size;
 }
 
+std::size_t blocksInNextRead(std::int64_t blocksLeft) {
+    return static_cast<std::size_t>(std::min(blocksLeft, kBlocksPerRead));
+}
+
 FileDigests digestFile(const std::string& path, std::int64_t size,
                        const std::atomic<bool>& cancelled) {
     FileDigests digests;
@@ -83,12 +88,11 @@ FileDigests digestFile(const std::string& path, std::int64_t size,
 
     std::int64_t blocksLeft = size / kBlockSize;
     digests.blocks.reserve(static_cast<std::size_t>(blocksLeft));
-    std::vector<char> buffer(kBlocksPerRead * kBlockSize);
+    std::vector<char> buffer(blocksInNextRead(blocksLeft) * kBlockSize);
     while (blocksLeft > 0) {
         if (cancelled)
             return {};
-        const auto blocks = static_cast<std::size_t>(
-            std::min<std::int64_t>(blocksLeft, static_cast<std::int64_t>(kBlocksPerRead)));
+        const std::size_t blocks = blocksInNextRead(blocksLeft);
         if (!readFully(file.fd(), buffer.data(), blocks * kBlockSize))
             return {};
         for (std::size_t b = 0; b < blocks; ++b) {
