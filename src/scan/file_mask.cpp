@@ -18,21 +18,6 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-// The non-blank entries of a ";"-separated list, each trimmed.
-std::vector<std::string_view> listEntries(std::string_view text) {
-    std::vector<std::string_view> entries;
-    while (!text.empty()) {
-        const auto end = text.find(';');
-        const auto entry = trimmed(text.substr(0, end));
-        if (!entry.empty())
-            entries.push_back(entry);
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
-    return entries;
-}
-
 bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
@@ -152,7 +137,7 @@ bool FileMask::matches(std::string_view name) const {
 }
 
 PatternMask::PatternMask(std::string_view text) {
-    for (const auto entry : listEntries(text))
+    for (const std::string& entry : listEntries(text))
         m_patterns.push_back(foldCase(entry));
 }
 
@@ -165,7 +150,7 @@ bool PatternMask::matches(std::string_view name) const {
 }
 
 ExtensionExclusions::ExtensionExclusions(std::string_view text) {
-    for (auto entry : listEntries(text)) {
+    for (std::string_view entry : listEntries(text)) {
         if (entry.starts_with("*"))
             entry.remove_prefix(1);
         if (entry.starts_with("."))
@@ -181,8 +166,24 @@ bool ExtensionExclusions::excludes(std::string_view name) const {
     return holdsFolded(m_extensions, extensionView(name));
 }
 
-FolderExclusions::FolderExclusions(std::string_view text) {
-    for (auto entry : listEntries(text)) {
+std::vector<std::string> listEntries(std::string_view text) {
+    std::vector<std::string> entries;
+    while (!text.empty()) {
+        const auto end = text.find(';');
+        const auto entry = trimmed(text.substr(0, end));
+        if (!entry.empty())
+            entries.emplace_back(entry);
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return entries;
+}
+
+FolderExclusions::FolderExclusions(const std::vector<std::string>& folders) {
+    for (std::string_view entry : folders) {
+        if (entry.empty())
+            continue;
         while (entry.ends_with('/'))
             entry.remove_suffix(1);
         m_folders.push_back(foldCase(entry));

@@ -58,12 +58,17 @@ private:
     std::vector<std::string> m_extensions; // case-folded, without "*."
 };
 
-// Excluded folder paths, each followed by ";". A path is excluded when it is
-// one of them or lies below one, compared by whole path components and in any
-// letter case: excluding /data/Temp excludes /data/temp/x but not /data/Temp2.
+// The non-blank entries of a ";"-separated list, each trimmed.
+std::vector<std::string> listEntries(std::string_view text);
+
+// Excluded folder paths. A path is excluded when it is one of them or lies
+// below one, compared by whole path components and in any letter case:
+// excluding /data/Temp excludes /data/temp/x but not /data/Temp2.
 class FolderExclusions {
 public:
-    explicit FolderExclusions(std::string_view text = {});
+    explicit FolderExclusions(const std::vector<std::string>& folders = {});
+    // The same from a ";"-separated text, each entry trimmed.
+    explicit FolderExclusions(std::string_view text) : FolderExclusions(listEntries(text)) {}
 
     bool empty() const { return m_folders.empty(); }
     bool excludes(std::string_view path) const;

@@ -171,7 +171,7 @@ public:
         : m_walker(walker), m_subFolders(subFolders), m_usePatterns(usePatterns),
           m_raiseDetails(raiseDetails), m_mask(walker.m_filter),
           m_patterns(usePatterns ? walker.m_filter : std::string_view{}),
-          m_extensionExclusions(walker.m_exFilter), m_folderExclusions(walker.m_exFolder) {}
+          m_extensionExclusions(walker.m_exFilter), m_folderExclusions(walker.m_exFolders) {}
 
     void run(const std::string& startPath) {
         if (startPath.empty())
@@ -365,6 +365,13 @@ std::string cScanPath::exFolder() const {
 }
 void cScanPath::setExFolder(std::string_view text) {
     m_exFolder = storedText(text);
+    m_exFolders = listEntries(m_exFolder);
+}
+void cScanPath::setExFolders(std::vector<std::string> folders) {
+    m_exFolder.clear();
+    for (const std::string& folder : folders)
+        m_exFolder += folder + ";";
+    m_exFolders = std::move(folders);
 }
 
 void cScanPath::StartScan(const std::string& StartPath, bool SubFolders, bool UsePatterns,

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace twinsift {
 
@@ -83,6 +84,8 @@ public:
     void setExFilter(std::string_view text);
     std::string exFolder() const;
     void setExFolder(std::string_view text);
+    // The excluded folders as a list, for names that hold a ";" themselves.
+    void setExFolders(std::vector<std::string> folders);
 
     // Folders and files reported by the current or last walk.
     std::int64_t DirCount() const { return m_dirCount; }
@@ -113,6 +116,7 @@ private:
     std::string m_filter;
     std::string m_exFilter;
     std::string m_exFolder;
+    std::vector<std::string> m_exFolders; // what the walk excludes
     std::int64_t m_dirCount = 0;
     std::int64_t m_fileCount = 0;
     bool m_stopRequested = false;

@@ -123,6 +123,17 @@ TEST(ScanPathEntryTest, excludedFoldersCoverWholeComponentsAndTheirSubtrees) {
     EXPECT_TRUE(seen.files.empty()) << "a start folder inside an excluded one walks nothing";
 }
 
+TEST(ScanPathEntryTest, excludedFolderListKeepsNamesThatHoldASemicolon) {
+    TempDir dir;
+    dir.write("a;b/x", "x");
+    dir.write("a/y", "x");
+    cScanPath walker = anyFileWalker();
+    Recorder seen(walker, dir.path());
+    walker.setExFolders({dir.path() + "a;b"});
+    walker.StartScan(dir.path(), true);
+    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"a/y"});
+}
+
 TEST(ScanPathEntryTest, hiddenEntriesNeedTheHiddenSwitch) {
     TempDir dir;
     dir.write(".hidden", "x");
