@@ -5,6 +5,9 @@
 #include "core/format.h"
 #include "core/guard.h"
 #include "core/runtime_error.h"
+#include "engine/find_duplicates.h"
+#include "engine/result_list.h"
+#include "engine/same_name_engine.h"
 #include "platform/user_interface.h"
 
 #include <cmath>
@@ -76,6 +79,7 @@ private:
     bool tooManyFilesAccepted();
     void storeCandidates();
     void runEngine();
+    void releaseStores();
     void listZeroSizeFiles();
     void showOutcome();
 
@@ -118,6 +122,7 @@ void ScanRun::run(const ScanSettings& settings) {
     }
     if (guard.abandoned())
         m_model.SearchCancelled = true;
+    releaseStores();
 
     showOutcome();
     m_model.Timer1Enabled = false;
@@ -193,7 +198,7 @@ void ScanRun::configureWalker(const SearchPathRow& row) {
     walker.setFilter(sub[SearchPathRow::FileType]);
     const ExclusionList& exclusions = m_model.exclusions.inUse();
     walker.setExFilter(exclusions.excludedExtensionsText());
-    walker.setExFolder(exclusions.excludedFoldersText());
+    walker.setExFolders(exclusions.checkedFolders());
 }
 
 void ScanRun::walk(const SearchPathRow& row) {
@@ -239,15 +244,26 @@ void ScanRun::runEngine() {
     switch (m_model.engine) {
     case Engine::ByteByByte:
     case Engine::Crc32:
+        FindDuplicates(m_model, m_ui);
+        break;
     case Engine::SameNames:
-        m_model.Candidates.clear();
-        m_model.CandidateGroup.Clear();
-        m_model.DuplicateGroups.Clear();
+        FindSameNames(m_model, m_ui);
         break;
     case Engine::ZeroSize:
         listZeroSizeFiles();
-        break;
+        return;
     }
+    ListDuplicateGroups(m_model, m_ui);
+}
+
+// The comparison's stores are not needed once the rows are listed, nor after
+// a failure; the zero-size listing keeps its candidates until the next scan.
+void ScanRun::releaseStores() {
+    if (m_model.engine == Engine::ZeroSize)
+        return;
+    m_model.Candidates.clear();
+    m_model.CandidateGroup.Clear();
+    m_model.DuplicateGroups.Clear();
 }
 
 // Empty files need no comparison: every one still there is listed.

@@ -22,7 +22,8 @@ struct ScanSettings {
 // not marked Exclude, with the row's filters, the model's switches and the
 // checked entries of its exclusion list; keeps each file once (same device
 // and inode) in `model.Candidates`, sorted for the chosen engine; runs the
-// engine, and for the zero-size engine lists the files in `model.rows`.
+// engine and lists what it found (the zero-size engine: every empty file) in
+// `model.rows`.
 // Leaves the outcome in the status panels and the window idle again, also
 // after a cancel or an abandoned error report (procedure "Scanning").
 //
