@@ -136,17 +136,18 @@ Search:
   --exclusions FILE       add the checked entries of an exclusion list file
   --parameters FILE       search paths, engine and switches of a session or parameters
                           file; FOLDER arguments are added after its paths
-  --threads N             worker threads for reading files
+  --threads N             worker threads for reading files (default: one per core)
 
 Output:
   --json                  one JSON document on standard output
   --summary               the final status lines on standard output instead of the groups
-  --null                  end each path with NUL instead of a line end
+  --null                  end each path and each group with NUL instead of a line end
   --help, --version
 
-The groups go to standard output, one path a line and a blank line (with --null
-an empty entry) between groups; the final status lines and messages go to
-standard error.
+The groups go to standard output in the result list's order, one path a line
+and an empty line after each group (with --null: each path and each group end
+in NUL); after Ctrl-C, the groups found so far. The final status lines and
+messages go to standard error.
 Exit status: 0 search completed, 1 failure, 2 usage error, 130 interrupted.
 )usage";
 }

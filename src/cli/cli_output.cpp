@@ -2,6 +2,7 @@
 
 #include <utf8proc.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -53,13 +54,18 @@ void writeJsonString(std::ostream& out, std::string_view text) {
     out << '"';
 }
 
-std::string hexBytes(std::string_view text) {
-    static const char* const hex = "0123456789abcdef";
+std::string base64(std::string_view bytes) {
+    static const char* const digits =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        out += hex[byte >> 4];
-        out += hex[byte & 0xF];
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t count = std::min<std::size_t>(3, bytes.size() - i);
+        std::uint32_t chunk = 0;
+        for (std::size_t k = 0; k < 3; ++k)
+            chunk = chunk << 8 | (k < count ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+        for (std::size_t k = 0; k < 4; ++k)
+            out += k <= count ? digits[chunk >> (18 - 6 * k) & 0x3F] : '=';
     }
     return out;
 }
@@ -76,22 +82,26 @@ void writeFile(std::ostream& out, const ResultRow& row) {
     out << "{\"path\": ";
     writeJsonString(out, path);
     if (!isValidUtf8(path))
-        out << ", \"pathHex\": \"" << hexBytes(path) << '"';
+        out << ", \"path_base64\": \"" << base64(path) << '"';
     out << ", \"size\": " << sizeOf(row) << ", \"modified\": ";
     writeJsonString(out, row.columns[ColLastModified]);
+    out << ", \"version\": ";
+    writeJsonString(out, row.columns[ColFileVersion]);
     out << '}';
 }
 
+// Groups numbered in list order, which is the "Group" column of a fresh list.
 void writeGroups(std::ostream& out, const WindowModel& model) {
     out << "  \"groups\": [";
+    int group = 0;
     for (std::size_t r = 0; r < model.rows.size(); ++r) {
         if (startsGroup(model, r))
-            out << (r == 0 ? "\n    [" : "],\n    [");
+            out << (r == 0 ? "" : "]},") << "\n    {\"group\": " << ++group << ", \"files\": [";
         else
             out << ", ";
         writeFile(out, model.rows[r]);
     }
-    out << (model.rows.empty() ? "]\n" : "]\n  ]\n");
+    out << (model.rows.empty() ? "]\n" : "]}\n  ]\n");
 }
 
 } // namespace
@@ -99,19 +109,19 @@ void writeGroups(std::ostream& out, const WindowModel& model) {
 void printGroups(const WindowModel& model, std::ostream& out, bool null) {
     const char end = null ? '\0' : '\n';
     for (std::size_t r = 0; r < model.rows.size() && out; ++r) {
-        if (r > 0 && startsGroup(model, r))
-            out << end;
         out << model.rows[r].fullPath() << end;
+        if (r + 1 == model.rows.size() || startsGroup(model, r + 1))
+            out << end;
     }
 }
 
 void printJson(const WindowModel& model, std::ostream& out, bool withGroups) {
-    out << "{\n  \"status\": ";
+    out << "{\n  \"engine\": \"" << engineName(model) << "\",\n  \"status\": ";
     writeJsonString(out, model.statusPanels[0].text);
-    out << ",\n  \"engine\": \"" << engineName(model) << "\",\n  \"files\": " << model.FilesFound
-        << ",\n  \"folders\": " << model.FoldersFound
-        << ",\n  \"duplicateFiles\": " << model.DuplicateCount
-        << ",\n  \"duplicateBytes\": " << model.DuplicateBytes << ",\n  \"elapsed\": ";
+    out << ",\n  \"duplicate_count\": " << model.DuplicateCount
+        << ",\n  \"duplicate_bytes\": " << model.DuplicateBytes
+        << ",\n  \"files\": " << model.FilesFound << ",\n  \"folders\": " << model.FoldersFound
+        << ",\n  \"elapsed\": ";
     writeJsonString(out, model.statusPanels[4].text);
     if (withGroups) {
         out << ",\n";

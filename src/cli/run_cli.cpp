@@ -134,6 +134,8 @@ void applySwitches(WindowModel& model, const CliOptions& options) {
         selectEngine(model, engine);
         model.chkFuzzy.checked = name == "fuzzy";
     }
+    if (options.threads > 0)
+        model.workerThreads = static_cast<unsigned>(options.threads);
     if (options.hidden)
         model.chkIncludeHidden.checked = true;
     if (options.noProtect)

@@ -62,7 +62,7 @@ TEST_F(RunCliTest, listsTheEmptyFilesAsOneGroupAndTheStatusOnTheErrorStream) {
     ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
     // In record order: by size, then name.
     EXPECT_EQ(run.out, m_root + "a/empty1\n" + m_root + "a/b/empty2\n" + m_root + "c, d/empty?3\n" +
-                           m_root + "a/skip.tmp\n");
+                           m_root + "a/skip.tmp\n\n");
     EXPECT_EQ(run.err.substr(0, run.err.rfind("Files")),
               "Search Completed.\n") // no duplicate line for the zero-size engine
         << run.err;
@@ -74,12 +74,12 @@ TEST_F(RunCliTest, filtersAndExclusionsComeFromTheOptions) {
         runWith({"--engine=zero", "--hidden", "--exclude-ext", ".TMP", "--exclude-folder",
                  m_root + "a/b", "--no-subfolders", m_root + "a", m_root + "x"});
     ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
-    EXPECT_EQ(run.out, m_root + "a/.hidden\n" + m_root + "a/empty1\n" + m_root + "x/empty4\n");
+    EXPECT_EQ(run.out, m_root + "a/.hidden\n" + m_root + "a/empty1\n" + m_root + "x/empty4\n\n");
 }
 
 TEST_F(RunCliTest, outputFormsForScriptsAndAnEmptyListing) {
     const CliRun null = runWith({"--engine", "zero", "--null", m_root + "x", m_root + "c, d"});
-    EXPECT_EQ(null.out, m_root + "x/empty4" + '\0' + m_root + "c, d/empty?3" + '\0');
+    EXPECT_EQ(null.out, m_root + "x/empty4" + '\0' + m_root + "c, d/empty?3" + '\0' + '\0');
 
     const CliRun summary = runWith({"--engine", "zero", "--summary", m_root + "x"});
     EXPECT_EQ(summary.status, exit_status::Completed);
@@ -94,18 +94,113 @@ TEST_F(RunCliTest, outputFormsForScriptsAndAnEmptyListing) {
     EXPECT_TRUE(empty.err.starts_with("Search Completed.\n"));
 }
 
+// The bytes a base64 text stands for; nothing when it is not base64.
+std::optional<std::string> fromBase64(const std::string& text) {
+    static const std::string digits =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    if (text.size() % 4 != 0)
+        return std::nullopt;
+    std::string bytes;
+    std::uint32_t bits = 0;
+    int held = 0;
+    for (const char c : text) {
+        if (c == '=')
+            break;
+        const auto value = digits.find(c);
+        if (value == std::string::npos)
+            return std::nullopt;
+        bits = bits << 6 | static_cast<std::uint32_t>(value);
+        if ((held += 6) >= 8)
+            bytes += static_cast<char>(bits >> (held -= 8) & 0xFF);
+    }
+    return bytes;
+}
+
+// The text of the first `"name": "..."` field after `from`.
+std::string jsonText(const std::string& json, const std::string& name, std::size_t from = 0) {
+    const std::string start = "\"" + name + "\": \"";
+    const std::size_t at = json.find(start, from);
+    if (at == std::string::npos)
+        return {};
+    const std::size_t begin = at + start.size();
+    return json.substr(begin, json.find('"', begin) - begin);
+}
+
 TEST_F(RunCliTest, jsonGivesEveryPathExactly) {
-    m_dir.write("bytes/caf\xe9 \"q\"\\", "");
+    const std::string odd = "bytes/caf\xe9 \"q\"\\";
+    m_dir.write(odd, "");
+    m_dir.write("bytes/plain", "");
     const CliRun run = runWith({"--engine", "zero", "--json", m_root + "bytes"});
     ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
-    EXPECT_NE(run.out.find("\"status\": \"Search Completed.\""), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"engine\": \"zero\""), std::string::npos);
+    EXPECT_TRUE(run.out.starts_with("{\n  \"engine\": \"zero\",\n  \"status\": \"Search "
+                                    "Completed.\",\n  \"duplicate_count\": 0,\n  "
+                                    "\"duplicate_bytes\": 0,\n  \"files\": 2,\n  \"folders\": 0,"))
+        << run.out;
     EXPECT_NE(run.out.find("caf\xef\xbf\xbd \\\"q\\\"\\\\\""), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"pathHex\": \""), std::string::npos);
-    EXPECT_NE(run.out.find("636166e920227122" /* caf\xe9 "q" */), std::string::npos);
+    EXPECT_EQ(fromBase64(jsonText(run.out, "path_base64")), m_root + odd) << run.out;
+    // Only the path that is not UTF-8 gets its bytes spelled out.
+    EXPECT_EQ(run.out.find("path_base64", run.out.find("path_base64") + 1), std::string::npos);
+    EXPECT_NE(run.out.find("\"version\": \"N/A\""), std::string::npos);
 
     const CliRun summary = runWith({"--engine", "zero", "--json", "--summary", m_root + "bytes"});
     EXPECT_EQ(summary.out.find("\"groups\""), std::string::npos) << summary.out;
+}
+
+// Two groups of equal files among files that only share a size.
+class CliGroupsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_root = m_dir.path();
+        m_dir.write("b1", "worlds!");
+        m_dir.write("a1", "hello");
+        m_dir.write("sub/a2", "hello");
+        m_dir.write("u", "hellO");
+        m_dir.write("b2", "worlds!");
+        m_dir.write("sub/b3", "worlds!");
+        m_dir.write("solo", "nothing like it");
+    }
+
+    TempDir m_dir;
+    std::string m_root;
+};
+
+TEST_F(CliGroupsTest, printsEachGroupInListOrderWithTheFirstFoundFirst) {
+    for (const char* engine : {"byte", "crc"}) {
+        const CliRun run = runWith({"--engine", engine, "--threads", "2", m_root});
+        ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
+        EXPECT_EQ(run.out, m_root + "a1\n" + m_root + "sub/a2\n\n" + m_root + "b1\n" + m_root +
+                               "b2\n" + m_root + "sub/b3\n\n")
+            << engine;
+        EXPECT_NE(run.err.find("Duplicate Files: 3  Size: 19 Bytes\n"), std::string::npos)
+            << run.err;
+    }
+    const CliRun null = runWith({"--null", m_root});
+    EXPECT_EQ(null.out, m_root + "a1" + '\0' + m_root + "sub/a2" + '\0' + '\0' + m_root + "b1" +
+                            '\0' + m_root + "b2" + '\0' + m_root + "sub/b3" + '\0' + '\0');
+}
+
+TEST_F(CliGroupsTest, jsonNumbersTheGroupsAndCountsTheDuplicates) {
+    const CliRun run = runWith({"--json", m_root});
+    ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
+    EXPECT_NE(run.out.find("\"engine\": \"byte\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"duplicate_count\": 3,\n  \"duplicate_bytes\": 19,\n  \"files\": "
+                           "7,\n  \"folders\": 1,"),
+              std::string::npos)
+        << run.out;
+    const std::size_t second = run.out.find("{\"group\": 2, \"files\": [");
+    ASSERT_NE(second, std::string::npos) << run.out;
+    EXPECT_EQ(jsonText(run.out, "path", run.out.find("{\"group\": 1, \"files\": [")),
+              m_root + "a1");
+    EXPECT_EQ(jsonText(run.out, "path", second), m_root + "b1");
+    EXPECT_NE(run.out.find("\"size\": 7, \"modified\": \""), std::string::npos);
+    EXPECT_EQ(run.out.find("\"group\": 3"), std::string::npos);
+}
+
+TEST_F(CliGroupsTest, sameNameEngineGroupsByName) {
+    m_dir.write("other/A1", "different");
+    const CliRun run = runWith({"--engine", "name", m_root});
+    ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
+    EXPECT_EQ(run.out, m_root + "a1\n" + m_root + "other/A1\n\n");
 }
 
 TEST_F(RunCliTest, refusesWhatCannotBeSearchedBeforeWalking) {
@@ -156,7 +251,7 @@ TEST_F(RunCliTest, parametersFileGivesRowsAndSwitchesThatOptionsOverride) {
     const CliRun fromFile = runWith({"--parameters", m_root + "p.tsf", m_root + "x"});
     ASSERT_EQ(fromFile.status, exit_status::Completed) << describe(fromFile);
     EXPECT_EQ(fromFile.out, m_root + "a/.hidden\n" + m_root + "a/empty1\n" + m_root + "x/empty4\n" +
-                                m_root + "a/skip.tmp\n");
+                                m_root + "a/skip.tmp\n\n");
 
     const CliRun overridden = runWith({"--parameters", m_root + "p.tsf", "--engine", "name"});
     EXPECT_EQ(overridden.status, exit_status::Completed) << describe(overridden);
@@ -225,7 +320,7 @@ TEST_F(RunCliTest, relativeAndLinkedFoldersAreSearchedUnderTheNameGiven) {
     const CliRun run = runWith({"--engine", "zero", "../link", "./b/"});
     std::filesystem::current_path(cwd);
     EXPECT_EQ(run.status, exit_status::Completed) << describe(run);
-    EXPECT_EQ(run.out, m_root + "a/b/empty2\n" + m_root + "link/empty4\n");
+    EXPECT_EQ(run.out, m_root + "a/b/empty2\n" + m_root + "link/empty4\n\n");
 }
 
 TEST_F(RunCliTest, interruptEndsTheSearchAsTerminated) {
