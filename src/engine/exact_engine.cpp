@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -58,6 +59,18 @@ public:
         if (!complete || !keepOpen)
             close(i);
         return complete;
+    }
+
+    // Where file `i` has data again at or after `offset`: `offset` itself
+    // unless the file is open and the system knows of a hole there; the
+    // file's end when only a hole follows.
+    std::int64_t nextData(std::size_t i, std::int64_t offset) const {
+        if (m_descriptors[i] < 0)
+            return offset;
+        const off_t data = ::lseek(m_descriptors[i], offset, SEEK_DATA);
+        if (data >= 0)
+            return data;
+        return errno == ENXIO ? m_size : offset;
     }
 
     void close(std::size_t i) {
@@ -158,6 +171,15 @@ std::vector<Part> splitByNextBlock(RunFiles& files, const EqualSoFar& set, std::
     return parts;
 }
 
+// Holes read as zeros, so a stretch that is a hole in every file of the set
+// is equal without being read: sparse images cost only their data.
+std::int64_t pastCommonHoles(const RunFiles& files, const EqualSoFar& set) {
+    std::int64_t next = std::numeric_limits<std::int64_t>::max();
+    for (const std::size_t file : set.members)
+        next = std::min(next, files.nextData(file, set.offset));
+    return next;
+}
+
 FileGroups inOrderOfFirstMember(FileGroups groups) {
     std::sort(groups.begin(), groups.end(),
               [](const auto& a, const auto& b) { return a.front() < b.front(); });
@@ -191,6 +213,12 @@ std::optional<FileGroups> identicalFiles(const std::vector<std::string>& paths, 
             for (const std::size_t file : set.members)
                 files.close(file);
             groups.push_back(std::move(set.members));
+            continue;
+        }
+        if (set.offset > 0)
+            set.offset = pastCommonHoles(files, set);
+        if (set.offset >= size) {
+            pending.push_back(std::move(set));
             continue;
         }
         const std::size_t length = blockLength(set.members.size(), set.offset, size);

@@ -1,0 +1,371 @@
+#include "engine/exact_engine.h"
+#include "engine/find_duplicates.h"
+#include "engine/worker_pool.h"
+
+#include "core/format.h"
+#include "core/window_model.h"
+#include "reference_engine.h"
+#include "support/scripted_answerer.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <random>
+#include <set>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace twinsift {
+namespace {
+
+using test::ScriptedAnswerer;
+using test::TempDir;
+
+// One DuplicateGroups element with every slot.
+struct Element {
+    std::string size, name, folder, version;
+    std::int64_t shade = 0;
+    std::string time;
+    bool operator==(const Element&) const = default;
+};
+
+void PrintTo(const Element& e, std::ostream* out) {
+    *out << e.folder << e.name << " [" << e.size << ", " << e.version << ", shade " << e.shade
+         << ", " << e.time << "]";
+}
+
+std::vector<Element> elementsOf(WindowModel& model) {
+    std::vector<Element> elements;
+    CHive& groups = model.DuplicateGroups;
+    for (std::int32_t i = 1; i <= groups.Count(); ++i)
+        elements.push_back(
+            {std::string(groups.Item(i).text()), std::string(groups.Item1(i).text()),
+             std::string(groups.Item2(i).text()), std::string(groups.Item3(i).text()),
+             groups.Item4(i).wholeNumber().value_or(-1), std::string(groups.Item5(i).text())});
+    return elements;
+}
+
+// Names and shades only, for the tests that are about grouping.
+std::vector<std::string> listing(WindowModel& model) {
+    std::vector<std::string> lines;
+    for (const Element& e : elementsOf(model))
+        lines.push_back(e.name + " " + std::to_string(e.shade));
+    return lines;
+}
+
+std::string bytes(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string content(size, '\0');
+    for (char& c : content)
+        c = static_cast<char>(random());
+    return content;
+}
+
+std::string withByte(std::string content, std::size_t at, char value) {
+    content[at] = value;
+    return content;
+}
+
+class FindDuplicatesTest : public ::testing::Test {
+protected:
+    FindDuplicatesTest() { model.workerThreads = 2; }
+
+    // Writes the file and lists it as the walk would.
+    std::string add(const std::string& relativePath, const std::string& content) {
+        const std::string path = dir.write(relativePath, content);
+        listAs(path);
+        return path;
+    }
+    void listAs(const std::string& path) {
+        struct stat status {};
+        ASSERT_EQ(::stat(path.c_str(), &status), 0);
+        const std::size_t slash = path.rfind('/');
+        CandidateStore& store = model.Candidates;
+        store.records.push_back({std::int64_t(status.st_size), path.substr(slash + 1),
+                                 store.folderIndex(path.substr(0, slash + 1)), status.st_mtime});
+        ++model.FilesFound;
+    }
+    void run(Engine engine = Engine::ByteByByte) {
+        model.engine = engine;
+        sortCandidates(model.Candidates, RecordOrder::SizeFirst);
+        FindDuplicates(model, user);
+    }
+
+    TempDir dir;
+    WindowModel model;
+    ScriptedAnswerer user;
+};
+
+TEST_F(FindDuplicatesTest, GroupsIdenticalFilesInCandidateOrderWithAlternatingShades) {
+    const std::string thousand = bytes(1000, 1);
+    const std::string short999 = bytes(999, 2);
+    const std::string first = bytes(5000, 3);
+    const std::string second = bytes(5000, 4);
+    add("x/a1000", thousand);
+    add("y/b1000", thousand);
+    add("c999", short999);
+    add("d999", short999);
+    add("e5000", second);
+    add("f5000", first);
+    add("g5000", second);
+    add("h5000", first);
+    add("i5000", first);
+    run();
+
+    EXPECT_EQ(listing(model),
+              (std::vector<std::string>{"c999 1", "d999 1", "a1000 2", "b1000 2", "e5000 1",
+                                        "g5000 1", "f5000 2", "h5000 2", "i5000 2"}));
+    EXPECT_EQ(model.DuplicateCount, 5);
+    EXPECT_EQ(model.DuplicateBytes, 999 + 1000 + 5000 * 3);
+    EXPECT_EQ(model.GroupShade, 2);
+    const Element a = elementsOf(model)[2];
+    EXPECT_EQ(a, (Element{"000000001000", "a1000", dir.path() + "x/", "N/A", 2,
+                          fileTimeText(model.Candidates.records[1].lastWrite)}));
+}
+
+TEST_F(FindDuplicatesTest, FilesThatDifferAnywhereStayApart) {
+    const std::string base = bytes(600 * 1024, 5); // several blocks of every length
+    add("same1", base);
+    add("same2", base);
+    add("first", withByte(base, 0, char(base[0] ^ 1)));
+    add("middle", withByte(base, 300 * 1024 + 7, char(base[300 * 1024 + 7] ^ 1)));
+    add("last", withByte(base, base.size() - 1, char(base.back() ^ 1)));
+    add("one1", "a");
+    add("one2", "b");
+    run();
+
+    EXPECT_EQ(listing(model), (std::vector<std::string>{"same1 1", "same2 1"}));
+    EXPECT_EQ(model.DuplicateCount, 1);
+}
+
+TEST_F(FindDuplicatesTest, VanishedChangedAndRepeatedFilesAreHandledWithoutAGroupOfTheirOwn) {
+    const std::string content = bytes(3000, 6);
+    add("a", content);
+    const std::string gone = add("b", content);
+    const std::string grown = add("c", content);
+    add("d", content);
+    const std::string repeated = add("e", bytes(2000, 7));
+    listAs(repeated);
+    ASSERT_EQ(::unlink(gone.c_str()), 0);
+    dir.write("c", content + "more");
+    const std::int32_t found = model.FilesFound;
+    run();
+
+    EXPECT_EQ(listing(model), (std::vector<std::string>{"a 1", "d 1"}));
+    EXPECT_EQ(model.FilesFound, found - 1);
+    // Only files that shared their size stay candidates.
+    EXPECT_EQ(model.Candidates.size(), 6u);
+}
+
+TEST_F(FindDuplicatesTest, SingleOrNoCandidateGivesNoGroup) {
+    run();
+    EXPECT_EQ(model.DuplicateGroups.Count(), 0);
+    add("only", "x");
+    run();
+    EXPECT_EQ(model.DuplicateGroups.Count(), 0);
+    EXPECT_EQ(model.DuplicateCount, 0);
+}
+
+TEST_F(FindDuplicatesTest, ShowsProgressInThePanelOrInTheMinimisedCaption) {
+    for (int i = 0; i < 5; ++i)
+        add("f" + std::to_string(i), std::string(std::size_t(i % 2 + 1), 'z'));
+    run();
+    EXPECT_EQ(model.statusPanels[0].text, "Searching for duplicates...(4/5) 80.0%");
+
+    WindowModel minimised;
+    minimised.minimised = true;
+    minimised.Candidates = model.Candidates;
+    FindDuplicates(minimised, user);
+    EXPECT_EQ(minimised.caption, "80.0% (4/5)");
+}
+
+TEST_F(FindDuplicatesTest, CancelKeepsTheGroupsFoundSoFar) {
+    for (int run = 0; run < 40; ++run)
+        for (char copy : {'a', 'b'})
+            add(std::to_string(run) + copy, std::string(std::size_t(run + 1), 'q'));
+    sortCandidates(model.Candidates, RecordOrder::SizeFirst);
+    const CandidateStore candidates = model.Candidates;
+    FindDuplicates(model, user);
+    const std::vector<Element> all = elementsOf(model);
+    ASSERT_EQ(all.size(), 80u);
+
+    WindowModel cancelled;
+    cancelled.Candidates = candidates;
+    int yields = 0;
+    cancelled.yield = [&] { cancelled.SearchCancelled = ++yields >= 2; };
+    FindDuplicates(cancelled, user);
+    const std::vector<Element> some = elementsOf(cancelled);
+    ASSERT_LE(some.size(), all.size());
+    EXPECT_EQ(some, std::vector<Element>(all.begin(), all.begin() + std::ptrdiff_t(some.size())));
+    EXPECT_EQ(cancelled.DuplicateCount, std::int64_t(some.size() / 2));
+}
+
+TEST_F(FindDuplicatesTest, CrcModeGroupsLikeExactModeAndIgnoresTheFuzzySwitch) {
+    const std::string content = bytes(1500, 8);
+    add("p/one", content);
+    add("q/two", content);
+    add("three", withByte(content, 700, char(content[700] ^ 1)));
+    model.chkFuzzy.checked = true;
+    run(Engine::Crc32);
+
+    EXPECT_EQ(listing(model), (std::vector<std::string>{"one 1", "two 1"}));
+    EXPECT_EQ(model.DuplicateCount, 1);
+    EXPECT_EQ(model.DuplicateBytes, 1500);
+}
+
+TEST(FileCrcTest, IsTheZipCrcOfTheWholeFileOrNothing) {
+    TempDir dir;
+    const std::atomic<bool> running{false};
+    const std::string path = dir.write("check", "123456789");
+    EXPECT_EQ(fileCrc(path, 9, running), 0xCBF43926u);
+    EXPECT_EQ(fileCrc(path, 10, running), std::nullopt);
+    EXPECT_EQ(fileCrc(dir.path() + "missing", 9, running), std::nullopt);
+    EXPECT_EQ(fileCrc(dir.path(), 0, running), std::nullopt);
+}
+
+// A huge run of equal-size files must not need a descriptor per file.
+TEST(IdenticalFilesTest, ManyEqualSizeFilesStayWithinFewDescriptors) {
+    TempDir dir;
+    const std::string content = bytes(20000, 9);
+    const std::string other = withByte(content, 19999, char(content[19999] ^ 1));
+    std::vector<std::string> paths;
+    for (int i = 0; i < 500; ++i)
+        paths.push_back(dir.write(std::to_string(i), i % 2 ? other : content));
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = 200;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    const std::atomic<bool> running{false};
+    const std::optional<FileGroups> groups = identicalFiles(paths, 20000, running);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+
+    ASSERT_TRUE(groups);
+    ASSERT_EQ(groups->size(), 2u);
+    EXPECT_EQ((*groups)[0].size(), 250u);
+    EXPECT_EQ((*groups)[0][1], 2u);
+    EXPECT_EQ((*groups)[1][0], 1u);
+}
+
+// Sparse files: lengths and offsets past 2 GiB and 4 GiB are 64-bit, and a
+// stretch that is a hole in one file and written zeros in another is equal.
+TEST(IdenticalFilesTest, ComparesSparseFilesLargerThanFourGibibytes) {
+    TempDir dir;
+    const std::int64_t size = (std::int64_t{1} << 32) + 1001;
+    auto sparse = [&](const std::string& name, char last, std::int64_t extraAt, char extra) {
+        const std::string path = dir.path() + name;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(::ftruncate(fd, size), 0);
+        EXPECT_EQ(::pwrite(fd, "x", 1, (std::int64_t{1} << 31) + 3), 1);
+        EXPECT_EQ(::pwrite(fd, &last, 1, size - 1), 1);
+        if (extraAt > 0) {
+            EXPECT_EQ(::pwrite(fd, &extra, 1, extraAt), 1);
+        }
+        ::close(fd);
+        return path;
+    };
+    const std::vector<std::string> paths{
+        sparse("a", 'a', 0, 0),
+        sparse("b", 'b', 0, 0),
+        sparse("c", 'a', 0, 0),
+        sparse("zeros", 'a', std::int64_t{3} << 30, 0),
+        sparse("other", 'a', std::int64_t{3} << 30, 'y'),
+    };
+    const std::atomic<bool> running{false};
+    EXPECT_EQ(identicalFiles(paths, size, running), (FileGroups{{0, 2, 3}}));
+}
+
+TEST(WorkerPoolTest, RunsEveryTaskOnceAndPassesOnAFailure) {
+    WorkerPool pool(3);
+    std::vector<std::atomic<int>> runs(1000);
+    EXPECT_TRUE(pool.forEach(runs.size(), [&](std::size_t i) { ++runs[i]; }));
+    for (const auto& count : runs)
+        EXPECT_EQ(count, 1);
+    EXPECT_THROW(pool.forEach(10,
+                              [](std::size_t i) {
+                                  if (i == 4)
+                                      throw std::runtime_error("read failed");
+                              }),
+                 std::runtime_error);
+    EXPECT_TRUE(pool.forEach(2, [](std::size_t) {}));
+}
+
+TEST(WorkerPoolTest, ACancelSkipsTheTasksNotYetStarted) {
+    std::atomic<bool> stop{false};
+    WorkerPool pool(1, [&] { return !stop; });
+    std::atomic<int> started{0};
+    EXPECT_FALSE(pool.forEach(100, [&](std::size_t) {
+        ++started;
+        stop = true;
+        while (!pool.cancelled())
+            std::this_thread::yield();
+    }));
+    EXPECT_EQ(started, 1);
+    EXPECT_FALSE(pool.forEach(1, [&](std::size_t) { ++started; }));
+    EXPECT_EQ(started, 1);
+}
+
+// Random small trees: runs of a few sizes whose files differ, if at all, by
+// one byte in the first, a middle or the last block, plus repeated paths and
+// vanished files; the fast engines must list exactly what the pairwise loop lists.
+class EquivalenceTest : public ::testing::TestWithParam<Engine> {};
+
+TEST_P(EquivalenceTest, MatchesThePairwiseLoopOnRandomTrees) {
+    const std::vector<std::size_t> sizes{1, 999, 1000, 2500, 17000, 70000};
+    for (unsigned seed = 1; seed <= 25; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        TempDir dir;
+        CandidateStore store;
+        std::int32_t files = 0;
+        for (std::size_t size : sizes) {
+            const std::string base = bytes(size, seed * 31 + unsigned(size));
+            const int count = int(random() % 7);
+            for (int i = 0; i < count; ++i) {
+                std::string content = base;
+                const std::size_t places[] = {0, size / 2, size - 1};
+                if (random() % 3 != 0)
+                    content[places[random() % 3]] ^= char(1 + random() % 2);
+                const std::string folder = dir.mkdir("d" + std::to_string(random() % 3));
+                const std::string name = "f" + std::to_string(size) + "_" + std::to_string(i);
+                dir.write(folder.substr(dir.path().size()) + name, content);
+                const std::uint32_t at = store.folderIndex(folder);
+                store.records.push_back({std::int64_t(size), name, at, std::time_t(i * 60)});
+                ++files;
+                if (random() % 10 == 0)
+                    store.records.push_back(store.records.back());
+                if (random() % 12 == 0)
+                    ::unlink((folder + name).c_str());
+            }
+        }
+        sortCandidates(store, RecordOrder::SizeFirst);
+
+        WindowModel fast;
+        WindowModel literal;
+        for (WindowModel* model : {&fast, &literal}) {
+            model->engine = GetParam();
+            model->Candidates = store;
+            model->FilesFound = files;
+            model->workerThreads = 2;
+        }
+        ScriptedAnswerer user;
+        FindDuplicates(fast, user);
+        test::reference::FindDuplicates(literal);
+
+        EXPECT_EQ(elementsOf(fast), elementsOf(literal));
+        EXPECT_EQ(fast.DuplicateCount, literal.DuplicateCount);
+        EXPECT_EQ(fast.DuplicateBytes, literal.DuplicateBytes);
+        EXPECT_EQ(fast.FilesFound, literal.FilesFound);
+        EXPECT_EQ(fast.GroupShade, literal.GroupShade);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ExactAndCrc, EquivalenceTest,
+                         ::testing::Values(Engine::ByteByByte, Engine::Crc32));
+
+} // namespace
+} // namespace twinsift

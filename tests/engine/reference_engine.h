@@ -1,0 +1,179 @@
+#pragma once
+
+// A deliberately plain duplicate search for tests: the pairwise loop over
+// each run of equal sizes, comparing two files at a time straight from disk
+// with 1000-byte blocks. The fast engines must give exactly what it gives.
+
+#include "core/file_info.h"
+#include "core/format.h"
+#include "core/window_model.h"
+
+#include <zlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace twinsift::test::reference {
+
+inline constexpr std::int64_t kBlock = 1000;
+
+struct OpenPair {
+    std::ifstream a;
+    std::ifstream b;
+    std::int64_t lengthA = -1;
+    std::int64_t lengthB = -1;
+
+    OpenPair(const std::string& pathA, const std::string& pathB)
+        : a(pathA, std::ios::binary), b(pathB, std::ios::binary) {
+        if (a && b) {
+            a.seekg(0, std::ios::end);
+            b.seekg(0, std::ios::end);
+            lengthA = a.tellg();
+            lengthB = b.tellg();
+        }
+    }
+    bool opened() const { return lengthA >= 0 && lengthB >= 0; }
+
+    // The `length` bytes at `offset` of both files are equal; nothing on a read error.
+    std::optional<bool> equalAt(std::int64_t offset, std::int64_t length) {
+        std::string bufferA(static_cast<std::size_t>(length), '\0');
+        std::string bufferB(bufferA);
+        a.seekg(offset);
+        b.seekg(offset);
+        if (!a.read(bufferA.data(), length) || !b.read(bufferB.data(), length))
+            return std::nullopt;
+        return bufferA == bufferB;
+    }
+};
+
+// 1 identical, 0 different, -1 a file missing or unreadable.
+inline int CompareFilesExact(const std::string& pathA, const std::string& pathB) {
+    OpenPair pair(pathA, pathB);
+    if (!pair.opened())
+        return -1;
+    if (pair.lengthA != pair.lengthB)
+        return 0;
+    const std::int64_t blocks = pair.lengthA / kBlock;
+    const std::int64_t rest = pair.lengthA % kBlock;
+    for (std::int64_t b = 0; b < blocks; ++b) {
+        const std::optional<bool> equal = pair.equalAt(b * kBlock, kBlock);
+        if (!equal)
+            return -1;
+        if (!*equal)
+            return 0;
+    }
+    const std::optional<bool> equal = pair.equalAt(blocks * kBlock, rest);
+    return equal ? int(*equal) : -1;
+}
+
+inline int CompareFilesFuzzy(const std::string& pathA, const std::string& pathB) {
+    if (!FileExists(pathA) || !FileExists(pathB))
+        return -1;
+    OpenPair pair(pathA, pathB);
+    if (!pair.opened())
+        return -1;
+    if (pair.lengthA != pair.lengthB)
+        return 0;
+    const std::int64_t blocks = pair.lengthA / kBlock;
+    const std::int64_t rest = pair.lengthA % kBlock;
+    if (blocks == 0)
+        return -1;
+    std::int64_t same = 0;
+    for (std::int64_t b = 0; b < blocks; ++b) {
+        const std::optional<bool> equal = pair.equalAt(b * kBlock, kBlock);
+        if (!equal)
+            return -1;
+        same += *equal ? 1 : 0;
+    }
+    const double percent =
+        std::round(100.0 / static_cast<double>(blocks) * static_cast<double>(same) * 1e4) / 1e4;
+    if (percent >= 50)
+        return 1;
+    const std::optional<bool> equal = pair.equalAt(blocks * kBlock, rest);
+    return equal ? int(*equal) : -1;
+}
+
+// Eight upper-case hexadecimal digits; empty when the file cannot be read.
+inline std::string crcText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {};
+    uLong crc = crc32(0, nullptr, 0);
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer), static_cast<uInt>(in.gcount()));
+    char text[9];
+    std::snprintf(text, sizeof text, "%08lX", crc & 0xFFFFFFFFul);
+    return text;
+}
+
+// A file that cannot be read matches nothing.
+inline bool CRC(const std::string& pathA, const std::string& pathB) {
+    const std::string a = crcText(pathA);
+    return !a.empty() && a == crcText(pathB);
+}
+
+inline bool filesMatch(const WindowModel& model, const std::string& a, const std::string& b) {
+    if (model.engine == Engine::ByteByByte)
+        return (model.chkFuzzy.checked ? CompareFilesFuzzy(a, b) : CompareFilesExact(a, b)) == 1;
+    return CRC(a, b);
+}
+
+inline void appendElement(WindowModel& model, const FileRecord& file) {
+    const std::string& folder = model.Candidates.folderOf(file);
+    model.DuplicateGroups.Add(
+        zeroPadded(file.size, 12), file.name, folder, VersionText(folder + file.name),
+        static_cast<std::int16_t>(model.GroupShade), fileTimeText(file.lastWrite));
+}
+
+inline void CompareGroup(WindowModel& model, std::vector<FileRecord> group) {
+    const CandidateStore& store = model.Candidates;
+    for (std::size_t i = 0; i + 1 < group.size();) {
+        if (store.pathOf(group[i + 1]) == store.pathOf(group[i])) {
+            group.erase(group.begin() + std::ptrdiff_t(i + 1));
+            --model.FilesFound;
+        } else {
+            ++i;
+        }
+    }
+    for (std::size_t j = 0; j < group.size(); ++j) {
+        bool started = false;
+        for (std::size_t k = j + 1; k < group.size();) {
+            if (!filesMatch(model, store.pathOf(group[j]), store.pathOf(group[k]))) {
+                ++k;
+                continue;
+            }
+            if (!started) {
+                model.GroupShade = model.GroupShade == 1 ? 2 : 1;
+                appendElement(model, group[j]);
+                started = true;
+            }
+            ++model.DuplicateCount;
+            model.DuplicateBytes += group[k].size;
+            appendElement(model, group[k]);
+            group.erase(group.begin() + std::ptrdiff_t(k));
+        }
+    }
+}
+
+inline void FindDuplicates(WindowModel& model) {
+    std::vector<FileRecord>& records = model.Candidates.records;
+    std::size_t i = 0;
+    while (i + 1 < records.size()) {
+        if (records[i].size == records[i + 1].size) {
+            const std::int64_t key = records[i].size;
+            std::vector<FileRecord> group;
+            while (i < records.size() && records[i].size == key)
+                group.push_back(records[i++]);
+            CompareGroup(model, std::move(group));
+        } else {
+            records.erase(records.begin() + std::ptrdiff_t(i));
+        }
+    }
+}
+
+} // namespace twinsift::test::reference
