@@ -42,17 +42,19 @@ void dropRepeatedFiles(WindowModel& model) {
     records.resize(kept + 1);
 }
 
+// Panel 1 follows only while the count of listed files is a multiple of
+// 100; the minimised caption follows every candidate.
 void showProgress(WindowModel& model, std::size_t processed, std::size_t total) {
+    if (!model.minimised && model.DuplicateGroups.Count() % 100 != 0)
+        return;
     const std::string percent =
         formatFixed(100.0 / static_cast<double>(total) * static_cast<double>(processed), 1);
     const std::string counts = std::to_string(processed) + "/" + std::to_string(total);
+    std::string text = model.minimised
+                           ? percent + "% (" + counts + ")"
+                           : "Searching for same name files...(" + counts + ") " + percent + "%";
     std::string& shown = model.minimised ? model.caption : model.statusPanels[0].text;
-    std::string text;
-    if (model.minimised)
-        text = percent + "% (" + counts + ")";
-    else if (model.DuplicateGroups.Count() % 100 == 0)
-        text = "Searching for same name files...(" + counts + ") " + percent + "%";
-    if (text.empty() || text == shown)
+    if (text == shown)
         return;
     shown = std::move(text);
     model.notifyChanged();
