@@ -27,7 +27,7 @@ echo content > "$work/tree/full"
 "$cli" --engine zero "$work/tree" > "$work/out" 2> "$work/err"
 status=$?
 check "completed search exits 0" test "$status" -eq 0
-printf '%s\n' "$work/tree/one" "$work/tree/Photos, 2019/three" "$work/tree/sub/two" > "$work/expected"
+printf '%s\n' "$work/tree/one" "$work/tree/Photos, 2019/three" "$work/tree/sub/two" "" > "$work/expected"
 check "zero-size listing" cmp -s "$work/out" "$work/expected"
 check "status on standard error" grep -qx 'Search Completed.' "$work/err"
 check "files counted" grep -qx 'Files : 3' "$work/err"
@@ -36,6 +36,40 @@ check "files counted" grep -qx 'Files : 3' "$work/err"
 check "json exits 0" test $? -eq 0
 check "json status" grep -q '"status": "Search Completed."' "$work/json"
 check "json path" grep -q "\"path\": \"$work/tree/sub/two\"" "$work/json"
+
+# Two groups, the smaller size first, each followed by an empty line.
+mkdir -p "$work/dups/x"
+echo hello > "$work/dups/a1"
+echo hello > "$work/dups/x/a2"
+echo hellO > "$work/dups/u"
+echo 'a longer line' > "$work/dups/b1"
+echo 'a longer line' > "$work/dups/x/b2"
+"$cli" --threads 2 "$work/dups" > "$work/out" 2> "$work/err"
+check "byte search exits 0" test $? -eq 0
+printf '%s\n' "$work/dups/a1" "$work/dups/x/a2" "" "$work/dups/b1" "$work/dups/x/b2" "" > "$work/expected"
+check "groups in list order" cmp -s "$work/out" "$work/expected"
+check "duplicates counted" grep -qx 'Duplicate Files: 2  Size: 20 Bytes' "$work/err"
+
+# Cancelled while large files are compared (SIGTERM: a background job of a
+# script ignores Ctrl-C): the groups found so far are printed. The large
+# files are sparse, so they take no room.
+mkdir -p "$work/big"
+echo tiny > "$work/big/s1"
+echo tiny > "$work/big/s2"
+for i in 1 2 3 4; do
+    truncate -s "$((2 * 1024 * 1024 * 1024 + i))" "$work/big/h$i.a" "$work/big/h$i.b"
+done
+"$cli" "$work/big" > "$work/out" 2> "$work/err" &
+pid=$!
+sleep 1
+kill -TERM "$pid"
+wait "$pid"
+check "interrupted search exits 130" test $? -eq 130
+check "interrupted search says so" grep -qx 'Search Terminated.' "$work/err"
+printf '%s\n' "$work/big/s1" "$work/big/s2" "" > "$work/expected"
+head -n 3 "$work/out" > "$work/head"
+check "groups found before the interrupt" cmp -s "$work/head" "$work/expected"
+rm -rf "$work/big"
 
 "$cli" --engine sideways "$work/tree" > "$work/out" 2> "$work/err"
 check "usage error exits 2" test $? -eq 2
