@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
-"""Builds a seeded folder tree for the walk benchmark.
+"""Builds a seeded folder tree for the walk and comparison benchmarks.
 
-    bench/make_tree.py DEST [--files N] [--seed S]
+    bench/make_tree.py DEST [--files N] [--seed S] [--duplicates]
 
 Nested folders, log-normal file sizes (the large files are sparse), hidden
 files and folders, symbolic links to files and folders, names with blanks,
 commas, "?", non-UTF-8 bytes and a leading ".", and a few hard links. The same
 seed gives the same tree. Prints the number of regular file paths it created
 (hard links included, symbolic links excluded).
+
+With --duplicates every file holds real data (nothing sparse) and some files
+are made from earlier ones: exact copies in other folders, files of the same
+size that differ in the first block or only in the last bytes, and empty files.
 """
 
 import argparse
@@ -60,8 +64,60 @@ def file_name(rng, index):
     return stem + rng.choice(EXTENSIONS)
 
 
-def build(dest, total_files, seed):
+class Contents:
+    """Seeded file contents for --duplicates: slices of one random pool, so
+    that gigabytes are written quickly, and files derived from earlier ones."""
+
+    POOL_SIZE = 64 * 1024 * 1024
+    BLOCK = 4096
+
+    def __init__(self, rng):
+        self.rng = rng
+        self.pool = rng.randbytes(self.POOL_SIZE)
+        self.earlier = []  # (path, size) of files with data, to copy from
+
+    def fresh(self, path, size):
+        with open(path, "wb") as out:
+            left = size
+            while left > 0:
+                start = self.rng.randrange(self.POOL_SIZE)
+                piece = self.pool[start : start + left]
+                out.write(piece)
+                left -= len(piece)
+        if size > 0:
+            self.earlier.append((path, size))
+
+    def derived(self, path):
+        """Writes a file made from an earlier one; returns False when there is none."""
+        if not self.earlier:
+            return False
+        source, size = self.rng.choice(self.earlier)
+        with open(source, "rb") as given:
+            data = bytearray(given.read())
+        kind = self.rng.random()
+        if kind < 0.5:
+            pass  # an exact copy
+        elif kind < 0.75:
+            data[self.rng.randrange(min(size, self.BLOCK))] ^= 0xFF  # differs in the first block
+        else:
+            data[size - 1 - self.rng.randrange(min(size, 8))] ^= 0xFF  # differs at the end
+        with open(path, "wb") as out:
+            out.write(data)
+        return True
+
+    def make(self, path, size):
+        roll = self.rng.random()
+        if roll < 0.02:
+            open(path, "wb").close()
+        elif roll < 0.20 and self.derived(path):
+            pass
+        else:
+            self.fresh(path, size)
+
+
+def build(dest, total_files, seed, duplicates=False):
     rng = random.Random(seed)
+    contents = Contents(rng) if duplicates else None
     root = os.fsencode(dest)
     os.makedirs(root, exist_ok=True)
     folders = [root]
@@ -77,7 +133,10 @@ def build(dest, total_files, seed):
             if len(created) >= total_files:
                 break
             path = os.path.join(folder, file_name(rng, len(created)))
-            make_file(path, file_size(rng), rng)
+            if contents:
+                contents.make(path, file_size(rng))
+            else:
+                make_file(path, file_size(rng), rng)
             created.append(path)
 
     links = 0
@@ -95,10 +154,12 @@ def main():
     parser.add_argument("dest")
     parser.add_argument("--files", type=int, default=150000)
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--duplicates", action="store_true",
+                        help="real data, with copies and near-copies of earlier files")
     args = parser.parse_args()
     if os.path.exists(args.dest) and os.listdir(args.dest):
         sys.exit(f"{args.dest} is not empty")
-    print(build(args.dest, args.files, args.seed))
+    print(build(args.dest, args.files, args.seed, args.duplicates))
 
 
 if __name__ == "__main__":
