@@ -337,10 +337,17 @@ TEST(WorkerPoolTest, ACancelSkipsTheTasksNotYetStarted) {
 // Random small trees: runs of a few sizes whose files differ, if at all, by
 // one byte in the first, a middle or the last block, plus repeated paths and
 // vanished files; the fast engines must list exactly what the pairwise loop lists.
-class EquivalenceTest : public ::testing::TestWithParam<Engine> {};
+struct Mode {
+    Engine engine;
+    bool fuzzy;
+};
+
+class EquivalenceTest : public ::testing::TestWithParam<Mode> {};
 
 TEST_P(EquivalenceTest, MatchesThePairwiseLoopOnRandomTrees) {
     const std::vector<std::size_t> sizes{1, 999, 1000, 2500, 17000, 70000};
+    std::int64_t listed = 0;
+    std::int64_t candidates = 0;
     for (unsigned seed = 1; seed <= 25; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 random(seed);
@@ -372,7 +379,8 @@ TEST_P(EquivalenceTest, MatchesThePairwiseLoopOnRandomTrees) {
         WindowModel fast;
         WindowModel literal;
         for (WindowModel* model : {&fast, &literal}) {
-            model->engine = GetParam();
+            model->engine = GetParam().engine;
+            model->chkFuzzy.checked = GetParam().fuzzy;
             model->Candidates = store;
             model->FilesFound = files;
             model->workerThreads = 2;
@@ -386,11 +394,18 @@ TEST_P(EquivalenceTest, MatchesThePairwiseLoopOnRandomTrees) {
         EXPECT_EQ(fast.DuplicateBytes, literal.DuplicateBytes);
         EXPECT_EQ(fast.FilesFound, literal.FilesFound);
         EXPECT_EQ(fast.GroupShade, literal.GroupShade);
+        listed += literal.DuplicateGroups.Count();
+        candidates += std::int64_t(store.size());
     }
+    // The trees are worth comparing only if they hold groups and files left out.
+    EXPECT_GT(listed, candidates / 5);
+    EXPECT_LT(listed, candidates * 4 / 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(ExactAndCrc, EquivalenceTest,
-                         ::testing::Values(Engine::ByteByByte, Engine::Crc32));
+INSTANTIATE_TEST_SUITE_P(EveryComparison, EquivalenceTest,
+                         ::testing::Values(Mode{Engine::ByteByByte, false},
+                                           Mode{Engine::ByteByByte, true},
+                                           Mode{Engine::Crc32, false}));
 
 } // namespace
 } // namespace twinsift

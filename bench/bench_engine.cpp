@@ -1,0 +1,164 @@
+// Speed of FindDuplicates alone, on candidates collected once by a walk.
+// Set TWINSIFT_BENCH_TREE to a tree made by bench/make_tree.py; without it a
+// tree of copies, same-size files differing in the first block and files
+// differing only in their last bytes is built under /tmp and removed
+// afterwards. Compare with reading every file whose size is shared:
+//   cat $(files of shared sizes) > /dev/null
+#include "core/window_model.h"
+#include "engine/find_duplicates.h"
+#include "platform/user_interface.h"
+#include "scan/scan_path.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <unordered_set>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace twinsift;
+
+class OwnTree {
+public:
+    OwnTree() {
+        std::string pattern = "/tmp/twinsift-bench-engine-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        m_path = pattern + "/";
+        std::mt19937_64 random(7);
+        std::size_t file = 0;
+        auto write = [&](const std::string& content) {
+            const std::string folder =
+                m_path + "d" + std::to_string(file % 37) + "/e" + std::to_string(file % 401) + "/";
+            fs::create_directories(folder);
+            std::ofstream(folder + "f" + std::to_string(file++) + ".dat", std::ios::binary)
+                << content;
+        };
+        auto randomBytes = [&](std::size_t size) {
+            std::string content(size, '\0');
+            for (std::size_t i = 0; i < size; i += 8) {
+                const std::uint64_t word = random();
+                content.replace(i, std::min<std::size_t>(8, size - i),
+                                reinterpret_cast<const char*>(&word),
+                                std::min<std::size_t>(8, size - i));
+            }
+            return content;
+        };
+        // Sizes from 100 bytes to about 1 MiB, most of them small.
+        auto anySize = [&] { return std::size_t(100 + (random() % 1000) * (random() % 1000)); };
+        for (int i = 0; i < 6000; ++i) // sizes of their own, mostly
+            write(randomBytes(anySize()));
+        for (int i = 0; i < 3000; ++i) { // copies, two to four
+            const std::string content = randomBytes(anySize());
+            for (std::uint64_t copy = 0, copies = 2 + random() % 3; copy < copies; ++copy)
+                write(content);
+        }
+        for (int i = 0; i < 1500; ++i) { // equal size, different first block
+            const std::size_t size = anySize();
+            write(randomBytes(size));
+            write(randomBytes(size));
+        }
+        for (int i = 0; i < 1500; ++i) { // equal but for the last bytes
+            std::string content = randomBytes(anySize());
+            write(content);
+            content.back() ^= 1;
+            write(content);
+        }
+    }
+    ~OwnTree() {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+const std::string& treePath() {
+    static const char* given = std::getenv("TWINSIFT_BENCH_TREE");
+    if (given && *given) {
+        static const std::string path = given;
+        return path;
+    }
+    static const OwnTree own;
+    return own.path();
+}
+
+// The sorted candidates of the tree, each file once, as a scan leaves them.
+const CandidateStore& candidates() {
+    static const CandidateStore store = [] {
+        CandidateStore collected;
+        std::unordered_set<FileIdentity, FileIdentityHash> seen;
+        cScanPath walker;
+        walker.MinimumSize = 1;
+        walker.Hidden = true;
+        walker.FileMatchEx = [&](const EntryDetails& d) {
+            if (seen.insert(d.Identity).second)
+                collected.records.push_back(
+                    {d.Size, std::string(d.Name), collected.folderIndex(d.Folder), d.LastWrite});
+        };
+        walker.StartScan(treePath(), true);
+        sortCandidates(collected, RecordOrder::SizeFirst);
+        return collected;
+    }();
+    return store;
+}
+
+class NoQuestions : public UserInterface {
+public:
+    MsgAnswer messageBox(const MessageBoxRequest&) override { return MsgAnswer::OK; }
+    ErrorReportAnswer errorReport(const ErrorRecord&) override { return ErrorReportAnswer::Abort; }
+    std::optional<std::string> inputBox(const std::string&, const std::string&,
+                                        const std::string&) override {
+        return std::nullopt;
+    }
+    std::string browseFolder(const std::string&, bool) override { return {}; }
+    std::string openFileDialog(const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+    std::string saveFileDialog(const std::string&, const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+    bool tooManyFilesWarning(long) override { return true; }
+};
+
+void runSearch(benchmark::State& state, Engine engine, bool fuzzy) {
+    NoQuestions ui;
+    std::int64_t duplicates = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        WindowModel model;
+        model.engine = engine;
+        model.chkFuzzy.checked = fuzzy;
+        model.workerThreads = static_cast<unsigned>(state.range(0));
+        model.Candidates = candidates();
+        state.ResumeTiming();
+        FindDuplicates(model, ui);
+        duplicates = model.DuplicateCount;
+    }
+    state.counters["candidates"] = static_cast<double>(candidates().size());
+    state.counters["duplicates"] = static_cast<double>(duplicates);
+}
+
+void BM_FindDuplicatesExact(benchmark::State& state) {
+    runSearch(state, Engine::ByteByByte, false);
+}
+void BM_FindDuplicatesCrc(benchmark::State& state) {
+    runSearch(state, Engine::Crc32, false);
+}
+void BM_FindDuplicatesFuzzy(benchmark::State& state) {
+    runSearch(state, Engine::ByteByByte, true);
+}
+BENCHMARK(BM_FindDuplicatesExact)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FindDuplicatesCrc)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FindDuplicatesFuzzy)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
