@@ -1,12 +1,14 @@
 #include "app/desktop_app.h"
 #include "app/desktop_services.h"
 #include "app/main_frm.h"
+#include "engine/result_list.h"
 #include "gui_support.h"
 #include "support/memory_settings.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
 #include <QAction>
+#include <QBrush>
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
@@ -104,6 +106,48 @@ private slots:
         QVERIFY(!h.action("MCancel")->isEnabled());
         QVERIFY(!h.action("Toolbar1Button2")->isEnabled());
         QTRY_COMPARE(h.sound.played.size(), std::size_t{1}); // the end sound, once
+    }
+
+    void byteScanListsShadedGroups() {
+        ScanHarness h;
+        h.tree.write("a/x1", "hello");
+        h.tree.write("a/y1", "worlds!");
+        h.tree.write("b/x2", "hello");
+        h.tree.write("b/y2", "worlds!");
+        h.tree.write("b/z", "unique");
+        h.addPath(h.tree.path());
+
+        h.action("Toolbar1Button1")->trigger();
+
+        QCOMPARE(h.panel(1), "Search Completed.");
+        QCOMPARE(h.panel(2), "Duplicate Files: 2  Size: 12 Bytes");
+        const QAbstractItemModel& rlv = *h.child<QTableView>("RLV")->model();
+        const auto column = [&](int c) {
+            QStringList texts;
+            for (int r = 0; r < rlv.rowCount(); ++r)
+                texts << rlv.index(r, c).data().toString();
+            return texts;
+        };
+        // Each row's background: "" for the default, else its colour.
+        const auto backgrounds = [&] {
+            QStringList rows;
+            for (int r = 0; r < rlv.rowCount(); ++r) {
+                const QVariant background = rlv.index(r, ColInFolder).data(Qt::BackgroundRole);
+                rows << (background.isValid() ? background.value<QBrush>().color().name() : "");
+            }
+            return rows;
+        };
+        const QString blue = QColor(213, 233, 249).name();
+        QCOMPARE(column(ColFileName), QStringList({"x1", "x2", "y1", "y2"}));
+        QCOMPARE(column(ColGroup), QStringList({"1", "1", "2", "2"}));
+        QCOMPARE(backgrounds(), QStringList({"", "", blue, blue}));
+
+        // Re-ordered by folder the groups interleave, and every change flips the shade.
+        sortResultRows(h.model(), ColInFolder, false);
+        RefreshColorShade(h.model(), h.ui);
+        h.model().notifyChanged();
+        QCOMPARE(column(ColGroup), QStringList({"1", "2", "1", "2"}));
+        QCOMPARE(backgrounds(), QStringList({"", blue, "", blue}));
     }
 
     void cancelDuringALargeWalkEndsIt() {
