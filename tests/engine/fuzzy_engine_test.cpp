@@ -52,51 +52,43 @@ private:
     int m_written = 0;
 };
 
-TEST_F(FuzzyTest, filesUnderOneBlockNeverMatch) {
-    EXPECT_EQ(groupsOf({block('a', 999), block('a', 999)}), Groups{});
-    EXPECT_EQ(groupsOf({block('a'), block('a')}), (Groups{{0, 1}}));
-}
-
-TEST_F(FuzzyTest, halfTheBlocksEqualIsEnough) {
-    const std::string tailA = block('x', 500);
-    const std::string tailB = block('y', 500);
-    EXPECT_EQ(groupsOf({block('a') + block('b') + tailA, block('a') + block('c') + tailB}),
-              (Groups{{0, 1}}));
-    EXPECT_EQ(groupsOf({block('a') + block('b') + block('c') + tailA,
-                        block('a') + block('d') + block('e') + tailB}),
-              Groups{});
-}
-
-TEST_F(FuzzyTest, tenBlocksWithThreeDifferingMatchButSixDifferingDoNot) {
-    std::string base;
+TEST_F(FuzzyTest, matchesOnHalfTheBlocksOrElseOnTheFinalPartialBlock) {
+    std::string ten;
     for (char letter = 'a'; letter < 'k'; ++letter)
-        base += block(letter);
-    std::string threeDiffer = base;
-    std::string sixDiffer = base;
+        ten += block(letter);
+    std::string threeDiffer = ten;
+    std::string sixDiffer = ten;
     for (std::size_t b : {1, 4, 7})
         threeDiffer.replace(b * 1000, 1000, block('z'));
     for (std::size_t b : {0, 1, 3, 4, 7, 9})
         sixDiffer.replace(b * 1000, 1000, block('z'));
-    EXPECT_EQ(groupsOf({base + "tail1", threeDiffer + "tail2"}), (Groups{{0, 1}}));
-    EXPECT_EQ(groupsOf({base + "tail1", sixDiffer + "tail2"}), Groups{});
+    const std::string ab = block('a') + block('b');
+    const std::string cd = block('c') + block('d');
+    const std::string tail = block('t', 500);
+    const std::string otherTail = block('t', 499) + "u";
+    struct Case {
+        std::string a, b;
+        bool match;
+    } cases[] = {
+        {block('a', 999), block('a', 999), false},
+        {block('a'), block('a'), true},
+        {ab + tail, block('a') + block('c') + otherTail, true},
+        {ab + block('c') + tail, block('a') + cd + otherTail, false},
+        {ten + "1", threeDiffer + "2", true},
+        {ten + "1", sixDiffer + "2", false},
+        {ab, cd, true},
+        {ab + tail, cd + tail, true},
+        {ab + tail, cd + otherTail, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.a.size()) + " bytes, expected match " +
+                     std::to_string(c.match));
+        EXPECT_EQ(groupsOf({c.a, c.b}), (c.match ? Groups{{0, 1}} : Groups{}));
+    }
 }
 
-TEST_F(FuzzyTest, theFinalPartialBlockDecidesBelowHalf) {
-    // Whole blocks only: the empty final blocks are equal.
-    EXPECT_EQ(groupsOf({block('a') + block('b'), block('c') + block('d')}), (Groups{{0, 1}}));
-    EXPECT_EQ(groupsOf({block('a') + block('b') + block('t', 500),
-                        block('c') + block('d') + block('t', 500)}),
-              (Groups{{0, 1}}));
-    EXPECT_EQ(groupsOf({block('a') + block('b') + block('t', 499) + "1",
-                        block('c') + block('d') + block('t', 499) + "2"}),
-              Groups{});
-}
-
-TEST_F(FuzzyTest, roundingToFourDecimalsDecidesForVeryLongFiles) {
-    EXPECT_EQ(detail::equalBlocksNeeded(1), 1);
-    EXPECT_EQ(detail::equalBlocksNeeded(2), 1);
+TEST(FuzzyThresholdTest, roundingToFourDecimalsDecidesForVeryLongFiles) {
     EXPECT_EQ(detail::equalBlocksNeeded(3), 2);
-    EXPECT_EQ(detail::equalBlocksNeeded(10), 5);
     // 1,000,000 of 2,000,001 blocks is 49.999975 %, which rounds to 50.
     EXPECT_EQ(detail::equalBlocksNeeded(2'000'001), 1'000'000);
     EXPECT_EQ(detail::equalBlocksNeeded(200'001), 100'001);
@@ -106,20 +98,6 @@ TEST_F(FuzzyTest, roundingToFourDecimalsDecidesForVeryLongFiles) {
     EXPECT_FALSE(detail::enoughEqualBlocks(huge, detail::equalBlocksNeeded(huge) - 1));
 }
 
-TEST_F(FuzzyTest, eachGroupIsItsFirstFileAndWhatMatchesIt) {
-    // B matches A and C, A does not match C, and D matches C only. In the
-    // order A, B, C, D, A takes B and then C takes D; with B first, B takes
-    // A and C, and D is left alone.
-    const std::string tail1 = block('1', 10);
-    const std::string tail2 = block('2', 10);
-    const std::string a = block('a') + block('b') + block('c') + block('d') + tail1;
-    const std::string b = block('a') + block('b') + block('x') + block('x') + tail2;
-    const std::string c = block('y') + block('b') + block('x') + block('x') + tail1.substr(1) + "c";
-    const std::string d = block('y') + block('z') + block('x') + block('w') + tail2.substr(1) + "d";
-    EXPECT_EQ(groupsOf({a, b, c, d}), (Groups{{0, 1}, {2, 3}}));
-    EXPECT_EQ(groupsOf({b, a, c, d}), (Groups{{0, 1, 2}}));
-}
-
 TEST_F(FuzzyTest, missingShortenedOrUnreadableFilesMatchNothing) {
     const std::string content = block('a') + block('b');
     std::vector<std::string> paths = files({content, content, content, content});
@@ -127,12 +105,6 @@ TEST_F(FuzzyTest, missingShortenedOrUnreadableFilesMatchNothing) {
     std::filesystem::resize_file(paths[1], 1999);
     paths.push_back(tree.path());
     EXPECT_EQ(group(paths, 2000), (Groups{{2, 3}}));
-}
-
-TEST_F(FuzzyTest, aCancelledSearchFindsNothingMore) {
-    const std::vector<std::string> paths = files({block('a'), block('a')});
-    std::atomic<bool> cancelled{true};
-    EXPECT_EQ(fuzzyGroups(paths, 1000, pool, cancelled), Groups{});
 }
 
 // Every slot of every listed element, in order.
