@@ -88,13 +88,22 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui) {
     std::unordered_set<std::string> knownFolders;
     std::int32_t group = 0;
     std::int64_t previousShade = 0;
+    bool groupStarts = false;
     for (std::int32_t i = 1; i <= count; ++i) {
         model.yieldToWindow();
         StoredResult stored = storedResult(store, i);
-        if (!FileExists(stored.folder + stored.name))
-            continue;
+        // Group boundaries are taken from every stored element, listed or
+        // not: if a whole group has vanished, its neighbours share a shade,
+        // and one number for both would let marking treat two different
+        // contents as copies of one file.
         if (stored.shade != previousShade) {
             previousShade = stored.shade;
+            groupStarts = true;
+        }
+        if (!FileExists(stored.folder + stored.name))
+            continue;
+        if (groupStarts) {
+            groupStarts = false;
             ++group;
             model.GroupSizes.push_back(0);
         }

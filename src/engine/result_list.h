@@ -8,8 +8,8 @@ class UserInterface;
 
 // Fills the result rows from `model.DuplicateGroups`: one unmarked row per
 // stored file that still exists, in store order. A new group number starts
-// wherever the stored shade changes, so a group whose files have all
-// vanished joins its neighbours under one number. Also fills GroupSizes,
+// at the first listed file after a change of the stored shade; a group whose
+// files have all vanished gets no number. Also fills GroupSizes,
 // GroupCount, lvFolders and RowShades, and shows "Loading Searched
 // Result...(i/N)" in panel 1 after every 500th element.
 void ListDuplicateGroups(WindowModel& model, UserInterface& ui);
