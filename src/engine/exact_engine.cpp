@@ -21,21 +21,19 @@ namespace {
 // read; later blocks double up to kMaxBlock.
 constexpr std::size_t kFirstBlock = 16 * 1024;
 constexpr std::size_t kMaxBlock = 256 * 1024;
-constexpr std::size_t kMinBlock = 512;
-// Bytes of one step's distinct blocks kept in memory for a set of files;
-// a large set of files reads smaller blocks.
+// Bytes of one step's distinct blocks kept in memory. Past it a new content
+// keeps only its digest, and its first file's block is read again when
+// another file's block has the same digest.
 constexpr std::size_t kStepBudget = 8 * 1024 * 1024;
 // A set of at most this many files keeps its files open from one block to
 // the next; a larger one opens each file for each block, which bounds the
 // descriptors a huge run of equal-size files needs.
 constexpr std::size_t kKeptOpen = 64;
 
-std::size_t blockLength(std::size_t files, std::int64_t offset, std::int64_t size) {
-    const std::size_t cap = std::clamp(kStepBudget / files, kMinBlock, kMaxBlock);
+std::size_t blockLength(std::int64_t offset, std::int64_t size) {
     const std::int64_t wanted =
         offset == 0 ? std::int64_t{kFirstBlock} : std::min<std::int64_t>(offset, kMaxBlock);
-    return static_cast<std::size_t>(
-        std::min<std::int64_t>(std::min<std::int64_t>(wanted, std::int64_t(cap)), size - offset));
+    return static_cast<std::size_t>(std::min(wanted, size - offset));
 }
 
 // The files of one run, opened when read and closed when no longer needed.
@@ -89,7 +87,8 @@ private:
             ::close(fd);
             return false;
         }
-        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        if (m_size > std::int64_t{kFirstBlock})
+            ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         m_descriptors[i] = fd;
         return true;
     }
@@ -125,7 +124,10 @@ public:
         buffer.resize(length);
         return buffer;
     }
-    void giveBack(std::vector<char> buffer) { m_spare.push_back(std::move(buffer)); }
+    void giveBack(std::vector<char> buffer) {
+        if (buffer.capacity() > 0)
+            m_spare.push_back(std::move(buffer));
+    }
 
 private:
     std::vector<std::vector<char>> m_spare;
@@ -139,37 +141,81 @@ struct EqualSoFar {
 
 // One distinct block content of a step and the files that have it.
 struct Part {
-    std::vector<char> bytes; // the block of the first member
+    std::uint64_t digest = 0;
+    std::vector<char> bytes; // the first member's block; empty past the step's budget
     std::vector<std::size_t> members;
 };
 
-// Reads the next block of every file of `set` and splits the set by the
-// block's content. The digest only narrows the search: a file joins a part
-// when its block equals the part's first block byte for byte.
-std::vector<Part> splitByNextBlock(RunFiles& files, const EqualSoFar& set, std::size_t length,
-                                   BufferStock& stock) {
-    const bool keepOpen = set.members.size() <= kKeptOpen;
-    std::vector<Part> parts;
-    std::unordered_multimap<std::uint64_t, std::size_t> partsByDigest;
-    std::vector<char> block = stock.take(length);
-    for (const std::size_t file : set.members) {
-        if (!files.read(file, set.offset, block.data(), length, keepOpen))
-            continue;
-        const std::uint64_t digest = XXH3_64bits(block.data(), length);
-        auto [candidate, end] = partsByDigest.equal_range(digest);
-        while (candidate != end &&
-               std::memcmp(parts[candidate->second].bytes.data(), block.data(), length) != 0)
-            ++candidate;
-        if (candidate != end) {
-            parts[candidate->second].members.push_back(file);
-            continue;
+// Splits a set of files that are equal so far by the content of their next block.
+class BlockSplit {
+public:
+    BlockSplit(RunFiles& files, const EqualSoFar& set, std::size_t length, BufferStock& stock)
+        : m_files(files), m_set(set), m_length(length), m_stock(stock),
+          m_keepOpen(set.members.size() <= kKeptOpen) {}
+
+    // The digest only narrows the search: a file joins a part when its block
+    // equals the part's first block byte for byte.
+    std::vector<Part> run() {
+        std::vector<char> block = m_stock.take(m_length);
+        for (const std::size_t file : m_set.members) {
+            if (!read(file, block))
+                continue;
+            const std::uint64_t digest = XXH3_64bits(block.data(), m_length);
+            if (Part* part = partWith(digest, block))
+                part->members.push_back(file);
+            else
+                addPart(digest, block, file);
         }
-        partsByDigest.emplace(digest, parts.size());
-        parts.push_back({std::exchange(block, stock.take(length)), {file}});
+        m_stock.giveBack(std::move(block));
+        m_stock.giveBack(std::move(m_reread));
+        return std::move(m_parts);
     }
-    stock.giveBack(std::move(block));
-    return parts;
-}
+
+private:
+    bool read(std::size_t file, std::vector<char>& into) {
+        return m_files.read(file, m_set.offset, into.data(), m_length, m_keepOpen);
+    }
+
+    Part* partWith(std::uint64_t digest, const std::vector<char>& block) {
+        auto [candidate, end] = m_partsByDigest.equal_range(digest);
+        for (; candidate != end; ++candidate) {
+            Part& part = m_parts[candidate->second];
+            const char* first = firstBlockOf(part);
+            if (first && std::memcmp(first, block.data(), m_length) == 0)
+                return &part;
+        }
+        return nullptr;
+    }
+
+    const char* firstBlockOf(Part& part) {
+        if (!part.bytes.empty())
+            return part.bytes.data();
+        if (m_reread.empty())
+            m_reread = m_stock.take(m_length);
+        // A first file that cannot be read again now matches nothing more.
+        return read(part.members.front(), m_reread) ? m_reread.data() : nullptr;
+    }
+
+    void addPart(std::uint64_t digest, std::vector<char>& block, std::size_t file) {
+        m_partsByDigest.emplace(digest, m_parts.size());
+        Part part{digest, {}, {file}};
+        if (m_kept + m_length <= kStepBudget) {
+            part.bytes = std::exchange(block, m_stock.take(m_length));
+            m_kept += m_length;
+        }
+        m_parts.push_back(std::move(part));
+    }
+
+    RunFiles& m_files;
+    const EqualSoFar& m_set;
+    const std::size_t m_length;
+    BufferStock& m_stock;
+    const bool m_keepOpen;
+    std::vector<Part> m_parts;
+    std::unordered_multimap<std::uint64_t, std::size_t> m_partsByDigest;
+    std::size_t m_kept = 0;
+    std::vector<char> m_reread;
+};
 
 // Holes read as zeros, so a stretch that is a hole in every file of the set
 // is equal without being read: sparse images cost only their data.
@@ -221,8 +267,8 @@ std::optional<FileGroups> identicalFiles(const std::vector<std::string>& paths, 
             pending.push_back(std::move(set));
             continue;
         }
-        const std::size_t length = blockLength(set.members.size(), set.offset, size);
-        std::vector<Part> parts = splitByNextBlock(files, set, length, stock);
+        const std::size_t length = blockLength(set.offset, size);
+        std::vector<Part> parts = BlockSplit(files, set, length, stock).run();
         for (Part& part : parts) {
             pending.push_back({std::move(part.members), set.offset + std::int64_t(length)});
             stock.giveBack(std::move(part.bytes));

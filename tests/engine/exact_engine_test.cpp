@@ -275,6 +275,22 @@ TEST(IdenticalFilesTest, ManyEqualSizeFilesStayWithinFewDescriptors) {
     EXPECT_EQ((*groups)[1][0], 1u);
 }
 
+// Past the memory kept for one step's distinct blocks, a match is confirmed
+// by reading the earlier file's block again.
+TEST(IdenticalFilesTest, ManyDistinctFilesStillConfirmLateMatchesByBytes) {
+    TempDir dir;
+    std::vector<std::string> paths;
+    std::vector<std::string> contents;
+    for (unsigned i = 0; i < 600; ++i) {
+        contents.push_back(bytes(16384, 100 + i));
+        paths.push_back(dir.write(std::to_string(i), contents.back()));
+    }
+    paths.push_back(dir.write("copy", contents[580]));
+    paths.push_back(dir.write("near", withByte(contents[590], 9, char(contents[590][9] ^ 1))));
+    const std::atomic<bool> running{false};
+    EXPECT_EQ(identicalFiles(paths, 16384, running), (FileGroups{{580, 600}}));
+}
+
 // Sparse files: lengths and offsets past 2 GiB and 4 GiB are 64-bit, and a
 // stretch that is a hole in one file and written zeros in another is equal.
 TEST(IdenticalFilesTest, ComparesSparseFilesLargerThanFourGibibytes) {
