@@ -9,7 +9,10 @@
 #include "engine/worker_pool.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
+#include <memory>
+#include <optional>
 #include <utility>
 
 namespace twinsift {
