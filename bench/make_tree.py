@@ -11,7 +11,8 @@ seed gives the same tree. Prints the number of regular file paths it created
 
 With --duplicates every file holds real data (nothing sparse) and some files
 are made from earlier ones: exact copies in other folders, files of the same
-size that differ in the first block or only in the last bytes, and empty files.
+size that differ in the first block or only in the last bytes, and empty
+files; some files take the name of a file in another folder.
 """
 
 import argparse
@@ -133,6 +134,11 @@ def build(dest, total_files, seed, duplicates=False):
             if len(created) >= total_files:
                 break
             path = os.path.join(folder, file_name(rng, len(created)))
+            if contents and contents.earlier and rng.random() < 0.05:
+                # The name of a file elsewhere, as copies and versions often have.
+                reused = os.path.join(folder, os.path.basename(rng.choice(contents.earlier)[0]))
+                if not os.path.lexists(reused):
+                    path = reused
             if contents:
                 contents.make(path, file_size(rng))
             else:
