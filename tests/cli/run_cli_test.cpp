@@ -196,6 +196,36 @@ TEST_F(CliGroupsTest, jsonNumbersTheGroupsAndCountsTheDuplicates) {
     EXPECT_EQ(run.out.find("\"group\": 3"), std::string::npos);
 }
 
+// The error stream of a terminal whose user presses Ctrl-C as soon as the
+// progress line shows `text`.
+class InterruptOnProgress : public std::stringbuf {
+public:
+    explicit InterruptOnProgress(std::string text) : m_text(std::move(text)) {}
+
+protected:
+    int sync() override {
+        if (!m_pressed && str().find(m_text) != std::string::npos) {
+            m_pressed = true;
+            std::raise(SIGINT);
+        }
+        return 0;
+    }
+
+private:
+    std::string m_text;
+    bool m_pressed = false;
+};
+
+TEST_F(CliGroupsTest, interruptDuringTheComparisonPrintsTheGroupsFoundSoFar) {
+    InterruptOnProgress terminal("Searching for duplicates...");
+    std::ostream err(&terminal);
+    std::ostringstream out;
+    const int status = runCli({m_root}, out, err, true);
+    EXPECT_EQ(status, exit_status::Interrupted) << terminal.str();
+    EXPECT_NE(terminal.str().find("Search Terminated.\n"), std::string::npos) << terminal.str();
+    EXPECT_TRUE(out.str().starts_with(m_root + "a1\n" + m_root + "sub/a2\n\n")) << out.str();
+}
+
 TEST_F(CliGroupsTest, sameNameEngineGroupsByName) {
     m_dir.write("other/A1", "different");
     const CliRun run = runWith({"--engine", "name", m_root});
