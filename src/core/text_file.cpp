@@ -1,5 +1,6 @@
 #include "core/text_file.h"
 
+#include "core/posix_file.h"
 #include "core/runtime_error.h"
 
 #include <cerrno>
@@ -8,29 +9,6 @@
 
 namespace twinsift {
 namespace {
-
-// Closes the descriptor on every way out.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-    // Closes now and tells whether the data reached the file system.
-    bool close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 void writeAll(int fd, std::string_view text) {
     while (!text.empty()) {
@@ -46,7 +24,7 @@ void writeAll(int fd, std::string_view text) {
 } // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
         if (errno == ENOENT)
             return std::nullopt;
@@ -68,7 +46,7 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 
 void replaceWholeFile(const std::string& path, std::string_view text) {
     const std::string partial = path + ".partial";
-    FileDescriptor file(::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    UniqueFd file(::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (file.get() < 0) {
         const int error = errno;
         throw systemError(error, error == ENOENT);

@@ -1,5 +1,7 @@
 #include "engine/exact_engine.h"
 
+#include "core/posix_file.h"
+
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 #include <zlib.h>
@@ -40,20 +42,15 @@ std::size_t blockLength(std::int64_t offset, std::int64_t size) {
 class RunFiles {
 public:
     RunFiles(const std::vector<std::string>& paths, std::int64_t size)
-        : m_paths(paths), m_size(size), m_descriptors(paths.size(), -1) {}
-    ~RunFiles() {
-        for (std::size_t i = 0; i < m_descriptors.size(); ++i)
-            close(i);
-    }
-    RunFiles(const RunFiles&) = delete;
-    RunFiles& operator=(const RunFiles&) = delete;
+        : m_paths(paths), m_size(size), m_descriptors(paths.size()) {}
 
     // Reads `length` bytes at `offset` of file `i`; false (and the file is
     // closed) when it cannot be read whole or is not what the walk saw.
     bool read(std::size_t i, std::int64_t offset, char* buffer, std::size_t length, bool keepOpen) {
-        if (m_descriptors[i] < 0 && !open(i))
+        if (!m_descriptors[i].valid() && !open(i))
             return false;
-        const bool complete = readFully(m_descriptors[i], offset, buffer, length);
+        const bool complete =
+            readFullyAt(m_descriptors[i].get(), static_cast<std::uint64_t>(offset), buffer, length);
         if (!complete || !keepOpen)
             close(i);
         return complete;
@@ -63,53 +60,27 @@ public:
     // unless the file is open and the system knows of a hole there; the
     // file's end when only a hole follows.
     std::int64_t nextData(std::size_t i, std::int64_t offset) const {
-        if (m_descriptors[i] < 0)
+        if (!m_descriptors[i].valid())
             return offset;
-        const off_t data = ::lseek(m_descriptors[i], offset, SEEK_DATA);
+        const off_t data = ::lseek(m_descriptors[i].get(), offset, SEEK_DATA);
         if (data >= 0)
             return data;
         return errno == ENXIO ? m_size : offset;
     }
 
-    void close(std::size_t i) {
-        if (m_descriptors[i] >= 0)
-            ::close(std::exchange(m_descriptors[i], -1));
-    }
+    void close(std::size_t i) { m_descriptors[i].reset(); }
 
 private:
     bool open(std::size_t i) {
-        // Non-blocking, so that a path that became a pipe cannot stall the search.
-        const int fd = ::open(m_paths[i].c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd < 0)
-            return false;
-        struct stat status {};
-        if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size != m_size) {
-            ::close(fd);
-            return false;
-        }
-        if (m_size > std::int64_t{kFirstBlock})
-            ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        m_descriptors[i] = fd;
-        return true;
-    }
-
-    static bool readFully(int fd, std::int64_t offset, char* buffer, std::size_t length) {
-        while (length > 0) {
-            const ssize_t got = ::pread(fd, buffer, length, offset);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return false;
-            buffer += got;
-            length -= static_cast<std::size_t>(got);
-            offset += got;
-        }
-        return true;
+        m_descriptors[i] = openRegularFile(m_paths[i], m_size);
+        if (m_descriptors[i].valid() && m_size > std::int64_t{kFirstBlock})
+            ::posix_fadvise(m_descriptors[i].get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+        return m_descriptors[i].valid();
     }
 
     const std::vector<std::string>& m_paths;
     std::int64_t m_size;
-    std::vector<int> m_descriptors;
+    std::vector<UniqueFd> m_descriptors;
 };
 
 // Buffers handed back after a step, so that blocks of the next step reuse them.

@@ -1,16 +1,15 @@
 #include "engine/fuzzy_engine.h"
 
+#include "core/posix_file.h"
 #include "engine/worker_pool.h"
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 
 namespace twinsift {
@@ -38,42 +37,6 @@ struct FileDigests {
     std::string tail;
 };
 
-class FileHandle {
-public:
-    explicit FileHandle(const std::string& path)
-        : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~FileHandle() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// Fills `buffer` from the file; false on an error or an early end.
-bool readFully(int fd, char* buffer, std::size_t length) {
-    while (length > 0) {
-        const ssize_t got = ::read(fd, buffer, length);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        buffer += got;
-        length -= static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
-bool isFileOfSize(int fd, std::int64_t size) {
-    struct stat info {};
-    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == size;
-}
-
 std::size_t blocksInNextRead(std::int64_t blocksLeft) {
     return static_cast<std::size_t>(std::min(blocksLeft, kBlocksPerRead));
 }
@@ -81,10 +44,11 @@ std::size_t blocksInNextRead(std::int64_t blocksLeft) {
 FileDigests digestFile(const std::string& path, std::int64_t size,
                        const std::atomic<bool>& cancelled) {
     FileDigests digests;
-    const FileHandle file(path);
-    if (file.fd() < 0 || !isFileOfSize(file.fd(), size))
+    const UniqueFd file = openRegularFile(path, size);
+    if (!file.valid())
         return digests;
-    ::posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    std::uint64_t offset = 0;
 
     std::int64_t blocksLeft = size / kBlockSize;
     digests.blocks.reserve(static_cast<std::size_t>(blocksLeft));
@@ -93,8 +57,9 @@ FileDigests digestFile(const std::string& path, std::int64_t size,
         if (cancelled)
             return {};
         const std::size_t blocks = blocksInNextRead(blocksLeft);
-        if (!readFully(file.fd(), buffer.data(), blocks * kBlockSize))
+        if (!readFullyAt(file.get(), offset, buffer.data(), blocks * kBlockSize))
             return {};
+        offset += blocks * kBlockSize;
         for (std::size_t b = 0; b < blocks; ++b) {
             const XXH128_hash_t hash = XXH3_128bits(buffer.data() + b * kBlockSize, kBlockSize);
             digests.blocks.push_back({hash.low64, hash.high64});
@@ -102,7 +67,7 @@ FileDigests digestFile(const std::string& path, std::int64_t size,
         blocksLeft -= static_cast<std::int64_t>(blocks);
     }
     digests.tail.resize(static_cast<std::size_t>(size % kBlockSize));
-    if (!readFully(file.fd(), digests.tail.data(), digests.tail.size()))
+    if (!readFullyAt(file.get(), offset, digests.tail.data(), digests.tail.size()))
         return {};
     digests.readable = true;
     return digests;

@@ -1,5 +1,6 @@
 #include "scan/scan_path.h"
 
+#include "core/posix_file.h"
 #include "scan/file_mask.h"
 
 #include <dirent.h>
@@ -22,28 +23,6 @@
 
 namespace twinsift {
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-    void reset(int fd) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
@@ -83,7 +62,7 @@ bool isPseudoFileSystem(int fd) {
 }
 
 bool isPseudoFileSystemAt(int dirFd, const char* name) {
-    const FileDescriptor fd(::openat(dirFd, name, O_PATH | O_NOFOLLOW | O_DIRECTORY | O_CLOEXEC));
+    const UniqueFd fd(::openat(dirFd, name, O_PATH | O_NOFOLLOW | O_DIRECTORY | O_CLOEXEC));
     return fd.get() >= 0 && isPseudoFileSystem(fd.get());
 }
 
@@ -222,7 +201,7 @@ private:
     void listFolder(const QueuedFolder& queued) {
         const std::string relative =
             queued.relative.empty() ? "." : queued.relative.substr(0, queued.relative.size() - 1);
-        FileDescriptor fd(openBelow(m_startFd.get(), relative));
+        UniqueFd fd(openBelow(m_startFd.get(), relative));
         if (fd.get() < 0)
             return;
         const DirHandle dir(::fdopendir(fd.get()));
@@ -341,7 +320,7 @@ private:
     const FolderExclusions m_folderExclusions;
     std::string m_startFolder;
     std::string m_realStart;
-    FileDescriptor m_startFd;
+    UniqueFd m_startFd;
     std::deque<QueuedFolder> m_queue;
     std::uint64_t m_countedEntries = 0;
 };
