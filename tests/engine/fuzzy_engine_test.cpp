@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace twinsift {
@@ -104,6 +105,11 @@ TEST_F(FuzzyTest, missingShortenedOrUnreadableFilesMatchNothing) {
     std::filesystem::remove(paths[0]);
     std::filesystem::resize_file(paths[1], 1999);
     paths.push_back(tree.path());
+    // A name that turned into a pipe since the walk: opening it must not wait
+    // for a writer that never comes.
+    const std::string pipe = tree.path() + "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    paths.push_back(pipe);
     EXPECT_EQ(group(paths, 2000), (Groups{{2, 3}}));
 }
 
