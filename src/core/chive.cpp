@@ -14,6 +14,7 @@ namespace {
 constexpr std::int32_t kInitialCapacity = 100;
 constexpr std::uint8_t kRed = 1;
 constexpr std::uint8_t kBlack = 0;
+constexpr std::uint8_t kPending = 2;
 // The position index reaches two past the node table.
 constexpr std::int32_t kLargestBound = std::numeric_limits<std::int32_t>::max() - 3;
 
@@ -248,7 +249,8 @@ std::string CHive::CreateGUIDKey() {
 void CHive::Add(Variant item, Variant item1, Variant item2, Variant item3, Variant item4,
                 Variant item5, std::optional<Variant> key, const std::optional<Variant>& before,
                 const std::optional<Variant>& after) {
-    if (!key) {
+    const bool keyless = !key;
+    if (keyless) {
         key = CreateGUIDKey();
     } else if (const std::int32_t code = keyRefusal(*key)) {
         RaiseError(code, "Add");
@@ -257,10 +259,13 @@ void CHive::Add(Variant item, Variant item1, Variant item2, Variant item3, Varia
     if (!m_allocator)
         allocate(kInitialCapacity, m_growth);
 
-    const Descent place = descend(*key);
-    if (place.order == 0) {
-        RaiseError(DuplicateKey, "Add");
-        return;
+    Descent place;
+    if (!keyless) {
+        place = descend(*key);
+        if (place.order == 0) {
+            RaiseError(DuplicateKey, "Add");
+            return;
+        }
     }
     std::int32_t position = 0; // 0: after the last element
     if (before || after) {
@@ -287,7 +292,10 @@ void CHive::Add(Variant item, Variant item1, Variant item2, Variant item3, Varia
     element.key = std::move(*key);
     element.items = {std::move(item),  std::move(item1), std::move(item2),
                      std::move(item3), std::move(item4), std::move(item5)};
-    linkNode(node, place);
+    if (keyless)
+        holdBack(node);
+    else
+        linkNode(node, place);
 }
 
 void CHive::Remove(const Variant& index) {
@@ -296,7 +304,10 @@ void CHive::Remove(const Variant& index) {
         RaiseError(InvalidIndex, "Remove");
         return;
     }
-    unlinkNode(target.node);
+    if (m_links[target.node].color == kPending)
+        dropPending(target.node);
+    else
+        unlinkNode(target.node);
     m_elements[target.node] = Element{};
     CloseGap(target.position ? target.position : PositionOf(target.node));
     m_positions[static_cast<std::size_t>(m_count)] = 0;
@@ -305,6 +316,7 @@ void CHive::Remove(const Variant& index) {
 }
 
 Variant CHive::FindFirst(Variant& key) {
+    settlePending();
     m_cursor = m_root;
     m_stack.clear();
     return report(GetNextNode(), key);
@@ -326,6 +338,8 @@ void CHive::Clear() {
     m_elements = {};
     m_positions = {};
     m_root = 0;
+    m_firstPending = 0;
+    m_lastPending = 0;
     m_count = 0;
     m_cursor = 0;
     m_stack = {};
@@ -441,6 +455,7 @@ std::int32_t CHive::GetNextNode() {
         RaiseError(KeyNotFound, "GetNextNode");
         return 0;
     }
+    settlePending(); // as if they had been in the tree all along
     while (m_cursor != 0) {
         m_stack.push_back(m_cursor);
         m_cursor = m_links[m_cursor].left;
@@ -501,7 +516,12 @@ int CHive::compareWith(const Probe& probe, std::int32_t node) const {
     return compareKeys(probe.key, m_elements[node].key);
 }
 
-CHive::Descent CHive::descend(const Variant& key) const {
+CHive::Descent CHive::descend(const Variant& key) {
+    settlePending();
+    return descendTree(key);
+}
+
+CHive::Descent CHive::descendTree(const Variant& key) const {
     const Probe search = probe(key);
     Descent place{0, 1, search.textKey, search.keyPrefix};
     for (std::int32_t node = m_root; node != 0;) {
@@ -527,6 +547,8 @@ void CHive::allocate(std::int32_t capacity, float growth) {
     m_elements.resize(capacity + 1);
     m_positions = std::vector<std::int32_t>(size + 1);
     m_root = 0;
+    m_firstPending = 0;
+    m_lastPending = 0;
     m_count = 0;
     m_cursor = 0;
     m_stack.clear();
@@ -536,12 +558,14 @@ void CHive::allocate(std::int32_t capacity, float growth) {
 
 void CHive::growTables(std::int32_t node) {
     const std::int32_t bound = nodeCapacity();
-    if (node <= bound)
-        return;
-    const std::int32_t grown = std::max(grownBound(bound, m_growth), node);
-    m_links.resize(grown + 1);
-    m_elements.resize(grown + 1);
-    resizeExactly(m_positions, static_cast<std::size_t>(grown) + 3);
+    if (node > bound) {
+        const std::int32_t grown = std::max(grownBound(bound, m_growth), node);
+        m_links.resize(grown + 1);
+        m_elements.resize(grown + 1);
+        resizeExactly(m_positions, static_cast<std::size_t>(grown) + 3);
+    }
+    m_links.reach(node);
+    m_elements.reach(node);
 }
 
 void CHive::OpenGap(std::int32_t position) {
@@ -555,6 +579,46 @@ void CHive::CloseGap(std::int32_t position) {
 }
 
 // ---- CHive: red-black tree ----
+
+void CHive::holdBack(std::int32_t node) {
+    m_links[node] = Links{m_lastPending, 0, 0, kPending};
+    if (m_lastPending == 0)
+        m_firstPending = node;
+    else
+        m_links[m_lastPending].right = node;
+    m_lastPending = node;
+}
+
+void CHive::dropPending(std::int32_t node) {
+    const Links links = m_links[node];
+    if (links.left == 0)
+        m_firstPending = links.right;
+    else
+        m_links[links.left].right = links.right;
+    if (links.right == 0)
+        m_lastPending = links.left;
+    else
+        m_links[links.right].left = links.left;
+    m_links[node] = Links{};
+}
+
+// Inserts the held-back elements in the order they were added: unless an
+// element was removed from the tree meanwhile, this builds the very tree that
+// inserting each at its Add would have built.
+void CHive::settlePending() {
+    while (m_firstPending != 0) {
+        const std::int32_t node = m_firstPending;
+        m_firstPending = m_links[node].right;
+        Element& element = m_elements[node];
+        Descent place = descendTree(element.key);
+        while (place.order == 0) { // two random keys alike: draw another
+            element.key = CreateGUIDKey();
+            place = descendTree(element.key);
+        }
+        linkNode(node, place);
+    }
+    m_lastPending = 0;
+}
 
 void CHive::linkNode(std::int32_t node, Descent place) {
     m_links[node] = Links{0, 0, place.node, kRed, place.textKey, place.keyPrefix};

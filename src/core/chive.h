@@ -18,6 +18,8 @@ namespace detail {
 // growing a large table never moves them: a store of a million elements
 // neither copies them nor needs room for twice as many while it grows. The
 // first block grows to its full size by moving, which keeps small stores small.
+// Blocks past the first are allocated only when an entry in them is reached,
+// so the capacity held in reserve after a growth costs no memory.
 template <class T> class BlockTable {
 public:
     T& operator[](std::int32_t index) { return m_blocks[block(index)][offset(index)]; }
@@ -35,9 +37,12 @@ public:
             m_blocks[0] = std::move(grown);
             m_firstBlockSize = firstBlockSize;
         }
-        while (static_cast<std::int64_t>(m_blocks.size()) * kBlockSize < size)
-            m_blocks.push_back(std::make_unique<T[]>(kBlockSize));
         m_size = size;
+    }
+    // Makes entries 0..index usable; index must lie below size().
+    void reach(std::int32_t index) {
+        while (m_blocks.size() <= block(index))
+            m_blocks.push_back(std::make_unique<T[]>(kBlockSize));
     }
 
 private:
@@ -128,7 +133,9 @@ public:
         std::int32_t left = 0;
         std::int32_t right = 0;
         std::int32_t parent = 0;
-        std::uint8_t color = 0; // 1 = red, 0 = black
+        // 1 = red, 0 = black; 2 = not yet in the tree, with left and right
+        // linking to the elements added without a key just before and after.
+        std::uint8_t color = 0;
         // A text key's first eight bytes as compared, so that a descent
         // seldom has to reach for the key itself.
         bool textKey = false;
@@ -182,12 +189,19 @@ public:
 
     CErrorCollection& errors() { return m_errors; }
 
-    // Read-only views of the structure, for checks of its growth and invariants.
+    // Read-only views of the structure, for checks of its growth and
+    // invariants. Looking at the tree puts every element into it first.
     std::int32_t nodeCapacity() const;
     std::int32_t positionCapacity() const;
     std::int32_t nodeAt(std::int32_t position) const;
-    std::int32_t root() const { return m_root; }
-    const Links& links(std::int32_t node) const { return m_links[node]; }
+    std::int32_t root() {
+        settlePending();
+        return m_root;
+    }
+    const Links& links(std::int32_t node) {
+        settlePending();
+        return m_links[node];
+    }
 
 private:
     struct Element {
@@ -228,9 +242,16 @@ private:
 
     Probe probe(const Variant& key) const;
     int compareWith(const Probe& probe, std::int32_t node) const;
-    Descent descend(const Variant& key) const;
+    Descent descend(const Variant& key);
+    Descent descendTree(const Variant& key) const;
     void allocate(std::int32_t capacity, float growth);
     void growTables(std::int32_t node);
+    // Elements added without a key wait outside the tree until something
+    // needs it: a scan adds one per file and never looks them up, and random
+    // keys make every insertion a cache miss.
+    void holdBack(std::int32_t node);
+    void dropPending(std::int32_t node);
+    void settlePending();
     void linkNode(std::int32_t node, Descent place);
     void unlinkNode(std::int32_t node);
     void transplant(std::int32_t from, std::int32_t to);
@@ -245,6 +266,8 @@ private:
     detail::BlockTable<Element> m_elements; // node table, data part: 0..N
     std::vector<std::int32_t> m_positions;  // node numbers at 1..Count (index 0 unused)
     std::int32_t m_root = 0;
+    std::int32_t m_firstPending = 0; // the elements held back, in the order added
+    std::int32_t m_lastPending = 0;
     std::int32_t m_count = 0;
     std::int32_t m_compareMode = 1;
     float m_growth = 1.5f;

@@ -455,6 +455,104 @@ TEST(CHiveTree, staysBalancedAndAgreesWithPositionsUnderRandomChanges) {
     EXPECT_EQ(itemsInPositionOrder(hive), expectedOrder);
 }
 
+// Elements added without a key as a scan adds them, mixed with everything that
+// needs the key tree; the model holds each element's key and item in position
+// order.
+TEST(CHiveTree, keylessElementsBehaveLikeKeyedOnesUnderRandomChanges) {
+    struct Entry {
+        std::string key;
+        std::string item;
+    };
+    CHive hive;
+    hive.setCompareMode(0);
+    std::mt19937 random(20261206);
+    std::vector<Entry> model;
+    std::int32_t expectedErrors = 0;
+    std::int32_t freedNode = 0; // the node the next Add must reuse
+    auto randomPosition = [&] { return static_cast<std::int32_t>(random() % model.size()) + 1; };
+    auto entryAt = [&](std::int32_t position) -> Entry& {
+        return model[static_cast<std::size_t>(position - 1)];
+    };
+    auto expectReused = [&](std::int32_t position) {
+        if (freedNode != 0) {
+            EXPECT_EQ(hive.nodeAt(position), freedNode);
+        }
+        freedNode = 0;
+    };
+
+    for (int step = 0; step < 5000; ++step) {
+        const std::string item = numbered("i", step);
+        // Tree operations are rare enough that keyless elements pile up between them.
+        const unsigned choice = model.empty() ? 0 : random() % 20;
+        if (choice < 9) {
+            const std::int32_t position = choice == 8 ? randomPosition() : hive.Count() + 1;
+            if (choice == 8)
+                hive.Add(item, {}, {}, {}, {}, {}, std::nullopt, position);
+            else
+                addText(hive, item);
+            model.insert(model.begin() + (position - 1),
+                         {std::string(hive.Key(position).text()), item});
+            expectReused(position);
+        } else if (choice < 11) {
+            const std::string key = numbered("k", random() % 400);
+            const bool fresh = std::none_of(model.begin(), model.end(),
+                                            [&](const Entry& entry) { return entry.key == key; });
+            const std::int32_t position = choice == 10 ? randomPosition() : hive.Count() + 1;
+            if (choice == 10) // before an element named by its key, keyless ones included
+                hive.Add(item, {}, {}, {}, {}, {}, key, entryAt(position).key);
+            else
+                addText(hive, item, key);
+            if (fresh) {
+                model.insert(model.begin() + (position - 1), {key, item});
+                expectReused(position);
+            } else {
+                ++expectedErrors;
+            }
+        } else if (choice < 12) {
+            const Entry& entry = entryAt(randomPosition());
+            EXPECT_EQ(hive.Item(entry.key), Variant(entry.item));
+            EXPECT_FALSE(hive.Exist(numbered("{missing", step)));
+            ++expectedErrors;
+        } else if (choice < 18) {
+            // Often among the last few, where the latest keyless elements are.
+            const std::int32_t position =
+                random() % 2
+                    ? randomPosition()
+                    : hive.Count() - static_cast<std::int32_t>(
+                                         random() % std::min<std::size_t>(model.size(), 4));
+            freedNode = hive.nodeAt(position);
+            if (choice == 17)
+                hive.Remove(entryAt(position).key);
+            else
+                hive.Remove(position);
+            model.erase(model.begin() + (position - 1));
+        } else {
+            std::vector<std::string> expectedKeys;
+            for (const Entry& entry : model)
+                expectedKeys.push_back(entry.key);
+            std::sort(expectedKeys.begin(), expectedKeys.end());
+            std::vector<std::string> keys;
+            Variant key;
+            for (Variant found = hive.FindFirst(key); !found.isEmpty(); found = hive.FindNext(key))
+                keys.emplace_back(key.text());
+            EXPECT_EQ(keys, expectedKeys);
+            ++expectedErrors; // the walk ends with "GetNextNode"
+        }
+
+        ASSERT_EQ(hive.Count(), static_cast<std::int32_t>(model.size()));
+        ASSERT_EQ(hive.errors().Count(), expectedErrors) << "after step " << step;
+        if (step % 250 == 0) {
+            for (std::int32_t position = 1; position <= hive.Count(); ++position) {
+                EXPECT_EQ(hive.Key(position), Variant(entryAt(position).key));
+                EXPECT_EQ(hive.Item(position), Variant(entryAt(position).item));
+            }
+            TreeChecker(hive).check();
+            ASSERT_FALSE(testing::Test::HasFailure()) << "after step " << step;
+        }
+    }
+    TreeChecker(hive).check();
+}
+
 TEST(CErrorCollectionTest, removesAndReadsEntriesByIndexOrLast) {
     CErrorCollection log;
     EXPECT_EQ(log.ErrNumber(), 0);
