@@ -4,6 +4,7 @@
 #include "core/file_info.h"
 #include "core/format.h"
 #include "core/guard.h"
+#include "engine/worker_pool.h"
 
 #include <algorithm>
 #include <charconv>
@@ -14,6 +15,9 @@ namespace {
 
 // The progress text is rewritten only this often while the list fills.
 constexpr std::int32_t kElementsPerProgress = 500;
+// Elements whose files are tested for existence together, on the worker
+// threads: the tests are system calls, and a large list holds many.
+constexpr std::int32_t kElementsPerBatch = 4096;
 
 // A store slot as text; the engines write texts, but a number reads the same.
 std::string textOf(const Variant& value) {
@@ -85,13 +89,29 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui) {
     model.statusPanels[0].text = "Loading Searched Result...";
     model.notifyChanged();
 
+    WorkerPool pool(model.workerThreads, [&] {
+        model.yieldToWindow();
+        return true;
+    });
+    std::vector<StoredResult> batch;
+    std::vector<char> exists;
     std::unordered_set<std::string> knownFolders;
     std::int32_t group = 0;
     std::int64_t previousShade = 0;
     bool groupStarts = false;
     for (std::int32_t i = 1; i <= count; ++i) {
         model.yieldToWindow();
-        StoredResult stored = storedResult(store, i);
+        const auto inBatch = static_cast<std::size_t>((i - 1) % kElementsPerBatch);
+        if (inBatch == 0) {
+            batch.clear();
+            for (std::int32_t k = i; k <= std::min(count, i + kElementsPerBatch - 1); ++k)
+                batch.push_back(storedResult(store, k));
+            exists.assign(batch.size(), 0);
+            pool.forEach(batch.size(), [&](std::size_t k) {
+                exists[k] = FileExists(batch[k].folder + batch[k].name);
+            });
+        }
+        StoredResult stored = std::move(batch[inBatch]);
         // Group boundaries are taken from every stored element, listed or
         // not: if a whole group has vanished, its neighbours share a shade,
         // and one number for both would let marking treat two different
@@ -100,7 +120,7 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui) {
             previousShade = stored.shade;
             groupStarts = true;
         }
-        if (!FileExists(stored.folder + stored.name))
+        if (!exists[inBatch])
             continue;
         if (groupStarts) {
             groupStarts = false;
