@@ -4,6 +4,7 @@
 // differing only in their last bytes is built under /tmp and removed
 // afterwards. Compare with reading every file whose size is shared:
 //   cat $(files of shared sizes) > /dev/null
+#include "bench_tree.h"
 #include "core/window_model.h"
 #include "engine/find_duplicates.h"
 #include "platform/user_interface.h"
@@ -11,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -23,71 +23,51 @@ namespace {
 namespace fs = std::filesystem;
 using namespace twinsift;
 
-class OwnTree {
-public:
-    OwnTree() {
-        std::string pattern = "/tmp/twinsift-bench-engine-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        m_path = pattern + "/";
-        std::mt19937_64 random(7);
-        std::size_t file = 0;
-        auto write = [&](const std::string& content) {
-            const std::string folder =
-                m_path + "d" + std::to_string(file % 37) + "/e" + std::to_string(file % 401) + "/";
-            fs::create_directories(folder);
-            std::ofstream(folder + "f" + std::to_string(file++) + ".dat", std::ios::binary)
-                << content;
-        };
-        auto randomBytes = [&](std::size_t size) {
-            std::string content(size, '\0');
-            for (std::size_t i = 0; i < size; i += 8) {
-                const std::uint64_t word = random();
-                content.replace(i, std::min<std::size_t>(8, size - i),
-                                reinterpret_cast<const char*>(&word),
-                                std::min<std::size_t>(8, size - i));
-            }
-            return content;
-        };
-        // Sizes from 100 bytes to about 1 MiB, most of them small.
-        auto anySize = [&] { return std::size_t(100 + (random() % 1000) * (random() % 1000)); };
-        for (int i = 0; i < 6000; ++i) // sizes of their own, mostly
-            write(randomBytes(anySize()));
-        for (int i = 0; i < 3000; ++i) { // copies, two to four
-            const std::string content = randomBytes(anySize());
-            for (std::uint64_t copy = 0, copies = 2 + random() % 3; copy < copies; ++copy)
-                write(content);
+// Files of sizes of their own, copies, same-size files differing in the first
+// block and files differing only in their last bytes.
+void fillTree(const std::string& root) {
+    std::mt19937_64 random(7);
+    std::size_t file = 0;
+    auto write = [&](const std::string& content) {
+        const std::string folder =
+            root + "d" + std::to_string(file % 37) + "/e" + std::to_string(file % 401) + "/";
+        fs::create_directories(folder);
+        std::ofstream(folder + "f" + std::to_string(file++) + ".dat", std::ios::binary) << content;
+    };
+    auto randomBytes = [&](std::size_t size) {
+        std::string content(size, '\0');
+        for (std::size_t i = 0; i < size; i += 8) {
+            const std::uint64_t word = random();
+            content.replace(i, std::min<std::size_t>(8, size - i),
+                            reinterpret_cast<const char*>(&word),
+                            std::min<std::size_t>(8, size - i));
         }
-        for (int i = 0; i < 1500; ++i) { // equal size, different first block
-            const std::size_t size = anySize();
-            write(randomBytes(size));
-            write(randomBytes(size));
-        }
-        for (int i = 0; i < 1500; ++i) { // equal but for the last bytes
-            std::string content = randomBytes(anySize());
+        return content;
+    };
+    // Sizes from 100 bytes to about 1 MiB, most of them small.
+    auto anySize = [&] { return std::size_t(100 + (random() % 1000) * (random() % 1000)); };
+    for (int i = 0; i < 6000; ++i) // sizes of their own, mostly
+        write(randomBytes(anySize()));
+    for (int i = 0; i < 3000; ++i) { // copies, two to four
+        const std::string content = randomBytes(anySize());
+        for (std::uint64_t copy = 0, copies = 2 + random() % 3; copy < copies; ++copy)
             write(content);
-            content.back() ^= 1;
-            write(content);
-        }
     }
-    ~OwnTree() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
+    for (int i = 0; i < 1500; ++i) { // equal size, different first block
+        const std::size_t size = anySize();
+        write(randomBytes(size));
+        write(randomBytes(size));
     }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
+    for (int i = 0; i < 1500; ++i) { // equal but for the last bytes
+        std::string content = randomBytes(anySize());
+        write(content);
+        content.back() ^= 1;
+        write(content);
+    }
+}
 
 const std::string& treePath() {
-    static const char* given = std::getenv("TWINSIFT_BENCH_TREE");
-    if (given && *given) {
-        static const std::string path = given;
-        return path;
-    }
-    static const OwnTree own;
-    return own.path();
+    return twinsift::bench::benchTree("engine", fillTree);
 }
 
 // The sorted candidates of the tree, each file once, as a scan leaves them.

@@ -2,11 +2,11 @@
 //   find DIR -type f -printf '%s %T@ %p\n' > /dev/null
 // on the same tree. Set TWINSIFT_BENCH_TREE to a tree made by bench/make_tree.py;
 // without it a smaller tree is built under /tmp and removed afterwards.
+#include "bench_tree.h"
 #include "scan/scan_path.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,40 +15,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OwnTree {
-public:
-    OwnTree() {
-        std::string pattern = "/tmp/twinsift-bench-walk-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        m_path = pattern + "/";
-        for (int folder = 0; folder < 500; ++folder) {
-            const std::string sub =
-                m_path + "d" + std::to_string(folder % 25) + "/e" + std::to_string(folder) + "/";
-            fs::create_directories(sub);
-            for (int file = 0; file < 40; ++file)
-                std::ofstream(sub + "f" + std::to_string(file) + ".dat")
-                    << std::string(static_cast<std::size_t>(file * 37 % 500), 'x');
-        }
+// A smaller tree of 20,000 files in 500 folders.
+void fillTree(const std::string& root) {
+    for (int folder = 0; folder < 500; ++folder) {
+        const std::string sub =
+            root + "d" + std::to_string(folder % 25) + "/e" + std::to_string(folder) + "/";
+        fs::create_directories(sub);
+        for (int file = 0; file < 40; ++file)
+            std::ofstream(sub + "f" + std::to_string(file) + ".dat")
+                << std::string(static_cast<std::size_t>(file * 37 % 500), 'x');
     }
-    ~OwnTree() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
+}
 
 const std::string& treePath() {
-    static const char* given = std::getenv("TWINSIFT_BENCH_TREE");
-    if (given && *given) {
-        static const std::string path = given;
-        return path;
-    }
-    static const OwnTree own;
-    return own.path();
+    return twinsift::bench::benchTree("walk", fillTree);
 }
 
 // Every file passes and its details are copied, as the scan driver does.
