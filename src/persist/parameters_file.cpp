@@ -1,11 +1,11 @@
 #include "persist/parameters_file.h"
 
 #include "core/convert.h"
+#include "core/field_code.h"
 #include "core/guard.h"
 #include "core/runtime_error.h"
 #include "core/startup.h"
 #include "core/text_file.h"
-#include "persist/field_code.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,12 +1,12 @@
 #include "scan/exclusion_list.h"
 
+#include "core/field_code.h"
 #include "core/runtime_error.h"
 #include "core/text_compare.h"
 #include "core/text_file.h"
 #include "platform/app_paths.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace twinsift {
 namespace {
@@ -14,56 +14,6 @@ namespace {
 constexpr std::string_view kFolderMarker = "<<Folder List Start Here>>";
 constexpr std::string_view kExtensionMarker = "<<Extension List Start Here>>";
 constexpr std::string_view kLineEnd = "\r\n";
-
-// A folder name may hold CR or LF, which would end the line early, so those two
-// are written as %0D and %0A, and a "%" that would read as a code as %25.
-// A text without them is written as it is.
-constexpr std::string_view kCodes[] = {"25", "0D", "0A"};
-constexpr char kCoded[] = {'%', '\r', '\n'};
-
-// The index of the code starting at `pos` (either letter case), or -1.
-int codeAt(std::string_view text, std::size_t pos) {
-    for (int i = 0; i < 3; ++i) {
-        const std::string_view code = kCodes[i];
-        if (pos + 2 <= text.size() &&
-            std::toupper(static_cast<unsigned char>(text[pos])) == code[0] &&
-            std::toupper(static_cast<unsigned char>(text[pos + 1])) == code[1])
-            return i;
-    }
-    return -1;
-}
-
-std::string encoded(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r')
-            out += "%0D";
-        else if (c == '\n')
-            out += "%0A";
-        else if (c == '%' && codeAt(text, i + 1) >= 0)
-            out += "%25";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string decoded(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const int code = text[i] == '%' ? codeAt(text, i + 1) : -1;
-        if (code >= 0) {
-            out += kCoded[code];
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -90,7 +40,7 @@ std::optional<ExclusionEntry> entryOfLine(std::string_view line) {
     const auto checked = truthValue(line.substr(comma + 1));
     if (!checked)
         return std::nullopt;
-    return ExclusionEntry{decoded(line.substr(0, comma)), *checked};
+    return ExclusionEntry{decodeField(line.substr(0, comma)), *checked};
 }
 
 bool holdsIgnoringCase(const std::vector<ExclusionEntry>& list, std::string_view text) {
@@ -118,8 +68,10 @@ std::string handOverText(const std::vector<ExclusionEntry>& list) {
 void appendSection(std::string& file, std::string_view marker,
                    const std::vector<ExclusionEntry>& list) {
     file.append(marker).append(kLineEnd);
+    // A line is split at its last comma, so a comma in a folder name needs no
+    // code: only the line ends and "%" are coded (LF stands as the separator).
     for (const auto& entry : list)
-        file.append(encoded(entry.text))
+        file.append(encodeField(entry.text, '\n'))
             .append(entry.checked ? ",True" : ",False")
             .append(kLineEnd);
 }

@@ -1,7 +1,7 @@
 #include "persist/parameters_file.h"
 
+#include "core/field_code.h"
 #include "core/startup.h"
-#include "persist/field_code.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 

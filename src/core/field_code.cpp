@@ -1,4 +1,4 @@
-#include "persist/field_code.h"
+#include "core/field_code.h"
 
 #include <array>
 
