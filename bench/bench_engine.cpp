@@ -80,8 +80,11 @@ const CandidateStore& candidates() {
         walker.Hidden = true;
         walker.FileMatchEx = [&](const EntryDetails& d) {
             if (seen.insert(d.Identity).second)
-                collected.records.push_back(
-                    {d.Size, std::string(d.Name), collected.folderIndex(d.Folder), d.LastWrite});
+                collected.records.push_back({d.Size,
+                                             std::string(d.Name),
+                                             collected.folderIndex(d.Folder),
+                                             d.LastWrite,
+                                             {d.Identity, d.ChangeTime}});
         };
         walker.StartScan(treePath(), true);
         sortCandidates(collected, RecordOrder::SizeFirst);

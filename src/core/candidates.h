@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/walked_file.h"
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -15,6 +17,7 @@ struct FileRecord {
     std::string name;          // the name as listed, without folder
     std::uint32_t folder = 0;  // index into CandidateStore::folders
     std::time_t lastWrite = 0; // to the minute
+    FileSeen seen;
 };
 
 // The order of the records, which fixes which files an engine sees side by
@@ -32,6 +35,7 @@ struct CandidateStore {
 
     const std::string& folderOf(const FileRecord& record) const { return folders[record.folder]; }
     std::string pathOf(const FileRecord& record) const { return folderOf(record) + record.name; }
+    WalkedFile walkedFile(const FileRecord& record) const { return {pathOf(record), record.seen}; }
 
     std::size_t size() const { return records.size(); }
     bool empty() const { return records.empty(); }

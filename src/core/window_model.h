@@ -143,6 +143,9 @@ struct WindowModel {
     CandidateStore Candidates;
     CHive CandidateGroup;
     CHive DuplicateGroups;
+    // What the walk saw of each DuplicateGroups element, in the same order, so
+    // that a file replaced after its comparison is not listed as a copy.
+    std::vector<FileSeen> DuplicateSeen;
     std::unique_ptr<cScanPath> SP;
     KeptExclusionList exclusions;
     std::optional<buzTimer> clock;

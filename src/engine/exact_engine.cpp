@@ -39,10 +39,14 @@ std::size_t blockLength(std::int64_t offset, std::int64_t size) {
 }
 
 // The files of one run, opened when read and closed when no longer needed.
+// Each opening checks that the path still reaches the file the walk saw, and
+// each file keeps what fstat told at its first opening, so that a file
+// written while it is compared is found out afterwards.
 class RunFiles {
 public:
-    RunFiles(const std::vector<std::string>& paths, std::int64_t size)
-        : m_paths(paths), m_size(size), m_descriptors(paths.size()) {}
+    RunFiles(const std::vector<WalkedFile>& files, std::int64_t size)
+        : m_files(files), m_size(size), m_descriptors(files.size()), m_stamps(files.size()),
+          m_stamped(files.size(), 0) {}
 
     // Reads `length` bytes at `offset` of file `i`; false (and the file is
     // closed) when it cannot be read whole or is not what the walk saw.
@@ -51,9 +55,22 @@ public:
             return false;
         const bool complete =
             readFullyAt(m_descriptors[i].get(), static_cast<std::uint64_t>(offset), buffer, length);
+        detail::noteComparisonRead(m_files[i].path);
         if (!complete || !keepOpen)
             close(i);
         return complete;
+    }
+
+    // Whether file `i` still shows what it showed when it was first opened;
+    // asked after its last read, so that nothing written meanwhile counts.
+    bool unchanged(std::size_t i) {
+        if (!m_stamped[i])
+            return false;
+        if (m_descriptors[i].valid())
+            return stillStamped(m_descriptors[i].get(), m_stamps[i]);
+        const bool reopened = open(i);
+        close(i);
+        return reopened;
     }
 
     // Where file `i` has data again at or after `offset`: `offset` itself
@@ -62,25 +79,44 @@ public:
     std::int64_t nextData(std::size_t i, std::int64_t offset) const {
         if (!m_descriptors[i].valid())
             return offset;
-        const off_t data = ::lseek(m_descriptors[i].get(), offset, SEEK_DATA);
+        const int fd = m_descriptors[i].get();
+        const off_t data = ::lseek(fd, offset, SEEK_DATA);
         if (data >= 0)
             return data;
-        return errno == ENXIO ? m_size : offset;
+        // The system says the same of a hole to the end and of an offset past
+        // the end of a file that has shrunk: only the first may be skipped.
+        struct stat status {};
+        const bool holeToEnd =
+            errno == ENXIO && ::fstat(fd, &status) == 0 && status.st_size == m_size;
+        return holeToEnd ? m_size : offset;
     }
 
     void close(std::size_t i) { m_descriptors[i].reset(); }
 
 private:
+    // A file opened again must show what it showed the first time.
     bool open(std::size_t i) {
-        m_descriptors[i] = openRegularFile(m_paths[i], m_size);
-        if (m_descriptors[i].valid() && m_size > std::int64_t{kFirstBlock})
+        FileStamp stamp;
+        m_descriptors[i] = openWalkedFile(m_files[i], m_size, stamp);
+        if (!m_descriptors[i].valid())
+            return false;
+        if (!m_stamped[i]) {
+            m_stamps[i] = stamp;
+            m_stamped[i] = 1;
+        } else if (stamp != m_stamps[i]) {
+            close(i);
+            return false;
+        }
+        if (m_size > std::int64_t{kFirstBlock})
             ::posix_fadvise(m_descriptors[i].get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-        return m_descriptors[i].valid();
+        return true;
     }
 
-    const std::vector<std::string>& m_paths;
+    const std::vector<WalkedFile>& m_files;
     std::int64_t m_size;
     std::vector<UniqueFd> m_descriptors;
+    std::vector<FileStamp> m_stamps;
+    std::vector<char> m_stamped;
 };
 
 // Buffers handed back after a step, so that blocks of the next step reuse them.
@@ -163,8 +199,10 @@ private:
             return part.bytes.data();
         if (m_reread.empty())
             m_reread = m_stock.take(m_length);
-        // A first file that cannot be read again now matches nothing more.
-        return read(part.members.front(), m_reread) ? m_reread.data() : nullptr;
+        // A first file that cannot be read again, or was written since, now
+        // matches nothing more: its block may no longer be the one it had.
+        const std::size_t first = part.members.front();
+        return read(first, m_reread) && m_files.unchanged(first) ? m_reread.data() : nullptr;
     }
 
     void addPart(std::uint64_t digest, std::vector<char>& block, std::size_t file) {
@@ -197,6 +235,19 @@ std::int64_t pastCommonHoles(const RunFiles& files, const EqualSoFar& set) {
     return next;
 }
 
+// The members of a set compared to its end that nothing wrote to meanwhile;
+// their files are closed. The others may have been read half before and half
+// after a change, so they match nothing.
+std::vector<std::size_t> unchangedMembers(RunFiles& files, const EqualSoFar& set) {
+    std::vector<std::size_t> unchanged;
+    for (const std::size_t file : set.members) {
+        if (files.unchanged(file))
+            unchanged.push_back(file);
+        files.close(file);
+    }
+    return unchanged;
+}
+
 FileGroups inOrderOfFirstMember(FileGroups groups) {
     std::sort(groups.begin(), groups.end(),
               [](const auto& a, const auto& b) { return a.front() < b.front(); });
@@ -205,13 +256,13 @@ FileGroups inOrderOfFirstMember(FileGroups groups) {
 
 } // namespace
 
-std::optional<FileGroups> identicalFiles(const std::vector<std::string>& paths, std::int64_t size,
+std::optional<FileGroups> identicalFiles(const std::vector<WalkedFile>& walked, std::int64_t size,
                                          const std::atomic<bool>& cancelled) {
-    RunFiles files(paths, size);
+    RunFiles files(walked, size);
     BufferStock stock;
     FileGroups groups;
     std::vector<EqualSoFar> pending(1);
-    for (std::size_t i = 0; i < paths.size(); ++i)
+    for (std::size_t i = 0; i < walked.size(); ++i)
         // Empty files have no block to read, but must still be there.
         if (size > 0 || files.read(i, 0, nullptr, 0, false))
             pending.front().members.push_back(i);
@@ -227,9 +278,8 @@ std::optional<FileGroups> identicalFiles(const std::vector<std::string>& paths, 
             continue;
         }
         if (set.offset >= size) {
-            for (const std::size_t file : set.members)
-                files.close(file);
-            groups.push_back(std::move(set.members));
+            if (std::vector<std::size_t> group = unchangedMembers(files, set); group.size() > 1)
+                groups.push_back(std::move(group));
             continue;
         }
         if (set.offset > 0)
@@ -248,10 +298,10 @@ std::optional<FileGroups> identicalFiles(const std::vector<std::string>& paths, 
     return inOrderOfFirstMember(std::move(groups));
 }
 
-std::optional<std::uint32_t> fileCrc(const std::string& path, std::int64_t size,
+std::optional<std::uint32_t> fileCrc(const WalkedFile& walked, std::int64_t size,
                                      const std::atomic<bool>& cancelled) {
-    const std::vector<std::string> paths{path};
-    RunFiles file(paths, size);
+    const std::vector<WalkedFile> files{walked};
+    RunFiles file(files, size);
     std::vector<char> block(static_cast<std::size_t>(std::min<std::int64_t>(size, kMaxBlock)));
     uLong crc = crc32_z(0, nullptr, 0);
     std::int64_t offset = 0;
@@ -268,15 +318,17 @@ std::optional<std::uint32_t> fileCrc(const std::string& path, std::int64_t size,
         crc = crc32_z(crc, reinterpret_cast<const Bytef*>(block.data()), length);
         offset += std::int64_t(length);
     }
+    if (!file.unchanged(0))
+        return std::nullopt;
     return static_cast<std::uint32_t>(crc);
 }
 
-std::optional<FileGroups> equalCrcFiles(const std::vector<std::string>& paths, std::int64_t size,
+std::optional<FileGroups> equalCrcFiles(const std::vector<WalkedFile>& files, std::int64_t size,
                                         const std::atomic<bool>& cancelled) {
     FileGroups groups;
     std::unordered_map<std::uint32_t, std::size_t> groupOfCrc;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const std::optional<std::uint32_t> crc = fileCrc(paths[i], size, cancelled);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::optional<std::uint32_t> crc = fileCrc(files[i], size, cancelled);
         if (cancelled)
             return std::nullopt;
         if (!crc)

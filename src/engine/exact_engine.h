@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/walked_file.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -14,23 +16,25 @@ namespace twinsift {
 // other file are left out.
 using FileGroups = std::vector<std::vector<std::size_t>>;
 
-// The groups of byte-for-byte identical files among `paths`, all expected to
-// be `size` bytes long. Every member of a group has been compared byte by
+// The groups of byte-for-byte identical files among `files`, all seen by the
+// walk at `size` bytes. Every member of a group has been compared byte by
 // byte with the group's first file; a file is read only as long as another
-// file may still match it, and at most once. A file that cannot be opened or
-// read, is no regular file or is no longer `size` bytes long matches nothing.
+// file may still match it, and at most once. A file matches nothing when it
+// cannot be opened or read, when its path no longer reaches the file the walk
+// saw as it was (openWalkedFile), or when it changed while it was compared.
 // Nothing (not an empty list) when `cancelled` turned true before the end.
-std::optional<FileGroups> identicalFiles(const std::vector<std::string>& paths, std::int64_t size,
+std::optional<FileGroups> identicalFiles(const std::vector<WalkedFile>& files, std::int64_t size,
                                          const std::atomic<bool>& cancelled);
 
-// The CRC-32 (zlib) of the whole file; nothing when it cannot be read, is no
-// regular file or is not `size` bytes long, or when `cancelled` turned true.
-std::optional<std::uint32_t> fileCrc(const std::string& path, std::int64_t size,
+// The CRC-32 (zlib) of the whole file; nothing when it cannot be read, is not
+// the file of `size` bytes the walk saw or changed while it was read, or when
+// `cancelled` turned true.
+std::optional<std::uint32_t> fileCrc(const WalkedFile& file, std::int64_t size,
                                      const std::atomic<bool>& cancelled);
 
-// The groups of files with equal CRC-32 among `paths` (each file read once);
+// The groups of files with equal CRC-32 among `files` (each file read once);
 // files without a CRC match nothing. Nothing when `cancelled` turned true.
-std::optional<FileGroups> equalCrcFiles(const std::vector<std::string>& paths, std::int64_t size,
+std::optional<FileGroups> equalCrcFiles(const std::vector<WalkedFile>& files, std::int64_t size,
                                         const std::atomic<bool>& cancelled);
 
 } // namespace twinsift

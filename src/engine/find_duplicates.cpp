@@ -59,7 +59,7 @@ public:
 
 private:
     void cutRuns();
-    std::vector<std::string> pathsOf(const Run& run) const;
+    std::vector<WalkedFile> filesOf(const Run& run) const;
     std::optional<FileGroups> compare(const Run& run, const std::atomic<bool>& cancelled) const;
     void compareOnWorkers(WorkerPool& pool);
     void compareFuzzy(WorkerPool& pool);
@@ -121,12 +121,12 @@ void DuplicateSearch::cutRuns() {
     }
 }
 
-std::vector<std::string> DuplicateSearch::pathsOf(const Run& run) const {
-    std::vector<std::string> paths;
-    paths.reserve(run.members.size());
+std::vector<WalkedFile> DuplicateSearch::filesOf(const Run& run) const {
+    std::vector<WalkedFile> files;
+    files.reserve(run.members.size());
     for (const std::size_t member : run.members)
-        paths.push_back(m_store.pathOf(m_store.records[member]));
-    return paths;
+        files.push_back(m_store.walkedFile(m_store.records[member]));
+    return files;
 }
 
 std::optional<FileGroups> DuplicateSearch::compare(const Run& run,
@@ -135,8 +135,8 @@ std::optional<FileGroups> DuplicateSearch::compare(const Run& run,
         return FileGroups{};
     const std::int64_t size = m_store.records[run.begin].size;
     if (m_comparison == Comparison::Crc)
-        return equalCrcFiles(pathsOf(run), size, cancelled);
-    return identicalFiles(pathsOf(run), size, cancelled);
+        return equalCrcFiles(filesOf(run), size, cancelled);
+    return identicalFiles(filesOf(run), size, cancelled);
 }
 
 // Every run is one task; this thread appends the finished runs in order
@@ -168,7 +168,7 @@ void DuplicateSearch::compareFuzzy(WorkerPool& pool) {
         Guard guard(m_ui, "Find Duplicates");
         guard.step(2, [&] {
             if (run.members.size() > 1)
-                run.groups = fuzzyGroups(pathsOf(run), m_store.records[run.begin].size, pool,
+                run.groups = fuzzyGroups(filesOf(run), m_store.records[run.begin].size, pool,
                                          pool.cancelled());
         });
         // Groups found before a cancel are kept, as the loop would have kept them.
@@ -275,6 +275,7 @@ void appendGroupMember(WindowModel& model, const CandidateStore& store, const Fi
     model.DuplicateGroups.Add(
         zeroPadded(file.size, 12), file.name, folder, VersionText(folder + file.name),
         static_cast<std::int16_t>(model.GroupShade), fileTimeText(file.lastWrite));
+    model.DuplicateSeen.push_back(file.seen);
 }
 
 } // namespace twinsift

@@ -41,10 +41,11 @@ std::size_t blocksInNextRead(std::int64_t blocksLeft) {
     return static_cast<std::size_t>(std::min(blocksLeft, kBlocksPerRead));
 }
 
-FileDigests digestFile(const std::string& path, std::int64_t size,
+FileDigests digestFile(const WalkedFile& walked, std::int64_t size,
                        const std::atomic<bool>& cancelled) {
     FileDigests digests;
-    const UniqueFd file = openRegularFile(path, size);
+    FileStamp stamp;
+    const UniqueFd file = openWalkedFile(walked, size, stamp);
     if (!file.valid())
         return digests;
     ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -57,7 +58,9 @@ FileDigests digestFile(const std::string& path, std::int64_t size,
         if (cancelled)
             return {};
         const std::size_t blocks = blocksInNextRead(blocksLeft);
-        if (!readFullyAt(file.get(), offset, buffer.data(), blocks * kBlockSize))
+        const bool complete = readFullyAt(file.get(), offset, buffer.data(), blocks * kBlockSize);
+        detail::noteComparisonRead(walked.path);
+        if (!complete)
             return {};
         offset += blocks * kBlockSize;
         for (std::size_t b = 0; b < blocks; ++b) {
@@ -67,7 +70,10 @@ FileDigests digestFile(const std::string& path, std::int64_t size,
         blocksLeft -= static_cast<std::int64_t>(blocks);
     }
     digests.tail.resize(static_cast<std::size_t>(size % kBlockSize));
-    if (!readFullyAt(file.get(), offset, digests.tail.data(), digests.tail.size()))
+    const bool complete = readFullyAt(file.get(), offset, digests.tail.data(), digests.tail.size());
+    detail::noteComparisonRead(walked.path);
+    // Digests taken across a write describe no state the file ever had.
+    if (!complete || !stillStamped(file.get(), stamp))
         return {};
     digests.readable = true;
     return digests;
@@ -109,21 +115,21 @@ std::int64_t equalBlocksNeeded(std::int64_t blocks) {
 
 } // namespace detail
 
-std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<std::string>& paths,
+std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<WalkedFile>& files,
                                                   std::int64_t size, WorkerPool& pool,
                                                   const std::atomic<bool>& cancelled) {
     std::vector<std::vector<std::size_t>> groups;
-    if (size < kBlockSize || paths.size() < 2)
+    if (size < kBlockSize || files.size() < 2)
         return groups;
 
-    std::vector<FileDigests> digests(paths.size());
-    if (!pool.forEach(paths.size(),
-                      [&](std::size_t i) { digests[i] = digestFile(paths[i], size, cancelled); }) ||
+    std::vector<FileDigests> digests(files.size());
+    if (!pool.forEach(files.size(),
+                      [&](std::size_t i) { digests[i] = digestFile(files[i], size, cancelled); }) ||
         cancelled)
         return groups;
 
     std::vector<std::size_t> remaining;
-    for (std::size_t i = 0; i < paths.size(); ++i)
+    for (std::size_t i = 0; i < files.size(); ++i)
         if (digests[i].readable)
             remaining.push_back(i);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/walked_file.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -10,21 +12,22 @@ namespace twinsift {
 
 class WorkerPool;
 
-// Groups the files of one run of equal size (`paths`, all of `size` bytes, in
+// Groups the files of one run of equal size (`files`, all of `size` bytes, in
 // candidate order) by the tolerant rule: two files match when at least half of
 // their 1000-byte blocks are equal, or else when their final partial blocks
-// are equal. Files under 1000 bytes, and files that are missing, unreadable or
-// no longer `size` bytes long, match nothing.
+// are equal. Files under 1000 bytes match nothing, and so do files
+// that are missing, unreadable, not the file the walk saw as it was
+// (openWalkedFile), or written while they were read.
 //
 // The rule is not transitive, so the groups are those of the pairwise loop:
 // the earliest remaining file j takes every later remaining file that matches
 // j, those leave the run, and the next remaining file is tried the same way.
-// Each group lists indexes into `paths`, its first file first; groups come in
+// Each group lists indexes into `files`, its first file first; groups come in
 // the order of their first file; unmatched files are left out.
 //
 // Each file is read once, on the pool; when `cancelled` turns true the groups
 // completed so far are returned.
-std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<std::string>& paths,
+std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<WalkedFile>& files,
                                                   std::int64_t size, WorkerPool& pool,
                                                   const std::atomic<bool>& cancelled);
 

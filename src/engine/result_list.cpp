@@ -4,10 +4,12 @@
 #include "core/file_info.h"
 #include "core/format.h"
 #include "core/guard.h"
+#include "core/walked_file.h"
 #include "engine/worker_pool.h"
 
 #include <algorithm>
 #include <charconv>
+#include <stdexcept>
 #include <unordered_set>
 
 namespace twinsift {
@@ -44,6 +46,7 @@ std::int64_t shadeOf(const Variant& value) {
 }
 
 struct StoredResult {
+    FileSeen seen;
     std::string size; // twelve digits
     std::string name;
     std::string folder; // ends in "/"
@@ -52,10 +55,22 @@ struct StoredResult {
     std::string lastWrite;
 };
 
-StoredResult storedResult(CHive& store, std::int32_t position) {
+StoredResult storedResult(const WindowModel& model, CHive& store, std::int32_t position) {
     const Variant at(position);
-    return {textOf(store.Item(at)),  textOf(store.Item1(at)),  textOf(store.Item2(at)),
-            textOf(store.Item3(at)), shadeOf(store.Item4(at)), textOf(store.Item5(at))};
+    return {model.DuplicateSeen[static_cast<std::size_t>(position - 1)],
+            textOf(store.Item(at)),
+            textOf(store.Item1(at)),
+            textOf(store.Item2(at)),
+            textOf(store.Item3(at)),
+            shadeOf(store.Item4(at)),
+            textOf(store.Item5(at))};
+}
+
+// The listed file must still be the one that was compared: a path that now
+// reaches another file, or a file written since, is no copy of anything.
+bool stillCompared(const StoredResult& stored) {
+    const auto size = integerOf(stored.size);
+    return size && stillWalkedFile(stored.folder + stored.name, stored.seen, *size);
 }
 
 ResultRow resultRow(StoredResult&& stored, std::int32_t group) {
@@ -81,6 +96,8 @@ ResultRow resultRow(StoredResult&& stored, std::int32_t group) {
 void ListDuplicateGroups(WindowModel& model, UserInterface& ui) {
     CHive& store = model.DuplicateGroups;
     const std::int32_t count = store.Count();
+    if (model.DuplicateSeen.size() != static_cast<std::size_t>(count))
+        throw std::logic_error("the stored results and what the walk saw of them differ in number");
     model.rows.clear();
     model.rows.reserve(static_cast<std::size_t>(count));
     model.GroupSizes.assign(1, 0);
@@ -105,11 +122,9 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui) {
         if (inBatch == 0) {
             batch.clear();
             for (std::int32_t k = i; k <= std::min(count, i + kElementsPerBatch - 1); ++k)
-                batch.push_back(storedResult(store, k));
+                batch.push_back(storedResult(model, store, k));
             exists.assign(batch.size(), 0);
-            pool.forEach(batch.size(), [&](std::size_t k) {
-                exists[k] = FileExists(batch[k].folder + batch[k].name);
-            });
+            pool.forEach(batch.size(), [&](std::size_t k) { exists[k] = stillCompared(batch[k]); });
         }
         StoredResult stored = std::move(batch[inBatch]);
         // Group boundaries are taken from every stored element, listed or

@@ -7,7 +7,8 @@ namespace twinsift {
 class UserInterface;
 
 // Fills the result rows from `model.DuplicateGroups`: one unmarked row per
-// stored file that still exists, in store order. A new group number starts
+// stored file whose path still reaches the file the walk saw, unchanged
+// (`model.DuplicateSeen`, one per element), in store order. A new group number starts
 // at the first listed file after a change of the stored shade; a group whose
 // files have all vanished gets no number. Also fills GroupSizes,
 // GroupCount, lvFolders and RowShades, and shows "Loading Searched

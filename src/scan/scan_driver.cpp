@@ -5,6 +5,7 @@
 #include "core/format.h"
 #include "core/guard.h"
 #include "core/runtime_error.h"
+#include "core/walked_file.h"
 #include "engine/find_duplicates.h"
 #include "engine/result_list.h"
 #include "engine/same_name_engine.h"
@@ -224,8 +225,11 @@ void ScanRun::fileFound(const EntryDetails& file) {
     if (!m_seen.insert(file.Identity).second)
         return;
     ++m_model.FilesFound;
-    m_records.records.push_back(
-        {file.Size, std::string(file.Name), m_records.folderIndex(file.Folder), file.LastWrite});
+    m_records.records.push_back({file.Size,
+                                 std::string(file.Name),
+                                 m_records.folderIndex(file.Folder),
+                                 file.LastWrite,
+                                 {file.Identity, file.ChangeTime}});
 }
 
 bool ScanRun::tooManyFilesAccepted() {
@@ -264,6 +268,7 @@ void ScanRun::releaseStores() {
     m_model.Candidates.clear();
     m_model.CandidateGroup.Clear();
     m_model.DuplicateGroups.Clear();
+    m_model.DuplicateSeen = {};
 }
 
 // Empty files need no comparison: every one still there is listed.
@@ -272,7 +277,7 @@ void ScanRun::listZeroSizeFiles() {
     for (const FileRecord& file : candidates.records) {
         m_model.yieldToWindow();
         const std::string& folder = candidates.folderOf(file);
-        if (!FileExists(folder + file.name))
+        if (!stillWalkedFile(folder + file.name, file.seen, file.size))
             continue;
         ResultRow row;
         auto& columns = row.columns;

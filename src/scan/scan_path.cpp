@@ -66,8 +66,8 @@ bool isPseudoFileSystemAt(int dirFd, const char* name) {
     return fd.get() >= 0 && isPseudoFileSystem(fd.get());
 }
 
-constexpr unsigned kStatxMask =
-    STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_ATIME | STATX_BTIME | STATX_INO;
+constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_ATIME |
+                                STATX_BTIME | STATX_CTIME | STATX_INO;
 
 std::optional<struct statx> statAt(int dirFd, const char* name, int extraFlags = 0) {
     struct statx info {};
@@ -97,6 +97,8 @@ EntryDetails detailsOf(std::string_view name, std::string_view folder, const str
         (info.stx_mask & STATX_BTIME) ? toMinute(info.stx_btime.tv_sec) : details.LastWrite;
     details.Accessed = toMinute(info.stx_atime.tv_sec);
     details.Identity = {deviceOf(info), info.stx_ino};
+    details.ChangeTime =
+        std::int64_t{info.stx_ctime.tv_sec} * 1'000'000'000 + info.stx_ctime.tv_nsec;
     return details;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/walked_file.h"
+
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -12,21 +14,6 @@ namespace twinsift {
 namespace detail {
 class ScanWalk;
 }
-
-// Which file a path reaches: two paths with the same identity are one file
-// (hard links, bind mounts, overlapping search paths).
-struct FileIdentity {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-
-    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
-};
-
-struct FileIdentityHash {
-    std::size_t operator()(const FileIdentity& id) const noexcept {
-        return std::hash<std::uint64_t>{}(id.inode * 0x9E3779B97F4A7C15ULL ^ id.device);
-    }
-};
 
 // What the detailed events tell about an accepted file or folder. The views
 // are valid only while the event handler runs.
@@ -41,6 +28,7 @@ struct EntryDetails {
     std::time_t Created = 0;
     std::time_t Accessed = 0;
     FileIdentity Identity;
+    std::int64_t ChangeTime = 0; // the status change time, nanoseconds since the epoch
 };
 
 // Walks one folder tree breadth first and reports every file and sub-folder

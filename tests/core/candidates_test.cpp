@@ -18,7 +18,7 @@ struct Entry {
 std::vector<std::string> sortedNames(const std::vector<Entry>& entries, RecordOrder order) {
     CandidateStore store;
     for (const Entry& e : entries)
-        store.records.push_back({e.size, e.name, store.folderIndex(e.folder), e.lastWrite});
+        store.records.push_back({e.size, e.name, store.folderIndex(e.folder), e.lastWrite, {}});
     sortCandidates(store, order);
     std::vector<std::string> names;
     for (const FileRecord& r : store.records)
@@ -61,8 +61,8 @@ TEST(CandidateOrderTest, theTimeDecidesLastAndFoldersAreSharedOnlyWhenRepeated) 
     EXPECT_EQ(store.folderIndex("/a/"), 0u);
     EXPECT_EQ(store.folderIndex("/a/"), 0u);
     EXPECT_EQ(store.folderIndex("/b/"), 1u);
-    const FileRecord later{1, "n", 0, 3600 * 24};
-    const FileRecord earlier{1, "n", 0, 60};
+    const FileRecord later{1, "n", 0, 3600 * 24, {}};
+    const FileRecord earlier{1, "n", 0, 60, {}};
     EXPECT_GT(compareRecords(store, later, earlier, RecordOrder::SizeFirst), 0);
     EXPECT_EQ(compareRecords(store, earlier, earlier, RecordOrder::NameFirst), 0);
 }

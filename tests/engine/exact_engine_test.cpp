@@ -87,7 +87,8 @@ protected:
         const std::size_t slash = path.rfind('/');
         CandidateStore& store = model.Candidates;
         store.records.push_back({std::int64_t(status.st_size), path.substr(slash + 1),
-                                 store.folderIndex(path.substr(0, slash + 1)), status.st_mtime});
+                                 store.folderIndex(path.substr(0, slash + 1)), status.st_mtime,
+                                 test::seenNow(path)});
         ++model.FilesFound;
     }
     void run(Engine engine = Engine::ByteByByte) {
@@ -245,10 +246,11 @@ TEST(FileCrcTest, IsTheZipCrcOfTheWholeFileOrNothing) {
     TempDir dir;
     const std::atomic<bool> running{false};
     const std::string path = dir.write("check", "123456789");
-    EXPECT_EQ(fileCrc(path, 9, running), 0xCBF43926u);
-    EXPECT_EQ(fileCrc(path, 10, running), std::nullopt);
-    EXPECT_EQ(fileCrc(dir.path() + "missing", 9, running), std::nullopt);
-    EXPECT_EQ(fileCrc(dir.path(), 0, running), std::nullopt);
+    const WalkedFile walked{path, test::seenNow(path)};
+    EXPECT_EQ(fileCrc(walked, 9, running), 0xCBF43926u);
+    EXPECT_EQ(fileCrc(walked, 10, running), std::nullopt);
+    EXPECT_EQ(fileCrc({dir.path() + "missing", walked.seen}, 9, running), std::nullopt);
+    EXPECT_EQ(fileCrc({dir.path(), test::seenNow(dir.path())}, 0, running), std::nullopt);
 }
 
 // A huge run of equal-size files must not need a descriptor per file.
@@ -265,7 +267,7 @@ TEST(IdenticalFilesTest, ManyEqualSizeFilesStayWithinFewDescriptors) {
     low.rlim_cur = 200;
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
     const std::atomic<bool> running{false};
-    const std::optional<FileGroups> groups = identicalFiles(paths, 20000, running);
+    const std::optional<FileGroups> groups = identicalFiles(test::walkedNow(paths), 20000, running);
     ::setrlimit(RLIMIT_NOFILE, &saved);
 
     ASSERT_TRUE(groups);
@@ -288,7 +290,7 @@ TEST(IdenticalFilesTest, ManyDistinctFilesStillConfirmLateMatchesByBytes) {
     paths.push_back(dir.write("copy", contents[580]));
     paths.push_back(dir.write("near", withByte(contents[590], 9, char(contents[590][9] ^ 1))));
     const std::atomic<bool> running{false};
-    EXPECT_EQ(identicalFiles(paths, 16384, running), (FileGroups{{580, 600}}));
+    EXPECT_EQ(identicalFiles(test::walkedNow(paths), 16384, running), (FileGroups{{580, 600}}));
 }
 
 // Sparse files: lengths and offsets past 2 GiB and 4 GiB are 64-bit, and a
@@ -317,7 +319,7 @@ TEST(IdenticalFilesTest, ComparesSparseFilesLargerThanFourGibibytes) {
         sparse("other", 'a', std::int64_t{3} << 30, 'y'),
     };
     const std::atomic<bool> running{false};
-    EXPECT_EQ(identicalFiles(paths, size, running), (FileGroups{{0, 2, 3}}));
+    EXPECT_EQ(identicalFiles(test::walkedNow(paths), size, running), (FileGroups{{0, 2, 3}}));
 }
 
 TEST(WorkerPoolTest, RunsEveryTaskOnceAndPassesOnAFailure) {
@@ -382,7 +384,8 @@ TEST_P(EquivalenceTest, MatchesThePairwiseLoopOnRandomTrees) {
                 const std::string name = "f" + std::to_string(size) + "_" + std::to_string(i);
                 dir.write(folder.substr(dir.path().size()) + name, content);
                 const std::uint32_t at = store.folderIndex(folder);
-                store.records.push_back({std::int64_t(size), name, at, std::time_t(i * 60)});
+                store.records.push_back({std::int64_t(size), name, at, std::time_t(i * 60),
+                                         test::seenNow(folder + name)});
                 ++files;
                 if (random() % 10 == 0)
                     store.records.push_back(store.records.back());

@@ -42,7 +42,7 @@ protected:
     }
 
     Groups group(const std::vector<std::string>& paths, std::int64_t size) {
-        return fuzzyGroups(paths, size, pool, notCancelled);
+        return fuzzyGroups(test::walkedNow(paths), size, pool, notCancelled);
     }
 
     TempDir tree;
@@ -148,10 +148,11 @@ TEST(FuzzySearchTest, listsWhatThePairwiseLoopListsOnRandomTrees) {
                 const std::string folder = tree.mkdir("d" + std::to_string(random() % 3));
                 const std::string name = std::to_string(size) + "_" + std::to_string(i);
                 tree.write(folder.substr(tree.path().size()) + name, content);
+                store.records.push_back({static_cast<std::int64_t>(size), name,
+                                         store.folderIndex(folder), std::time_t{60},
+                                         test::seenNow(folder + name)});
                 if (random() % 15 == 0)
                     std::filesystem::remove(folder + name);
-                store.records.push_back({static_cast<std::int64_t>(size), name,
-                                         store.folderIndex(folder), std::time_t{60}});
                 ++found;
             }
         }

@@ -128,6 +128,7 @@ inline void appendElement(WindowModel& model, const FileRecord& file) {
     model.DuplicateGroups.Add(
         zeroPadded(file.size, 12), file.name, folder, VersionText(folder + file.name),
         static_cast<std::int16_t>(model.GroupShade), fileTimeText(file.lastWrite));
+    model.DuplicateSeen.push_back(file.seen);
 }
 
 inline void CompareGroup(WindowModel& model, std::vector<FileRecord> group) {

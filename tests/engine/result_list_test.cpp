@@ -19,6 +19,7 @@ void addResult(WindowModel& model, const std::string& folder, const std::string&
                std::int64_t size, std::int32_t shade, const std::string& stamp = "2024-03-05 14:07",
                const std::string& version = "N/A") {
     model.DuplicateGroups.Add(zeroPadded(size, 12), name, folder, version, shade, stamp);
+    model.DuplicateSeen.push_back(test::seenNow(folder + name));
 }
 
 std::vector<std::string> column(const WindowModel& model, ResultColumn c) {
@@ -65,9 +66,10 @@ TEST_F(ResultListTest, numbersGroupsAndShadesEvenRuns) {
 }
 
 TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
-    dir.write("archive.tar.gz", "x");
-    dir.write("README", "x");
-    dir.write("sub/README", "x");
+    const std::string content(1234, 'x');
+    dir.write("archive.tar.gz", content);
+    dir.write("README", content);
+    dir.write("sub/README", content);
     addResult(model, dir.path(), "archive.tar.gz", 1234, 1, "2024-03-05 14:07", "1.2.3.4");
     addResult(model, dir.path(), "README", 1234, 1);
     addResult(model, dir.path() + "sub/", "README", 1234, 1);

@@ -25,7 +25,7 @@ class SameNameTest : public ::testing::Test {
 protected:
     void add(const std::string& folder, const std::string& name, std::int64_t size = 1) {
         CandidateStore& store = model.Candidates;
-        store.records.push_back({size, name, store.folderIndex(folder), 0});
+        store.records.push_back({size, name, store.folderIndex(folder), 0, {}});
         ++model.FilesFound;
     }
 
@@ -116,7 +116,7 @@ TEST_F(SameNameTest, reportsProgressInThePanelOrTheMinimisedCaption) {
     minimised.minimised = true;
     for (const char* folder : {"/1/", "/2/", "/3/"})
         minimised.Candidates.records.push_back(
-            {1, "x", minimised.Candidates.folderIndex(folder), 0});
+            {1, "x", minimised.Candidates.folderIndex(folder), 0, {}});
     FindSameNames(minimised, user);
     EXPECT_EQ(minimised.caption, "66.7% (2/3)");
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace twinsift::test {
 
@@ -52,6 +53,21 @@ std::string readFile(const std::string& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+FileSeen seenNow(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0)
+        return {};
+    return {{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
+            std::int64_t{status.st_ctim.tv_sec} * 1'000'000'000 + status.st_ctim.tv_nsec};
+}
+
+std::vector<WalkedFile> walkedNow(const std::vector<std::string>& paths) {
+    std::vector<WalkedFile> files;
+    for (const std::string& path : paths)
+        files.push_back({path, seenNow(path)});
+    return files;
 }
 
 } // namespace twinsift::test

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/walked_file.h"
+
 #include <string>
+#include <vector>
 
 namespace twinsift::test {
 
@@ -28,5 +31,11 @@ private:
 
 // The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::string& path);
+
+// What a walk would see of `path` now (its final name not followed as a
+// link); nothing known of a missing file.
+FileSeen seenNow(const std::string& path);
+// `paths` as a walk would list them now.
+std::vector<WalkedFile> walkedNow(const std::vector<std::string>& paths);
 
 } // namespace twinsift::test

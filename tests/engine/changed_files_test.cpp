@@ -1,0 +1,213 @@
+// Files change under a running search: a folder is swapped for a link, a
+// file is replaced, truncated or rewritten between the walk, the reads of the
+// comparison and the listing. None of that may put a file in a group whose
+// other members it does not equal, for any comparison.
+
+#include "engine/find_duplicates.h"
+#include "engine/result_list.h"
+
+#include "core/walked_file.h"
+#include "core/window_model.h"
+#include "support/scripted_answerer.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace twinsift {
+namespace {
+
+using test::TempDir;
+
+struct Mode {
+    Engine engine;
+    bool fuzzy;
+};
+
+std::string nameOf(const Mode& mode) {
+    if (mode.engine == Engine::Crc32)
+        return "Crc";
+    return mode.fuzzy ? "Fuzzy" : "Exact";
+}
+
+void PrintTo(const Mode& mode, std::ostream* out) {
+    *out << nameOf(mode);
+}
+
+std::string noise(std::size_t length, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string content(length, '\0');
+    for (char& c : content)
+        c = static_cast<char>(random());
+    return content;
+}
+
+void overwrite(const std::string& path, std::int64_t offset, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), offset), ssize_t(bytes.size()));
+    ::close(fd);
+}
+
+// Runs `change` once, after the `nth` read of the file at `path` (counting
+// from 1), on the thread that read it; removed again when the test ends.
+class ChangeDuringComparison {
+public:
+    ChangeDuringComparison(std::string path, int nth, std::function<void()> change)
+        : m_path(std::move(path)), m_left(nth), m_change(std::move(change)) {
+        detail::afterComparisonRead = [this](const std::string& read) {
+            std::lock_guard lock(m_mutex);
+            if (read == m_path && m_left > 0 && --m_left == 0)
+                m_change();
+        };
+    }
+    ~ChangeDuringComparison() { detail::afterComparisonRead = nullptr; }
+    bool happened() {
+        std::lock_guard lock(m_mutex);
+        return m_left == 0;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::string m_path;
+    int m_left;
+    std::function<void()> m_change;
+};
+
+class ChangedFilesTest : public ::testing::TestWithParam<Mode> {
+protected:
+    ChangedFilesTest() {
+        model.workerThreads = 2;
+        model.engine = GetParam().engine;
+        model.chkFuzzy.checked = GetParam().fuzzy;
+    }
+
+    // Writes the file and lists it as the walk would.
+    std::string add(const std::string& relativePath, const std::string& content) {
+        const std::string path = dir.write(relativePath, content);
+        const std::size_t slash = path.rfind('/');
+        CandidateStore& store = model.Candidates;
+        store.records.push_back({std::int64_t(content.size()), path.substr(slash + 1),
+                                 store.folderIndex(path.substr(0, slash + 1)), 0,
+                                 test::seenNow(path)});
+        ++model.FilesFound;
+        return path;
+    }
+
+    // The files the comparison puts in groups, below the test folder.
+    std::vector<std::string> grouped() {
+        sortCandidates(model.Candidates, RecordOrder::SizeFirst);
+        FindDuplicates(model, user);
+        std::vector<std::string> paths;
+        CHive& groups = model.DuplicateGroups;
+        for (std::int32_t i = 1; i <= groups.Count(); ++i)
+            paths.push_back(std::string(groups.Item2(i).text()).substr(dir.path().size()) +
+                            std::string(groups.Item1(i).text()));
+        return paths;
+    }
+
+    TempDir dir;
+    WindowModel model;
+    test::ScriptedAnswerer user;
+};
+
+TEST_P(ChangedFilesTest, AFolderSwappedForALinkAfterTheWalkJoinsNoGroup) {
+    add("d1/x.dat", noise(40'000, 1));
+    add("d2/x.dat", noise(40'000, 2));
+    std::filesystem::rename(dir.path() + "d1", dir.path() + "d1.old");
+    std::filesystem::create_directory_symlink(dir.path() + "d2", dir.path() + "d1");
+    EXPECT_EQ(grouped(), std::vector<std::string>{});
+}
+
+TEST_P(ChangedFilesTest, AFileReplacedOrRewrittenAfterTheWalkJoinsNoGroup) {
+    const std::string content = noise(40'000, 3);
+    add("kept", content);
+    add("copy", content);
+    const std::string replaced = add("replaced", noise(40'000, 4));
+    const std::string rewritten = add("rewritten", noise(40'000, 5));
+    dir.write("new", content);
+    std::filesystem::rename(dir.path() + "new", replaced);
+    overwrite(rewritten, 0, content);
+    EXPECT_EQ(grouped(), (std::vector<std::string>{"copy", "kept"}));
+}
+
+// Two files equal only in their first 16 KiB, both cut to that length once
+// the first blocks were read: the rest of them is no hole.
+TEST_P(ChangedFilesTest, FilesTruncatedAfterTheirFirstReadJoinNoGroup) {
+    const std::string head = noise(16 * 1024, 6);
+    const std::string a = add("a", head + noise(24'000, 7));
+    const std::string b = add("b", head + noise(24'000, 8));
+    ChangeDuringComparison truncate(b, 1, [&] {
+        ::truncate(a.c_str(), 16 * 1024);
+        ::truncate(b.c_str(), 16 * 1024);
+    });
+    EXPECT_EQ(grouped(), std::vector<std::string>{});
+    EXPECT_TRUE(truncate.happened());
+}
+
+// A file differing from its neighbours in its last byte, whose ends are
+// rewritten after its head was read: the head now differs and the tail
+// matches, so the bytes read never were one state of the file.
+TEST_P(ChangedFilesTest, AFileWrittenWhileItIsReadJoinsNoGroup) {
+    const std::size_t size = 900'000;
+    const std::string content = noise(size, 9);
+    std::string other = content;
+    other.back() ^= 1;
+    add("copy1", content);
+    add("copy2", content);
+    const std::string changing = add("changing", other);
+    ChangeDuringComparison rewrite(changing, 1, [&] {
+        overwrite(changing, 0, std::string(1, char(content.front() ^ 2)));
+        overwrite(changing, std::int64_t(size) - 1, std::string(1, content.back()));
+    });
+    EXPECT_EQ(grouped(), (std::vector<std::string>{"copy1", "copy2"}));
+    EXPECT_TRUE(rewrite.happened());
+}
+
+// The same file read last, then changed before its group is settled.
+TEST_P(ChangedFilesTest, AFileWrittenAfterItsLastReadJoinsNoGroup) {
+    const std::string content = noise(20'000, 10);
+    add("copy1", content);
+    add("copy2", content);
+    const std::string late = add("late", content);
+    // A head and a tail block; the tolerant rule reads the final partial
+    // block apart, empty here; the CRC reads it all at once.
+    const int reads = GetParam().engine == Engine::ByteByByte ? 2 : 1;
+    ChangeDuringComparison touch(late, reads,
+                                 [&] { overwrite(late, 100, content.substr(100, 1)); });
+    EXPECT_EQ(grouped(), (std::vector<std::string>{"copy1", "copy2"}));
+    EXPECT_TRUE(touch.happened());
+}
+
+// A group found by the comparison whose folder is then swapped for a link:
+// the listing must not show the path that now leads to another member.
+TEST_P(ChangedFilesTest, AFolderSwappedAfterTheComparisonIsNotListed) {
+    const std::string content = noise(5'000, 11);
+    add("d1/x.dat", content);
+    add("d2/x.dat", content);
+    add("d3/x.dat", content);
+    sortCandidates(model.Candidates, RecordOrder::SizeFirst);
+    FindDuplicates(model, user);
+    ASSERT_EQ(model.DuplicateGroups.Count(), 3);
+    std::filesystem::rename(dir.path() + "d1", dir.path() + "d1.old");
+    std::filesystem::create_directory_symlink(dir.path() + "d2", dir.path() + "d1");
+    ListDuplicateGroups(model, user);
+    ASSERT_EQ(model.rows.size(), 2u);
+    EXPECT_EQ(model.rows[0].fullPath(), dir.path() + "d2/x.dat");
+    EXPECT_EQ(model.rows[1].fullPath(), dir.path() + "d3/x.dat");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryComparison, ChangedFilesTest,
+                         ::testing::Values(Mode{Engine::ByteByByte, false},
+                                           Mode{Engine::ByteByByte, true},
+                                           Mode{Engine::Crc32, false}),
+                         [](const auto& info) { return nameOf(info.param); });
+
+} // namespace
+} // namespace twinsift
