@@ -88,6 +88,12 @@ FuzzyFrm::FuzzyFrm(QWidget* parent) : QDialog(parent) {
     QFont italic = example->font();
     italic.setItalic(true);
     example->setFont(italic);
+    // What the rule promises, so that nobody takes similar files for copies.
+    auto* promise = label(QStringLiteral("Files of equal size match when at least half of their "
+                                         "1000-byte blocks are equal; a shorter last block counts "
+                                         "as one block more. Files under 1000 bytes never match. "
+                                         "Look at each group before deleting."),
+                          "Label3", this);
 
     auto* ok = button("OK", "cmdOK", this);
     ok->setDefault(true);
@@ -99,6 +105,7 @@ FuzzyFrm::FuzzyFrm(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(example);
+    layout->addWidget(promise);
     layout->addLayout(buttons);
 }
 

@@ -22,6 +22,11 @@ constexpr std::int64_t kBlocksPerRead = 256;
 // run on the calling thread rather than waking the pool.
 constexpr std::size_t kBlocksWorthThePool = 1 << 20;
 
+struct EqualBlocksNeeded {
+    std::int64_t fullBlocks = 0;     // of the full blocks alone
+    std::int64_t withFinalBlock = 0; // of the full blocks and the final partial block
+};
+
 struct BlockDigest {
     std::uint64_t low = 0;
     std::uint64_t high = 0;
@@ -79,10 +84,14 @@ FileDigests digestFile(const WalkedFile& walked, std::int64_t size,
     return digests;
 }
 
-// Equal final partial blocks always match; otherwise the count of equal full
-// blocks decides, and counting stops as soon as the outcome is settled.
-bool fuzzyMatch(const FileDigests& a, const FileDigests& b, std::int64_t equalNeeded) {
-    if (a.tail == b.tail)
+// The equal full blocks needed for a match: half of them, or, when the final
+// partial blocks are equal, half of all blocks counting that final block as
+// one more. Counting stops as soon as the outcome is settled.
+bool fuzzyMatch(const FileDigests& a, const FileDigests& b, const EqualBlocksNeeded& needed) {
+    const bool tailsCount = !a.tail.empty() && a.tail == b.tail;
+    const std::int64_t equalNeeded =
+        tailsCount ? std::min(needed.fullBlocks, needed.withFinalBlock - 1) : needed.fullBlocks;
+    if (equalNeeded <= 0)
         return true;
     const std::size_t blocks = a.blocks.size();
     std::int64_t equal = 0;
@@ -133,7 +142,9 @@ std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<WalkedFile>&
         if (digests[i].readable)
             remaining.push_back(i);
 
-    const std::int64_t equalNeeded = detail::equalBlocksNeeded(size / kBlockSize);
+    const std::int64_t fullBlocks = size / kBlockSize;
+    const EqualBlocksNeeded equalNeeded{detail::equalBlocksNeeded(fullBlocks),
+                                        detail::equalBlocksNeeded(fullBlocks + 1)};
     std::vector<char> matches;
     while (remaining.size() > 1) {
         const FileDigests& first = digests[remaining.front()];

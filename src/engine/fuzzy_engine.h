@@ -14,8 +14,10 @@ class WorkerPool;
 
 // Groups the files of one run of equal size (`files`, all of `size` bytes, in
 // candidate order) by the tolerant rule: two files match when at least half of
-// their 1000-byte blocks are equal, or else when their final partial blocks
-// are equal. Files under 1000 bytes match nothing, and so do files
+// their full 1000-byte blocks are equal, or else when their final partial
+// blocks are equal and at least half of all blocks, that final block counted
+// as one more, are equal. A final partial block alone never decides, and an
+// empty one is no block. Files under 1000 bytes match nothing, and so do files
 // that are missing, unreadable, not the file the walk saw as it was
 // (openWalkedFile), or written while they were read.
 //

@@ -27,6 +27,14 @@ std::string block(char letter, std::size_t length = 1000) {
     return std::string(length, letter);
 }
 
+std::string noise(std::size_t length, unsigned seed) {
+    std::mt19937 generator(seed);
+    std::string content(length, '\0');
+    for (char& c : content)
+        c = static_cast<char>(generator());
+    return content;
+}
+
 class FuzzyTest : public ::testing::Test {
 protected:
     // Writes each content as its own file; the paths in the same order.
@@ -53,7 +61,10 @@ private:
     int m_written = 0;
 };
 
-TEST_F(FuzzyTest, matchesOnHalfTheBlocksOrElseOnTheFinalPartialBlock) {
+// Unrelated files must never match: an empty final block is no block, and an
+// equal final partial block (a shared trailer, a final newline) counts as one
+// block more, never alone.
+TEST_F(FuzzyTest, matchesOnHalfTheBlocksCountingAFinalPartialBlockAsOneMore) {
     std::string ten;
     for (char letter = 'a'; letter < 'k'; ++letter)
         ten += block(letter);
@@ -77,9 +88,15 @@ TEST_F(FuzzyTest, matchesOnHalfTheBlocksOrElseOnTheFinalPartialBlock) {
         {ab + block('c') + tail, block('a') + cd + otherTail, false},
         {ten + "1", threeDiffer + "2", true},
         {ten + "1", sixDiffer + "2", false},
-        {ab, cd, true},
-        {ab + tail, cd + tail, true},
+        {ab, cd, false},
+        {ab + tail, cd + tail, false},
         {ab + tail, cd + otherTail, false},
+        {ab + block('c') + tail, block('a') + cd + tail, true},
+        {ab + cd + tail, block('a') + block('x') + block('y') + block('z') + tail, false},
+        {block('a') + tail, block('b') + tail, true},
+        {noise(2000, 1), noise(2000, 2), false},
+        {noise(3000, 3) + "\n", noise(3000, 4) + "\n", false},
+        {noise(100000, 5) + "%%EOF\n", noise(100000, 6) + "%%EOF\n", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.a.size()) + " bytes, expected match " +

@@ -70,6 +70,13 @@ inline int CompareFilesExact(const std::string& pathA, const std::string& pathB)
     return equal ? int(*equal) : -1;
 }
 
+// The share of equal blocks in percent, rounded to four decimals, is at least 50.
+inline bool atLeastHalf(std::int64_t blocks, std::int64_t same) {
+    const double percent =
+        std::round(100.0 / static_cast<double>(blocks) * static_cast<double>(same) * 1e4) / 1e4;
+    return percent >= 50;
+}
+
 inline int CompareFilesFuzzy(const std::string& pathA, const std::string& pathB) {
     if (!FileExists(pathA) || !FileExists(pathB))
         return -1;
@@ -89,12 +96,15 @@ inline int CompareFilesFuzzy(const std::string& pathA, const std::string& pathB)
             return -1;
         same += *equal ? 1 : 0;
     }
-    const double percent =
-        std::round(100.0 / static_cast<double>(blocks) * static_cast<double>(same) * 1e4) / 1e4;
-    if (percent >= 50)
+    if (atLeastHalf(blocks, same))
         return 1;
+    // The final partial block counts as one more block, and never alone.
+    if (rest == 0)
+        return 0;
     const std::optional<bool> equal = pair.equalAt(blocks * kBlock, rest);
-    return equal ? int(*equal) : -1;
+    if (!equal)
+        return -1;
+    return *equal && atLeastHalf(blocks + 1, same + 1) ? 1 : 0;
 }
 
 // Eight upper-case hexadecimal digits; empty when the file cannot be read.

@@ -215,6 +215,9 @@ private slots:
         h.model().chkFuzzy.tag = "Direct";
         const auto noteSeen = test::whenModalShown("FuzzyFrm", [](QWidget& note) {
             QCOMPARE(note.windowTitle(), QStringLiteral("Fuzzy  match"));
+            // The note says what the rule promises, not only what it tolerates.
+            const auto* promise = note.findChild<QLabel*>(QStringLiteral("Label3"));
+            QVERIFY(promise && promise->text().contains(QStringLiteral("at least half")));
             test::clickButton(note, "cmdOK");
         });
         fuzzy->click();
