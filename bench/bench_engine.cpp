@@ -7,6 +7,7 @@
 #include "bench_tree.h"
 #include "core/window_model.h"
 #include "engine/find_duplicates.h"
+#include "engine/worker_pool.h"
 #include "platform/user_interface.h"
 #include "scan/scan_path.h"
 
@@ -121,10 +122,10 @@ void runSearch(benchmark::State& state, Engine engine, bool fuzzy) {
         WindowModel model;
         model.engine = engine;
         model.chkFuzzy.checked = fuzzy;
-        model.workerThreads = static_cast<unsigned>(state.range(0));
         model.Candidates = candidates();
+        WorkerPool pool(static_cast<unsigned>(state.range(0)));
         state.ResumeTiming();
-        FindDuplicates(model, ui);
+        FindDuplicates(model, ui, pool);
         duplicates = model.DuplicateCount;
     }
     state.counters["candidates"] = static_cast<double>(candidates().size());

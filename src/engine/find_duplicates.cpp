@@ -51,8 +51,8 @@ struct Run {
 // for the search, so that the workers read records nobody else can reach.
 class DuplicateSearch {
 public:
-    DuplicateSearch(WindowModel& model, UserInterface& ui)
-        : m_model(model), m_ui(ui), m_store(std::move(model.Candidates)),
+    DuplicateSearch(WindowModel& model, UserInterface& ui, WorkerPool& pool)
+        : m_model(model), m_ui(ui), m_pool(pool), m_store(std::move(model.Candidates)),
           m_comparison(comparisonOf(model)) {}
 
     void run();
@@ -72,9 +72,9 @@ private:
 
     WindowModel& m_model;
     UserInterface& m_ui;
+    WorkerPool& m_pool;
     CandidateStore m_store;
     const Comparison m_comparison;
-    WorkerPool* m_pool = nullptr;
     std::vector<Run> m_runs;
     // Set by a run's worker once its slot in m_runs is final.
     std::unique_ptr<std::atomic<bool>[]> m_finished;
@@ -84,19 +84,19 @@ private:
 void DuplicateSearch::run() {
     cutRuns();
     m_finished = std::make_unique<std::atomic<bool>[]>(m_runs.size());
-    WorkerPool pool(m_model.workerThreads, [this] { return whileWaiting(); });
-    m_pool = &pool;
-    m_model.yieldToWindow();
-    if (!m_model.SearchCancelled) {
-        if (m_comparison == Comparison::Fuzzy)
-            compareFuzzy(pool);
-        else
-            compareOnWorkers(pool);
+    {
+        const WorkerPool::Phase phase(m_pool, [this] { return whileWaiting(); });
+        m_model.yieldToWindow();
+        if (!m_model.SearchCancelled) {
+            if (m_comparison == Comparison::Fuzzy)
+                compareFuzzy(m_pool);
+            else
+                compareOnWorkers(m_pool);
+        }
+        appendFinishedRuns();
     }
-    appendFinishedRuns();
     if (!m_model.SearchCancelled && m_store.size() > 1)
         showProgress(m_store.size() - 1);
-    m_pool = nullptr;
     keepSharedSizesOnly();
     m_model.Candidates = std::move(m_store);
 }
@@ -225,7 +225,7 @@ void DuplicateSearch::recoverFailedRun(Run& run) {
     guard.step(2, [&] {
         if (failure)
             std::rethrow_exception(std::exchange(failure, nullptr));
-        run.groups = compare(run, m_pool->cancelled()).value_or(FileGroups{});
+        run.groups = compare(run, m_pool.cancelled()).value_or(FileGroups{});
     });
     if (guard.abandoned())
         run.groups.clear();
@@ -263,8 +263,8 @@ void DuplicateSearch::keepSharedSizesOnly() {
 
 } // namespace
 
-void FindDuplicates(WindowModel& model, UserInterface& ui) {
-    DuplicateSearch(model, ui).run();
+void FindDuplicates(WindowModel& model, UserInterface& ui, WorkerPool& pool) {
+    DuplicateSearch(model, ui, pool).run();
 }
 
 void appendGroupMember(WindowModel& model, const CandidateStore& store, const FileRecord& file,

@@ -93,7 +93,7 @@ ResultRow resultRow(StoredResult&& stored, std::int32_t group) {
 
 } // namespace
 
-void ListDuplicateGroups(WindowModel& model, UserInterface& ui) {
+void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool) {
     CHive& store = model.DuplicateGroups;
     const std::int32_t count = store.Count();
     if (model.DuplicateSeen.size() != static_cast<std::size_t>(count))
@@ -106,7 +106,7 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui) {
     model.statusPanels[0].text = "Loading Searched Result...";
     model.notifyChanged();
 
-    WorkerPool pool(model.workerThreads, [&] {
+    const WorkerPool::Phase phase(pool, [&] {
         model.yieldToWindow();
         return true;
     });

@@ -5,6 +5,7 @@
 namespace twinsift {
 
 class UserInterface;
+class WorkerPool;
 
 // Fills the result rows from `model.DuplicateGroups`: one unmarked row per
 // stored file whose path still reaches the file the walk saw, unchanged
@@ -12,8 +13,9 @@ class UserInterface;
 // at the first listed file after a change of the stored shade; a group whose
 // files have all vanished gets no number. Also fills GroupSizes,
 // GroupCount, lvFolders and RowShades, and shows "Loading Searched
-// Result...(i/N)" in panel 1 after every 500th element.
-void ListDuplicateGroups(WindowModel& model, UserInterface& ui);
+// Result...(i/N)" in panel 1 after every 500th element. The files are
+// looked at on `pool`.
+void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool);
 
 // RowShades from the rows' current order (after filling, pruning, sorting or
 // deleting); failures go to the error report as "Refresh ColorShade".

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 #include <utility>
 
 namespace twinsift {
@@ -10,15 +11,36 @@ namespace {
 // How long the calling thread sleeps between two looks at the window.
 constexpr std::chrono::milliseconds kWaitSlice{10};
 
+// A count beyond the cores only queues more reads on the same disks, and a
+// huge one stops other programs from starting.
+unsigned workerCount(unsigned wanted) {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return wanted == 0 ? cores : std::min(wanted, cores * WorkerPool::kThreadsPerCore);
+}
+
 } // namespace
 
-WorkerPool::WorkerPool(unsigned threads, std::function<bool()> whileWaiting)
-    : m_whileWaiting(std::move(whileWaiting)) {
-    if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
+WorkerPool::WorkerPool(unsigned threads) {
+    threads = workerCount(threads);
     m_threads.reserve(threads);
-    for (unsigned i = 0; i < threads; ++i)
-        m_threads.emplace_back([this] { workerLoop(); });
+    for (unsigned i = 0; i < threads; ++i) {
+        try {
+            m_threads.emplace_back([this] { workerLoop(); });
+        } catch (const std::system_error&) {
+            // Out of threads or processes (a ulimit, a full system): a slower
+            // search beats none.
+            break;
+        }
+    }
+}
+
+WorkerPool::Phase::Phase(WorkerPool& pool, std::function<bool()> whileWaiting) : m_pool(pool) {
+    m_pool.m_whileWaiting = std::move(whileWaiting);
+    m_pool.m_cancelled = false;
+}
+
+WorkerPool::Phase::~Phase() {
+    m_pool.m_whileWaiting = nullptr;
 }
 
 WorkerPool::~WorkerPool() {
@@ -38,6 +60,11 @@ bool WorkerPool::forEach(std::size_t count, const std::function<void(std::size_t
         m_count = count;
         m_next = 0;
         m_failure = nullptr;
+        if (m_threads.empty()) {
+            lock.unlock();
+            runOnCallingThread(task, count);
+            lock.lock();
+        }
         ++m_generation;
         m_work.notify_all();
         while (m_next < m_count || m_busy > 0) {
@@ -92,11 +119,35 @@ void WorkerPool::runTasks(const std::function<void(std::size_t)>& task, std::siz
         try {
             task(i);
         } catch (...) {
-            std::lock_guard lock(m_mutex);
-            if (!m_failure)
-                m_failure = std::current_exception();
+            keepFirstFailure();
         }
     }
+}
+
+// Without workers the tasks run here, with a look at the window as often as
+// the waiting thread would take one.
+void WorkerPool::runOnCallingThread(const std::function<void(std::size_t)>& task,
+                                    std::size_t count) {
+    using Clock = std::chrono::steady_clock;
+    auto nextLook = Clock::now() + kWaitSlice;
+    for (std::size_t i = m_next++; i < count && !m_cancelled; i = m_next++) {
+        try {
+            task(i);
+        } catch (...) {
+            keepFirstFailure();
+        }
+        if (Clock::now() >= nextLook) {
+            keepGoing();
+            nextLook = Clock::now() + kWaitSlice;
+        }
+    }
+    m_next = count;
+}
+
+void WorkerPool::keepFirstFailure() {
+    std::lock_guard lock(m_mutex);
+    if (!m_failure)
+        m_failure = std::current_exception();
 }
 
 } // namespace twinsift

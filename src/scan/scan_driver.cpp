@@ -9,6 +9,7 @@
 #include "engine/find_duplicates.h"
 #include "engine/result_list.h"
 #include "engine/same_name_engine.h"
+#include "engine/worker_pool.h"
 #include "platform/user_interface.h"
 
 #include <cmath>
@@ -244,20 +245,18 @@ void ScanRun::storeCandidates() {
 }
 
 // Where the engines take over the sorted candidates.
+// One pool of readers serves the comparison and the listing.
 void ScanRun::runEngine() {
-    switch (m_model.engine) {
-    case Engine::ByteByByte:
-    case Engine::Crc32:
-        FindDuplicates(m_model, m_ui);
-        break;
-    case Engine::SameNames:
-        FindSameNames(m_model, m_ui);
-        break;
-    case Engine::ZeroSize:
+    if (m_model.engine == Engine::ZeroSize) {
         listZeroSizeFiles();
         return;
     }
-    ListDuplicateGroups(m_model, m_ui);
+    WorkerPool pool(m_model.workerThreads);
+    if (m_model.engine == Engine::SameNames)
+        FindSameNames(m_model, m_ui);
+    else
+        FindDuplicates(m_model, m_ui, pool);
+    ListDuplicateGroups(m_model, m_ui, pool);
 }
 
 // The comparison's stores are not needed once the rows are listed, nor after

@@ -5,6 +5,7 @@
 
 #include "engine/find_duplicates.h"
 #include "engine/result_list.h"
+#include "engine/worker_pool.h"
 
 #include "core/walked_file.h"
 #include "core/window_model.h"
@@ -83,7 +84,6 @@ private:
 class ChangedFilesTest : public ::testing::TestWithParam<Mode> {
 protected:
     ChangedFilesTest() {
-        model.workerThreads = 2;
         model.engine = GetParam().engine;
         model.chkFuzzy.checked = GetParam().fuzzy;
     }
@@ -103,7 +103,7 @@ protected:
     // The files the comparison puts in groups, below the test folder.
     std::vector<std::string> grouped() {
         sortCandidates(model.Candidates, RecordOrder::SizeFirst);
-        FindDuplicates(model, user);
+        FindDuplicates(model, user, pool);
         std::vector<std::string> paths;
         CHive& groups = model.DuplicateGroups;
         for (std::int32_t i = 1; i <= groups.Count(); ++i)
@@ -115,6 +115,7 @@ protected:
     TempDir dir;
     WindowModel model;
     test::ScriptedAnswerer user;
+    WorkerPool pool{2};
 };
 
 TEST_P(ChangedFilesTest, AFolderSwappedForALinkAfterTheWalkJoinsNoGroup) {
@@ -193,11 +194,11 @@ TEST_P(ChangedFilesTest, AFolderSwappedAfterTheComparisonIsNotListed) {
     add("d2/x.dat", content);
     add("d3/x.dat", content);
     sortCandidates(model.Candidates, RecordOrder::SizeFirst);
-    FindDuplicates(model, user);
+    FindDuplicates(model, user, pool);
     ASSERT_EQ(model.DuplicateGroups.Count(), 3);
     std::filesystem::rename(dir.path() + "d1", dir.path() + "d1.old");
     std::filesystem::create_directory_symlink(dir.path() + "d2", dir.path() + "d1");
-    ListDuplicateGroups(model, user);
+    ListDuplicateGroups(model, user, pool);
     ASSERT_EQ(model.rows.size(), 2u);
     EXPECT_EQ(model.rows[0].fullPath(), dir.path() + "d2/x.dat");
     EXPECT_EQ(model.rows[1].fullPath(), dir.path() + "d3/x.dat");

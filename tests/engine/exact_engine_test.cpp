@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace twinsift {
@@ -73,8 +74,6 @@ std::string withByte(std::string content, std::size_t at, char value) {
 
 class FindDuplicatesTest : public ::testing::Test {
 protected:
-    FindDuplicatesTest() { model.workerThreads = 2; }
-
     // Writes the file and lists it as the walk would.
     std::string add(const std::string& relativePath, const std::string& content) {
         const std::string path = dir.write(relativePath, content);
@@ -94,12 +93,13 @@ protected:
     void run(Engine engine = Engine::ByteByByte) {
         model.engine = engine;
         sortCandidates(model.Candidates, RecordOrder::SizeFirst);
-        FindDuplicates(model, user);
+        FindDuplicates(model, user, pool);
     }
 
     TempDir dir;
     WindowModel model;
     ScriptedAnswerer user;
+    WorkerPool pool{2};
 };
 
 TEST_F(FindDuplicatesTest, GroupsIdenticalFilesInCandidateOrderWithAlternatingShades) {
@@ -181,7 +181,7 @@ TEST_F(FindDuplicatesTest, ShowsProgressInThePanelOrInTheMinimisedCaption) {
     WindowModel minimised;
     minimised.minimised = true;
     minimised.Candidates = model.Candidates;
-    FindDuplicates(minimised, user);
+    FindDuplicates(minimised, user, pool);
     EXPECT_EQ(minimised.caption, "80.0% (4/5)");
 }
 
@@ -191,7 +191,7 @@ TEST_F(FindDuplicatesTest, CancelKeepsTheGroupsFoundSoFar) {
             add(std::to_string(run) + copy, std::string(std::size_t(run + 1), 'q'));
     sortCandidates(model.Candidates, RecordOrder::SizeFirst);
     const CandidateStore candidates = model.Candidates;
-    FindDuplicates(model, user);
+    FindDuplicates(model, user, pool);
     const std::vector<Element> all = elementsOf(model);
     ASSERT_EQ(all.size(), 80u);
 
@@ -199,7 +199,7 @@ TEST_F(FindDuplicatesTest, CancelKeepsTheGroupsFoundSoFar) {
     cancelled.Candidates = candidates;
     int yields = 0;
     cancelled.yield = [&] { cancelled.SearchCancelled = ++yields >= 2; };
-    FindDuplicates(cancelled, user);
+    FindDuplicates(cancelled, user, pool);
     const std::vector<Element> some = elementsOf(cancelled);
     ASSERT_LE(some.size(), all.size());
     EXPECT_EQ(some, std::vector<Element>(all.begin(), all.begin() + std::ptrdiff_t(some.size())));
@@ -337,19 +337,68 @@ TEST(WorkerPoolTest, RunsEveryTaskOnceAndPassesOnAFailure) {
     EXPECT_TRUE(pool.forEach(2, [](std::size_t) {}));
 }
 
-TEST(WorkerPoolTest, ACancelSkipsTheTasksNotYetStarted) {
+TEST(WorkerPoolTest, ACancelSkipsTheTasksNotYetStartedUntilTheNextPhase) {
     std::atomic<bool> stop{false};
-    WorkerPool pool(1, [&] { return !stop; });
+    WorkerPool pool(1);
     std::atomic<int> started{0};
-    EXPECT_FALSE(pool.forEach(100, [&](std::size_t) {
-        ++started;
-        stop = true;
-        while (!pool.cancelled())
-            std::this_thread::yield();
-    }));
-    EXPECT_EQ(started, 1);
-    EXPECT_FALSE(pool.forEach(1, [&](std::size_t) { ++started; }));
-    EXPECT_EQ(started, 1);
+    {
+        const WorkerPool::Phase comparison(pool, [&] { return !stop; });
+        EXPECT_FALSE(pool.forEach(100, [&](std::size_t) {
+            ++started;
+            stop = true;
+            while (!pool.cancelled())
+                std::this_thread::yield();
+        }));
+        EXPECT_EQ(started, 1);
+        EXPECT_FALSE(pool.forEach(1, [&](std::size_t) { ++started; }));
+        EXPECT_EQ(started, 1);
+    }
+    const WorkerPool::Phase listing(pool, [] { return true; });
+    EXPECT_TRUE(pool.forEach(1, [&](std::size_t) { ++started; }));
+    EXPECT_EQ(started, 2);
+}
+
+TEST(WorkerPoolTest, AskingForHugeNumbersOfThreadsGetsAFewPerCore) {
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    WorkerPool pool(2'000'000'000);
+    EXPECT_EQ(pool.threadCount(), cores * WorkerPool::kThreadsPerCore);
+    std::atomic<int> runs{0};
+    EXPECT_TRUE(pool.forEach(100, [&](std::size_t) { ++runs; }));
+    EXPECT_EQ(runs, 100);
+}
+
+// A user who may start only so many processes: the pool carries on with the
+// threads the system gives it, down to none, where the calling thread works
+// alone. Run in a child process that becomes a user of its own, as the
+// limit does not bind root.
+TEST(WorkerPoolTest, CarriesOnWithTheThreadsTheSystemAllows) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the child as a user with a process limit";
+    for (const rlim_t processes : {rlim_t{1}, rlim_t{3}}) {
+        SCOPED_TRACE("processes allowed: " + std::to_string(processes));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const rlimit limit{processes, processes};
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0 || ::setrlimit(RLIMIT_NPROC, &limit))
+                ::_exit(2);
+            int outcome = 1;
+            {
+                WorkerPool pool(8);
+                std::atomic<int> runs{0};
+                int waits = 0;
+                const WorkerPool::Phase phase(pool, [&] { return ++waits > 0; });
+                const bool completed = pool.forEach(1000, [&](std::size_t) { ++runs; });
+                if (completed && runs == 1000 && pool.threadCount() == processes - 1 && waits > 0)
+                    outcome = 0;
+            }
+            ::_exit(outcome);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
 }
 
 // Random small trees: runs of a few sizes whose files differ, if at all, by
@@ -402,10 +451,10 @@ TEST_P(EquivalenceTest, MatchesThePairwiseLoopOnRandomTrees) {
             model->chkFuzzy.checked = GetParam().fuzzy;
             model->Candidates = store;
             model->FilesFound = files;
-            model->workerThreads = 2;
         }
         ScriptedAnswerer user;
-        FindDuplicates(fast, user);
+        WorkerPool pool(2);
+        FindDuplicates(fast, user, pool);
         test::reference::FindDuplicates(literal);
 
         EXPECT_EQ(elementsOf(fast), elementsOf(literal));

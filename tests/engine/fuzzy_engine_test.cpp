@@ -182,10 +182,10 @@ TEST(FuzzySearchTest, listsWhatThePairwiseLoopListsOnRandomTrees) {
             model->chkFuzzy.checked = true;
             model->Candidates = store;
             model->FilesFound = found;
-            model->workerThreads = 2;
         }
         test::ScriptedAnswerer user;
-        FindDuplicates(fast, user);
+        WorkerPool pool(2);
+        FindDuplicates(fast, user, pool);
         test::reference::FindDuplicates(literal);
 
         EXPECT_EQ(listedElements(fast.DuplicateGroups), listedElements(literal.DuplicateGroups));

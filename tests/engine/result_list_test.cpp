@@ -1,6 +1,7 @@
 #include "engine/result_list.h"
 
 #include "core/format.h"
+#include "engine/worker_pool.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -50,11 +51,12 @@ protected:
     TempDir dir;
     WindowModel model;
     ScriptedAnswerer user;
+    WorkerPool pool{2};
 };
 
 TEST_F(ResultListTest, numbersGroupsAndShadesEvenRuns) {
     twoGroupsOfThree();
-    ListDuplicateGroups(model, user);
+    ListDuplicateGroups(model, user, pool);
 
     EXPECT_EQ(column(model, ColGroup), (std::vector<std::string>{"1", "1", "1", "2", "2", "2"}));
     EXPECT_EQ(shading(model), (std::vector<bool>{false, false, false, true, true, true}));
@@ -73,7 +75,7 @@ TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
     addResult(model, dir.path(), "archive.tar.gz", 1234, 1, "2024-03-05 14:07", "1.2.3.4");
     addResult(model, dir.path(), "README", 1234, 1);
     addResult(model, dir.path() + "sub/", "README", 1234, 1);
-    ListDuplicateGroups(model, user);
+    ListDuplicateGroups(model, user, pool);
 
     ASSERT_EQ(model.rows.size(), 3u);
     const auto& first = model.rows[0].columns;
@@ -96,7 +98,7 @@ TEST_F(ResultListTest, groupKeyHasElevenDigits) {
         dir.write(name, "x");
         addResult(model, dir.path(), name, 1, g % 2 == 1 ? 1 : 2);
     }
-    ListDuplicateGroups(model, user);
+    ListDuplicateGroups(model, user, pool);
     EXPECT_EQ(model.rows.back().columns[ColGroup], "7");
     EXPECT_EQ(model.rows.back().columns[ColSortGrpno], "00000000007");
 }
@@ -104,7 +106,7 @@ TEST_F(ResultListTest, groupKeyHasElevenDigits) {
 TEST_F(ResultListTest, vanishedFilesAreNotListed) {
     twoGroupsOfThree();
     ::unlink((dir.path() + "b").c_str());
-    ListDuplicateGroups(model, user);
+    ListDuplicateGroups(model, user, pool);
     EXPECT_EQ(column(model, ColFileName), (std::vector<std::string>{"a", "c", "d", "e", "f"}));
     EXPECT_EQ(model.GroupSizes, (std::vector<std::int32_t>{0, 2, 3}));
 
@@ -119,7 +121,7 @@ TEST_F(ResultListTest, vanishedFilesAreNotListed) {
     addResult(again, dir.path(), "gone2", 1, 2);
     addResult(again, dir.path(), "g3", 1, 1);
     addResult(again, dir.path(), "g4", 1, 1);
-    ListDuplicateGroups(again, user);
+    ListDuplicateGroups(again, user, pool);
     EXPECT_EQ(column(again, ColGroup), (std::vector<std::string>{"1", "1", "2", "2"}));
     EXPECT_EQ(again.GroupCount, 2);
     EXPECT_EQ(shading(again), (std::vector<bool>{false, false, true, true}));
@@ -131,7 +133,7 @@ TEST_F(ResultListTest, showsProgressEveryFiveHundredElements) {
         addResult(model, dir.path(), "same", 1, 1);
     std::vector<std::string> progress;
     model.changed = [&] { progress.push_back(model.statusPanels[0].text); };
-    ListDuplicateGroups(model, user);
+    ListDuplicateGroups(model, user, pool);
     EXPECT_EQ(progress, (std::vector<std::string>{"Loading Searched Result...",
                                                   "Loading Searched Result...(500/1000)",
                                                   "Loading Searched Result...(1000/1000)"}));
@@ -140,7 +142,7 @@ TEST_F(ResultListTest, showsProgressEveryFiveHundredElements) {
 
 TEST_F(ResultListTest, emptyStoreLeavesAnEmptyList) {
     model.rows.resize(3);
-    ListDuplicateGroups(model, user);
+    ListDuplicateGroups(model, user, pool);
     EXPECT_TRUE(model.rows.empty());
     EXPECT_EQ(model.GroupCount, 0);
     EXPECT_TRUE(model.RowShades.empty());
@@ -154,7 +156,7 @@ TEST_F(ResultListTest, pruningDropsGroupsLeftWithOneRowAndReshades) {
     }
     ::unlink((dir.path() + "b").c_str());
     ::unlink((dir.path() + "c").c_str());
-    ListDuplicateGroups(model, user);
+    ListDuplicateGroups(model, user, pool);
     ASSERT_EQ(column(model, ColGroup), (std::vector<std::string>{"1", "2", "2", "2", "3", "3"}));
 
     PruneSingleFileGroups(model, user);
