@@ -5,6 +5,7 @@
 
 #include "engine/find_duplicates.h"
 #include "engine/result_list.h"
+#include "engine/same_name_engine.h"
 #include "engine/worker_pool.h"
 
 #include "core/walked_file.h"
@@ -202,6 +203,29 @@ TEST_P(ChangedFilesTest, AFolderSwappedAfterTheComparisonIsNotListed) {
     ASSERT_EQ(model.rows.size(), 2u);
     EXPECT_EQ(model.rows[0].fullPath(), dir.path() + "d2/x.dat");
     EXPECT_EQ(model.rows[1].fullPath(), dir.path() + "d3/x.dat");
+}
+
+// Files of the same name are not compared, but a name that now leads to the
+// other file of its group must not be listed as a second file either.
+TEST(ChangedFilesSameNameTest, AFolderSwappedAfterTheWalkIsNotListed) {
+    TempDir dir;
+    WindowModel model;
+    model.engine = Engine::SameNames;
+    for (const char* folder : {"d1/", "d2/"}) {
+        const std::string path = dir.write(std::string(folder) + "x.dat", folder);
+        CandidateStore& store = model.Candidates;
+        store.records.push_back(
+            {3, "x.dat", store.folderIndex(dir.path() + folder), 0, test::seenNow(path)});
+    }
+    std::filesystem::rename(dir.path() + "d1", dir.path() + "d1.old");
+    std::filesystem::create_directory_symlink(dir.path() + "d2", dir.path() + "d1");
+    test::ScriptedAnswerer user;
+    WorkerPool pool(2);
+    sortCandidates(model.Candidates, RecordOrder::NameFirst);
+    FindSameNames(model, user);
+    ListDuplicateGroups(model, user, pool);
+    PruneSingleFileGroups(model, user);
+    EXPECT_TRUE(model.rows.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryComparison, ChangedFilesTest,
