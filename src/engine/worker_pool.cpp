@@ -26,7 +26,7 @@ WorkerPool::WorkerPool(unsigned threads) {
     for (unsigned i = 0; i < threads; ++i) {
         try {
             m_threads.emplace_back([this] { workerLoop(); });
-        } catch (const std::system_error&) {
+        } catch (const std::exception&) {
             // Out of threads or processes (a ulimit, a full system): a slower
             // search beats none.
             break;
@@ -67,15 +67,24 @@ bool WorkerPool::forEach(std::size_t count, const std::function<void(std::size_t
         }
         ++m_generation;
         m_work.notify_all();
+        std::exception_ptr waitingFailure;
         while (m_next < m_count || m_busy > 0) {
             if (!m_done.wait_for(lock, kWaitSlice,
                                  [&] { return m_next >= m_count && m_busy == 0; })) {
                 lock.unlock();
-                keepGoing();
+                try {
+                    keepGoing();
+                } catch (...) {
+                    // The workers still hold the task: they end first.
+                    waitingFailure = std::current_exception();
+                    m_cancelled = true;
+                }
                 lock.lock();
             }
         }
         m_task = nullptr;
+        if (waitingFailure)
+            std::rethrow_exception(waitingFailure);
         if (m_failure)
             std::rethrow_exception(std::exchange(m_failure, nullptr));
     }
@@ -124,8 +133,9 @@ void WorkerPool::runTasks(const std::function<void(std::size_t)>& task, std::siz
     }
 }
 
-// Without workers the tasks run here, with a look at the window as often as
-// the waiting thread would take one.
+// Without workers the tasks run here, with a look at the window between two
+// tasks once the waiting thread would have taken one; a long task keeps the
+// window waiting, as nothing else is left to run it.
 void WorkerPool::runOnCallingThread(const std::function<void(std::size_t)>& task,
                                     std::size_t count) {
     using Clock = std::chrono::steady_clock;

@@ -20,7 +20,8 @@ public:
     // Up to `threads` workers, 0 meaning one per core, and never more than
     // kThreadsPerCore per core. A worker the system cannot start is done
     // without: the pool carries on with those it has, and with none the
-    // calling thread runs the tasks itself.
+    // calling thread runs the tasks itself, looking at the window only
+    // between tasks.
     explicit WorkerPool(unsigned threads);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
