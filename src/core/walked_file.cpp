@@ -7,7 +7,7 @@ namespace twinsift {
 namespace {
 
 std::int64_t nanoseconds(const struct timespec& time) {
-    return std::int64_t{time.tv_sec} * 1'000'000'000 + time.tv_nsec;
+    return nanosecondsOf(time.tv_sec, time.tv_nsec);
 }
 
 FileStamp stampOf(const struct stat& status) {
@@ -25,6 +25,11 @@ bool isWalkedFile(const struct stat& status, const FileSeen& seen, std::int64_t 
 } // namespace
 
 UniqueFd openWalkedFile(const WalkedFile& file, std::int64_t size, FileStamp& stamp) {
+    // Looked at before it is opened: a folder swapped for a link may lead to
+    // a device, which an opening alone can set going. The fstat after the
+    // opening settles which file was opened.
+    if (!stillWalkedFile(file.path, file.seen, size))
+        return UniqueFd();
     UniqueFd fd(
         ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
     struct stat status {};

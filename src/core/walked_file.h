@@ -23,6 +23,11 @@ struct FileIdentityHash {
     }
 };
 
+// A file time as the system gives it, in nanoseconds since the epoch.
+inline std::int64_t nanosecondsOf(std::int64_t seconds, std::int64_t nanoseconds) {
+    return seconds * 1'000'000'000 + nanoseconds;
+}
+
 // What the walk saw of a file besides its name and size. A path may lead to
 // another file by the time the file is read (a folder swapped for a link, a
 // file replaced), and the status change time moves with every write,
@@ -52,8 +57,9 @@ struct FileStamp {
 
 // Opens `file` for reading when its path still reaches the regular file of
 // `size` bytes that the walk saw, unchanged since. The final name is not
-// followed as a link, and a name that turned into a FIFO is not waited on.
-// Not valid otherwise; `stamp` gets what fstat told at the opening.
+// followed as a link, a name that turned into a FIFO is not waited on, and
+// a path that now leads to a device is not opened. Not valid otherwise;
+// `stamp` gets what fstat told at the opening.
 UniqueFd openWalkedFile(const WalkedFile& file, std::int64_t size, FileStamp& stamp);
 
 // Whether the open file still shows `stamp`. Asked after the last read of a

@@ -34,8 +34,9 @@ struct BlockDigest {
 };
 
 // What the tolerant rule needs of one file: a 128-bit digest of each full
-// block and the bytes of the final partial block. An unreadable file, or one
-// whose length changed since the walk, has readable = false.
+// block and the bytes of the final partial block. An unreadable file, one
+// that is not the file the walk saw or one written while it was read has
+// readable = false.
 struct FileDigests {
     bool readable = false;
     std::vector<BlockDigest> blocks;
@@ -89,10 +90,11 @@ FileDigests digestFile(const WalkedFile& walked, std::int64_t size,
 // one more. Counting stops as soon as the outcome is settled.
 bool fuzzyMatch(const FileDigests& a, const FileDigests& b, const EqualBlocksNeeded& needed) {
     const bool tailsCount = !a.tail.empty() && a.tail == b.tail;
+    // One equal full block at least, or the final block would decide alone.
     const std::int64_t equalNeeded =
-        tailsCount ? std::min(needed.fullBlocks, needed.withFinalBlock - 1) : needed.fullBlocks;
-    if (equalNeeded <= 0)
-        return true;
+        tailsCount
+            ? std::max<std::int64_t>(1, std::min(needed.fullBlocks, needed.withFinalBlock - 1))
+            : needed.fullBlocks;
     const std::size_t blocks = a.blocks.size();
     std::int64_t equal = 0;
     for (std::size_t i = 0; i < blocks; ++i) {

@@ -16,9 +16,9 @@ class WorkerPool;
 // candidate order) by the tolerant rule: two files match when at least half of
 // their full 1000-byte blocks are equal, or else when their final partial
 // blocks are equal and at least half of all blocks, that final block counted
-// as one more, are equal. A final partial block alone never decides, and an
-// empty one is no block. Files under 1000 bytes match nothing, and so do files
-// that are missing, unreadable, not the file the walk saw as it was
+// as one more, are equal. A final partial block never decides alone: one full
+// block at least must be equal too; an empty one is no block. Files under 1000 bytes match nothing,
+// and so do files that are missing, unreadable, not the file the walk saw as it was
 // (openWalkedFile), or written while they were read.
 //
 // The rule is not transitive, so the groups are those of the pairwise loop:

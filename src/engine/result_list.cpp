@@ -17,8 +17,8 @@ namespace {
 
 // The progress text is rewritten only this often while the list fills.
 constexpr std::int32_t kElementsPerProgress = 500;
-// Elements whose files are tested for existence together, on the worker
-// threads: the tests are system calls, and a large list holds many.
+// Elements whose files are looked at together, on the worker threads: the
+// looks are system calls, and a large list holds many.
 constexpr std::int32_t kElementsPerBatch = 4096;
 
 // A store slot as text; the engines write texts, but a number reads the same.
@@ -116,6 +116,11 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
     std::int32_t group = 0;
     std::int64_t previousShade = 0;
     bool groupStarts = false;
+    // A tolerant match is not transitive: each member was found like the
+    // group's first file only, so without that file the others are not
+    // known to be alike and the group is not listed.
+    const bool membersNeedTheirFirst = model.engine == Engine::ByteByByte && model.chkFuzzy.checked;
+    bool firstLost = false;
     for (std::int32_t i = 1; i <= count; ++i) {
         model.yieldToWindow();
         const auto inBatch = static_cast<std::size_t>((i - 1) % kElementsPerBatch);
@@ -134,8 +139,9 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
         if (stored.shade != previousShade) {
             previousShade = stored.shade;
             groupStarts = true;
+            firstLost = membersNeedTheirFirst && !exists[inBatch];
         }
-        if (!exists[inBatch])
+        if (!exists[inBatch] || firstLost)
             continue;
         if (groupStarts) {
             groupStarts = false;

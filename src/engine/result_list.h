@@ -9,7 +9,8 @@ class WorkerPool;
 
 // Fills the result rows from `model.DuplicateGroups`: one unmarked row per
 // stored file whose path still reaches the file the walk saw, unchanged
-// (`model.DuplicateSeen`, one per element), in store order. A new group number starts
+// (`model.DuplicateSeen`, one per element), in store order; after a tolerant
+// comparison a group whose first file is gone is left out whole. A new group number starts
 // at the first listed file after a change of the stored shade; a group whose
 // files have all vanished gets no number. Also fills GroupSizes,
 // GroupCount, lvFolders and RowShades, and shows "Loading Searched

@@ -97,8 +97,7 @@ EntryDetails detailsOf(std::string_view name, std::string_view folder, const str
         (info.stx_mask & STATX_BTIME) ? toMinute(info.stx_btime.tv_sec) : details.LastWrite;
     details.Accessed = toMinute(info.stx_atime.tv_sec);
     details.Identity = {deviceOf(info), info.stx_ino};
-    details.ChangeTime =
-        std::int64_t{info.stx_ctime.tv_sec} * 1'000'000'000 + info.stx_ctime.tv_nsec;
+    details.ChangeTime = nanosecondsOf(info.stx_ctime.tv_sec, info.stx_ctime.tv_nsec);
     return details;
 }
 

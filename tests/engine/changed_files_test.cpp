@@ -51,6 +51,7 @@ std::string noise(std::size_t length, unsigned seed) {
 }
 
 void overwrite(const std::string& path, std::int64_t offset, const std::string& bytes) {
+    test::awaitNewFileTime();
     const int fd = ::open(path.c_str(), O_WRONLY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), offset), ssize_t(bytes.size()));
@@ -187,6 +188,23 @@ TEST_P(ChangedFilesTest, AFileWrittenAfterItsLastReadJoinsNoGroup) {
     EXPECT_TRUE(touch.happened());
 }
 
+// Sets too large to keep open are opened for each read; the file must show
+// at its last opening what it showed at its first.
+TEST_P(ChangedFilesTest, AFileOfALargeSetWrittenAfterItsLastReadJoinsNoGroup) {
+    const std::string content = noise(20'000, 12);
+    std::vector<std::string> copies;
+    for (int i = 10; i < 80; ++i)
+        copies.push_back("f" + std::to_string(i));
+    for (const std::string& name : copies)
+        add(name, content);
+    const std::string late = dir.path() + "f15";
+    const int reads = GetParam().engine == Engine::ByteByByte ? 2 : 1;
+    ChangeDuringComparison touch(late, reads, [&] { overwrite(late, 0, content.substr(0, 1)); });
+    std::erase(copies, "f15");
+    EXPECT_EQ(grouped(), copies);
+    EXPECT_TRUE(touch.happened());
+}
+
 // A group found by the comparison whose folder is then swapped for a link:
 // the listing must not show the path that now leads to another member.
 TEST_P(ChangedFilesTest, AFolderSwappedAfterTheComparisonIsNotListed) {
@@ -197,12 +215,40 @@ TEST_P(ChangedFilesTest, AFolderSwappedAfterTheComparisonIsNotListed) {
     sortCandidates(model.Candidates, RecordOrder::SizeFirst);
     FindDuplicates(model, user, pool);
     ASSERT_EQ(model.DuplicateGroups.Count(), 3);
-    std::filesystem::rename(dir.path() + "d1", dir.path() + "d1.old");
-    std::filesystem::create_directory_symlink(dir.path() + "d2", dir.path() + "d1");
+    std::filesystem::rename(dir.path() + "d3", dir.path() + "d3.old");
+    std::filesystem::create_directory_symlink(dir.path() + "d2", dir.path() + "d3");
     ListDuplicateGroups(model, user, pool);
     ASSERT_EQ(model.rows.size(), 2u);
-    EXPECT_EQ(model.rows[0].fullPath(), dir.path() + "d2/x.dat");
-    EXPECT_EQ(model.rows[1].fullPath(), dir.path() + "d3/x.dat");
+    EXPECT_EQ(model.rows[0].fullPath(), dir.path() + "d1/x.dat");
+    EXPECT_EQ(model.rows[1].fullPath(), dir.path() + "d2/x.dat");
+}
+
+// Tolerant matches are not transitive: b and c are each like a, not like
+// each other, so once a is gone they are no group.
+TEST(ChangedFilesFuzzyTest, AGroupWhoseFirstFileIsGoneIsNotListed) {
+    TempDir dir;
+    WindowModel model;
+    model.chkFuzzy.checked = true;
+    const auto blocks = [](const std::string& letters) {
+        std::string content;
+        for (const char letter : letters)
+            content += std::string(1000, letter);
+        return content;
+    };
+    for (const auto& [name, letters] : {std::pair{"a", "abcd"}, {"b", "abxy"}, {"c", "zwcd"}}) {
+        const std::string path = dir.write(name, blocks(letters));
+        CandidateStore& store = model.Candidates;
+        store.records.push_back(
+            {4000, name, store.folderIndex(dir.path()), 0, test::seenNow(path)});
+    }
+    test::ScriptedAnswerer user;
+    WorkerPool pool(2);
+    sortCandidates(model.Candidates, RecordOrder::SizeFirst);
+    FindDuplicates(model, user, pool);
+    ASSERT_EQ(model.DuplicateGroups.Count(), 3);
+    std::filesystem::remove(dir.path() + "a");
+    ListDuplicateGroups(model, user, pool);
+    EXPECT_TRUE(model.rows.empty());
 }
 
 // Files of the same name are not compared, but a name that now leads to the

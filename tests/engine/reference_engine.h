@@ -104,7 +104,7 @@ inline int CompareFilesFuzzy(const std::string& pathA, const std::string& pathB)
     const std::optional<bool> equal = pair.equalAt(blocks * kBlock, rest);
     if (!equal)
         return -1;
-    return *equal && atLeastHalf(blocks + 1, same + 1) ? 1 : 0;
+    return *equal && same >= 1 && atLeastHalf(blocks + 1, same + 1) ? 1 : 0;
 }
 
 // Eight upper-case hexadecimal digits; empty when the file cannot be read.

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <thread>
+#include <time.h>
 
 namespace twinsift::test {
 
@@ -55,12 +57,23 @@ std::string readFile(const std::string& path) {
     return content.str();
 }
 
+void awaitNewFileTime() {
+    const auto coarseNow = [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+        return nanosecondsOf(now.tv_sec, now.tv_nsec);
+    };
+    const std::int64_t start = coarseNow();
+    while (coarseNow() == start)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 FileSeen seenNow(const std::string& path) {
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0)
         return {};
     return {{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
-            std::int64_t{status.st_ctim.tv_sec} * 1'000'000'000 + status.st_ctim.tv_nsec};
+            nanosecondsOf(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)};
 }
 
 std::vector<WalkedFile> walkedNow(const std::vector<std::string>& paths) {

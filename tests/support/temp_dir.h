@@ -32,6 +32,10 @@ private:
 // The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 
+// Waits until a change made now gets a later file time than any change made
+// before: without fine-grained file times they move with the clock tick.
+void awaitNewFileTime();
+
 // What a walk would see of `path` now (its final name not followed as a
 // link); nothing known of a missing file.
 FileSeen seenNow(const std::string& path);
