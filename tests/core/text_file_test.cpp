@@ -39,8 +39,7 @@ TEST(TextFileTest, devicesFifosAndFoldersAreRefusedWithoutWaiting) {
     EXPECT_EQ(failureOf([&] { readWholeFile(dir.path()); }),
               "75 Path/File access error: cannot read '" + dir.path() + "': Is a directory");
     EXPECT_EQ(failureOf([&] { TextFileLines lines(dir.path() + "none"); }),
-              "53 File not found: cannot read '" + dir.path() +
-                  "none': No such file or directory");
+              "53 File not found: cannot read '" + dir.path() + "none': No such file or directory");
     EXPECT_FALSE(readWholeFile(dir.path() + "none"));
 }
 
@@ -54,9 +53,9 @@ TEST(TextFileTest, aFileOrALineBeyondItsLimitIsRefused) {
     EXPECT_EQ(failureOf([&] { readWholeFile(big); }),
               "75 Path/File access error: '" + big + "' is larger than 64 MiB");
 
-    const std::string lines = dir.write(
-        "lines", "short\r\n" + std::string(kTextLineLimit, 'x') + "\n" +
-                     std::string(kTextLineLimit + 1, 'y') + "\n");
+    const std::string lines =
+        dir.write("lines", "short\r\n" + std::string(kTextLineLimit, 'x') + "\n" +
+                               std::string(kTextLineLimit + 1, 'y') + "\n");
     TextFileLines reader(lines);
     EXPECT_EQ(reader.next(), "short");
     EXPECT_EQ(reader.next()->size(), kTextLineLimit);
