@@ -193,9 +193,9 @@ std::optional<Refusal> addFolderRows(WindowModel& model, const CliOptions& optio
 }
 
 // The exclusion list of this run: only what the options name. Without
-// --exclusions it starts from the empty file, never from the user's own list.
-// A damaged file refuses the run: its readable lines alone are not what the
-// user asked for.
+// --exclusions it starts empty, never from the user's own list. A damaged
+// file refuses the run: its readable lines alone are not what the user asked
+// for.
 std::optional<Refusal> setExclusions(WindowModel& model, const CliOptions& options) {
     ExclusionList list;
     if (const auto& path = options.exclusionsFile) {
