@@ -7,6 +7,7 @@
 #include "app/named_lock.h"
 #include "app/result_list_model.h"
 #include "app/scan_dialogs.h"
+#include "app/skipped_sign.h"
 #include "app/tip_frm.h"
 #include "core/file_info.h"
 #include "core/guard.h"
@@ -354,6 +355,8 @@ void MainFrm::buildStatusBar() {
         statusBar()->addWidget(panel, i == 0 ? 1 : 0);
         m_panels[i] = panel;
     }
+    m_skippedSign = new SkippedSign(m_model.skipped);
+    statusBar()->addPermanentWidget(m_skippedSign);
 }
 
 void MainFrm::render() {
@@ -362,6 +365,7 @@ void MainFrm::render() {
         m_panels[i]->setText(qs(m_model.statusPanels[i].text));
         m_panels[i]->setVisible(m_model.statusPanels[i].visible);
     }
+    m_skippedSign->render();
 
     const QSignalBlocker blockSelection(m_searchList);
     m_searchList->clear();

@@ -24,6 +24,7 @@ class Launcher;
 class NamedLock;
 class ResultListModel;
 class SettingsStore;
+class SkippedSign;
 class SoundPlayer;
 class UserInterface;
 
@@ -106,6 +107,7 @@ private:
     QTableView* m_rlv = nullptr;
     ResultListModel* m_results = nullptr;
     std::array<QLabel*, 5> m_panels{};
+    SkippedSign* m_skippedSign = nullptr;
     std::array<QAction*, 13> m_toolbarButtons{}; // by button index 1 to 12
     QMenu* m_actionMenu = nullptr;
     QTimer* m_timer1 = nullptr; // elapsed time while scanning

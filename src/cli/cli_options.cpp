@@ -9,11 +9,19 @@ namespace {
 
 using Setter = std::function<std::optional<UsageError>(CliOptions&, const std::string&)>;
 
-std::optional<UsageError> positiveCount(int& count, const std::string& text) {
+// More threads than this cannot read faster, only crowd out the rest of the machine.
+constexpr int kMostThreads = 1024;
+
+std::optional<UsageError> threadCount(int& count, const std::string& text) {
     const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, count);
-    if (error != std::errc() || stop != end || count < 1)
+    int parsed = 0;
+    const auto [stop, error] = std::from_chars(text.data(), end, parsed);
+    const bool tooMany = error == std::errc::result_out_of_range && !text.starts_with('-');
+    if (stop != end || (error != std::errc() && !tooMany) || (!tooMany && parsed < 1))
         return UsageError{"--threads: '" + text + "' is not a positive integer"};
+    if (tooMany || parsed > kMostThreads)
+        return UsageError{"--threads: '" + text + "' is more than " + std::to_string(kMostThreads)};
+    count = parsed;
     return std::nullopt;
 }
 
@@ -53,7 +61,7 @@ const std::map<std::string, Setter>& optionsWithValue() {
         {"--exclusions", store(&CliOptions::exclusionsFile)},
         {"--parameters", store(&CliOptions::parametersFile)},
         {"--threads",
-         [](CliOptions& o, const std::string& v) { return positiveCount(o.threads, v); }},
+         [](CliOptions& o, const std::string& v) { return threadCount(o.threads, v); }},
     };
     return options;
 }
@@ -136,7 +144,8 @@ Search:
   --exclusions FILE       add the checked entries of an exclusion list file
   --parameters FILE       search paths, engine and switches of a session or parameters
                           file; FOLDER arguments are added after its paths
-  --threads N             worker threads for reading files (default: one per core)
+  --threads N             worker threads for reading files, at most 1024
+                          (default: one per core)
 
 Output:
   --json                  one JSON document on standard output
@@ -147,7 +156,8 @@ Output:
 The groups go to standard output in the result list's order, one path a line
 and an empty line after each group (with --null: each path and each group end
 in NUL); after Ctrl-C, the groups found so far. The final status lines and
-messages go to standard error.
+messages go to standard error, with control characters escaped, and so does
+each folder or file the search had to leave out, with the reason.
 Exit status: 0 search completed, 1 failure, 2 usage error, 130 interrupted.
 )usage";
 }

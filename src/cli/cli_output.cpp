@@ -77,12 +77,15 @@ std::int64_t sizeOf(const ResultRow& row) {
     return size;
 }
 
-void writeFile(std::ostream& out, const ResultRow& row) {
-    const std::string path = row.fullPath();
+void writePath(std::ostream& out, const std::string& path) {
     out << "{\"path\": ";
     writeJsonString(out, path);
     if (!isValidUtf8(path))
         out << ", \"path_base64\": \"" << base64(path) << '"';
+}
+
+void writeFile(std::ostream& out, const ResultRow& row) {
+    writePath(out, row.fullPath());
     out << ", \"size\": " << sizeOf(row) << ", \"modified\": ";
     writeJsonString(out, row.columns[ColLastModified]);
     out << ", \"version\": ";
@@ -104,7 +107,65 @@ void writeGroups(std::ostream& out, const WindowModel& model) {
     out << (model.rows.empty() ? "]\n" : "]}\n  ]\n");
 }
 
+void writeSkipped(std::ostream& out, const SkipList& skipped) {
+    out << "  \"skipped_count\": " << skipped.count() << ",\n  \"skipped\": [";
+    for (const SkippedItem& item : skipped.items()) {
+        out << (&item == skipped.items().data() ? "\n    " : ",\n    ");
+        writePath(out, item.path);
+        out << ", \"reason\": ";
+        writeJsonString(out, item.reason);
+        out << '}';
+    }
+    out << (skipped.items().empty() ? "]" : "\n  ]");
+}
+
+void appendEscape(std::string& out, unsigned char byte) {
+    static const char* const hex = "0123456789ABCDEF";
+    out += "\\x";
+    out += hex[byte >> 4];
+    out += hex[byte & 0xF];
+}
+
 } // namespace
+
+std::string terminalSafe(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t length = validCharacterLength(text);
+        const auto first = static_cast<unsigned char>(text.front());
+        const auto second = length == 2 ? static_cast<unsigned char>(text[1]) : 0;
+        const bool c1Control = first == 0xC2 && second >= 0x80 && second <= 0x9F;
+        if (length == 0 || first < 0x20 || first == 0x7F || c1Control) {
+            for (std::size_t i = 0; i < std::max<std::size_t>(length, 1); ++i)
+                appendEscape(out, static_cast<unsigned char>(text[i]));
+        } else if (first == '\\') {
+            out += "\\\\";
+        } else {
+            out += text.substr(0, length);
+        }
+        text.remove_prefix(std::max<std::size_t>(length, 1));
+    }
+    return out;
+}
+
+void printMessage(std::ostream& err, std::string_view text) {
+    err << "twinsift-cli: " << terminalSafe(text) << '\n';
+}
+
+void printSkipped(const WindowModel& model, std::ostream& err) {
+    const SkipList& skipped = model.skipped;
+    const std::size_t shown = std::min(skipped.items().size(), kSkippedLines);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const SkippedItem& item = skipped.items()[i];
+        printMessage(err, "skipped '" + item.path + "': " + item.reason);
+    }
+    const std::int64_t rest = skipped.count() - static_cast<std::int64_t>(shown);
+    if (rest > 0)
+        printMessage(err, "skipped " + std::to_string(rest) + " more (" +
+                              std::to_string(skipped.count()) + " in all; --json lists " +
+                              std::to_string(skipped.items().size()) + ")");
+}
 
 void printGroups(const WindowModel& model, std::ostream& out, bool null) {
     const char end = null ? '\0' : '\n';
@@ -123,6 +184,8 @@ void printJson(const WindowModel& model, std::ostream& out, bool withGroups) {
         << ",\n  \"files\": " << model.FilesFound << ",\n  \"folders\": " << model.FoldersFound
         << ",\n  \"elapsed\": ";
     writeJsonString(out, model.statusPanels[4].text);
+    out << ",\n";
+    writeSkipped(out, model.skipped);
     if (withGroups) {
         out << ",\n";
         writeGroups(out, model);

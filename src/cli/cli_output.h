@@ -4,6 +4,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace twinsift {
@@ -16,9 +17,24 @@ void printGroups(const WindowModel& model, std::ostream& out, bool null);
 
 // The outcome as one JSON document: engine, status, counters, elapsed time
 // and, when `withGroups`, the groups numbered from 1 with each file's path,
-// size, time stamp and version. A path that is not valid UTF-8 is shown with
-// U+FFFD in "path" and given exactly in "path_base64".
+// size, time stamp and version, and the paths the search left out with their
+// reasons ("skipped", "skipped_count"). A path that is not valid UTF-8 is
+// shown with U+FFFD in "path" and given exactly in "path_base64".
 void printJson(const WindowModel& model, std::ostream& out, bool withGroups);
+
+// `text` as it may go to a terminal: control characters (C0, DEL, C1), bytes
+// that are not UTF-8 and "\" itself are written as escapes ("\x1B", "\\"),
+// so that a hostile file name shows as what it is and cannot command the
+// terminal. A line break is escaped too: the caller breaks lines.
+std::string terminalSafe(std::string_view text);
+
+// A message line on the error stream: "twinsift-cli: " and the text made safe.
+void printMessage(std::ostream& err, std::string_view text);
+
+// The paths the search left out with their reasons, a message line each: the
+// first kSkippedLines, then how many more there were.
+inline constexpr std::size_t kSkippedLines = 20;
+void printSkipped(const WindowModel& model, std::ostream& err);
 
 // The texts of the visible, non-empty status panels, in panel order.
 std::vector<std::string> statusLines(const WindowModel& model);

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
 
 namespace twinsift {
@@ -72,8 +73,14 @@ struct Refusal {
 };
 
 Refusal usage(std::string message) {
-    return {exit_status::Usage,
-            std::move(message) + "\nTry 'twinsift-cli --help' for more information."};
+    return {exit_status::Usage, std::move(message)};
+}
+
+int refuse(std::ostream& err, const Refusal& refusal) {
+    printMessage(err, refusal.message);
+    if (refusal.status == exit_status::Usage)
+        err << "Try 'twinsift-cli --help' for more information.\n";
+    return refusal.status;
 }
 
 std::string quoted(const std::string& text) {
@@ -124,6 +131,21 @@ std::optional<Refusal> readParameters(WindowModel& model, const std::string& pat
     return std::nullopt;
 }
 
+// A value of the file's rows that the scan would refuse, named by its line and
+// field before anything is walked. The reader adds one row per line after the
+// header line, in file order, so row i comes from line i + 2.
+std::optional<Refusal> checkParameterRows(const WindowModel& model, const std::string& path) {
+    for (std::size_t i = 0; i < model.SearchList.size(); ++i) {
+        const auto wrong = rowValueProblem(model.SearchList[i], model.engine != Engine::ZeroSize);
+        if (wrong)
+            return Refusal{exit_status::Failed,
+                           "--parameters: " + path + " line " + std::to_string(i + 2) + ", field " +
+                               std::to_string(wrong->field) + " (" + wrong->column +
+                               "): " + quoted(wrong->value) + " " + wrong->problem};
+    }
+    return std::nullopt;
+}
+
 void applySwitches(WindowModel& model, const CliOptions& options) {
     if (options.engine) {
         const std::string& name = *options.engine;
@@ -171,26 +193,32 @@ std::optional<Refusal> addFolderRows(WindowModel& model, const CliOptions& optio
 }
 
 // The exclusion list of this run: only what the options name. Without
-// --exclusions it starts from the empty file, never from the user's own list.
+// --exclusions it starts empty, never from the user's own list. A damaged
+// file refuses the run: its readable lines alone are not what the user asked
+// for.
 std::optional<Refusal> setExclusions(WindowModel& model, const CliOptions& options) {
-    if (options.exclusionsFile)
-        if (auto refusal = checkFileExists("--exclusions", *options.exclusionsFile))
+    ExclusionList list;
+    if (const auto& path = options.exclusionsFile) {
+        if (auto refusal = checkFileExists("--exclusions", *path))
             return refusal;
-    model.exclusions = KeptExclusionList(options.exclusionsFile.value_or("/dev/null"));
-    ExclusionList* list = nullptr;
-    try {
-        list = &model.exclusions.inUse();
-    } catch (const RuntimeError& error) {
-        return Refusal{exit_status::Failed, "--exclusions: " + error.description()};
+        try {
+            const DamagedLines damaged = list.loadReadable(*path);
+            if (damaged.count > 0)
+                return Refusal{exit_status::Failed,
+                               "--exclusions: " + damagedLinesText(damaged, *path)};
+        } catch (const RuntimeError& error) {
+            return Refusal{exit_status::Failed, "--exclusions: " + error.description()};
+        }
     }
     for (const std::string& folder : options.excludedFolders)
-        list->addFolder(absoluteFolder(folder));
+        list.addFolder(absoluteFolder(folder));
     for (const std::string& extension : options.excludedExtensions) {
         const std::string entry = extensionEntry(extension);
         if (entry.empty())
             return usage("--exclude-ext: " + quoted(extension) + " names no extension");
-        list->addExtension(entry);
+        list.addExtension(entry);
     }
+    model.exclusions.keep(std::move(list));
     return std::nullopt;
 }
 
@@ -204,6 +232,9 @@ std::optional<Refusal> buildSearch(WindowModel& model, const CliOptions& options
         if (auto refusal = readParameters(model, *options.parametersFile, ui))
             return refusal;
     applySwitches(model, options);
+    if (options.parametersFile)
+        if (auto refusal = checkParameterRows(model, *options.parametersFile))
+            return refusal;
     if (auto refusal = addFolderRows(model, options))
         return refusal;
     return setExclusions(model, options);
@@ -218,7 +249,7 @@ public:
         if (!m_enabled || text == m_shown)
             return;
         m_shown = text;
-        m_err << '\r' << leadingCharacters(text, kWidth) << "\x1b[K" << std::flush;
+        m_err << '\r' << leadingCharacters(terminalSafe(text), kWidth) << "\x1b[K" << std::flush;
     }
     void clear() {
         if (m_enabled && !m_shown.empty())
@@ -267,32 +298,31 @@ bool scanEnded(const WindowModel& model) {
 }
 
 // False when the output could not be written for another reason than a
-// closed standard output or a reader that went away: those end it quietly.
+// reader that went away (| head), which ends it quietly.
 bool printOutcome(const WindowModel& model, const CliOptions& options, std::ostream& out,
                   std::ostream& err) {
     std::ostream& statusOut = options.summary && !options.json ? out : err;
+    errno = 0;
     if (options.json)
         printJson(model, out, !options.summary);
     else if (!options.summary)
         printGroups(model, out, options.null);
     for (const std::string& line : statusLines(model))
-        statusOut << line << '\n';
+        statusOut << terminalSafe(line) << '\n';
+    printSkipped(model, err);
     out.flush();
-    if (out || errno == EPIPE || errno == EBADF)
+    if (out || errno == EPIPE)
         return true;
-    err << "twinsift-cli: cannot write the output: " << std::strerror(errno) << '\n';
+    printMessage(err, std::string("cannot write the output: ") +
+                          (errno != 0 ? std::strerror(errno) : "write error"));
     return false;
 }
 
-} // namespace
-
-int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           bool errIsTerminal) {
+int runSearch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+              bool errIsTerminal) {
     const auto parsed = parseCliOptions(arguments);
-    if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        err << "twinsift-cli: " << usage(error->message).message << '\n';
-        return exit_status::Usage;
-    }
+    if (const auto* error = std::get_if<UsageError>(&parsed))
+        return refuse(err, usage(error->message));
     const CliOptions& options = std::get<CliOptions>(parsed);
     if (options.help || options.version) {
         out << (options.help ? usageText() : "twinsift-cli " TWINSIFT_VERSION "\n");
@@ -301,10 +331,8 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
 
     TerminalUserInterface ui(err);
     WindowModel model;
-    if (auto refusal = buildSearch(model, options, ui)) {
-        err << "twinsift-cli: " << refusal->message << '\n';
-        return refusal->status;
-    }
+    if (auto refusal = buildSearch(model, options, ui))
+        return refuse(err, *refusal);
 
     const InterruptWatch watch;
     runScan(model, ui, err, errIsTerminal, watch);
@@ -314,6 +342,18 @@ int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     if (ui.errorReported() || !written)
         return exit_status::Failed;
     return watch.interrupted() ? exit_status::Interrupted : exit_status::Completed;
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           bool errIsTerminal) {
+    try {
+        return runSearch(arguments, out, err, errIsTerminal);
+    } catch (const std::bad_alloc&) {
+        printMessage(err, "out of memory");
+        return exit_status::Failed;
+    }
 }
 
 } // namespace twinsift

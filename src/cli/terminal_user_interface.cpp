@@ -1,5 +1,7 @@
 #include "cli/terminal_user_interface.h"
 
+#include "cli/cli_output.h"
+
 #include <vector>
 
 namespace twinsift {
@@ -23,13 +25,18 @@ std::vector<MsgAnswer> buttonAnswers(MsgButtons buttons) {
     return {MsgAnswer::OK};
 }
 
-// Message texts break lines with CR LF, as the dialogs show them.
+// Message texts break lines with CR LF, as the dialogs show them; between
+// those breaks the text may hold names, so each line is made safe on its own.
 std::string terminalText(const std::string& text) {
     std::string out;
-    for (char c : text)
-        if (c != '\r')
-            out += c;
-    return out;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find("\r\n", start);
+        out += terminalSafe(std::string_view(text).substr(start, end - start));
+        if (end == std::string::npos)
+            return out;
+        out += '\n';
+        start = end + 2;
+    }
 }
 
 } // namespace

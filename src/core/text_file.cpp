@@ -3,9 +3,12 @@
 #include "core/posix_file.h"
 #include "core/runtime_error.h"
 
-#include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace twinsift {
 namespace {
@@ -21,15 +24,55 @@ void writeAll(int fd, std::string_view text) {
     }
 }
 
+// The error number of `errnoValue`, its text, and what was being read.
+RuntimeError fileError(int errnoValue, const std::string& path) {
+    const long number = systemError(errnoValue).number();
+    std::string description = runtimeErrorText(number) + ": cannot read '" + path + "'";
+    const std::string reason = std::strerror(errnoValue);
+    if (reason != runtimeErrorText(number))
+        description += ": " + reason;
+    return RuntimeError(number, description);
+}
+
+RuntimeError tooLarge(const std::string& path) {
+    return RuntimeError(err::PathFileAccessError, runtimeErrorText(err::PathFileAccessError) +
+                                                      ": '" + path + "' is larger than 64 MiB");
+}
+
+// Opens a regular file for reading; not valid when it does not exist. Asked
+// before opening and checked again after, as opening a device can have an
+// effect of its own, and O_NONBLOCK keeps a FIFO put in its place from stalling.
+UniqueFd openTextFile(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT)
+            return UniqueFd();
+        throw fileError(errno, path);
+    }
+    const auto notRegular = [&] {
+        return RuntimeError(err::PathFileAccessError, runtimeErrorText(err::PathFileAccessError) +
+                                                          ": '" + path + "' is not a regular file");
+    };
+    if (S_ISDIR(status.st_mode))
+        throw fileError(EISDIR, path);
+    if (!S_ISREG(status.st_mode))
+        throw notRegular();
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file.valid())
+        throw fileError(errno, path);
+    if (::fstat(file.get(), &status) != 0)
+        throw fileError(errno, path);
+    if (!S_ISREG(status.st_mode))
+        throw notRegular();
+    return file;
+}
+
 } // namespace
 
 std::optional<std::string> readWholeFile(const std::string& path) {
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        if (errno == ENOENT)
-            return std::nullopt;
-        throw systemError(errno);
-    }
+    UniqueFd file = openTextFile(path);
+    if (!file.valid())
+        return std::nullopt;
     std::string text;
     char buffer[65536];
     for (;;) {
@@ -39,9 +82,47 @@ std::optional<std::string> readWholeFile(const std::string& path) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw systemError(errno);
+            throw fileError(errno, path);
+        if (text.size() + static_cast<std::size_t>(n) > kTextFileLimit)
+            throw tooLarge(path);
         text.append(buffer, static_cast<std::size_t>(n));
     }
+}
+
+TextFileLines::TextFileLines(const std::string& path) : m_path(path) {
+    UniqueFd file = openTextFile(path);
+    if (!file.valid())
+        throw fileError(ENOENT, path);
+    m_file.reset(::fdopen(file.get(), "rb"));
+    if (!m_file)
+        throw fileError(errno, path);
+    file.release();
+}
+
+std::optional<std::string> TextFileLines::next() {
+    std::string line;
+    int c;
+    ++m_lineNumber;
+    while ((c = std::getc(m_file.get())) != EOF && c != '\n') {
+        if (line.size() == kTextLineLimit)
+            throw RuntimeError(err::PathFileAccessError,
+                               runtimeErrorText(err::PathFileAccessError) + ": line " +
+                                   std::to_string(m_lineNumber) + " of '" + m_path +
+                                   "' is longer than 1 MiB");
+        line += static_cast<char>(c);
+    }
+    m_bytesRead += line.size() + (c == '\n' ? 1 : 0);
+    if (m_bytesRead > kTextFileLimit)
+        throw tooLarge(m_path);
+    if (c == EOF) {
+        if (std::ferror(m_file.get()))
+            throw fileError(errno, m_path);
+        if (line.empty())
+            return std::nullopt;
+    }
+    if (line.ends_with('\r'))
+        line.pop_back();
+    return line;
 }
 
 void replaceWholeFile(const std::string& path, std::string_view text) {

@@ -1,14 +1,46 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace twinsift {
 
-// The whole content of a file; nothing when it does not exist. Any other
-// failure throws the RuntimeError that systemError gives.
+// What a reader takes at most from a text file a user can name: a device, a
+// FIFO or a huge file must neither fill the memory nor stall the program.
+inline constexpr std::size_t kTextFileLimit = std::size_t{64} << 20; // 64 MiB
+inline constexpr std::size_t kTextLineLimit = std::size_t{1} << 20;  // 1 MiB
+
+// The whole content of a regular file of at most kTextFileLimit bytes;
+// nothing when it does not exist. Any other failure, a file that is not a
+// regular one included, throws the RuntimeError of systemError with the path
+// and the reason in its description.
 std::optional<std::string> readWholeFile(const std::string& path);
+
+// A regular text file read line by line, for readers that want only its first
+// lines (a session's result lines, which may be millions, are never read just
+// to be skipped). Fails as readWholeFile does, a missing file with error 53.
+class TextFileLines {
+public:
+    explicit TextFileLines(const std::string& path);
+
+    // The next line without its LF or CR LF; nothing at the end of the file.
+    // Throws for a line longer than kTextLineLimit and for reading past
+    // kTextFileLimit.
+    std::optional<std::string> next();
+
+private:
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::string m_path;
+    std::unique_ptr<std::FILE, Closer> m_file;
+    std::size_t m_bytesRead = 0;
+    int m_lineNumber = 0;
+};
 
 // Writes `text` to a sibling file and renames it over `path`, so that a
 // failure half-way (a full disk) leaves the earlier file as it was. Throws the

@@ -136,6 +136,8 @@ struct WindowModel {
     std::int32_t FilesFound = 0;
     std::int32_t FoldersFound = 0;
     int GroupShade = 0;
+    // What the last scan left out, with the reasons; the front ends show it.
+    SkipList skipped;
     // Threads that read and hash files during a comparison; 0: one per core.
     unsigned workerThreads = 0;
 

@@ -8,14 +8,9 @@
 #include "core/text_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <memory>
 #include <optional>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace twinsift {
 namespace {
@@ -24,10 +19,12 @@ constexpr char kSeparator = ',';
 constexpr const char* kLineEnd = "\r\n";
 
 // The fields of one line, decoded; asking for one the line does not have is
-// error 9, which ends the read.
+// error 9, which ends the read. A field that is not what it should be is
+// reported with the file, the line and the field.
 class Fields {
 public:
-    explicit Fields(std::string_view line) {
+    Fields(std::string_view line, const std::string& path, int lineNumber)
+        : m_path(path), m_lineNumber(lineNumber) {
         if (line.empty())
             return;
         std::size_t start = 0;
@@ -48,24 +45,25 @@ public:
         return m_fields[index];
     }
 
+    double number(std::size_t index, const char* name) const {
+        const auto value = readNumber((*this)[index]);
+        if (!value)
+            throw RuntimeError(err::TypeMismatch,
+                               runtimeErrorText(err::TypeMismatch) + ": " + m_path + " line " +
+                                   std::to_string(m_lineNumber) + ", field " +
+                                   std::to_string(index + 1) + " (" + name + "): not a number");
+        return *value;
+    }
+
+    bool checkBox(std::size_t index, const char* name) const {
+        return std::round(number(index, name)) != 0;
+    }
+
 private:
     std::vector<std::string> m_fields;
+    const std::string& m_path;
+    int m_lineNumber;
 };
-
-[[noreturn]] void typeMismatch() {
-    throw RuntimeError(err::TypeMismatch, runtimeErrorText(err::TypeMismatch));
-}
-
-double numberOf(const std::string& text) {
-    const auto value = readNumber(text);
-    if (!value)
-        typeMismatch();
-    return *value;
-}
-
-bool checkBoxValue(const std::string& text) {
-    return std::round(numberOf(text)) != 0;
-}
 
 int iconOf(const std::string& text) {
     return static_cast<int>(std::lround(std::clamp(leadingNumber(text), -1e9, 1e9)));
@@ -118,13 +116,13 @@ std::string searchPathLine(const SearchPathRow& row) {
 }
 
 void readHeader(WindowModel& model, const Fields& fields) {
-    const double digit = numberOf(fields[0]);
+    const double digit = fields.number(0, "Search Option");
     if (digit == 1 || digit == 2 || digit == 3 || digit == 4)
         selectEngine(model, static_cast<Engine>(static_cast<int>(digit)));
     model.chkProtect.tag = "ThruFile";
-    model.chkProtect.checked = checkBoxValue(fields[1]);
+    model.chkProtect.checked = fields.checkBox(1, "Protect System Folders");
     model.chkProtect.tag = "Direct";
-    model.chkIncludeHidden.checked = checkBoxValue(fields[2]);
+    model.chkIncludeHidden.checked = fields.checkBox(2, "Include Hidden");
     model.chkFuzzy.tag = "Direct";
 }
 
@@ -141,42 +139,6 @@ void readSearchPath(WindowModel& model, const Fields& fields) {
     model.SearchList.push_back(std::move(row));
     model.cmdRemoveEnabled = true;
 }
-
-// A text file read line by line, so that a session's result lines, which
-// may be millions, are never read just to be skipped.
-class TextLines {
-public:
-    explicit TextLines(const std::string& path) : m_file(std::fopen(path.c_str(), "rb")) {
-        if (!m_file)
-            throw systemError(errno);
-        struct stat status {};
-        if (::fstat(::fileno(m_file.get()), &status) == 0 && S_ISDIR(status.st_mode))
-            throw systemError(EISDIR);
-    }
-
-    // The next line without its LF or CR LF; nothing at the end of the file.
-    std::optional<std::string> next() {
-        std::string line;
-        int c;
-        while ((c = std::getc(m_file.get())) != EOF && c != '\n')
-            line += static_cast<char>(c);
-        if (c == EOF) {
-            if (std::ferror(m_file.get()))
-                throw systemError(errno);
-            if (line.empty())
-                return std::nullopt;
-        }
-        if (line.ends_with('\r'))
-            line.pop_back();
-        return line;
-    }
-
-private:
-    struct Closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    std::unique_ptr<std::FILE, Closer> m_file;
-};
 
 enum class StepEnd { Done, Silent, Abandoned };
 
@@ -223,7 +185,7 @@ ParametersFileOutcome readParametersFile(WindowModel& model, const std::string& 
     ParametersFileOutcome outcome;
     Guard guard(ui, "ParaFile Opening");
     newSession(model);
-    std::optional<TextLines> file;
+    std::optional<TextFileLines> file;
     const StepEnd opening = runStep(guard, 1, [&] { file.emplace(path); });
     if (opening != StepEnd::Done) {
         if (opening == StepEnd::Abandoned)
@@ -239,7 +201,7 @@ ParametersFileOutcome readParametersFile(WindowModel& model, const std::string& 
         if (end == StepEnd::Done && (!line || (number > 1 && line->starts_with(';'))))
             break;
         if (end == StepEnd::Done) {
-            const Fields fields(*line);
+            const Fields fields(*line, path, number);
             end = number == 1 ? runStep(guard, 2, [&] { readHeader(model, fields); })
                               : runStep(guard, 3, [&] { readSearchPath(model, fields); });
         }

@@ -76,14 +76,6 @@ void appendSection(std::string& file, std::string_view marker,
             .append(kLineEnd);
 }
 
-std::string damagedLinesText(const std::vector<int>& lines, const std::string& filePath) {
-    std::string text = lines.size() == 1 ? "Cannot read line " : "Cannot read lines ";
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        text.append(i == 0 ? "" : ", ").append(std::to_string(lines[i]));
-    return text + " of '" + filePath +
-           "': an entry line ends in a comma and True or False. The other entries were loaded.";
-}
-
 } // namespace
 
 bool ExclusionList::addFolder(std::string_view path) {
@@ -118,13 +110,20 @@ std::string ExclusionList::excludedExtensionsText() const {
 }
 
 void ExclusionList::load(const std::string& filePath) {
+    const DamagedLines damaged = loadReadable(filePath);
+    if (damaged.count > 0)
+        throw RuntimeError(err::TypeMismatch,
+                           damagedLinesText(damaged, filePath) + " The other entries were loaded.");
+}
+
+DamagedLines ExclusionList::loadReadable(const std::string& filePath) {
     folders.clear();
     extensions.clear();
+    DamagedLines damaged;
     const auto file = readWholeFile(filePath);
     if (!file)
-        return;
+        return damaged;
     std::vector<ExclusionEntry>* section = &folders;
-    std::vector<int> damaged;
     std::string_view rest = *file;
     for (int number = 1; !rest.empty(); ++number) {
         const auto end = rest.find('\n');
@@ -137,14 +136,14 @@ void ExclusionList::load(const std::string& filePath) {
         } else if (line == kExtensionMarker) {
             section = &extensions;
         } else if (!trimmed(line).empty()) {
-            if (auto entry = entryOfLine(line))
+            auto entry = line.size() <= kTextLineLimit ? entryOfLine(line) : std::nullopt;
+            if (entry)
                 section->push_back(std::move(*entry));
-            else
-                damaged.push_back(number);
+            else if (++damaged.count <= static_cast<int>(DamagedLines::kListed))
+                damaged.first.push_back(number);
         }
     }
-    if (!damaged.empty())
-        throw RuntimeError(err::TypeMismatch, damagedLinesText(damaged, filePath));
+    return damaged;
 }
 
 void ExclusionList::save(const std::string& filePath) const {
@@ -152,6 +151,16 @@ void ExclusionList::save(const std::string& filePath) const {
     appendSection(file, kFolderMarker, folders);
     appendSection(file, kExtensionMarker, extensions);
     replaceWholeFile(filePath, file);
+}
+
+std::string damagedLinesText(const DamagedLines& lines, const std::string& filePath) {
+    std::string text = lines.count == 1 ? "Cannot read line " : "Cannot read lines ";
+    for (std::size_t i = 0; i < lines.first.size(); ++i)
+        text.append(i == 0 ? "" : ", ").append(std::to_string(lines.first[i]));
+    const auto unlisted = lines.count - static_cast<int>(lines.first.size());
+    if (unlisted > 0)
+        text += " and " + std::to_string(unlisted) + " more";
+    return text + " of '" + filePath + "': an entry line ends in a comma and True or False.";
 }
 
 std::string exclusionListPath() {

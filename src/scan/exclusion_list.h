@@ -8,6 +8,14 @@
 
 namespace twinsift {
 
+// The lines of an exclusion list file that could not be read: how many, and
+// the numbers of the first few.
+struct DamagedLines {
+    static constexpr std::size_t kListed = 10;
+    std::vector<int> first;
+    int count = 0;
+};
+
 // One entry of the exclusion list: a folder path, or an extension in its
 // "*."-prefixed form ("*.tmp"). Only checked entries take effect.
 struct ExclusionEntry {
@@ -44,15 +52,21 @@ public:
 
     // Replaces both lists with the contents of an "exclusion.lst". A missing
     // file gives two empty lists. Every readable line is loaded; when a line
-    // cannot be read (no comma, or no True/False after the last comma) a
-    // RuntimeError naming the file and the lines is thrown after the whole
-    // file has been read, so nothing readable is lost.
+    // cannot be read (no comma, no True/False after the last comma, longer
+    // than kTextLineLimit) a RuntimeError naming the file and the lines is
+    // thrown after the whole file has been read, so nothing readable is lost.
+    // A file that cannot be read at all throws readWholeFile's error.
     void load(const std::string& filePath);
+    // The same without the error for damaged lines.
+    DamagedLines loadReadable(const std::string& filePath);
     // Writes both lists (folder section, then extension section, CR LF line
     // ends), replacing the file only once the new one is complete. Throws
     // RuntimeError when it cannot be written; the old file is then untouched.
     void save(const std::string& filePath) const;
 };
+
+// What is wrong with the damaged lines of an exclusion list file.
+std::string damagedLinesText(const DamagedLines& lines, const std::string& filePath);
 
 // "exclusion.lst" in the user's data folder.
 std::string exclusionListPath();

@@ -11,9 +11,10 @@
 #include "engine/same_name_engine.h"
 #include "engine/worker_pool.h"
 #include "platform/user_interface.h"
+#include "scan/search_paths.h"
 
-#include <cmath>
-#include <limits>
+#include <climits>
+#include <cstring>
 #include <unordered_set>
 
 namespace twinsift {
@@ -39,22 +40,12 @@ std::string leadingCharacters(std::string_view text, int count) {
     return std::string(text.substr(0, end));
 }
 
-// A size bound typed in KB, as bytes: the number × 1024, rounded.
-std::int64_t kilobytesToBytes(const std::string& text) {
-    const std::optional<double> kilobytes = readNumber(text);
-    if (!kilobytes)
-        throw RuntimeError(err::TypeMismatch, runtimeErrorText(err::TypeMismatch));
-    const double bytes = std::round(*kilobytes * 1024);
-    if (!(std::fabs(bytes) < 9.2e18))
-        throw RuntimeError(6, runtimeErrorText(6));
-    return static_cast<std::int64_t>(bytes);
-}
-
-// A date bound typed as "mm/dd/yyyy": midnight of that day, local time.
-std::time_t dateBound(const std::string& text) {
+// A date bound typed as "mm/dd/yyyy": midnight of that day, local time;
+// nothing when the column is empty. Before 1970 the bound is negative.
+std::optional<std::time_t> dateBound(const std::string& text) {
     const std::optional<DateTime> date = readDate(text);
     if (!date)
-        throw RuntimeError(err::TypeMismatch, runtimeErrorText(err::TypeMismatch));
+        return std::nullopt;
     std::tm fields{};
     fields.tm_year = date->year - 1900;
     fields.tm_mon = date->month - 1;
@@ -76,6 +67,7 @@ private:
     void newWalker();
     void configureWalker(const SearchPathRow& row);
     void walk(const SearchPathRow& row);
+    std::vector<std::string> excludedFolders() const;
     void folderFound(const EntryDetails& folder);
     void fileFound(const EntryDetails& file);
     bool tooManyFilesAccepted();
@@ -169,6 +161,7 @@ void ScanRun::resetSearchState() {
     m_model.Candidates.clear();
     m_records.clear();
     m_seen.clear();
+    m_model.skipped.clear();
 }
 
 void ScanRun::newWalker() {
@@ -177,6 +170,9 @@ void ScanRun::newWalker() {
     walker.yield = [this] { m_model.yieldToWindow(); };
     walker.DirMatchEx = [this](const EntryDetails& folder) { folderFound(folder); };
     walker.FileMatchEx = [this](const EntryDetails& file) { fileFound(file); };
+    walker.Skipped = [this](std::string_view path, std::string_view reason) {
+        m_model.skipped.add(std::string(path), std::string(reason));
+    };
 }
 
 // The walker keeps its settings from one row to the next, so every bound is
@@ -184,23 +180,35 @@ void ScanRun::newWalker() {
 void ScanRun::configureWalker(const SearchPathRow& row) {
     cScanPath& walker = *m_model.SP;
     const auto& sub = row.subItems;
+    // The value, its column and its row named in the error, so the user can mend the row.
+    if (const auto wrong = rowValueProblem(row, m_model.engine != Engine::ZeroSize))
+        throw RuntimeError(wrong->number, runtimeErrorText(wrong->number) + ": " + wrong->column +
+                                              " '" + wrong->value + "' of the search path '" +
+                                              row.text + "' " + wrong->problem);
     if (m_model.engine != Engine::ZeroSize) {
-        const std::int64_t minimum = kilobytesToBytes(sub[SearchPathRow::MinSize]);
+        const std::int64_t minimum = *sizeBoundBytes(sub[SearchPathRow::MinSize]);
         walker.MinimumSize = minimum == 0 ? 1 : minimum;
         walker.MaximumSize =
-            sub[SearchPathRow::MaxSize].empty() ? 0 : kilobytesToBytes(sub[SearchPathRow::MaxSize]);
+            sub[SearchPathRow::MaxSize].empty() ? 0 : *sizeBoundBytes(sub[SearchPathRow::MaxSize]);
     }
     walker.DateType = 0;
-    walker.FromDate =
-        sub[SearchPathRow::MinDate].empty() ? 0 : dateBound(sub[SearchPathRow::MinDate]);
-    walker.ToDate =
-        sub[SearchPathRow::MaxDate].empty() ? 0 : dateBound(sub[SearchPathRow::MaxDate]);
+    walker.FromDate = dateBound(sub[SearchPathRow::MinDate]);
+    walker.ToDate = dateBound(sub[SearchPathRow::MaxDate]);
     walker.Hidden = m_model.chkIncludeHidden.checked;
     walker.System = !m_model.chkProtect.checked;
     walker.setFilter(sub[SearchPathRow::FileType]);
-    const ExclusionList& exclusions = m_model.exclusions.inUse();
-    walker.setExFilter(exclusions.excludedExtensionsText());
-    walker.setExFolders(exclusions.checkedFolders());
+    walker.setExFilter(m_model.exclusions.inUse().excludedExtensionsText());
+    walker.setExFolders(excludedFolders());
+}
+
+// The exclusion list's checked folders and every search-path row marked
+// Exclude Folder: each of them is left out of every search path.
+std::vector<std::string> ScanRun::excludedFolders() const {
+    std::vector<std::string> folders = m_model.exclusions.inUse().checkedFolders();
+    for (const SearchPathRow& row : m_model.SearchList)
+        if (row.icon == image::ExcludedPath)
+            folders.push_back(row.text);
+    return folders;
 }
 
 void ScanRun::walk(const SearchPathRow& row) {
@@ -221,10 +229,23 @@ void ScanRun::folderFound(const EntryDetails& folder) {
 
 void ScanRun::fileFound(const EntryDetails& file) {
     m_model.yieldToWindow();
+    // Every later step opens the file by its path, which the system refuses
+    // past its limit; tested first, so that a shorter path to the same file
+    // still counts.
+    if (file.Folder.size() + file.Name.size() >= PATH_MAX) {
+        m_model.skipped.add(std::string(file.Folder) + std::string(file.Name),
+                            std::strerror(ENAMETOOLONG));
+        return;
+    }
     // A file met again under another path (hard link, bind mount,
     // overlapping search paths) is the same file: the first path stays.
     if (!m_seen.insert(file.Identity).second)
         return;
+    // The comparison cannot read it, so it matches nothing; it stays a found
+    // file, as the same-name and zero-size searches list it.
+    if (!file.Readable && (m_model.engine == Engine::ByteByByte || m_model.engine == Engine::Crc32))
+        m_model.skipped.add(std::string(file.Folder) + std::string(file.Name),
+                            std::strerror(EACCES));
     ++m_model.FilesFound;
     m_records.records.push_back({file.Size,
                                  std::string(file.Name),

@@ -12,10 +12,12 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -67,8 +69,9 @@ bool isPseudoFileSystemAt(int dirFd, const char* name) {
 }
 
 constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_ATIME |
-                                STATX_BTIME | STATX_CTIME | STATX_INO;
+                                STATX_BTIME | STATX_CTIME | STATX_INO | STATX_UID | STATX_GID;
 
+// Nothing when the entry cannot be examined; errno then says why.
 std::optional<struct statx> statAt(int dirFd, const char* name, int extraFlags = 0) {
     struct statx info {};
     const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_SYNC_AS_STAT | extraFlags;
@@ -76,6 +79,35 @@ std::optional<struct statx> statAt(int dirFd, const char* name, int extraFlags =
         return std::nullopt;
     return info;
 }
+
+// Who the walk runs as, for telling from the mode bits whether a file can be read.
+class ProcessIdentity {
+public:
+    ProcessIdentity() : m_user(::geteuid()) {
+        m_groups.push_back(::getegid());
+        const int count = ::getgroups(0, nullptr);
+        if (count > 0) {
+            std::vector<gid_t> more(static_cast<std::size_t>(count));
+            const int got = ::getgroups(count, more.data());
+            m_groups.insert(m_groups.end(), more.begin(), more.begin() + std::max(got, 0));
+        }
+    }
+
+    // The bits decide for nearly every file; a refusal is confirmed with the
+    // system, as an access list may grant what the bits deny.
+    bool mayRead(int dirFd, const char* name, const struct statx& info) const {
+        if (m_user == 0)
+            return true;
+        const bool inGroup =
+            std::find(m_groups.begin(), m_groups.end(), info.stx_gid) != m_groups.end();
+        const unsigned bit = info.stx_uid == m_user ? S_IRUSR : inGroup ? S_IRGRP : S_IROTH;
+        return (info.stx_mode & bit) != 0 || ::faccessat(dirFd, name, R_OK, AT_EACCESS) == 0;
+    }
+
+private:
+    uid_t m_user;
+    std::vector<gid_t> m_groups;
+};
 
 std::uint64_t deviceOf(const struct statx& info) {
     return makedev(info.stx_dev_major, info.stx_dev_minor);
@@ -172,47 +204,80 @@ private:
         std::uint64_t device = 0;
     };
 
-    // Opens the start folder as given and decides whether it may be walked at all.
+    enum class Verdict { Walk, Excluded, Protected };
+
+    void skip(std::string_view path, std::string_view reason) const {
+        if (m_walker.Skipped)
+            m_walker.Skipped(path, reason);
+    }
+    // A folder or file that is gone was not skipped: there is nothing to miss.
+    void skipFor(std::string_view path, int error) const {
+        if (error != ENOENT)
+            skip(path, std::strerror(error));
+    }
+
+    // Opens the start folder as given and decides whether it may be walked at
+    // all. A start folder that is missing or no folder is reported, as the
+    // user named it. O_NONBLOCK: a FIFO named as a folder must not stall.
     bool openStart() {
-        m_startFd.reset(::open(m_startFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (m_startFd.get() < 0 || isPseudoFileSystem(m_startFd.get()))
-            return false;
+        m_startFd.reset(
+            ::open(m_startFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC));
+        if (m_startFd.get() < 0)
+            return startSkipped(std::strerror(errno));
+        if (isPseudoFileSystem(m_startFd.get()))
+            return startSkipped(kPseudoFileSystem);
         std::unique_ptr<char, decltype(&std::free)> real(::realpath(m_startFolder.c_str(), nullptr),
                                                          &std::free);
         if (!real)
-            return false;
+            return startSkipped(std::strerror(errno));
         m_realStart = withTrailingSlash(real.get());
-        if (!folderMayBeWalked(m_startFolder, m_realStart))
-            return false;
+        const Verdict verdict = folderVerdict(m_startFolder, m_realStart);
+        if (verdict != Verdict::Walk)
+            return verdict == Verdict::Protected ? startSkipped(kProtectedFolder) : false;
         const auto info = statAt(m_startFd.get(), "", AT_EMPTY_PATH);
         if (!info)
-            return false;
+            return startSkipped(std::strerror(errno));
         m_queue.push_back({std::string(), deviceOf(*info)});
         return true;
     }
 
+    bool startSkipped(std::string_view reason) const {
+        skip(m_startFolder, reason);
+        return false;
+    }
+
     // The excluded folders are matched against the path as the user sees it
     // and against the real one, the system folders against the real one.
-    bool folderMayBeWalked(const std::string& shownPath, const std::string& realPath) const {
+    Verdict folderVerdict(const std::string& shownPath, const std::string& realPath) const {
+        if (m_folderExclusions.excludes(shownPath) || m_folderExclusions.excludes(realPath))
+            return Verdict::Excluded;
         if (!m_walker.System && isSystemFolder(realPath))
-            return false;
-        return !m_folderExclusions.excludes(shownPath) && !m_folderExclusions.excludes(realPath);
+            return Verdict::Protected;
+        return Verdict::Walk;
     }
 
     void listFolder(const QueuedFolder& queued) {
+        const std::string folder = m_startFolder + queued.relative;
         const std::string relative =
             queued.relative.empty() ? "." : queued.relative.substr(0, queued.relative.size() - 1);
         UniqueFd fd(openBelow(m_startFd.get(), relative));
         if (fd.get() < 0)
-            return;
+            return skipFor(folder, errno);
         const DirHandle dir(::fdopendir(fd.get()));
         if (!dir)
-            return;
+            return skipFor(folder, errno);
         fd.release();
-        const std::string folder = m_startFolder + queued.relative;
         const std::string realFolder = m_realStart + queued.relative;
         const int dirFd = ::dirfd(dir.get());
-        while (const dirent* entry = ::readdir(dir.get())) {
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(dir.get());
+            if (!entry) {
+                // The entries listed so far stand; the rest of the folder is missed.
+                if (errno != 0)
+                    skipFor(folder, errno);
+                return;
+            }
             const std::string_view name(entry->d_name);
             if (!isDotEntry(name))
                 considerEntry(dirFd, *entry, queued, folder, realFolder);
@@ -232,7 +297,7 @@ private:
         if (type == DT_UNKNOWN) {
             info = statAt(dirFd, entry.d_name);
             if (!info)
-                return;
+                return skipFor(folder + entry.d_name, errno);
             type = S_ISREG(info->stx_mode) ? DT_REG : S_ISDIR(info->stx_mode) ? DT_DIR : DT_UNKNOWN;
         }
         if (type == DT_REG)
@@ -254,11 +319,14 @@ private:
             return;
         if (!info)
             info = statAt(dirFd, cName); // the file may be gone by now
-        if (!info || !S_ISREG(info->stx_mode))
+        if (!info)
+            return skipFor(folder + cName, errno);
+        if (!S_ISREG(info->stx_mode))
             return;
-        const EntryDetails details = detailsOf(name, folder, *info);
+        EntryDetails details = detailsOf(name, folder, *info);
         if (!sizeAccepted(details.Size) || !dateAccepted(details))
             return;
+        details.Readable = m_process.mayRead(dirFd, cName, *info);
         ++m_walker.m_fileCount;
         if (m_raiseDetails) {
             if (m_walker.FileMatchEx)
@@ -274,13 +342,18 @@ private:
         if (isHiddenName(name) && !m_walker.Hidden)
             return;
         const auto info = statAt(dirFd, cName);
-        if (!info || !S_ISDIR(info->stx_mode))
+        if (!info)
+            return skipFor(folder + cName, errno);
+        if (!S_ISDIR(info->stx_mode))
             return;
-        if (!folderMayBeWalked(folder + cName, realFolder + cName))
+        const Verdict verdict = folderVerdict(folder + cName, realFolder + cName);
+        if (verdict == Verdict::Protected)
+            skip(folder + cName + '/', kProtectedFolder);
+        if (verdict != Verdict::Walk)
             return;
         const std::uint64_t device = deviceOf(*info);
         if (device != queued.device && isPseudoFileSystemAt(dirFd, cName))
-            return;
+            return skip(folder + cName + '/', kPseudoFileSystem);
         if (m_subFolders)
             m_queue.push_back({queued.relative + cName + '/', device});
         ++m_walker.m_dirCount;
@@ -307,8 +380,8 @@ private:
         const std::time_t stamp = m_walker.DateType == 1   ? details.Created
                                   : m_walker.DateType == 2 ? details.Accessed
                                                            : details.LastWrite;
-        return (m_walker.FromDate <= 0 || stamp >= m_walker.FromDate) &&
-               (m_walker.ToDate <= 0 || stamp <= m_walker.ToDate);
+        return (!m_walker.FromDate || stamp >= *m_walker.FromDate) &&
+               (!m_walker.ToDate || stamp <= *m_walker.ToDate);
     }
 
     cScanPath& m_walker;
@@ -319,6 +392,7 @@ private:
     const PatternMask m_patterns;
     const ExtensionExclusions m_extensionExclusions;
     const FolderExclusions m_folderExclusions;
+    const ProcessIdentity m_process;
     std::string m_startFolder;
     std::string m_realStart;
     UniqueFd m_startFd;
@@ -352,6 +426,12 @@ void cScanPath::setExFolders(std::vector<std::string> folders) {
     for (const std::string& folder : folders)
         m_exFolder += folder + ";";
     m_exFolders = std::move(folders);
+}
+
+void SkipList::add(std::string path, std::string reason) {
+    if (m_items.size() < kKept)
+        m_items.push_back({std::move(path), std::move(reason)});
+    ++m_count;
 }
 
 void cScanPath::StartScan(const std::string& StartPath, bool SubFolders, bool UsePatterns,

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +30,37 @@ struct EntryDetails {
     std::time_t Accessed = 0;
     FileIdentity Identity;
     std::int64_t ChangeTime = 0; // the status change time, nanoseconds since the epoch
+    // Whether this process may open the file for reading.
+    bool Readable = true;
 };
+
+// Something a scan left out for a reason other than its filters.
+struct SkippedItem {
+    std::string path;
+    std::string reason;
+
+    friend bool operator==(const SkippedItem&, const SkippedItem&) = default;
+};
+
+// What a scan left out: every item counted, the first kKept kept with their
+// reasons, so that a tree of a million unreadable files cannot fill the memory.
+class SkipList {
+public:
+    static constexpr std::size_t kKept = 10000;
+
+    void add(std::string path, std::string reason);
+    void clear() { *this = {}; }
+    const std::vector<SkippedItem>& items() const { return m_items; }
+    std::int64_t count() const { return m_count; }
+
+private:
+    std::vector<SkippedItem> m_items;
+    std::int64_t m_count = 0;
+};
+
+// The reasons the walk gives for folders it never enters.
+inline constexpr const char* kProtectedFolder = "protected system folder";
+inline constexpr const char* kPseudoFileSystem = "pseudo file system";
 
 // Walks one folder tree breadth first and reports every file and sub-folder
 // that passes its filters. The walk runs on the caller's thread and calls
@@ -39,8 +70,10 @@ struct EntryDetails {
 // Never followed or reported: symbolic links, FIFOs, sockets and device files.
 // Never entered: pseudo file systems (/proc, /sys, ...), also when the start
 // folder lies inside one, and, unless System is true, the operating system's
-// folders. Folders that cannot be listed are skipped silently. Names starting
-// with "." are hidden.
+// folders. Names starting with "." are hidden. What the walk leaves out for
+// any other reason than a filter (a folder that cannot be opened or listed, a
+// file that cannot be examined, a protected or pseudo folder) is reported
+// through Skipped; a folder or file that vanished during the walk is not.
 class cScanPath {
 public:
     // Stored only; no step of the walk consults them.
@@ -57,9 +90,10 @@ public:
     // bound only empty files are accepted.
     std::int64_t MinimumSize = 0;
     std::int64_t MaximumSize = 0;
-    // Date bounds (seconds since the epoch), inclusive; 0 or less = no bound.
-    std::time_t FromDate = 0;
-    std::time_t ToDate = 0;
+    // Date bounds (seconds since the epoch), inclusive; nothing = no bound.
+    // A bound before 1970 is a negative count, still a bound.
+    std::optional<std::time_t> FromDate;
+    std::optional<std::time_t> ToDate;
     // The time stamp the date bounds test: 0 last-write, 1 creation, 2 last-access.
     int DateType = 0;
 
@@ -85,6 +119,9 @@ public:
     std::function<void(std::string_view Name, std::string_view Folder)> FileMatch;
     std::function<void(const EntryDetails&)> DirMatchEx;
     std::function<void(const EntryDetails&)> FileMatchEx;
+    // A path the walk leaves out, and why (the system's error text, or
+    // kProtectedFolder / kPseudoFileSystem).
+    std::function<void(std::string_view Path, std::string_view Reason)> Skipped;
     // Called every 10 directory entries (the window system's yield).
     std::function<void()> yield;
 

@@ -12,10 +12,6 @@ namespace {
 
 constexpr const char* kMaskSection = "FileMask";
 
-// 2^53 - 1: the largest count of KB whose bytes fit in a signed 64-bit size,
-// and exactly representable as a double.
-constexpr double kLargestSizeKB = 9007199254740991.0;
-
 bool isEmptyText(std::string_view text) {
     return trimmedText(text).empty();
 }
@@ -67,14 +63,52 @@ std::string_view trimmedText(std::string_view text) {
     return text;
 }
 
+// Both tests read the typed number itself, so that what passes is what the
+// scan uses: "-0.4" is below 0 even though it rounds to 0 KB.
+std::optional<std::int64_t> sizeBoundBytes(std::string_view text) {
+    const auto kilobytes = readNumber(text);
+    // Multiplying by 1024 is exact, so the bound compares without rounding.
+    if (!kilobytes || !(*kilobytes >= 0.0 && *kilobytes <= static_cast<double>(kLargestSizeKB)))
+        return std::nullopt;
+    return static_cast<std::int64_t>(std::round(*kilobytes * 1024));
+}
+
 std::optional<std::int64_t> sizeInKB(std::string_view text) {
-    const auto number = readNumber(text);
-    if (!number)
+    if (!sizeBoundBytes(text))
         return std::nullopt;
-    const double whole = std::round(*number);
-    if (!(whole >= 0.0 && whole <= kLargestSizeKB))
-        return std::nullopt;
-    return static_cast<std::int64_t>(whole);
+    return static_cast<std::int64_t>(std::round(*readNumber(text)));
+}
+
+std::optional<RowValueProblem> rowValueProblem(const SearchPathRow& row, bool withSizes) {
+    using S = SearchPathRow;
+    struct Column {
+        S::SubItem sub;
+        const char* name;
+        int field; // the icon stands between Max Size and Min Date in a file line
+    };
+    static constexpr Column sizes[] = {{S::MinSize, "Min Size", 4}, {S::MaxSize, "Max Size", 5}};
+    static constexpr Column dates[] = {{S::MinDate, "Min Date", 7}, {S::MaxDate, "Max Date", 8}};
+    const auto problem = [&](const Column& column, long number, std::string text) {
+        return RowValueProblem{number, column.name, column.field, row.subItems[column.sub],
+                               std::move(text)};
+    };
+    for (const Column& column : sizes) {
+        const std::string& text = row.subItems[column.sub];
+        // An empty maximum is no bound; an empty minimum is not a number.
+        if (!withSizes || (column.sub == S::MaxSize && text.empty()))
+            continue;
+        if (!readNumber(text))
+            return problem(column, 13, "is not a number");
+        if (!sizeBoundBytes(text))
+            return problem(column, 6,
+                           "is not a size from 0 to " + std::to_string(kLargestSizeKB) + " KB");
+    }
+    for (const Column& column : dates) {
+        const std::string& text = row.subItems[column.sub];
+        if (!text.empty() && !readDate(text))
+            return problem(column, 13, "is not a date (mm/dd/yyyy)");
+    }
+    return std::nullopt;
 }
 
 void correctMinimum(FolderForm& form) {

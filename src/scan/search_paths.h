@@ -55,10 +55,33 @@ struct FolderFormError {
 // The text with leading and trailing blanks removed.
 std::string_view trimmedText(std::string_view text);
 
-// A size in KB as the filters use it: a number, rounded to whole KB, from 0 up
-// to the largest count of KB whose bytes a 64-bit size holds. Anything else
-// is not a size.
+// The largest size bound in KB: its bytes still fit in a 64-bit size.
+inline constexpr std::int64_t kLargestSizeKB = 9007199254740991; // 2^53 - 1
+
+// A size bound typed in KB as the scan uses it: the number × 1024, rounded, in
+// bytes. Nothing when the text is not a number, is below 0 or names more than
+// kLargestSizeKB.
+std::optional<std::int64_t> sizeBoundBytes(std::string_view text);
+
+// A size in KB as the dialog compares it: a size bound (sizeBoundBytes),
+// rounded to whole KB. Anything else is not a size.
 std::optional<std::int64_t> sizeInKB(std::string_view text);
+
+// A size or date column of a SearchList row that a scan cannot take: the
+// error number the scan reports it with (13 not a number or date, 6 a size out
+// of range), the column, its field number in a parameters-file line, the
+// value and what is wrong with it.
+struct RowValueProblem {
+    long number;
+    const char* column; // "Min Size", "Max Size", "Min Date", "Max Date"
+    int field;
+    std::string value;
+    std::string problem; // "is not a number", ...
+};
+
+// The first column of `row` that a scan cannot take; the size columns only
+// when `withSizes` (the zero-size search reads none).
+std::optional<RowValueProblem> rowValueProblem(const SearchPathRow& row, bool withSizes);
 
 // What leaving the size fields does: a minimum that is not a size becomes
 // "10"; a maximum that is not a size is emptied, one not greater than the

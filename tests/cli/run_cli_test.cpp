@@ -7,10 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -245,6 +249,10 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedBeforeWalking) {
         {{m_root + "a/full"}, "is not a folder"},
         {{"--threads", "0", a}, "'0' is not a positive integer"},
         {{"--threads", "2x", a}, "'2x' is not a positive integer"},
+        {{"--threads", "1025", a}, "--threads: '1025' is more than 1024"},
+        {{"--threads", "99999999999", a}, "--threads: '99999999999' is more than 1024"},
+        {{"--min-kb", "-0.4", a}, "--min-kb: '-0.4' is not a size in KB"},
+        {{"--max-kb", "9.1e15", a}, "--max-kb: '9.1e15' is not a size in KB"},
         {{"--min-kb", "ten", a}, "--min-kb: 'ten' is not a size in KB"},
         {{"--max-kb", "-1", a}, "--max-kb: '-1' is not a size in KB"},
         {{"--min-kb", "5", "--max-kb", "5", a}, "Maximum size must be greater then minimum size"},
@@ -293,18 +301,150 @@ TEST_F(RunCliTest, damagedParametersOrExclusionFileFailsWithTheLoadError) {
     m_dir.write("bad.tsf", "x,1,0\r\n");
     const CliRun badHeader = runWith({"--parameters", m_root + "bad.tsf"});
     EXPECT_EQ(badHeader.status, exit_status::Failed) << describe(badHeader);
-    EXPECT_NE(badHeader.err.find("ParaFile Opening: error 13: Type mismatch"), std::string::npos)
+    EXPECT_NE(badHeader.err.find("ParaFile Opening: error 13: Type mismatch: " + m_root +
+                                 "bad.tsf line 1, field 1 (Search Option): not a number"),
+              std::string::npos)
         << badHeader.err;
+
+    // A row value the scan would refuse, named before anything is walked.
+    m_dir.write("badrow.tsf",
+                "1,1,0\r\n" + m_root + "a/,Yes,,0,,15,,\r\n" + m_root + "x/,Yes,,abc,,15,,\r\n");
+    const CliRun badRow = runWith({"--parameters", m_root + "badrow.tsf"});
+    EXPECT_EQ(badRow.status, exit_status::Failed) << describe(badRow);
+    EXPECT_EQ(badRow.err, "twinsift-cli: --parameters: " + m_root +
+                              "badrow.tsf line 3, field 4 (Min Size): 'abc' is not a number\n");
 
     m_dir.write("short.tsf", "4,1,0\r\n/a/,Yes\r\n");
     const CliRun shortLine = runWith({"--parameters", m_root + "short.tsf"});
     EXPECT_EQ(shortLine.status, exit_status::Failed) << describe(shortLine);
     EXPECT_NE(shortLine.err.find("line 2: too few fields"), std::string::npos) << shortLine.err;
 
-    m_dir.write("bad.lst", "no comma here\r\n");
+    m_dir.write("bad.lst", "/fine,True\r\nno comma here\r\n");
     const CliRun badList = runWith({"--exclusions", m_root + "bad.lst", m_root + "a"});
     EXPECT_EQ(badList.status, exit_status::Failed) << describe(badList);
     EXPECT_EQ(badList.out, "");
+    // The run is refused, so nothing claims that the other entries were loaded.
+    EXPECT_EQ(badList.err, "twinsift-cli: --exclusions: Cannot read line 2 of '" + m_root +
+                               "bad.lst': an entry line ends in a comma and True or False.\n");
+}
+
+TEST_F(RunCliTest, devicesAndFifosAreRefusedAsFilesWithoutBeingRead) {
+    const std::string fifo = m_root + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+        const CliRun exclusions = runWith({"--exclusions", path, m_root + "a"});
+        EXPECT_EQ(exclusions.status, exit_status::Failed) << describe(exclusions);
+        EXPECT_EQ(exclusions.err, "twinsift-cli: --exclusions: Path/File access error: '" + path +
+                                      "' is not a regular file\n");
+        const CliRun parameters = runWith({"--parameters", path});
+        EXPECT_EQ(parameters.status, exit_status::Failed) << describe(parameters);
+        EXPECT_NE(parameters.err.find("'" + path + "' is not a regular file"), std::string::npos)
+            << parameters.err;
+    }
+}
+
+TEST_F(RunCliTest, anUnreadableFileIsNamedWithTheReason) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop the superuser";
+    const std::string locked = m_dir.write("locked.lst", "/a,True\r\n");
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    const CliRun run = runWith({"--exclusions", locked, m_root + "a"});
+    EXPECT_EQ(run.status, exit_status::Failed) << describe(run);
+    EXPECT_EQ(run.err,
+              "twinsift-cli: --exclusions: Permission denied: cannot read '" + locked + "'\n");
+}
+
+TEST_F(RunCliTest, boundsAtTheEndsOfTheirRangesAreTaken) {
+    const auto stamp = [](const std::string& path, std::time_t when) {
+        const timespec times[2] = {{when, 0}, {when, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    stamp(m_root + "a/empty1", -441763200); // 1956
+    stamp(m_root + "x/empty4", 1577836800); // 2020
+    const CliRun old = runWith({"--engine", "zero", "--from", "01/01/1950", "--to", "01/01/1960",
+                                m_root + "a", m_root + "x"});
+    EXPECT_EQ(old.status, exit_status::Completed) << describe(old);
+    EXPECT_EQ(old.out, m_root + "a/empty1\n\n");
+
+    const CliRun largest = runWith({"--max-kb", "9e15", m_root + "a"});
+    EXPECT_EQ(largest.status, exit_status::Completed) << describe(largest);
+    EXPECT_NE(largest.err.find("Files : 1\n"), std::string::npos) << largest.err;
+}
+
+// Parameters-file lines for search paths that cannot be walked.
+std::string missingRows(const std::string& root, int count) {
+    std::string lines = "1,1,0\r\n";
+    for (int i = 0; i < count; ++i)
+        lines += root + "missing" + std::to_string(i) + "/,Yes,,0,,15,,\r\n";
+    return lines;
+}
+
+TEST_F(RunCliTest, whatTheSearchLeftOutIsListedWithItsReason) {
+    m_dir.write("two.tsf", missingRows(m_root, 1) + m_root + "a/full/,Yes,,0,,15,,\r\n");
+    const CliRun run = runWith({"--parameters", m_root + "two.tsf", m_root + "x"});
+    EXPECT_EQ(run.status, exit_status::Completed) << describe(run);
+    EXPECT_NE(run.err.find("twinsift-cli: skipped '" + m_root +
+                           "missing0/': No such file or directory\n"
+                           "twinsift-cli: skipped '" +
+                           m_root + "a/full/': Not a directory\n"),
+              std::string::npos)
+        << run.err;
+
+    const CliRun json = runWith({"--json", "--parameters", m_root + "two.tsf"});
+    EXPECT_NE(json.out.find("\"skipped_count\": 2,\n  \"skipped\": [\n    {\"path\": \"" + m_root +
+                            "missing0/\", \"reason\": \"No such file or directory\"},"),
+              std::string::npos)
+        << json.out;
+
+    m_dir.write("many.tsf", missingRows(m_root, 25));
+    const CliRun many = runWith({"--parameters", m_root + "many.tsf"});
+    EXPECT_NE(many.err.find("missing19/"), std::string::npos);
+    EXPECT_EQ(many.err.find("missing20/"), std::string::npos) << many.err;
+    EXPECT_NE(many.err.find("twinsift-cli: skipped 5 more (25 in all; --json lists 25)\n"),
+              std::string::npos)
+        << many.err;
+}
+
+TEST_F(RunCliTest, namesReachTheTerminalEscapedAndTheListingExactly) {
+    const std::string evil = "evil\x1b]0;PWNED\a\x1b[2J\xc2\x9b";
+    for (int i = 0; i < 50; ++i)
+        m_dir.mkdir(evil + "/s" + std::to_string(i));
+    m_dir.write(evil + "/one", "same");
+    m_dir.write(evil + "/two", "same");
+    m_dir.write("evil.tsf", "1,1,0\r\n" + m_root + evil + "/gone/,Yes,,0,,15,,\r\n");
+
+    std::ostringstream out, err;
+    const int status = runCli({"--parameters", m_root + "evil.tsf", m_root + evil}, out, err, true);
+    EXPECT_EQ(status, exit_status::Completed) << err.str();
+    EXPECT_EQ(out.str(), m_root + evil + "/one\n" + m_root + evil + "/two\n\n");
+
+    std::string shown = err.str();
+    for (std::size_t at; (at = shown.find("\x1b[K")) != std::string::npos;)
+        shown.erase(at, 3); // the progress line's own clearing
+    const std::string escaped = "evil\\x1B]0;PWNED\\x07\\x1B[2J\\xC2\\x9B";
+    EXPECT_NE(shown.find("Scanning... " + m_root + escaped + "/"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("skipped '" + m_root + escaped + "/gone/'"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find_first_of("\x1b\a"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("\xc2\x9b"), std::string::npos) << shown;
+}
+
+// An output stream whose descriptor was closed before the program started.
+class ClosedOutput : public std::streambuf {
+protected:
+    int_type overflow(int_type) override {
+        errno = EBADF;
+        return traits_type::eof();
+    }
+};
+
+TEST_F(RunCliTest, aClosedOutputIsReportedAndFailsTheRun) {
+    ClosedOutput closed;
+    std::ostream out(&closed);
+    std::ostringstream err;
+    EXPECT_EQ(runCli({"--engine", "zero", m_root + "a"}, out, err), exit_status::Failed);
+    EXPECT_NE(err.str().find("twinsift-cli: cannot write the output: Bad file descriptor\n"),
+              std::string::npos)
+        << err.str();
 }
 
 // Sets an environment variable for the life of one test.

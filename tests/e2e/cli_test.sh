@@ -60,6 +60,11 @@ check "nothing on standard output after a usage error" test ! -s "$work/out"
 check "closed standard output ends quietly" test "$(cat "$work/status")" -eq 0
 check "closed standard output prints no message" lacks 'twinsift-cli:' "$work/err"
 
+# Standard output closed before the start: nothing can be listed, and the user is told.
+"$cli" --engine zero "$work/tree" >&- 2> "$work/err"
+check "closed standard output fails" test $? -eq 1
+check "closed standard output is reported" grep -q 'standard output is closed' "$work/err"
+
 if [ "$failures" -ne 0 ]; then
     echo "--- last standard error:" >&2
     cat "$work/err" >&2

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -170,6 +172,35 @@ TEST(ParametersFileTest, unreadableValuesGoToTheErrorReportAndAbortEndsTheRead) 
         ASSERT_EQ(user.asked().size(), 2u);
         EXPECT_EQ(user.asked()[0].error.number, err::TypeMismatch);
         EXPECT_EQ(user.asked()[0].error.procedure, "ParaFile Opening");
+    }
+}
+
+TEST(ParametersFileTest, theReportNamesTheFileTheLineAndTheField) {
+    WindowModel model;
+    ScriptedAnswerer user;
+    user.expectErrorReport(ErrorReportAnswer::Abort);
+    TempDir dir;
+    const std::string path = dir.write("default.tsf", "1,yes,0\r\n");
+    readParametersFile(model, path, user);
+    ASSERT_EQ(user.asked().size(), 1u);
+    EXPECT_EQ(user.asked()[0].error.number, err::TypeMismatch);
+    EXPECT_EQ(user.asked()[0].error.description,
+              "Type mismatch: " + path + " line 1, field 2 (Protect System Folders): not a number");
+}
+
+TEST(ParametersFileTest, deviceOrFifoInPlaceOfTheFileIsReportedNotRead) {
+    TempDir dir;
+    const std::string fifo = dir.path() + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+        WindowModel model;
+        ScriptedAnswerer user;
+        user.expectErrorReport(ErrorReportAnswer::Abort);
+        const ParametersFileOutcome outcome = readParametersFile(model, path, user);
+        EXPECT_EQ(outcome.stop, ParametersFileOutcome::Failure) << path;
+        ASSERT_EQ(user.asked().size(), 1u);
+        EXPECT_EQ(user.asked()[0].error.description,
+                  "Path/File access error: '" + path + "' is not a regular file");
     }
 }
 

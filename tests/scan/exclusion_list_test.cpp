@@ -1,10 +1,13 @@
 #include "scan/exclusion_list.h"
 
 #include "core/runtime_error.h"
+#include "core/text_file.h"
 #include "scan/file_mask.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace twinsift {
 namespace {
@@ -106,6 +109,32 @@ TEST(ExclusionListFile, damagedLinesAreReportedAndEveryOtherLineIsKept) {
     }
     EXPECT_EQ(list.folders, (std::vector<ExclusionEntry>{{"/before", true}, {"/after", false}}));
     EXPECT_EQ(list.extensions, (std::vector<ExclusionEntry>{{"*.log", true}}));
+}
+
+TEST(ExclusionListFile, loadingWithoutTheReportCountsTheDamagedLines) {
+    const TempDir dir;
+    std::string text = "/kept,True\r\n" + std::string(kTextLineLimit + 1, 'x') + ",True\r\n";
+    for (int i = 0; i < 12; ++i)
+        text += "damaged\r\n";
+    const std::string path = dir.write("exclusion.lst", text);
+    ExclusionList list;
+    const DamagedLines damaged = list.loadReadable(path);
+    EXPECT_EQ(damaged.count, 13) << "an over-long line is damaged too";
+    EXPECT_EQ(damaged.first, (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(list.folders, (std::vector<ExclusionEntry>{{"/kept", true}}));
+    EXPECT_EQ(damagedLinesText(damaged, path),
+              "Cannot read lines 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 and 3 more of '" + path +
+                  "': an entry line ends in a comma and True or False.");
+}
+
+TEST(ExclusionListFile, aDeviceOrFifoIsRefusedNotRead) {
+    const TempDir dir;
+    const std::string fifo = dir.path() + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+        ExclusionList list;
+        EXPECT_THROW(list.load(path), RuntimeError) << path;
+    }
 }
 
 TEST(ExclusionListFile, failedSaveReportsAndLeavesNoPartialFile) {

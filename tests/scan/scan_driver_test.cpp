@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -163,6 +164,145 @@ TEST_F(ScanDriverTest, rowsThatAreNotNumbersEndTheScanAsTerminated) {
     EXPECT_EQ(panel(0), "Search Terminated.");
     EXPECT_EQ(panel(2), "Files : 0"); // the second row was not walked either
     expectIdle();
+}
+
+TEST_F(ScanDriverTest, sizeValuesTheWalkerCannotTakeAreNamedInTheErrorReport) {
+    tree.write("a/one.txt", "1");
+    // -0.4 rounds to 0 KB but is below 0; 9.1e15 KB of bytes pass 2^63.
+    const std::vector<std::pair<SearchPathRow, std::string>> cases = {
+        {row(tree.path() + "a", "-0.4"),
+         "Min Size '-0.4' of the search path '" + tree.path() + "a' is not a size from 0 to"},
+        {row(tree.path() + "a", "0", "9.1e15"), "Max Size '9.1e15' of the search path"},
+        {row(tree.path() + "a", "ten"),
+         "Type mismatch: Min Size 'ten' of the search path '" + tree.path() + "a' is not a number"},
+    };
+    for (const auto& [wrong, description] : cases) {
+        ScriptedAnswerer asked;
+        asked.expectErrorReport(ErrorReportAnswer::Abort);
+        model.SearchList = {wrong};
+        Scan(model, asked, {});
+        ASSERT_EQ(asked.asked().size(), 1u) << description;
+        const ErrorRecord& error = asked.asked()[0].error;
+        EXPECT_EQ(error.number, wrong.subItems[SearchPathRow::MinSize] == "ten" ? 13 : 6);
+        EXPECT_NE(error.description.find(description), std::string::npos) << error.description;
+        EXPECT_EQ(panel(0), "Search Terminated.");
+    }
+    // Bounds up to the largest are taken, 9e15 KB among them.
+    for (const char* maximum : {"9e15", "9007199254740991"}) {
+        model.SearchList = {row(tree.path() + "a", "0", maximum)};
+        scan();
+        EXPECT_EQ(panel(2), "Files : 1") << maximum;
+    }
+}
+
+TEST_F(ScanDriverTest, rowsMarkedExcludeFolderLeaveTheirFoldersOutOfEveryPath) {
+    tree.write("a/keep.txt", "1");
+    tree.write("a/private/secret.txt", "2");
+    tree.write("a/private/deeper/more.txt", "3");
+    tree.write("b/private/other.txt", "4");
+    SearchPathRow excluded = row(tree.path() + "a/private/");
+    excluded.icon = image::ExcludedPath;
+    // The excluded row comes after the row that would walk it.
+    model.SearchList = {row(tree.path() + "a"), excluded, row(tree.path() + "b")};
+    model.engine = Engine::ZeroSize;
+    for (const char* name : {"a/keep.txt", "a/private/secret.txt", "b/private/other.txt"})
+        tree.write(std::string(name) + ".empty", "");
+
+    scan();
+
+    EXPECT_EQ(listedPaths(), (std::set<std::string>{tree.path() + "a/keep.txt.empty",
+                                                    tree.path() + "b/private/other.txt.empty"}));
+    EXPECT_EQ(model.skipped.count(), 0) << "an excluded folder is the user's choice, no skip";
+}
+
+TEST_F(ScanDriverTest, dateBoundsBeforeNineteenSeventyAreBoundsToo) {
+    const auto stamp = [](const std::string& path, std::time_t when) {
+        const timespec times[2] = {{when, 0}, {when, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    stamp(tree.write("a/fifties", ""), -441763200); // 1956-01-01 UTC
+    stamp(tree.write("a/sixties", ""), -94694400);  // 1967-01-01 UTC
+    stamp(tree.write("a/recent", ""), 1577836800);  // 2020-01-01 UTC
+    model.engine = Engine::ZeroSize;
+    model.SearchList = {row(tree.path() + "a")};
+    model.SearchList[0].subItems[SearchPathRow::MinDate] = "01/01/1950";
+    model.SearchList[0].subItems[SearchPathRow::MaxDate] = "01/01/1960";
+
+    scan();
+    EXPECT_EQ(listedPaths(), std::set<std::string>{tree.path() + "a/fifties"});
+
+    // The epoch itself is a bound as well: only the file from 2020 is after it.
+    model.SearchList[0].subItems[SearchPathRow::MinDate] = "01/02/1970";
+    model.SearchList[0].subItems[SearchPathRow::MaxDate] = "";
+    scan();
+    EXPECT_EQ(listedPaths(), std::set<std::string>{tree.path() + "a/recent"});
+}
+
+TEST_F(ScanDriverTest, searchPathsThatCannotBeWalkedAreAccountedAsSkipped) {
+    tree.write("a/one.txt", "1");
+    const std::string file = tree.write("plain.txt", "x");
+    const std::string fifo = tree.path() + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    model.SearchList = {row(tree.path() + "missing"), row(file), row(fifo), row(tree.path() + "a")};
+
+    scan();
+
+    EXPECT_EQ(panel(0), "Search Completed.");
+    EXPECT_EQ(panel(2), "Files : 1");
+    EXPECT_EQ(model.skipped.items(),
+              (std::vector<SkippedItem>{{tree.path() + "missing/", "No such file or directory"},
+                                        {file + "/", "Not a directory"},
+                                        {fifo + "/", "Not a directory"}}));
+
+    // The next scan starts a new account.
+    model.SearchList = {row(tree.path() + "a")};
+    scan();
+    EXPECT_EQ(model.skipped.count(), 0);
+}
+
+TEST_F(ScanDriverTest, protectedFoldersAndOverlongPathsAreAccountedAsSkipped) {
+    // A folder 100 bytes short of the system's path limit, with a file whose
+    // path just fits and one whose path is one byte too long.
+    const std::string base = tree.path() + "long/";
+    std::string folder = base;
+    while (folder.size() + 201 < PATH_MAX - 100)
+        folder += std::string(200, 'd') + "/";
+    folder += std::string(PATH_MAX - 100 - folder.size() - 1, 'e') + "/";
+    std::filesystem::create_directories(folder);
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(dirFd, 0);
+    const std::string fitting(99, 'f'), overlong(100, 'g');
+    for (const std::string& name : {fitting, overlong})
+        ::close(::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT, 0644));
+    model.engine = Engine::ZeroSize;
+    model.SearchList = {row(base), row("/dev/shm")};
+
+    scan();
+    // Removed here: a path past the limit cannot be removed by its path.
+    ::unlinkat(dirFd, overlong.c_str(), 0);
+    ::close(dirFd);
+
+    EXPECT_EQ(listedPaths(), std::set<std::string>{folder + fitting});
+    EXPECT_EQ(model.skipped.items(),
+              (std::vector<SkippedItem>{{folder + overlong, "File name too long"},
+                                        {"/dev/shm/", kProtectedFolder}}));
+}
+
+TEST_F(ScanDriverTest, filesTheComparisonCannotReadAreAccountedButStillFound) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop the superuser";
+    const std::string locked = tree.write("a/locked", "same");
+    tree.write("a/open", "same");
+    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    model.SearchList = {row(tree.path() + "a")};
+
+    scan();
+    EXPECT_EQ(panel(2), "Files : 2");
+    EXPECT_EQ(model.skipped.items(), (std::vector<SkippedItem>{{locked, "Permission denied"}}));
+
+    model.engine = Engine::SameNames; // reads no content, so leaves nothing out
+    scan();
+    EXPECT_EQ(model.skipped.count(), 0);
 }
 
 TEST_F(ScanDriverTest, zeroSizeListingIgnoresSizeBoundsAndSkipsVanishedFiles) {

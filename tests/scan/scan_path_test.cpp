@@ -212,7 +212,7 @@ TEST(ScanPathEntryTest, dateBoundsAreInclusiveAtMinutePrecision) {
     EXPECT_EQ(seen.files[0].lastWrite, localTime(2024, 1, 1, 0, 0, 0));
 
     seen.files.clear();
-    walker.ToDate = 0;
+    walker.ToDate.reset();
     walker.StartScan(dir.path(), true);
     const auto last = std::find_if(seen.files.begin(), seen.files.end(),
                                    [](const Found& f) { return f.name == "lastDay"; });
@@ -359,7 +359,7 @@ TEST(ScanPathSpecialEntries, systemFoldersAreProtectedUnlessSystemIsOn) {
     EXPECT_EQ(roots.count("tmp"), 1U);
 }
 
-TEST(ScanPathSpecialEntries, foldersThatCannotBeListedAreSkippedSilently) {
+TEST(ScanPathSpecialEntries, foldersThatVanishAreSkippedSilently) {
     TempDir dir;
     dir.write("gone/file", "x");
     dir.write("stays/file", "x");
@@ -374,17 +374,93 @@ TEST(ScanPathSpecialEntries, foldersThatCannotBeListedAreSkippedSilently) {
     EXPECT_EQ(seen.filePaths(), std::set<std::string>{"stays/file"});
 }
 
-TEST(ScanPathSpecialEntries, foldersWithoutReadPermissionAreSkippedSilently) {
+TEST(ScanPathSpecialEntries, foldersWithoutReadPermissionAreReportedAsSkipped) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permission bits do not stop the superuser";
     TempDir dir;
     dir.write("locked/file", "x");
     dir.write("open/file", "x");
+    const std::string unreadable = dir.write("open/unreadable", "x");
     ASSERT_EQ(::chmod((dir.path() + "locked").c_str(), 0), 0);
+    ASSERT_EQ(::chmod(unreadable.c_str(), 0), 0);
+    cScanPath walker = anyFileWalker();
+    std::vector<SkippedItem> skipped;
+    walker.Skipped = [&](std::string_view path, std::string_view reason) {
+        skipped.push_back({std::string(path), std::string(reason)});
+    };
+    bool readable = true;
+    walker.FileMatchEx = [&](const EntryDetails& d) {
+        if (d.Name == "unreadable")
+            readable = d.Readable;
+    };
+    walker.StartScan(dir.path(), true);
+    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{dir.path() + "locked/", "Permission denied"}}));
+    EXPECT_FALSE(readable) << "an unreadable file is found, and marked";
+}
+
+TEST(ScanPathSkips, systemAndPseudoFoldersAreReportedAsLeftOut) {
+    cScanPath walker = anyFileWalker();
+    std::vector<SkippedItem> skipped;
+    walker.Skipped = [&](std::string_view path, std::string_view reason) {
+        skipped.push_back({std::string(path), std::string(reason)});
+    };
+    walker.StartScan("/", false);
+    EXPECT_NE(std::find(skipped.begin(), skipped.end(), SkippedItem{"/usr/", kProtectedFolder}),
+              skipped.end());
+
+    skipped.clear();
+    walker.System = true;
+    walker.StartScan("/proc", true);
+    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{"/proc/", kPseudoFileSystem}}));
+
+    // Excluding a folder is the user's choice, not something left out.
+    skipped.clear();
+    walker.System = false;
+    walker.setExFolders({"/usr"});
+    walker.StartScan("/usr/lib", true);
+    EXPECT_TRUE(skipped.empty());
+}
+
+TEST(ScanPathSkips, aFolderDeeperThanThePathLimitIsReportedNotDropped) {
+    TempDir dir;
+    dir.write("top", "x");
+    // Built and removed through descriptors: its path is too long to name.
+    const std::string component(250, 'd');
+    std::vector<int> fds{::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY)};
+    std::string relative;
+    while (relative.size() < PATH_MAX) {
+        ASSERT_EQ(::mkdirat(fds.back(), component.c_str(), 0755), 0);
+        fds.push_back(::openat(fds.back(), component.c_str(), O_RDONLY | O_DIRECTORY));
+        ASSERT_GE(fds.back(), 0);
+        relative += component + "/";
+    }
+    cScanPath walker = anyFileWalker();
+    std::vector<SkippedItem> skipped;
+    walker.Skipped = [&](std::string_view path, std::string_view reason) {
+        skipped.push_back({std::string(path), std::string(reason)});
+    };
+    walker.StartScan(dir.path(), true);
+
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_EQ(skipped[0].path, dir.path() + relative);
+    EXPECT_EQ(skipped[0].reason, "File name too long");
+    for (std::size_t i = fds.size() - 1; i > 0; --i) {
+        ::close(fds[i]);
+        ::unlinkat(fds[i - 1], component.c_str(), AT_REMOVEDIR);
+    }
+    ::close(fds[0]);
+}
+
+TEST(ScanPathEntryTest, datesBeforeTheEpochAreBounds) {
+    TempDir dir;
+    setTimes(dir.write("old", "x"), localTime(1955, 6, 1, 0, 0, 0), 0);
+    setTimes(dir.write("new", "x"), localTime(2020, 6, 1, 0, 0, 0), 0);
     cScanPath walker = anyFileWalker();
     Recorder seen(walker, dir.path());
+    walker.FromDate = localTime(1950, 1, 1, 0, 0, 0);
+    walker.ToDate = localTime(1960, 1, 1, 0, 0, 0);
     walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"open/file"});
+    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"old"});
 }
 
 TEST(ScanPathSpecialEntries, aFileRemovedAfterListingIsNotReported) {

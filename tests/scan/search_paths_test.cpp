@@ -44,6 +44,10 @@ TEST(FolderFormValidation, sizesBeyond32BitsWork) {
               "Maximum size must be greater then minimum size");
     EXPECT_EQ(refusal(form("4294967296", "4294967297")), "");
     EXPECT_EQ(sizeInKB("9007199254740991"), 9007199254740991);
+    // What the scan uses is the typed number × 1024, rounded.
+    EXPECT_EQ(sizeBoundBytes("0.4"), 410);
+    EXPECT_EQ(sizeBoundBytes("9e15"), 9000000000000000LL * 1024);
+    EXPECT_EQ(sizeBoundBytes("9007199254740991"), 9007199254740991LL * 1024);
     const auto row = std::get<SearchPathRow>(makeSearchPathRow(form("3000000", "5000000000")));
     EXPECT_EQ(row.subItems[SearchPathRow::MinSize], "3000000");
     EXPECT_EQ(row.subItems[SearchPathRow::MaxSize], "5000000000");
@@ -51,7 +55,7 @@ TEST(FolderFormValidation, sizesBeyond32BitsWork) {
 
 TEST(FolderFormValidation, sizesThatAreNotSizesAreCorrectedSilently) {
     // Each of these would overflow the byte count or make no sense as a size.
-    for (const char* bad : {"", "abc", "12abc", "-5", "1e300", "9007199254740992"}) {
+    for (const char* bad : {"", "abc", "12abc", "-5", "-0.4", "1e300", "9007199254740992"}) {
         FolderForm f = form(bad, bad);
         EXPECT_FALSE(validateFolderForm(f)) << bad;
         EXPECT_EQ(f.minimumKB, "10") << bad;

@@ -1,0 +1,75 @@
+#include "core/text_file.h"
+
+#include "core/runtime_error.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace twinsift {
+namespace {
+
+using test::TempDir;
+
+// The description of what reading `path` throws; empty when nothing is thrown.
+template <class Read> std::string failureOf(Read&& read) {
+    try {
+        read();
+    } catch (const RuntimeError& error) {
+        return std::to_string(error.number()) + " " + error.description();
+    }
+    return {};
+}
+
+TEST(TextFileTest, devicesFifosAndFoldersAreRefusedWithoutWaiting) {
+    const TempDir dir;
+    const std::string fifo = dir.path() + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(failureOf([&] { readWholeFile(fifo); }),
+              "75 Path/File access error: '" + fifo + "' is not a regular file");
+    EXPECT_EQ(failureOf([&] { TextFileLines lines(fifo); }),
+              "75 Path/File access error: '" + fifo + "' is not a regular file");
+    EXPECT_EQ(failureOf([] { readWholeFile("/dev/zero"); }),
+              "75 Path/File access error: '/dev/zero' is not a regular file");
+    EXPECT_EQ(failureOf([&] { readWholeFile(dir.path()); }),
+              "75 Path/File access error: cannot read '" + dir.path() + "': Is a directory");
+    EXPECT_EQ(failureOf([&] { TextFileLines lines(dir.path() + "none"); }),
+              "53 File not found: cannot read '" + dir.path() + "none': No such file or directory");
+    EXPECT_FALSE(readWholeFile(dir.path() + "none"));
+}
+
+TEST(TextFileTest, aFileOrALineBeyondItsLimitIsRefused) {
+    const TempDir dir;
+    // Sparse: the limit costs no disk space.
+    const std::string big = dir.write("big", "");
+    ASSERT_EQ(::truncate(big.c_str(), kTextFileLimit), 0);
+    EXPECT_EQ(readWholeFile(big)->size(), kTextFileLimit);
+    ASSERT_EQ(::truncate(big.c_str(), kTextFileLimit + 1), 0);
+    EXPECT_EQ(failureOf([&] { readWholeFile(big); }),
+              "75 Path/File access error: '" + big + "' is larger than 64 MiB");
+
+    const std::string lines =
+        dir.write("lines", "short\r\n" + std::string(kTextLineLimit, 'x') + "\n" +
+                               std::string(kTextLineLimit + 1, 'y') + "\n");
+    TextFileLines reader(lines);
+    EXPECT_EQ(reader.next(), "short");
+    EXPECT_EQ(reader.next()->size(), kTextLineLimit);
+    EXPECT_EQ(failureOf([&] { reader.next(); }),
+              "75 Path/File access error: line 3 of '" + lines + "' is longer than 1 MiB");
+}
+
+TEST(TextFileTest, linesEndInLfOrCrLfAndTheLastNeedsNoEnd) {
+    const TempDir dir;
+    TextFileLines reader(dir.write("t", "a\r\nb\n\nc"));
+    for (const char* expected : {"a", "b", "", "c"})
+        EXPECT_EQ(reader.next(), expected);
+    EXPECT_EQ(reader.next(), std::nullopt);
+}
+
+} // namespace
+} // namespace twinsift
