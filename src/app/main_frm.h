@@ -52,7 +52,12 @@ public:
 
     // The outer geometry in twips, as stored under "WindowSize".
     WindowGeometry geometryInTwips() const;
+    // Kept inside the screen's work area, whatever the geometry holds.
     void setGeometryInTwips(const WindowGeometry& geometry);
+
+    // Where Scan and Close write the default search paths; empty while a
+    // damaged default.tsf could not be set aside.
+    std::string defaultParametersPath() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -67,6 +72,7 @@ private:
     void buildStatusBar();
 
     void load();
+    void loadDefaultParameters();
     void firstShow();
     void unload();
     void newSession();
@@ -75,6 +81,7 @@ private:
     void toggleRecycleBin();
     void openHelpPage(const char* page);
     void runScan();
+    void scanEnded();
     void cancelScan();
     void renderCommandStates();
     void syncTimers();
@@ -95,6 +102,7 @@ private:
     WindowModel m_model;
     bool m_activated = false;
     bool m_closeAfterScan = false;
+    bool m_defaultsWritable = true; // false while a damaged default.tsf is in the way
 
     QTreeWidget* m_searchList = nullptr;
     std::array<QRadioButton*, 4> m_options{};
