@@ -2,7 +2,6 @@
 
 #include "core/convert.h"
 #include "core/format.h"
-#include "core/runtime_error.h"
 #include "platform/settings_store.h"
 #include "platform/user_interface.h"
 
