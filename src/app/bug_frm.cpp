@@ -12,7 +12,9 @@ namespace twinsift {
 namespace {
 
 QLabel* namedLabel(const QString& text, const char* name, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText); // descriptions may name files
+    label->setText(text);
     label->setObjectName(QString::fromLatin1(name));
     return label;
 }
@@ -25,7 +27,7 @@ QPushButton* namedButton(const QString& text, const char* name, QWidget* parent)
 
 } // namespace
 
-BugFrm::BugFrm(std::function<void(const ErrorRecord&)> sendReport, QWidget* parent)
+BugFrm::BugFrm(ReportSender sendReport, QWidget* parent)
     : QDialog(parent), m_sendReport(std::move(sendReport)) {
     setObjectName(QStringLiteral("BugFrm"));
     setWindowTitle(QStringLiteral("Bug Report"));
@@ -70,7 +72,7 @@ BugFrm::BugFrm(std::function<void(const ErrorRecord&)> sendReport, QWidget* pare
     connect(command2, &QPushButton::clicked, this, [this] { finish(Abort); });
     connect(command3, &QPushButton::clicked, this, [this] {
         if (m_sendReport)
-            m_sendReport(m_error);
+            m_sendReport(m_error, m_text1->toPlainText().toStdString());
     });
 
     auto* heading = new QHBoxLayout;

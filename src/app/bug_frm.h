@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <string>
 
 class QLabel;
 class QPlainTextEdit;
@@ -17,7 +18,10 @@ class BugFrm : public QDialog {
 public:
     enum Outcome { None = 0, Retry = 1, Abort = 2 };
 
-    explicit BugFrm(std::function<void(const ErrorRecord&)> sendReport, QWidget* parent = nullptr);
+    // `sendReport` gets the error and what the text box holds.
+    using ReportSender = std::function<void(const ErrorRecord&, const std::string& userText)>;
+
+    explicit BugFrm(ReportSender sendReport, QWidget* parent = nullptr);
 
     void setError(const ErrorRecord& error);
     Outcome outcome() const { return m_outcome; }
@@ -28,7 +32,7 @@ public:
 private:
     void finish(Outcome outcome);
 
-    std::function<void(const ErrorRecord&)> m_sendReport;
+    ReportSender m_sendReport;
     ErrorRecord m_error;
     Outcome m_outcome = None;
     QLabel* m_lblErrNo;

@@ -25,10 +25,24 @@ void connectModelHooks(MainFrm& window, SettingsStore& settings, UserInterface& 
     model.SaveSearchParameters = [](WindowModel& m, const std::string& path) {
         SaveSearchParameters(m, path);
     };
-    model.Scan = [&ui](WindowModel& m) { Scan(m, ui, {userDataFolder() + "default.tsf"}); };
+    model.Scan = [&window, &settings, &ui](WindowModel& m) {
+        // The geometry goes with the default search paths, at every Scan as at Close.
+        saveWindowGeometry(settings, window.geometryInTwips());
+        Scan(m, ui, {window.defaultParametersPath()});
+    };
     model.addSearchPath = [&window, &settings, &ui](WindowModel& m) {
         addFolders(m, settings, ui, &window);
     };
+}
+
+bool userDataFolderUsable(UserInterface& ui) {
+    try {
+        userDataFolder();
+        return true;
+    } catch (const RuntimeError& error) {
+        ui.messageBox({error.description(), "Twinsift", MsgIcon::Critical, MsgButtons::OK, 1});
+        return false;
+    }
 }
 
 int runDesktop(int argc, char* argv[]) {
@@ -48,12 +62,16 @@ int runDesktop(int argc, char* argv[]) {
     DesktopLauncher launcher;
     DesktopSoundPlayer sound;
     DesktopUserInterface ui;
+    if (!userDataFolderUsable(ui))
+        return 1;
     MainFrm window({settings, ui, launcher, sound, osDescription()}, commandLine);
     ui.setParentWindow(&window);
-    ui.setReportSender([&](const ErrorRecord& error) {
+    ui.setReportSender([&](const ErrorRecord& error, const std::string& userText) {
         Guard(ui, "Send Error Report").run({[&] {
+            ProblemReportFacts facts = problemReportFacts(window.model(), error);
+            facts.userText = userText;
             // A browser that does not start is not worth a second report.
-            launcher.openDocument(writeProblemReport(problemReportFacts(window.model(), error)));
+            launcher.openDocument(writeProblemReport(facts));
         }});
     });
     window.model().yield = DesktopYield();

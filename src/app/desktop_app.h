@@ -10,6 +10,10 @@ class UserInterface;
 // the Scan command and the add-search-path dialog.
 void connectModelHooks(MainFrm& window, SettingsStore& settings, UserInterface& ui);
 
+// False, after telling the user why, when there is no per-user data folder
+// for the files the program writes.
+bool userDataFolderUsable(UserInterface& ui);
+
 // The desktop program: "-un" ends at once with status 0; otherwise the main
 // window runs until it is closed.
 int runDesktop(int argc, char* argv[]);

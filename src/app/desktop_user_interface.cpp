@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <utility>
@@ -69,9 +70,12 @@ MsgAnswer closedAnswer(const std::vector<std::pair<Button, MsgAnswer>>& buttons)
 MsgAnswer DesktopUserInterface::messageBox(const MessageBoxRequest& request) {
     // The texts break lines with CR LF; a label breaks them at the LF alone.
     const QString text = QString::fromStdString(request.text).remove(QLatin1Char('\r'));
-    QMessageBox box(qtIcon(request.icon), QString::fromStdString(request.title), text,
+    QMessageBox box(qtIcon(request.icon), QString::fromStdString(request.title), {},
                     QMessageBox::NoButton, m_parent);
     box.setObjectName(QStringLiteral("MessageBox"));
+    // Messages quote file and folder names, which must never be read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
     const auto buttons = buttonsOf(request.buttons);
     for (const auto& [button, answer] : buttons)
         box.addButton(button);
@@ -101,13 +105,18 @@ bool DesktopUserInterface::tooManyFilesWarning(long files) {
 std::optional<std::string> DesktopUserInterface::inputBox(const std::string& prompt,
                                                           const std::string& title,
                                                           const std::string& defaultText) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(m_parent, QString::fromStdString(title),
-                                               QString::fromStdString(prompt), QLineEdit::Normal,
-                                               QString::fromStdString(defaultText), &ok);
-    if (!ok)
+    QInputDialog dialog(m_parent);
+    dialog.setObjectName(QStringLiteral("InputBox"));
+    dialog.setWindowTitle(QString::fromStdString(title));
+    // The label exists once it has a text; only then can it be made plain.
+    dialog.setLabelText(QStringLiteral(" "));
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    dialog.setLabelText(QString::fromStdString(prompt));
+    dialog.setTextValue(QString::fromStdString(defaultText));
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text.toStdString();
+    return dialog.textValue().toStdString();
 }
 
 std::string DesktopUserInterface::browseFolder(const std::string& title, bool /*newStyle*/) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/bug_frm.h"
 #include "platform/user_interface.h"
 
 #include <QPointer>
@@ -17,9 +18,7 @@ public:
     // The window the dialogs belong to.
     void setParentWindow(QWidget* window) { m_parent = window; }
     // Writes and opens the problem report for the error shown.
-    void setReportSender(std::function<void(const ErrorRecord&)> sendReport) {
-        m_sendReport = std::move(sendReport);
-    }
+    void setReportSender(BugFrm::ReportSender sendReport) { m_sendReport = std::move(sendReport); }
 
     MsgAnswer messageBox(const MessageBoxRequest& request) override;
     ErrorReportAnswer errorReport(const ErrorRecord& error) override;
@@ -39,7 +38,7 @@ public:
     static QString filterExtension(const QString& qtFilter);
 
 private:
-    std::function<void(const ErrorRecord&)> m_sendReport;
+    BugFrm::ReportSender m_sendReport;
     QPointer<QWidget> m_parent;
     QString m_lastFolder;
 };

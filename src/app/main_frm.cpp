@@ -12,6 +12,7 @@
 #include "core/file_info.h"
 #include "core/guard.h"
 #include "core/runtime_error.h"
+#include "persist/parameters_file.h"
 #include "platform/app_paths.h"
 #include "platform/settings_store.h"
 #include "platform/shell_services.h"
@@ -29,6 +30,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -37,6 +39,10 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
 
 namespace twinsift {
 namespace {
@@ -244,7 +250,7 @@ void MainFrm::buildCentralArea() {
         headers << qs(header);
     m_searchList->setHeaderLabels(headers);
     m_searchList->setColumnWidth(0, 260);
-    connect(m_searchList, &QTreeWidget::currentItemChanged, this, &MainFrm::searchPathChosen);
+    connect(m_searchList, &QTreeWidget::itemSelectionChanged, this, &MainFrm::searchPathChosen);
     connect(m_searchList, &QTreeWidget::itemDoubleClicked, this, &MainFrm::editSearchPath);
 
     auto* cmdAdd = new QPushButton(ImageList::icon(ImageList::AddPath), QStringLiteral("Add..."));
@@ -349,6 +355,7 @@ void MainFrm::buildStatusBar() {
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         auto* panel = new QLabel;
+        panel->setTextFormat(Qt::PlainText); // paths of the files being scanned
         panel->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i + 1));
         panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         panel->setMinimumWidth(i == 0 ? 200 : 90);
@@ -422,7 +429,7 @@ void MainFrm::renderCommandStates() {
         findChild<QMenu*>(qs(name))->menuAction()->setEnabled(m_model.menusEnabled);
     for (QWidget* control : m_searchControls)
         control->setEnabled(m_model.searchControlsEnabled);
-    m_cmdRemove->setEnabled(m_model.cmdRemoveEnabled);
+    m_cmdRemove->setEnabled(m_model.cmdRemoveEnabled && !m_searchList->selectedItems().isEmpty());
     syncTimers();
 }
 
@@ -464,14 +471,33 @@ WindowGeometry MainFrm::geometryInTwips() const {
 }
 
 void MainFrm::setGeometryInTwips(const WindowGeometry& geometry) {
-    move(static_cast<int>(geometry.left / kTwipsPerPixel),
-         static_cast<int>(geometry.top / kTwipsPerPixel));
-    resize(static_cast<int>(geometry.width / kTwipsPerPixel),
-           static_cast<int>(geometry.height / kTwipsPerPixel));
+    // The screen the window was on, or the primary one when it is gone.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    for (const QScreen* candidate : QGuiApplication::screens()) {
+        const QRect area = candidate->availableGeometry();
+        if (geometry.left >= area.left() * kTwipsPerPixel &&
+            geometry.left < (area.right() + 1) * kTwipsPerPixel &&
+            geometry.top >= area.top() * kTwipsPerPixel &&
+            geometry.top < (area.bottom() + 1) * kTwipsPerPixel)
+            screen = candidate;
+    }
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const WindowGeometry g =
+        clampToWorkArea(geometry, {area.left() * kTwipsPerPixel, area.top() * kTwipsPerPixel,
+                                   area.width() * kTwipsPerPixel, area.height() * kTwipsPerPixel});
+    move(static_cast<int>(g.left / kTwipsPerPixel), static_cast<int>(g.top / kTwipsPerPixel));
+    resize(static_cast<int>(g.width / kTwipsPerPixel), static_cast<int>(g.height / kTwipsPerPixel));
+}
+
+std::string MainFrm::defaultParametersPath() const {
+    return m_defaultsWritable ? userDataFolder() + "default.tsf" : std::string();
 }
 
 void MainFrm::load() {
     QHeaderView* header = m_rlv->horizontalHeader();
+    std::vector<UnreadableSetting> unreadable;
     Guard(m_services.ui, "Loading")
         .run({[this] {
                   if (vistaWarningWanted(m_services.osDescription, m_services.settings))
@@ -481,16 +507,42 @@ void MainFrm::load() {
                   header->moveSection(header->visualIndex(ColExt), 1);
                   header->moveSection(header->visualIndex(ColInFolder), 2);
               },
-              [this] { applyStartupState(m_model, m_services.settings); },
+              [&] { applyStartupState(m_model, m_services.settings, unreadable); },
               [this] { m_tsMutex = std::make_unique<NamedLock>("TSMutex"); },
-              [this] { setGeometryInTwips(savedWindowGeometry(m_services.settings)); },
-              [this] { m_model.helpFile = findResource("help/index.html"); },
-              [this] {
-                  const std::string defaults = userDataFolder() + "default.tsf";
-                  if (m_model.OpenParametersFile && FileExists(defaults))
-                      m_model.OpenParametersFile(m_model, defaults);
-              }});
+              [&] { setGeometryInTwips(savedWindowGeometry(m_services.settings, unreadable)); },
+              [this] { m_model.helpFile = findResource("help/index.html"); }});
+    if (!unreadable.empty())
+        m_services.ui.messageBox(unreadableSettingsMessage(unreadable));
+    // Apart from the steps above, so that abandoning one of them still reads the
+    // user's search paths.
+    Guard(m_services.ui, "Loading").run({[this] { loadDefaultParameters(); }});
     m_model.notifyChanged();
+}
+
+void MainFrm::loadDefaultParameters() {
+    const std::string defaults = userDataFolder() + "default.tsf";
+    if (!FileExists(defaults))
+        return;
+    const ParametersFileOutcome outcome = readParametersFile(m_model, defaults, m_services.ui);
+    if (outcome.stop == ParametersFileOutcome::None)
+        return;
+    // Whatever the read missed is still in the file: set it aside, so that the
+    // next write of the defaults cannot take those search paths with it.
+    const std::string kept = defaults + ".damaged";
+    std::string text = "The search paths in \"" + defaults + "\" could not all be read";
+    if (outcome.line > 0)
+        text += " (line " + std::to_string(outcome.line) + ")";
+    if (::rename(defaults.c_str(), kept.c_str()) == 0) {
+        text += ". The file is kept as \"" + kept +
+                "\"; the search paths shown are those read "
+                "before the damage.";
+    } else {
+        m_defaultsWritable = false;
+        text += std::string(", and it could not be set aside: ") + std::strerror(errno) +
+                ". Twinsift will not write it this time.";
+    }
+    m_services.ui.messageBox(
+        {text, "Default Search Paths", MsgIcon::Exclamation, MsgButtons::OK, 1});
 }
 
 void MainFrm::showEvent(QShowEvent* event) {
@@ -509,15 +561,15 @@ void MainFrm::showEvent(QShowEvent* event) {
 void MainFrm::firstShow() {
     if (!m_commandLine.sessionPath.empty()) {
         openCommandLineSession(m_model, m_commandLine.sessionPath, m_services.ui);
-        m_model.notifyChanged();
+        scanEnded();
         return;
     }
     if (showTipsAtStartup(m_services.settings))
         showTips();
-    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
-        Guard(m_services.ui, "Loading").run({[this] {
-            setGeometryInTwips(savedWindowGeometry(m_services.settings));
-        }});
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+        std::vector<UnreadableSetting> reportedAtLoad;
+        setGeometryInTwips(savedWindowGeometry(m_services.settings, reportedAtLoad));
+    }
 }
 
 void MainFrm::changeEvent(QEvent* event) {
@@ -557,8 +609,8 @@ void MainFrm::unload() {
     Guard(m_services.ui, "Unloading")
         .run({[this] { saveWindowGeometry(m_services.settings, geometryInTwips()); },
               [this] {
-                  if (m_model.SaveSearchParameters)
-                      m_model.SaveSearchParameters(m_model, userDataFolder() + "default.tsf");
+                  if (m_model.SaveSearchParameters && m_defaultsWritable)
+                      m_model.SaveSearchParameters(m_model, defaultParametersPath());
               }});
 }
 
@@ -566,8 +618,13 @@ void MainFrm::runScan() {
     if (!m_model.Scan || m_model.scanning)
         return;
     m_model.Scan(m_model);
+    scanEnded();
+}
+
+void MainFrm::scanEnded() {
     m_model.notifyChanged();
-    if (m_closeAfterScan)
+    // A close asked for during the scan, and only that scan.
+    if (std::exchange(m_closeAfterScan, false))
         QTimer::singleShot(0, this, &QWidget::close);
 }
 
@@ -592,8 +649,11 @@ void MainFrm::protectToggled(bool checked) {
 }
 
 void MainFrm::searchPathChosen() {
-    QTreeWidgetItem* current = m_searchList->currentItem();
-    m_model.selectedSearchPath = current ? m_searchList->indexOfTopLevelItem(current) : -1;
+    // The selection, not the current item: the list makes its first row
+    // current when it takes the focus, without the user choosing it.
+    const QList<QTreeWidgetItem*> selected = m_searchList->selectedItems();
+    m_model.selectedSearchPath =
+        selected.isEmpty() ? -1 : m_searchList->indexOfTopLevelItem(selected.front());
     m_model.cmdRemoveEnabled = m_model.selectedSearchPath >= 0;
     m_cmdRemove->setEnabled(m_model.cmdRemoveEnabled);
 }
@@ -609,6 +669,8 @@ void MainFrm::editSearchPath() {
 }
 
 void MainFrm::removeSearchPath() {
+    if (m_searchList->selectedItems().isEmpty())
+        return;
     removeSelectedSearchPath(m_model);
     render();
 }

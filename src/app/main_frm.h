@@ -53,7 +53,12 @@ public:
 
     // The outer geometry in twips, as stored under "WindowSize".
     WindowGeometry geometryInTwips() const;
+    // Kept inside the screen's work area, whatever the geometry holds.
     void setGeometryInTwips(const WindowGeometry& geometry);
+
+    // Where Scan and Close write the default search paths; empty while a
+    // damaged default.tsf could not be set aside.
+    std::string defaultParametersPath() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -68,6 +73,7 @@ private:
     void buildStatusBar();
 
     void load();
+    void loadDefaultParameters();
     void firstShow();
     void unload();
     void newSession();
@@ -76,6 +82,7 @@ private:
     void toggleRecycleBin();
     void openHelpPage(const char* page);
     void runScan();
+    void scanEnded();
     void cancelScan();
     void renderCommandStates();
     void syncTimers();
@@ -96,6 +103,7 @@ private:
     WindowModel m_model;
     bool m_activated = false;
     bool m_closeAfterScan = false;
+    bool m_defaultsWritable = true; // false while a damaged default.tsf is in the way
 
     QTreeWidget* m_searchList = nullptr;
     std::array<QRadioButton*, 4> m_options{};

@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QTextDocument>
 
 namespace twinsift {
 namespace {
@@ -34,8 +35,13 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     const ResultRow& r = m_model.rows[row];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return QString::fromStdString(r.columns[static_cast<std::size_t>(index.column())]);
+    case Qt::ToolTipRole:
+        // A tooltip that looks like markup is read as markup, and a name such
+        // as <img src="/dev/zero"> would make it load that file: escape it.
+        return Qt::convertFromPlainText(
+            QString::fromStdString(r.columns[static_cast<std::size_t>(index.column())]),
+            Qt::WhiteSpaceNoWrap);
     case Qt::DecorationRole:
         return index.column() == ColFileName ? ImageList::icon(r.icon) : QVariant();
     case Qt::BackgroundRole:

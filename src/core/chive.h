@@ -143,8 +143,10 @@ public:
     };
 
     CHive() = default;
-    CHive(CHive&&) = default;
-    CHive& operator=(CHive&&) = default;
+    // A member-wise move would leave the source with its counts but without
+    // its tables; nothing needs to move a store, so none can.
+    CHive(CHive&&) = delete;
+    CHive& operator=(CHive&&) = delete;
 
     // "{XXXXXXXX-XXXX-4XXX-YXXX-XXXXXXXXXXXX}": a random version-4 GUID in
     // upper-case hexadecimal.

@@ -119,6 +119,7 @@ std::string problemReportText(std::string_view templateText, const ProblemReport
                             {"vse", searchEngineLine(facts.engineOption, facts.fuzzy)},
                             {"vpara", searchPathText(facts.searchPaths)},
                             {"vstage", statusText(facts.statusPanels)},
+                            {"vcomments", facts.userText},
                         });
 }
 

@@ -19,6 +19,9 @@ struct ProblemReportFacts {
     // One row per search path: the path, then its first four sub-items
     // (sub-folders, mask, minimum KB, maximum KB).
     std::vector<std::vector<std::string>> searchPaths;
+    // What the error dialog's text box held when the user sent the report:
+    // the details it was filled with and whatever the user wrote there.
+    std::string userText;
 };
 
 // "Search Engine: Byte-By-Byte, Fuzzy Logic:0", "Search Engine: CRC32", ...

@@ -1,7 +1,7 @@
 #include "core/startup.h"
 
 #include "core/convert.h"
-#include "core/runtime_error.h"
+#include "core/format.h"
 #include "platform/settings_store.h"
 #include "platform/user_interface.h"
 
@@ -16,11 +16,14 @@ constexpr const char* kNewSessionHint =
     "Add search path and click on the scan button to start search.";
 
 double numberSetting(const SettingsStore& settings, const std::string& section,
-                     const std::string& key, const std::string& defaultValue) {
-    const auto value = readNumber(settings.getSetting(section, key, defaultValue));
-    if (!value)
-        throw RuntimeError(err::TypeMismatch, runtimeErrorText(err::TypeMismatch));
-    return *value;
+                     const std::string& key, double defaultValue,
+                     std::vector<UnreadableSetting>& unreadable) {
+    const std::string defaultText = formatFixed(defaultValue, 0);
+    const std::string text = settings.getSetting(section, key, defaultText);
+    if (const auto value = readNumber(text))
+        return *value;
+    unreadable.push_back({section, key, text, defaultText});
+    return defaultValue;
 }
 
 // The text of a single-precision number, as the store has always held them.
@@ -31,24 +34,39 @@ std::string singleText(double value) {
     return std::string(buffer, result.ptr);
 }
 
-int imageSetting(const SettingsStore& settings, const char* key, int defaultImage) {
-    const double value = numberSetting(settings, "Options", key, std::to_string(defaultImage));
-    return static_cast<int>(std::clamp(std::round(value), -1e9, 1e9));
+// A stored value as the message shows it: short enough for one line.
+std::string shownValue(const std::string& value) {
+    constexpr std::size_t kShown = 40;
+    return value.size() <= kShown ? value : value.substr(0, kShown) + "...";
 }
 
 } // namespace
 
-WindowGeometry savedWindowGeometry(const SettingsStore& settings) {
+WindowGeometry savedWindowGeometry(const SettingsStore& settings,
+                                   std::vector<UnreadableSetting>& unreadable) {
     WindowGeometry g;
-    g.width = numberSetting(settings, "WindowSize", "W", "12000");
-    g.height = numberSetting(settings, "WindowSize", "H", "8000");
-    g.top = numberSetting(settings, "WindowSize", "T", "0");
-    g.left = numberSetting(settings, "WindowSize", "L", "0");
+    g.width = numberSetting(settings, "WindowSize", "W", g.width, unreadable);
+    g.height = numberSetting(settings, "WindowSize", "H", g.height, unreadable);
+    g.top = numberSetting(settings, "WindowSize", "T", g.top, unreadable);
+    g.left = numberSetting(settings, "WindowSize", "L", g.left, unreadable);
     if (g.top < -200)
         g.top = 100;
     if (g.left < -500)
         g.left = 100;
     return g;
+}
+
+WindowGeometry clampToWorkArea(WindowGeometry geometry, const WindowGeometry& workArea) {
+    // Every value ends between the area's bounds, so a stored 1e300 turns into
+    // pixels that an int holds.
+    geometry.width = std::max(kMinimumWidthTwips, std::min(geometry.width, workArea.width));
+    geometry.height = std::max(kMinimumHeightTwips, std::min(geometry.height, workArea.height));
+    const auto place = [](double start, double length, double areaStart, double areaLength) {
+        return std::max(areaStart, std::min(start, areaStart + areaLength - length));
+    };
+    geometry.left = place(geometry.left, geometry.width, workArea.left, workArea.width);
+    geometry.top = place(geometry.top, geometry.height, workArea.top, workArea.height);
+    return geometry;
 }
 
 void saveWindowGeometry(SettingsStore& settings, const WindowGeometry& geometry) {
@@ -71,12 +89,31 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     return line;
 }
 
-void applyStartupState(WindowModel& model, const SettingsStore& settings) {
+void applyStartupState(WindowModel& model, const SettingsStore& settings,
+                       std::vector<UnreadableSetting>& unreadable) {
     model.statusPanels[2].text = "Files : 0";
     model.statusPanels[3].text = "Folders : 0";
     model.statusPanels[1].text = "Duplicates : 0";
-    model.display = imageSetting(settings, "Display", image::PreviewOn);
-    model.recycleBin = imageSetting(settings, "RecycleBin", image::DeleteToTrash);
+    const double display =
+        numberSetting(settings, "Options", "Display", image::PreviewOn, unreadable);
+    model.display = static_cast<int>(std::clamp(std::round(display), -1e9, 1e9));
+    // Permanent deletion only when asked for in so many words: a damaged value
+    // must never turn it on.
+    const std::string recycleBin =
+        settings.getSetting("Options", "RecycleBin", std::to_string(image::DeleteToTrash));
+    if (!readNumber(recycleBin))
+        unreadable.push_back(
+            {"Options", "RecycleBin", recycleBin, std::to_string(image::DeleteToTrash)});
+    model.recycleBin = recycleBin == std::to_string(image::DeletePermanent) ? image::DeletePermanent
+                                                                            : image::DeleteToTrash;
+}
+
+MessageBoxRequest unreadableSettingsMessage(const std::vector<UnreadableSetting>& unreadable) {
+    std::string text = "These saved settings could not be read; their defaults are used:";
+    for (const UnreadableSetting& setting : unreadable)
+        text += "\r\n" + setting.section + "/" + setting.key + " = \"" + shownValue(setting.value) +
+                "\" (default " + setting.defaultValue + ")";
+    return {text, "Settings", MsgIcon::Exclamation, MsgButtons::OK, 1};
 }
 
 void openCommandLineSession(WindowModel& model, const std::string& sessionPath, UserInterface& ui) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/window_model.h"
+#include "platform/user_interface.h"
 
 #include <array>
 #include <random>
@@ -25,10 +26,23 @@ struct WindowGeometry {
     double height = 8000;
 };
 
+// A stored setting that could not be read, and the default used instead.
+struct UnreadableSetting {
+    std::string section;
+    std::string key;
+    std::string value;
+    std::string defaultValue;
+};
+
 // The saved geometry of "WindowSize", with a window saved while minimised
 // (far off-screen) brought back: a top below -200 or a left below -500 becomes
-// 100. Throws RuntimeError 13 when a stored value is not a number.
-WindowGeometry savedWindowGeometry(const SettingsStore& settings);
+// 100. A stored value that is not a number is added to `unreadable` and its
+// default used.
+WindowGeometry savedWindowGeometry(const SettingsStore& settings,
+                                   std::vector<UnreadableSetting>& unreadable);
+// The geometry moved and shrunk so that the window lies inside `workArea`,
+// never below the minimum size.
+WindowGeometry clampToWorkArea(WindowGeometry geometry, const WindowGeometry& workArea);
 void saveWindowGeometry(SettingsStore& settings, const WindowGeometry& geometry);
 
 // What the process was started with: "-un" as an argument starts no window;
@@ -40,9 +54,14 @@ struct CommandLine {
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
 // The window model as the load handler leaves it: start-up status texts and
-// the two toggles from "Options". Throws RuntimeError 13 when a stored toggle
-// is not a number (the toggles then keep their defaults).
-void applyStartupState(WindowModel& model, const SettingsStore& settings);
+// the two toggles from "Options". Only a stored "11" selects permanent
+// deletion; a toggle that is not a number is added to `unreadable` and keeps
+// its default.
+void applyStartupState(WindowModel& model, const SettingsStore& settings,
+                       std::vector<UnreadableSetting>& unreadable);
+
+// The message that tells the user which settings were replaced by their defaults.
+MessageBoxRequest unreadableSettingsMessage(const std::vector<UnreadableSetting>& unreadable);
 
 // Opens the command-line session and scans it, or tells that it was not found.
 void openCommandLineSession(WindowModel& model, const std::string& sessionPath, UserInterface& ui);

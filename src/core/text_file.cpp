@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 namespace twinsift {
 namespace {
@@ -126,9 +128,21 @@ std::optional<std::string> TextFileLines::next() {
 }
 
 void replaceWholeFile(const std::string& path, std::string_view text) {
-    const std::string partial = path + ".partial";
-    UniqueFd file(::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (file.get() < 0) {
+    // A fresh name, created exclusively and never through a link: a fixed
+    // name would let whoever can write the folder plant a link there first.
+    std::string partial;
+    UniqueFd file;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".partial-%08x%08x", random(), random());
+        partial = path + suffix;
+        file.reset(
+            ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (!file.valid() && errno != EEXIST)
+            break;
+    }
+    if (!file.valid()) {
         const int error = errno;
         throw systemError(error, error == ENOENT);
     }

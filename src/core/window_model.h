@@ -165,7 +165,7 @@ struct WindowModel {
     std::function<void(const std::string& name)> closeWindow;
 
     bool pictureViewerOn() const { return display == image::PreviewOn; }
-    bool sendsToRecycleBin() const { return recycleBin == image::DeleteToTrash; }
+    bool sendsToRecycleBin() const { return recycleBin != image::DeletePermanent; }
 
     void yieldToWindow() const {
         if (yield)

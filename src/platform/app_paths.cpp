@@ -1,10 +1,13 @@
 #include "platform/app_paths.h"
 
+#include "core/runtime_error.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace twinsift {
 namespace {
@@ -37,10 +40,14 @@ std::string userDataFolder() {
     std::string base;
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
         base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = std::string(home) + "/.local/share";
+    else if (const char* home = std::getenv("HOME"); home && *home == '/')
+        base = withSlash(home) + ".local/share";
     else
-        base = "/tmp";
+        // A folder that other users can write to would let them plant files
+        // under the names Twinsift writes.
+        throw RuntimeError(err::PathNotFound,
+                           "Twinsift has no folder of its own for its files: set HOME (or "
+                           "XDG_DATA_HOME) to your home folder.");
     const std::string folder = withSlash(base) + "Twinsift/";
     makeFolders(folder.substr(0, folder.size() - 1));
     return folder;
@@ -60,7 +67,14 @@ std::string resourceFolder() {
 }
 
 std::string findResource(const std::string& relativePath) {
-    for (const std::string& folder : {userDataFolder(), resourceFolder()}) {
+    std::vector<std::string> folders;
+    try {
+        folders.push_back(userDataFolder());
+    } catch (const RuntimeError&) {
+        // Without a data folder the shipped files still serve.
+    }
+    folders.push_back(resourceFolder());
+    for (const std::string& folder : folders) {
         const std::string candidate = folder + relativePath;
         if (isRegularFile(candidate))
             return candidate;

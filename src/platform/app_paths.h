@@ -7,7 +7,8 @@ namespace twinsift {
 // The per-user data folder for files the program writes ("default.tsf",
 // "exclusion.lst", "report.htm"): $XDG_DATA_HOME/Twinsift/, by default
 // ~/.local/share/Twinsift/. Created (mode 0700 for new levels) when missing.
-// Ends in "/".
+// Ends in "/". Throws RuntimeError 76, saying what to set, when neither
+// variable holds an absolute path: there is no shared fallback.
 std::string userDataFolder();
 
 // The folder of the running executable, ending in "/".

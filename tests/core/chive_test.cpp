@@ -6,6 +6,7 @@
 #include <ostream>
 #include <random>
 #include <set>
+#include <type_traits>
 #include <vector>
 
 namespace twinsift {
@@ -384,6 +385,13 @@ TEST(CHiveOrder, enumeratesInKeyOrderAndRestartsAfterTheEnd) {
 
     EXPECT_EQ(hive.FindFirst(key), Variant("item Apple"));
     EXPECT_EQ(key, Variant("Apple"));
+}
+
+TEST(CHiveLifecycle, cannotBeMovedAwayFromItsCounts) {
+    // A defaulted move kept Count() in the source while taking its tables, so
+    // that Item(1) on the source read freed memory.
+    EXPECT_FALSE(std::is_move_constructible_v<CHive>);
+    EXPECT_FALSE(std::is_move_assignable_v<CHive>);
 }
 
 TEST(CHiveLifecycle, clearReturnsToTheUnallocatedState) {

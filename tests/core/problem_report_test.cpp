@@ -12,8 +12,9 @@ namespace {
 using test::readFile;
 using test::TempDir;
 
-const char* const kPlaceholders[] = {"vdatetime", "vsysteminfo", "verrno", "verrdesc", "vprocedure",
-                                     "verrline",  "vversion",    "vse",    "vpara",    "vstage"};
+const char* const kPlaceholders[] = {"vdatetime",  "vsysteminfo", "verrno",   "verrdesc",
+                                     "vprocedure", "verrline",    "vversion", "vse",
+                                     "vpara",      "vstage",      "vcomments"};
 
 ProblemReportFacts sampleFacts() {
     ProblemReportFacts facts;
@@ -78,6 +79,13 @@ TEST(ProblemReportTest, escapesValuesSoThatTheyCannotAddMarkup) {
     EXPECT_EQ(page.find("<script"), std::string::npos);
     EXPECT_NE(page.find("/tmp/&lt;script&gt;alert(1)&lt;/script&gt;/"), std::string::npos);
     EXPECT_NE(page.find("<td title=\"Tom &amp; &quot;Jerry&quot; can&#39;t\">"), std::string::npos);
+}
+
+TEST(ProblemReportTest, carriesWhatTheUserWroteEscaped) {
+    ProblemReportFacts facts = sampleFacts();
+    facts.userText = "Error       : 61\nI clicked <Scan> & \"it\" failed";
+    EXPECT_EQ(problemReportText("<p>vcomments</p>", facts, "now", "info"),
+              "<p>Error       : 61\nI clicked &lt;Scan&gt; &amp; &quot;it&quot; failed</p>");
 }
 
 TEST(ProblemReportTest, neverReplacesPlaceholderWordsThatAValueBringsIn) {

@@ -1,7 +1,5 @@
-#include "core/runtime_error.h"
 #include "core/startup.h"
 #include "support/memory_settings.h"
-#include "support/scripted_answerer.h"
 
 #include <gtest/gtest.h>
 
@@ -9,30 +7,47 @@ namespace twinsift {
 namespace {
 
 using test::MemorySettings;
-using test::ScriptedAnswerer;
+
+WindowGeometry saved(const MemorySettings& settings) {
+    std::vector<UnreadableSetting> unreadable;
+    const WindowGeometry geometry = savedWindowGeometry(settings, unreadable);
+    EXPECT_TRUE(unreadable.empty());
+    return geometry;
+}
 
 TEST(WindowGeometryTest, bringsBackAWindowSavedWhileMinimisedAndKeepsNearEdges) {
     MemorySettings settings;
     settings.saveSetting("WindowSize", "T", "-1000");
     settings.saveSetting("WindowSize", "L", "-501");
-    EXPECT_EQ(savedWindowGeometry(settings).top, 100);
-    EXPECT_EQ(savedWindowGeometry(settings).left, 100);
+    EXPECT_EQ(saved(settings).top, 100);
+    EXPECT_EQ(saved(settings).left, 100);
 
     settings.saveSetting("WindowSize", "T", "-150");
     settings.saveSetting("WindowSize", "L", "-500");
-    EXPECT_EQ(savedWindowGeometry(settings).top, -150);
-    EXPECT_EQ(savedWindowGeometry(settings).left, -500);
+    EXPECT_EQ(saved(settings).top, -150);
+    EXPECT_EQ(saved(settings).left, -500);
 }
 
-TEST(WindowGeometryTest, storedTextThatIsNoNumberIsATypeMismatch) {
+TEST(WindowGeometryTest, storedTextThatIsNoNumberFallsBackToItsDefaultAndIsTold) {
     MemorySettings settings;
     settings.saveSetting("WindowSize", "H", "12000px");
-    try {
-        savedWindowGeometry(settings);
-        FAIL() << "no error";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.number(), err::TypeMismatch);
-    }
+    settings.saveSetting("WindowSize", "L", "left");
+    settings.saveSetting("WindowSize", "W", "9000");
+    std::vector<UnreadableSetting> unreadable;
+    const WindowGeometry geometry = savedWindowGeometry(settings, unreadable);
+    EXPECT_EQ(geometry.height, 8000);
+    EXPECT_EQ(geometry.left, 0);
+    EXPECT_EQ(geometry.width, 9000); // the readable ones are kept
+    ASSERT_EQ(unreadable.size(), 2u);
+    EXPECT_EQ(unreadable[0].key, "H");
+    EXPECT_EQ(unreadable[0].value, "12000px");
+    EXPECT_EQ(unreadable[0].defaultValue, "8000");
+
+    const MessageBoxRequest message = unreadableSettingsMessage(unreadable);
+    EXPECT_EQ(message.text, "These saved settings could not be read; their defaults are used:\r\n"
+                            "WindowSize/H = \"12000px\" (default 8000)\r\n"
+                            "WindowSize/L = \"left\" (default 0)");
+    EXPECT_EQ(message.icon, MsgIcon::Exclamation);
 }
 
 TEST(WindowGeometryTest, roundTripsAsPlainNumberTexts) {
@@ -41,9 +56,38 @@ TEST(WindowGeometryTest, roundTripsAsPlainNumberTexts) {
     EXPECT_EQ(settings.getSetting("WindowSize", "W", ""), "15000000");
     EXPECT_EQ(settings.getSetting("WindowSize", "T", ""), "675.5");
     EXPECT_EQ(settings.getSetting("WindowSize", "L", ""), "-45");
-    const WindowGeometry back = savedWindowGeometry(settings);
+    const WindowGeometry back = saved(settings);
     EXPECT_EQ(back.width, 15000000);
     EXPECT_EQ(back.height, 8010);
+}
+
+TEST(WindowGeometryTest, isClampedIntoTheWorkArea) {
+    const WindowGeometry area{1500, 300, 28800, 16200}; // 1920 x 1080 px at (100, 20)
+    const auto clamped = [&](WindowGeometry g) { return clampToWorkArea(g, area); };
+
+    const WindowGeometry fits{3000, 1500, 12000, 8000};
+    EXPECT_EQ(clamped(fits).left, 3000);
+    EXPECT_EQ(clamped(fits).width, 12000);
+
+    const WindowGeometry huge = clamped({1e300, 30000000, 1e300, 1e300});
+    EXPECT_EQ(huge.width, 28800);
+    EXPECT_EQ(huge.height, 16200);
+    EXPECT_EQ(huge.left, 1500);
+    EXPECT_EQ(huge.top, 300);
+
+    const WindowGeometry farOff = clamped({-1e300, 30000000, 12000, 8000});
+    EXPECT_EQ(farOff.left, 1500);
+    EXPECT_EQ(farOff.top, 300 + 16200 - 8000); // pushed back to the bottom edge
+
+    const WindowGeometry tiny = clamped({2000, 400, 10, -5});
+    EXPECT_EQ(tiny.width, kMinimumWidthTwips);
+    EXPECT_EQ(tiny.height, kMinimumHeightTwips);
+
+    // A screen smaller than the minimum window: the minimum wins, from the area's corner.
+    const WindowGeometry small = clampToWorkArea({900, 900, 12000, 8000}, {0, 0, 9000, 4500});
+    EXPECT_EQ(small.width, kMinimumWidthTwips);
+    EXPECT_EQ(small.left, 0);
+    EXPECT_EQ(small.top, 0);
 }
 
 TEST(CommandLineTest, takesTheFirstArgumentWithoutQuotesAsTheSession) {
@@ -61,27 +105,41 @@ TEST(CommandLineTest, sessionWhoseNameHoldsTheSwitchLettersStillOpens) {
     EXPECT_EQ(line.sessionPath, "/data/2024-uni/re-run-under.tsf");
 }
 
-TEST(StartupStateTest, aCorruptRecycleBinSettingNeverTurnsOnPermanentDeletion) {
+TEST(StartupStateTest, onlyAStoredElevenTurnsOnPermanentDeletion) {
+    const auto startWith = [](const char* stored, std::size_t unreadableExpected = 0) {
+        MemorySettings settings;
+        settings.saveSetting("Options", "RecycleBin", stored);
+        WindowModel model;
+        std::vector<UnreadableSetting> unreadable;
+        applyStartupState(model, settings, unreadable);
+        EXPECT_EQ(unreadable.size(), unreadableExpected) << stored;
+        return model.sendsToRecycleBin();
+    };
+    EXPECT_FALSE(startWith("11"));
+    for (const char* stored : {"12", "0", "1", "13", "11.0", " 11", "-11", "1e1"})
+        EXPECT_TRUE(startWith(stored)) << stored;
+    EXPECT_TRUE(startWith("trash", 1));
+}
+
+TEST(StartupStateTest, aDisplayThatIsNoNumberKeepsThePreviewOn) {
     MemorySettings settings;
-    settings.saveSetting("Options", "RecycleBin", "trash");
+    settings.saveSetting("Options", "Display", "off");
     WindowModel model;
-    EXPECT_THROW(applyStartupState(model, settings), RuntimeError);
-    EXPECT_TRUE(model.sendsToRecycleBin());
+    std::vector<UnreadableSetting> unreadable;
+    applyStartupState(model, settings, unreadable);
+    EXPECT_TRUE(model.pictureViewerOn());
+    ASSERT_EQ(unreadable.size(), 1u);
+    EXPECT_EQ(unreadable[0].defaultValue, "10");
+    EXPECT_EQ(model.statusPanels[2].text, "Files : 0"); // the rest of the state is set
 }
 
 TEST(TogglesTest, strangeStoredValuesShownAsOffAreSwitchedOn) {
     MemorySettings settings;
-    ScriptedAnswerer ui; // going back to the recycle bin asks nothing
     WindowModel model;
     model.display = 4;
-    model.recycleBin = 0;
     togglePictureViewer(model, settings);
-    toggleRecycleBin(model, settings, ui);
     EXPECT_TRUE(model.pictureViewerOn());
-    EXPECT_TRUE(model.sendsToRecycleBin());
     EXPECT_EQ(settings.getSetting("Options", "Display", ""), "10");
-    EXPECT_EQ(settings.getSetting("Options", "RecycleBin", ""), "12");
-    EXPECT_TRUE(ui.asked().empty());
 }
 
 TEST(TipsTest, showTipsSettingIsReadAsANumber) {

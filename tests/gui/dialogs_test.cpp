@@ -1,4 +1,5 @@
 #include "app/bug_frm.h"
+#include "app/desktop_app.h"
 #include "app/desktop_services.h"
 #include "app/desktop_user_interface.h"
 #include "app/named_lock.h"
@@ -7,6 +8,7 @@
 #include "core/startup.h"
 #include "gui_support.h"
 #include "support/memory_settings.h"
+#include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
 #include <QCheckBox>
@@ -39,6 +41,7 @@ private slots:
                  "Error Line  : 7\n");
         QCOMPARE(dialog.findChild<QLabel*>("lblErrNo")->text(), "53");
         QCOMPARE(dialog.findChild<QLabel*>("lblErrPro")->text(), "File Opening");
+        QCOMPARE(dialog.findChild<QLabel*>("lblErrDesc")->textFormat(), Qt::PlainText);
         QVERIFY(dialog.findChild<QPlainTextEdit*>("Text1")->font().fixedPitch());
         QVERIFY(dialog.findChild<QLabel*>("lblmsg2")->text().startsWith("We are very sorry"));
     }
@@ -53,10 +56,18 @@ private slots:
 
     void retryAbortAndSendErrorReport() {
         std::vector<ErrorRecord> sent;
+        std::string userText;
         DesktopUserInterface ui;
-        ui.setReportSender([&](const ErrorRecord& error) { sent.push_back(error); });
+        ui.setReportSender([&](const ErrorRecord& error, const std::string& text) {
+            sent.push_back(error);
+            userText = text;
+        });
 
         test::whenModalShown("BugFrm", [](QWidget& bug) {
+            // The box invites a few words; the report carries them.
+            auto* box = bug.findChild<QPlainTextEdit*>("Text1");
+            box->moveCursor(QTextCursor::End);
+            QTest::keyClicks(box, "I had just <clicked> Scan");
             test::clickButton(bug, "Command3"); // the report; the dialog stays open
             QVERIFY(bug.isVisible());
             test::clickButton(bug, "Command1");
@@ -64,6 +75,9 @@ private slots:
         QCOMPARE(ui.errorReport({13, "Type mismatch", "Loading", 5}), ErrorReportAnswer::Retry);
         QCOMPARE(sent.size(), std::size_t{1});
         QCOMPARE(sent[0].procedure, std::string("Loading"));
+        QCOMPARE(userText, std::string("Error       : 13\nDescription : Type mismatch\n"
+                                       "Procedure   : Loading\nError Line  : 5\n"
+                                       "I had just <clicked> Scan"));
 
         test::whenModalShown("BugFrm", [](QWidget& bug) { test::clickButton(bug, "Command2"); });
         QCOMPARE(ui.errorReport({13, "Type mismatch", "Loading", 5}), ErrorReportAnswer::Abort);
@@ -93,6 +107,47 @@ private slots:
         QCOMPARE(
             ui.messageBox({"Go on?", "Confirm", MsgIcon::Question, MsgButtons::YesNoCancel, 1}),
             MsgAnswer::Cancel);
+    }
+
+    void messagesAndPromptsShowNamesThatLookLikeMarkupAsTheyAre() {
+        const QString name = QStringLiteral("<img src=\"/dev/null\"><b>x</b>");
+        DesktopUserInterface ui;
+        test::whenModalShown("MessageBox", [&](QWidget& widget) {
+            auto& box = static_cast<QMessageBox&>(widget);
+            QCOMPARE(box.textFormat(), Qt::PlainText);
+            QCOMPARE(box.text(), "cannot open '" + name + "'");
+            box.button(QMessageBox::Ok)->click();
+        });
+        ui.messageBox({"cannot open '" + name.toStdString() + "'", "Error", MsgIcon::Critical,
+                       MsgButtons::OK, 1});
+
+        test::whenModalShown("InputBox", [&](QWidget& dialog) {
+            const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
+            QCOMPARE(labels.size(), 1);
+            QCOMPARE(labels[0]->textFormat(), Qt::PlainText);
+            QCOMPARE(labels[0]->text(), "New name for " + name);
+            QCOMPARE(dialog.windowTitle(), "Rename");
+            static_cast<QDialog&>(dialog).accept();
+        });
+        QCOMPARE(ui.inputBox("New name for " + name.toStdString(), "Rename", "kept <i>"),
+                 std::optional<std::string>("kept <i>"));
+    }
+
+    void noDataFolderIsToldAndStopsTheStart() {
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qunsetenv("HOME");
+        qunsetenv("XDG_DATA_HOME");
+        test::ScriptedAnswerer user;
+        user.expectMessage({"Twinsift has no folder of its own for its files: set HOME (or "
+                            "XDG_DATA_HOME) to your home folder.",
+                            "Twinsift", MsgIcon::Critical, MsgButtons::OK, 1},
+                           MsgAnswer::OK);
+        const bool usable = userDataFolderUsable(user);
+        qputenv("HOME", home);
+        qputenv("XDG_DATA_HOME", dataHome);
+        QVERIFY(!usable);
+        QVERIFY(userDataFolderUsable(user));
     }
 
     void saveDialogAddsTheFilterExtensionAndAsksBeforeReplacing() {

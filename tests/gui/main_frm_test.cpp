@@ -1,7 +1,10 @@
+#include "app/desktop_app.h"
 #include "app/main_frm.h"
 #include "gui_support.h"
+#include "persist/parameters_file.h"
 #include "support/memory_settings.h"
 #include "support/scripted_answerer.h"
+#include "support/temp_dir.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -9,9 +12,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
+#include <filesystem>
 
 namespace twinsift {
 
@@ -55,7 +60,26 @@ struct Harness {
 
 class MainFrmTest : public QObject {
     Q_OBJECT
+
+    // A data folder of this program's own, so that other tests' files are not read.
+    test::TempDir m_dataHome;
+
+    std::string defaultsPath() const { return m_dataHome.path() + "Twinsift/default.tsf"; }
+    // A default.tsf with these search paths and `tail` after them; returns its text.
+    std::string writeDefaults(const std::vector<std::string>& paths, const std::string& tail = "") {
+        WindowModel model;
+        for (const std::string& path : paths)
+            model.SearchList.push_back({path, {"Yes", "All files(*.*)", "0", "", "", ""}});
+        std::string text = searchParametersText(model) + "\r\n";
+        text.insert(text.find("\r\n", text.find("\r\n") + 2) + 2, tail);
+        m_dataHome.write("Twinsift/default.tsf", text);
+        return text;
+    }
+
 private slots:
+    void initTestCase() { qputenv("XDG_DATA_HOME", QByteArray::fromStdString(m_dataHome.path())); }
+    void init() { std::filesystem::remove_all(m_dataHome.path() + "Twinsift"); }
+
     void firstStartWithEmptySettingsOpensDefaultWindowAndTips() {
         MemorySettings settings;
         ScriptedAnswerer ui;
@@ -93,48 +117,90 @@ private slots:
         Harness h;
         h.settings.saveSetting("WindowSize", "T", "-1000");
         h.settings.saveSetting("WindowSize", "L", "-32000");
-        QCOMPARE(h.start().pos(), QPoint(6, 6)); // 100 twips
+        h.settings.saveSetting("WindowSize", "W", "10350"); // narrower than the screen
+        QCOMPARE(h.start().pos(), QPoint(6, 6));            // 100 twips
     }
 
-    void storedSizeThatIsNoNumberIsReportedAndRetried() {
-        // Retry after the store was mended applies the geometry and goes on loading.
-        struct MendingUser : ScriptedAnswerer {
-            MemorySettings* settings = nullptr;
-            std::vector<ErrorRecord> reports;
-            ErrorReportAnswer errorReport(const ErrorRecord& error) override {
-                reports.push_back(error);
-                settings->saveSetting("WindowSize", "W", "10800");
-                return ErrorReportAnswer::Retry;
-            }
-        };
-        MemorySettings settings;
-        settings.saveSetting("Options", "Show Tips at Startup", "0");
-        settings.saveSetting("WindowSize", "W", "wide");
-        MendingUser user;
-        user.settings = &settings;
-        RecordingLauncher launcher;
-        test::SilentSoundPlayer sound;
-        MainFrm window({settings, user, launcher, sound, ""}, {});
-        window.show();
-        QTest::qWait(50);
-        QCOMPARE(user.reports.size(), std::size_t{1});
-        QCOMPARE(user.reports[0].number, 13L);
-        QCOMPARE(user.reports[0].procedure, std::string("Loading"));
-        QCOMPARE(window.width(), 720);
-        QVERIFY(!window.model().helpFile.empty()); // the steps after it ran
-    }
-
-    void abortLeavesTheLoadHandler() {
+    void damagedSettingsAreToldOnceAndTheSearchPathsStillRead() {
         Harness h;
-        h.settings.saveSetting("WindowSize", "H", "tall");
-        h.ui.expectErrorReport(ErrorReportAnswer::Abort)
-            .expectErrorReport(ErrorReportAnswer::Abort);
-        h.start();
-        // Load and first show each report once; nothing after the failing step ran.
-        QCOMPARE(h.ui.asked().size(), std::size_t{2});
-        QCOMPARE(h.ui.asked()[0].error.procedure, std::string("Loading"));
-        QVERIFY(h.window->model().helpFile.empty());
-        QVERIFY(h.window->isVisible());
+        h.settings.saveSetting("WindowSize", "W", "wide");
+        h.settings.saveSetting("Options", "Display", "on");
+        writeDefaults({"/data/one/", "/data/two/"});
+        h.ui.expectMessage({"These saved settings could not be read; their defaults are used:\r\n"
+                            "Options/Display = \"on\" (default 10)\r\n"
+                            "WindowSize/W = \"wide\" (default 12000)",
+                            "Settings", MsgIcon::Exclamation, MsgButtons::OK, 1},
+                           MsgAnswer::OK);
+        connectModelHooks(h.create(), h.settings, h.ui);
+        MainFrm& window = h.start();
+        QCOMPARE(h.ui.asked().size(), std::size_t{1}); // at load, not again at first show
+        QCOMPARE(window.width(), 800);                 // 12000 twips
+        QVERIFY(window.findChild<QAction*>("MPicViewer")->isChecked());
+        QCOMPARE(h.child<QTreeWidget>("SearchList")->topLevelItemCount(), 2);
+
+        window.close();
+        const std::string written = test::readFile(defaultsPath());
+        QVERIFY(written.find("/data/one/") != std::string::npos);
+        QVERIFY(written.find("/data/two/") != std::string::npos);
+    }
+
+    void damagedDefaultFileIsKeptAsideAndTheUserTold() {
+        Harness h;
+        const std::string damaged = writeDefaults({"/data/one/", "/data/two/"}, "short\r\n");
+        h.ui.expectMessage({"The search paths in \"" + defaultsPath() +
+                                "\" could not all be read (line 3). The file is kept as \"" +
+                                defaultsPath() +
+                                ".damaged\"; the search paths shown are those "
+                                "read before the damage.",
+                            "Default Search Paths", MsgIcon::Exclamation, MsgButtons::OK, 1},
+                           MsgAnswer::OK);
+        connectModelHooks(h.create(), h.settings, h.ui);
+        MainFrm& window = h.start();
+        QCOMPARE(h.child<QTreeWidget>("SearchList")->topLevelItemCount(), 1);
+        QCOMPARE(test::readFile(defaultsPath() + ".damaged"), damaged);
+
+        window.close(); // writes what is shown; the damaged file stays as it was
+        QVERIFY(test::readFile(defaultsPath()).find("/data/one/") != std::string::npos);
+        QCOMPARE(test::readFile(defaultsPath() + ".damaged"), damaged);
+    }
+
+    void damagedDefaultFileThatCannotBeSetAsideIsNeverOverwritten() {
+        Harness h;
+        const std::string damaged = writeDefaults({"/data/one/", "/data/two/"}, "short\r\n");
+        m_dataHome.write("Twinsift/default.tsf.damaged/earlier", "in the way");
+        h.ui.expectMessage(
+            "The search paths in \"" + defaultsPath() +
+                "\" could not all be read (line 3), and "
+                "it could not be set aside: Is a directory. Twinsift will not write it this time.",
+            MsgAnswer::OK);
+        connectModelHooks(h.create(), h.settings, h.ui);
+        MainFrm& window = h.start();
+        QVERIFY(window.defaultParametersPath().empty());
+        window.close();
+        QCOMPARE(test::readFile(defaultsPath()), damaged);
+    }
+
+    void storedGeometryIsKeptOnTheScreen() {
+        Harness h;
+        h.settings.saveSetting("WindowSize", "W", "1e300");
+        h.settings.saveSetting("WindowSize", "H", "1e300");
+        h.settings.saveSetting("WindowSize", "T", "30000000");
+        h.settings.saveSetting("WindowSize", "L", "-1e300");
+        MainFrm& window = h.start();
+        const QRect area = window.screen()->availableGeometry();
+        // Stored like the window, as the corner of its frame and the size inside it.
+        QVERIFY2(area.contains(window.frameGeometry().topLeft()) &&
+                     window.width() <= area.width() && window.height() <= area.height(),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4 in %5,%6 %7x%8")
+                                .arg(window.x())
+                                .arg(window.y())
+                                .arg(window.width())
+                                .arg(window.height())
+                                .arg(area.x())
+                                .arg(area.y())
+                                .arg(area.width())
+                                .arg(area.height())));
+        QVERIFY(h.ui.asked().empty());
     }
 
     void missingCommandLineSessionIsReportedWithItsQuotedPath() {
@@ -186,11 +252,11 @@ private slots:
         };
         MainFrm& window = h.start();
         window.move(30, 45);
-        window.resize(900, 600);
+        window.resize(700, 500);
         QTest::qWait(20);
         window.close();
-        QCOMPARE(h.settings.getSetting("WindowSize", "W", ""), std::string("13500"));
-        QCOMPARE(h.settings.getSetting("WindowSize", "H", ""), std::string("9000"));
+        QCOMPARE(h.settings.getSetting("WindowSize", "W", ""), std::string("10500"));
+        QCOMPARE(h.settings.getSetting("WindowSize", "H", ""), std::string("7500"));
         QCOMPARE(h.settings.getSetting("WindowSize", "L", ""), std::string("450"));
         QCOMPARE(h.settings.getSetting("WindowSize", "T", ""), std::string("675"));
         QVERIFY(savedTo.ends_with("/Twinsift/default.tsf"));
@@ -198,7 +264,23 @@ private slots:
         h.window.reset();
         MainFrm& again = h.start();
         QCOMPARE(again.pos(), QPoint(30, 45));
-        QCOMPARE(again.size(), QSize(900, 600));
+        QCOMPARE(again.size(), QSize(700, 500));
+    }
+
+    void closingDuringACommandLineScanClosesOnceItHasStopped() {
+        Harness h(true);
+        int saves = 0;
+        MainFrm& window = h.create(parseCommandLine({"/data/run.tsf"}));
+        window.model().OpenParametersFile = [](WindowModel&, const std::string&) { return true; };
+        window.model().SaveSearchParameters = [&](WindowModel&, const std::string&) { ++saves; };
+        window.model().Scan = [&](WindowModel& model) {
+            model.scanning = true;
+            window.close();
+            model.scanning = false;
+        };
+        h.start();
+        QTRY_VERIFY(!window.isVisible());
+        QCOMPARE(saves, 1);
     }
 
     void closingDuringAScanStopsTheScanBeforeShuttingDown() {
@@ -220,6 +302,32 @@ private slots:
         QCOMPARE(saves, 0);
         QTRY_VERIFY(!window.isVisible());
         QCOMPARE(saves, 1);
+    }
+
+    void removeNeedsARowTheUserSelected() {
+        Harness h;
+        writeDefaults({"/data/one/", "/data/two/"});
+        connectModelHooks(h.create(), h.settings, h.ui);
+        MainFrm& window = h.start();
+        auto* list = h.child<QTreeWidget>("SearchList");
+        auto* remove = h.child<QPushButton>("cmdRemove");
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QVERIFY(!remove->isEnabled());
+
+        // Taking the focus makes a row current without selecting it.
+        window.activateWindow();
+        list->setFocus(Qt::TabFocusReason);
+        QTest::qWait(20);
+        QVERIFY(list->currentItem());
+        QVERIFY(!remove->isEnabled());
+        remove->click();
+        QCOMPARE(list->topLevelItemCount(), 2);
+
+        list->topLevelItem(1)->setSelected(true);
+        QVERIFY(remove->isEnabled());
+        remove->click();
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QCOMPARE(window.model().SearchList.front().text, std::string("/data/one/"));
     }
 
     void newSessionResetsListsOptionsAndStatusBar() {

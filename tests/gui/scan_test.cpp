@@ -14,11 +14,13 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "platform/app_paths.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <fcntl.h>
@@ -203,6 +205,71 @@ private slots:
         QVERIFY(h.model().FilesFound < 20000);
         QCOMPARE(h.panel(1), "Search Terminated.");
         QTRY_VERIFY(!h.window.isVisible());
+    }
+
+    void scanSavesTheWindowGeometryWithTheSearchPaths() {
+        ScanHarness h;
+        h.tree.write("a/x", "1");
+        h.addPath(h.tree.path() + "a");
+        h.window.move(40, 60);
+        h.window.resize(720, 400);
+        QTest::qWait(20);
+        h.action("MScan")->trigger();
+        QCOMPARE(h.settings.getSetting("WindowSize", "W", ""), std::string("10800"));
+        QCOMPARE(h.settings.getSetting("WindowSize", "H", ""), std::string("6000"));
+        QCOMPARE(h.settings.getSetting("WindowSize", "L", ""), std::string("600"));
+        QCOMPARE(h.settings.getSetting("WindowSize", "T", ""), std::string("900"));
+        QVERIFY(test::readFile(userDataFolder() + "default.tsf").find(h.tree.path() + "a") !=
+                std::string::npos);
+    }
+
+    void namesThatLookLikeMarkupAreShownAsTheyAre() {
+        ScanHarness h;
+        // The folder names make the path hold <img src="/dev/null">.
+        const std::string folder = "<img src=\"/dev/null\">/<b>bold</b>/";
+        h.tree.write(folder + "<i>one&lt;.txt", "same");
+        h.tree.write(folder + "&amp;two.txt", "same");
+        for (int i = 0; i < 50; ++i) // enough folders for the progress to name one
+            h.tree.mkdir(folder + "sub" + std::to_string(i));
+        h.addPath(h.tree.path());
+        QStringList progress;
+        QList<Qt::TextFormat> formats;
+        h.duringScan = [&] {
+            const auto* panel = h.child<QLabel>("StatusBar1Panel1");
+            progress << panel->text();
+            formats << panel->textFormat();
+        };
+
+        h.action("MScan")->trigger();
+
+        QVERIFY(std::any_of(progress.begin(), progress.end(),
+                            [](const QString& text) { return text.contains("<img src="); }));
+        QVERIFY(std::all_of(formats.begin(), formats.end(),
+                            [](Qt::TextFormat format) { return format == Qt::PlainText; }));
+        for (int panel = 1; panel <= 5; ++panel)
+            QCOMPARE(h.child<QLabel>(qPrintable(QStringLiteral("StatusBar1Panel%1").arg(panel)))
+                         ->textFormat(),
+                     Qt::PlainText);
+
+        // Each cell's tooltip, read the way a tooltip reads it, shows the cell's text.
+        const QAbstractItemModel& rlv = *h.child<QTableView>("RLV")->model();
+        QCOMPARE(rlv.rowCount(), 2);
+        QStringList names;
+        for (int row = 0; row < rlv.rowCount(); ++row) {
+            names << rlv.index(row, ColFileName).data().toString();
+            for (int column : {ColFileName, ColInFolder}) {
+                const QString text = rlv.index(row, column).data().toString();
+                const QString tip = rlv.index(row, column).data(Qt::ToolTipRole).toString();
+                QTextDocument shown;
+                if (Qt::mightBeRichText(tip))
+                    shown.setHtml(tip);
+                else
+                    shown.setPlainText(tip);
+                QCOMPARE(shown.toPlainText(), text);
+            }
+        }
+        names.sort();
+        QCOMPARE(names, QStringList({"&amp;two.txt", "<i>one&lt;.txt"}));
     }
 
     void fuzzyNoteFollowsItsTag() {
