@@ -18,11 +18,10 @@ bool UniqueFd::close() {
     return ::close(release()) == 0;
 }
 
-UniqueFd openRegularFile(const std::string& path, std::optional<std::int64_t> expectedSize) {
+UniqueFd openRegularFile(const std::string& path) {
     UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat status {};
-    if (!file.valid() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        (expectedSize && status.st_size != *expectedSize))
+    if (!file.valid() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return UniqueFd();
     return file;
 }

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <utility>
 
@@ -33,10 +32,9 @@ private:
 };
 
 // Opens `path` for reading without waiting (a name that turned into a FIFO
-// must not stall the caller) and keeps it only when it is a regular file, of
-// `expectedSize` bytes when that is given. Not valid otherwise.
-UniqueFd openRegularFile(const std::string& path,
-                         std::optional<std::int64_t> expectedSize = std::nullopt);
+// must not stall the caller) and keeps it only when it is a regular file.
+// Not valid otherwise.
+UniqueFd openRegularFile(const std::string& path);
 
 // Reads exactly `length` bytes at `offset`; false on an error, an early end of
 // the file or an offset the system cannot address.

@@ -1,7 +1,12 @@
 #include "core/walked_file.h"
 
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace twinsift {
 namespace {
@@ -22,16 +27,28 @@ bool isWalkedFile(const struct stat& status, const FileSeen& seen, std::int64_t 
     return S_ISREG(status.st_mode) && stamp.seen == seen && stamp.size == size;
 }
 
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+
+// Opens `path` when no part of it is a symbolic link; fails with ELOOP when
+// one is, and with ENOSYS on kernels that cannot tell.
+int openWithoutLinks(const std::string& path) {
+    open_how how{};
+    how.flags = kReadFlags;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    return static_cast<int>(::syscall(SYS_openat2, AT_FDCWD, path.c_str(), &how, sizeof how));
+}
+
 } // namespace
 
 UniqueFd openWalkedFile(const WalkedFile& file, std::int64_t size, FileStamp& stamp) {
-    // Looked at before it is opened: a folder swapped for a link may lead to
-    // a device, which an opening alone can set going. The fstat after the
-    // opening settles which file was opened.
-    if (!stillWalkedFile(file.path, file.seen, size))
-        return UniqueFd();
-    UniqueFd fd(
-        ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+    UniqueFd fd(openWithoutLinks(file.path));
+    // A link on the way is one the user's own search path holds, or a folder
+    // swapped for a link since the walk, which may lead to a device that an
+    // opening alone sets going: such a path is looked at before it is opened.
+    if (!fd.valid() && (errno == ELOOP || errno == ENOSYS) &&
+        stillWalkedFile(file.path, file.seen, size))
+        fd.reset(::open(file.path.c_str(), kReadFlags));
+    // Whatever the path, this settles which file was opened.
     struct stat status {};
     if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !isWalkedFile(status, file.seen, size))
         return UniqueFd();
