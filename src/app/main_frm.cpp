@@ -42,6 +42,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <optional>
 #include <utility>
 
 namespace twinsift {
@@ -519,25 +521,51 @@ void MainFrm::load() {
     m_model.notifyChanged();
 }
 
+namespace {
+
+// Moves a damaged file to the first free name "<path>.damaged", "-2", ...
+// "-9", never over an earlier damaged copy, which may hold the only list of
+// the user's search paths. The name taken, or nothing (errno says why).
+std::optional<std::string> setAside(const std::string& path) {
+    for (int attempt = 1; attempt <= 9; ++attempt) {
+        std::string kept = path + ".damaged";
+        if (attempt > 1)
+            kept += "-" + std::to_string(attempt);
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) == 0)
+            return kept;
+        if (errno != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 void MainFrm::loadDefaultParameters() {
+    // Written back at the close only once it was read whole, set aside or
+    // found absent: a read abandoned half-way must not cost the rest.
+    m_defaultsWritable = false;
     const std::string defaults = userDataFolder() + "default.tsf";
-    if (!FileExists(defaults))
+    if (!FileExists(defaults)) {
+        m_defaultsWritable = true;
         return;
+    }
     const ParametersFileOutcome outcome = readParametersFile(m_model, defaults, m_services.ui);
-    if (outcome.stop == ParametersFileOutcome::None)
+    if (outcome.stop == ParametersFileOutcome::None) {
+        m_defaultsWritable = true;
         return;
+    }
     // Whatever the read missed is still in the file: set it aside, so that the
     // next write of the defaults cannot take those search paths with it.
-    const std::string kept = defaults + ".damaged";
     std::string text = "The search paths in \"" + defaults + "\" could not all be read";
     if (outcome.line > 0)
         text += " (line " + std::to_string(outcome.line) + ")";
-    if (::rename(defaults.c_str(), kept.c_str()) == 0) {
-        text += ". The file is kept as \"" + kept +
+    if (const std::optional<std::string> kept = setAside(defaults)) {
+        m_defaultsWritable = true;
+        text += ". The file is kept as \"" + *kept +
                 "\"; the search paths shown are those read "
                 "before the damage.";
     } else {
-        m_defaultsWritable = false;
         text += std::string(", and it could not be set aside: ") + std::strerror(errno) +
                 ". Twinsift will not write it this time.";
     }

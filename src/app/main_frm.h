@@ -103,7 +103,8 @@ private:
     WindowModel m_model;
     bool m_activated = false;
     bool m_closeAfterScan = false;
-    bool m_defaultsWritable = true; // false while a damaged default.tsf is in the way
+    // False until default.tsf was read whole, set aside or found absent.
+    bool m_defaultsWritable = false;
 
     QTreeWidget* m_searchList = nullptr;
     std::array<QRadioButton*, 4> m_options{};

@@ -102,6 +102,19 @@ TextFileLines::TextFileLines(const std::string& path) : m_path(path) {
 }
 
 std::optional<std::string> TextFileLines::next() {
+    // Past a failure the reader stands somewhere inside a line: whatever it
+    // read from there would be taken for lines that are not in the file.
+    if (m_failure)
+        std::rethrow_exception(m_failure);
+    try {
+        return nextLine();
+    } catch (...) {
+        m_failure = std::current_exception();
+        throw;
+    }
+}
+
+std::optional<std::string> TextFileLines::nextLine() {
     std::string line;
     int c;
     ++m_lineNumber;
@@ -147,6 +160,11 @@ void replaceWholeFile(const std::string& path, std::string_view text) {
         throw systemError(error, error == ENOENT);
     }
     try {
+        // A file the user kept private stays private once replaced.
+        struct stat earlier {};
+        if (::stat(path.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
+            ::fchmod(file.get(), earlier.st_mode & 07777) != 0)
+            throw systemError(errno);
         writeAll(file.get(), text);
         if (!file.close() || ::rename(partial.c_str(), path.c_str()) != 0)
             throw systemError(errno);

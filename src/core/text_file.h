@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,10 +30,12 @@ public:
 
     // The next line without its LF or CR LF; nothing at the end of the file.
     // Throws for a line longer than kTextLineLimit and for reading past
-    // kTextFileLimit.
+    // kTextFileLimit, and throws the same again at every later call.
     std::optional<std::string> next();
 
 private:
+    std::optional<std::string> nextLine();
+
     struct Closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
@@ -40,6 +43,7 @@ private:
     std::unique_ptr<std::FILE, Closer> m_file;
     std::size_t m_bytesRead = 0;
     int m_lineNumber = 0;
+    std::exception_ptr m_failure;
 };
 
 // Writes `text` to a sibling file and renames it over `path`, so that a

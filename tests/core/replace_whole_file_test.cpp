@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace twinsift {
@@ -34,6 +35,17 @@ TEST(ReplaceWholeFileTest, neverWritesThroughALinkPlantedBesideTheFile) {
     EXPECT_EQ(readFile(victim), "precious");
     EXPECT_EQ(namesIn(shared.path()),
               (std::set<std::string>{"default.tsf", "default.tsf.partial"}));
+}
+
+TEST(ReplaceWholeFileTest, keepsThePermissionsOfTheFileItReplaces) {
+    const TempDir dir;
+    const std::string target = dir.write("session.tsf", "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    replaceWholeFile(target, "new text");
+    struct stat status {};
+    ASSERT_EQ(::stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
+    EXPECT_EQ(readFile(target), "new text");
 }
 
 TEST(ReplaceWholeFileTest, failureLeavesTheEarlierFileAndNoSibling) {

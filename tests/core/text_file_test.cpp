@@ -59,8 +59,11 @@ TEST(TextFileTest, aFileOrALineBeyondItsLimitIsRefused) {
     TextFileLines reader(lines);
     EXPECT_EQ(reader.next(), "short");
     EXPECT_EQ(reader.next()->size(), kTextLineLimit);
-    EXPECT_EQ(failureOf([&] { reader.next(); }),
-              "75 Path/File access error: line 3 of '" + lines + "' is longer than 1 MiB");
+    const std::string tooLong =
+        "75 Path/File access error: line 3 of '" + lines + "' is longer than 1 MiB";
+    EXPECT_EQ(failureOf([&] { reader.next(); }), tooLong);
+    // A retry must not read the rest of that line as a line of its own.
+    EXPECT_EQ(failureOf([&] { reader.next(); }), tooLong);
 }
 
 TEST(TextFileTest, linesEndInLfOrCrLfAndTheLastNeedsNoEnd) {

@@ -164,14 +164,36 @@ private slots:
         QCOMPARE(test::readFile(defaultsPath() + ".damaged"), damaged);
     }
 
+    // An earlier damaged copy may hold the only full list: a second damage
+    // takes the next free name.
+    void aSecondDamageKeepsTheFirstDamagedCopy() {
+        Harness h;
+        m_dataHome.write("Twinsift/default.tsf.damaged", "the first damaged list");
+        const std::string damaged = writeDefaults({"/data/one/", "/data/two/"}, "short\r\n");
+        h.ui.expectMessage({"The search paths in \"" + defaultsPath() +
+                                "\" could not all be read (line 3). The file is kept as \"" +
+                                defaultsPath() +
+                                ".damaged-2\"; the search paths shown are those "
+                                "read before the damage.",
+                            "Default Search Paths", MsgIcon::Exclamation, MsgButtons::OK, 1},
+                           MsgAnswer::OK);
+        connectModelHooks(h.create(), h.settings, h.ui);
+        h.start();
+        QCOMPARE(test::readFile(defaultsPath() + ".damaged"),
+                 std::string("the first damaged list"));
+        QCOMPARE(test::readFile(defaultsPath() + ".damaged-2"), damaged);
+    }
+
     void damagedDefaultFileThatCannotBeSetAsideIsNeverOverwritten() {
         Harness h;
         const std::string damaged = writeDefaults({"/data/one/", "/data/two/"}, "short\r\n");
         m_dataHome.write("Twinsift/default.tsf.damaged/earlier", "in the way");
+        for (int taken = 2; taken <= 9; ++taken)
+            m_dataHome.write("Twinsift/default.tsf.damaged-" + std::to_string(taken), "taken");
         h.ui.expectMessage(
             "The search paths in \"" + defaultsPath() +
                 "\" could not all be read (line 3), and "
-                "it could not be set aside: Is a directory. Twinsift will not write it this time.",
+                "it could not be set aside: File exists. Twinsift will not write it this time.",
             MsgAnswer::OK);
         connectModelHooks(h.create(), h.settings, h.ui);
         MainFrm& window = h.start();
@@ -337,9 +359,11 @@ private slots:
         model.SearchList.push_back({"/home/me/", {"Yes", "All(*.*)", "0", "", "", ""}});
         model.cmdRemoveEnabled = true;
         model.rows.resize(3);
+        model.skipped.add("/home/me/locked/", "Permission denied");
         model.sortIndicators[ColGroup] = SortIndicator::Descending;
         model.chkProtect.tag = "Direct";
         model.notifyChanged();
+        QVERIFY(h.child<QWidget>("SkippedSign")->isVisibleTo(&window));
         h.child<QRadioButton>("Option2")->click();
         // Unchecking by hand asks first; No keeps it unchecked.
         h.ui.expectMessage(
@@ -362,6 +386,8 @@ private slots:
         QVERIFY(!h.child<QPushButton>("cmdRemove")->isEnabled());
         QCOMPARE(h.panel(1), "Add search path and click on the scan button to start search.");
         QVERIFY(!h.panelShown(2) && !h.panelShown(3) && !h.panelShown(4));
+        // The account of the last scan's skipped items went with its results.
+        QVERIFY(!h.child<QWidget>("SkippedSign")->isVisibleTo(&window));
         QCOMPARE(h.panel(5), "00:00:00");
         QVERIFY(!h.child<QTableView>("RLV")->horizontalHeader()->isSortIndicatorShown());
         QCOMPARE(h.ui.asked().size(), std::size_t{1}); // the programmatic changes ask nothing
