@@ -140,6 +140,7 @@ void newSession(WindowModel& model) {
     model.SearchList.clear();
     model.selectedSearchPath = -1;
     model.rows.clear();
+    model.skipped.clear();
     selectEngine(model, Engine::ByteByByte);
     model.chkProtect.checked = true;
     model.chkIncludeHidden.checked = false;

@@ -140,7 +140,13 @@ int openBelow(int startFd, const std::string& relative) {
     open_how how{};
     how.flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-    const auto fd = ::syscall(SYS_openat2, startFd, relative.c_str(), &how, sizeof how);
+    long fd = -1;
+    // The kernel answers EAGAIN when a rename elsewhere raced the lookup.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        fd = ::syscall(SYS_openat2, startFd, relative.c_str(), &how, sizeof how);
+        if (fd >= 0 || errno != EAGAIN)
+            break;
+    }
     if (fd < 0 && errno == ENOSYS)
         return ::openat(startFd, relative.c_str(), static_cast<int>(how.flags));
     return static_cast<int>(fd);
@@ -186,8 +192,10 @@ public:
           m_extensionExclusions(walker.m_exFilter), m_folderExclusions(walker.m_exFolders) {}
 
     void run(const std::string& startPath) {
-        if (startPath.empty())
+        if (startPath.empty()) {
+            skip(startPath, "no path given");
             return;
+        }
         m_startFolder = withTrailingSlash(startPath);
         if (!openStart())
             return;

@@ -99,9 +99,13 @@ std::optional<RowValueProblem> rowValueProblem(const SearchPathRow& row, bool wi
             continue;
         if (!readNumber(text))
             return problem(column, 13, "is not a number");
-        if (!sizeBoundBytes(text))
+        const std::optional<std::int64_t> bytes = sizeBoundBytes(text);
+        if (!bytes)
             return problem(column, 6,
                            "is not a size from 0 to " + std::to_string(kLargestSizeKB) + " KB");
+        // A maximum of no byte would read as no maximum at all.
+        if (column.sub == S::MaxSize && *bytes == 0 && *readNumber(text) > 0)
+            return problem(column, 6, "is less than one byte");
     }
     for (const Column& column : dates) {
         const std::string& text = row.subItems[column.sub];

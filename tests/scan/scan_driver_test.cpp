@@ -173,6 +173,8 @@ TEST_F(ScanDriverTest, sizeValuesTheWalkerCannotTakeAreNamedInTheErrorReport) {
         {row(tree.path() + "a", "-0.4"),
          "Min Size '-0.4' of the search path '" + tree.path() + "a' is not a size from 0 to"},
         {row(tree.path() + "a", "0", "9.1e15"), "Max Size '9.1e15' of the search path"},
+        {row(tree.path() + "a", "0", "0.0001"),
+         "Max Size '0.0001' of the search path '" + tree.path() + "a' is less than one byte"},
         {row(tree.path() + "a", "ten"),
          "Type mismatch: Min Size 'ten' of the search path '" + tree.path() + "a' is not a number"},
     };

@@ -413,6 +413,11 @@ TEST(ScanPathSkips, systemAndPseudoFoldersAreReportedAsLeftOut) {
     walker.StartScan("/proc", true);
     EXPECT_EQ(skipped, (std::vector<SkippedItem>{{"/proc/", kPseudoFileSystem}}));
 
+    // A row of a parameters file may name no folder at all.
+    skipped.clear();
+    walker.StartScan("", true);
+    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{"", "no path given"}}));
+
     // Excluding a folder is the user's choice, not something left out.
     skipped.clear();
     walker.System = false;
