@@ -28,13 +28,17 @@ UniqueFd openRegularFile(const std::string& path) {
 
 bool readFullyAt(int fd, std::uint64_t offset, void* buffer, std::size_t length) {
     constexpr auto maxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
-    if (offset > maxOffset - length)
+    if (offset > maxOffset - length) {
+        errno = EOVERFLOW;
         return false;
+    }
     auto* out = static_cast<char*>(buffer);
     while (length > 0) {
         const ssize_t got = ::pread(fd, out, length, static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR)
             continue;
+        if (got == 0)
+            errno = 0;
         if (got <= 0)
             return false;
         out += got;

@@ -37,7 +37,7 @@ private:
 UniqueFd openRegularFile(const std::string& path);
 
 // Reads exactly `length` bytes at `offset`; false on an error, an early end of
-// the file or an offset the system cannot address.
+// the file (errno 0 then) or an offset the system cannot address.
 bool readFullyAt(int fd, std::uint64_t offset, void* buffer, std::size_t length);
 
 } // namespace twinsift

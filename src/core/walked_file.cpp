@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace twinsift {
 namespace {
@@ -24,7 +25,10 @@ FileStamp stampOf(const struct stat& status) {
 
 bool isWalkedFile(const struct stat& status, const FileSeen& seen, std::int64_t size) {
     const FileStamp stamp = stampOf(status);
-    return S_ISREG(status.st_mode) && stamp.seen == seen && stamp.size == size;
+    if (S_ISREG(status.st_mode) && stamp.seen == seen && stamp.size == size)
+        return true;
+    errno = kChangedFile;
+    return false;
 }
 
 constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
@@ -40,6 +44,12 @@ int openWithoutLinks(const std::string& path) {
 
 } // namespace
 
+std::string leftOutReason(int error) {
+    if (error == ENOENT)
+        return {};
+    return error == kChangedFile ? "changed during the search" : std::strerror(error);
+}
+
 UniqueFd openWalkedFile(const WalkedFile& file, std::int64_t size, FileStamp& stamp) {
     UniqueFd fd(openWithoutLinks(file.path));
     // A link on the way is one the user's own search path holds, or a folder
@@ -50,8 +60,12 @@ UniqueFd openWalkedFile(const WalkedFile& file, std::int64_t size, FileStamp& st
         fd.reset(::open(file.path.c_str(), kReadFlags));
     // Whatever the path, this settles which file was opened.
     struct stat status {};
-    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !isWalkedFile(status, file.seen, size))
-        return UniqueFd();
+    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !isWalkedFile(status, file.seen, size)) {
+        const int error = errno;
+        fd.reset();
+        errno = error;
+        return fd;
+    }
     stamp = stampOf(status);
     return fd;
 }

@@ -55,11 +55,29 @@ struct FileStamp {
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
+// The errno that stands for a path that reaches another file than the walk
+// saw there, or the same file changed.
+inline constexpr int kChangedFile = 0;
+
+// A file a comparison left out, as an index into its list, and why: an errno
+// or kChangedFile.
+struct LeftOut {
+    std::size_t file = 0;
+    int error = kChangedFile;
+
+    friend bool operator==(const LeftOut&, const LeftOut&) = default;
+};
+
+// The reason shown for a left-out file in the account of skipped items;
+// empty for a file that is gone, which leaves nothing to miss.
+std::string leftOutReason(int error);
+
 // Opens `file` for reading when its path still reaches the regular file of
 // `size` bytes that the walk saw, unchanged since. The final name is not
 // followed as a link, a name that turned into a FIFO is not waited on, and
-// a path that now leads to a device is not opened. Not valid otherwise;
-// `stamp` gets what fstat told at the opening.
+// a path that now leads to a device is not opened. Not valid otherwise, and
+// errno then says why (kChangedFile included); `stamp` gets what fstat told
+// at the opening.
 UniqueFd openWalkedFile(const WalkedFile& file, std::int64_t size, FileStamp& stamp);
 
 // Whether the open file still shows `stamp`. Asked after the last read of a
@@ -67,7 +85,8 @@ UniqueFd openWalkedFile(const WalkedFile& file, std::int64_t size, FileStamp& st
 bool stillStamped(int fd, const FileStamp& stamp);
 
 // Whether `path`, its final name not followed as a link, is still the
-// regular file of `size` bytes that the walk saw, unchanged since.
+// regular file of `size` bytes that the walk saw, unchanged since; when not,
+// errno says why (kChangedFile included).
 bool stillWalkedFile(const std::string& path, const FileSeen& seen, std::int64_t size);
 
 namespace detail {

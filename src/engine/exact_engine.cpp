@@ -46,7 +46,7 @@ class RunFiles {
 public:
     RunFiles(const std::vector<WalkedFile>& files, std::int64_t size)
         : m_files(files), m_size(size), m_descriptors(files.size()), m_stamps(files.size()),
-          m_stamped(files.size(), 0) {}
+          m_stamped(files.size(), 0), m_errors(files.size(), kNotLeftOut) {}
 
     // Reads `length` bytes at `offset` of file `i`; false (and the file is
     // closed) when it cannot be read whole or is not what the walk saw.
@@ -55,6 +55,8 @@ public:
             return false;
         const bool complete =
             readFullyAt(m_descriptors[i].get(), static_cast<std::uint64_t>(offset), buffer, length);
+        if (!complete)
+            leaveOut(i, errno);
         detail::noteComparisonRead(m_files[i].path);
         if (!complete || !keepOpen)
             close(i);
@@ -66,11 +68,26 @@ public:
     bool unchanged(std::size_t i) {
         if (!m_stamped[i])
             return false;
-        if (m_descriptors[i].valid())
-            return stillStamped(m_descriptors[i].get(), m_stamps[i]);
-        const bool reopened = open(i);
-        close(i);
-        return reopened;
+        bool same = false;
+        if (m_descriptors[i].valid()) {
+            same = stillStamped(m_descriptors[i].get(), m_stamps[i]);
+            if (!same)
+                leaveOut(i, kChangedFile);
+        } else {
+            same = open(i);
+            close(i);
+        }
+        return same;
+    }
+
+    // The files that matched nothing because they could not be read or were
+    // not, or no longer, what the walk saw.
+    std::vector<LeftOut> leftOut() const {
+        std::vector<LeftOut> files;
+        for (std::size_t i = 0; i < m_errors.size(); ++i)
+            if (m_errors[i] != kNotLeftOut)
+                files.push_back({i, m_errors[i]});
+        return files;
     }
 
     // Where file `i` has data again at or after `offset`: `offset` itself
@@ -98,13 +115,16 @@ private:
     bool open(std::size_t i) {
         FileStamp stamp;
         m_descriptors[i] = openWalkedFile(m_files[i], m_size, stamp);
-        if (!m_descriptors[i].valid())
+        if (!m_descriptors[i].valid()) {
+            leaveOut(i, errno);
             return false;
+        }
         if (!m_stamped[i]) {
             m_stamps[i] = stamp;
             m_stamped[i] = 1;
         } else if (stamp != m_stamps[i]) {
             close(i);
+            leaveOut(i, kChangedFile);
             return false;
         }
         if (m_size > std::int64_t{kFirstBlock})
@@ -112,11 +132,20 @@ private:
         return true;
     }
 
+    // The first reason counts: what follows from it says less.
+    void leaveOut(std::size_t i, int error) {
+        if (m_errors[i] == kNotLeftOut)
+            m_errors[i] = error;
+    }
+
+    static constexpr int kNotLeftOut = -1;
+
     const std::vector<WalkedFile>& m_files;
     std::int64_t m_size;
     std::vector<UniqueFd> m_descriptors;
     std::vector<FileStamp> m_stamps;
     std::vector<char> m_stamped;
+    std::vector<int> m_errors;
 };
 
 // Buffers handed back after a step, so that blocks of the next step reuse them.
@@ -254,10 +283,34 @@ FileGroups inOrderOfFirstMember(FileGroups groups) {
     return groups;
 }
 
+// The CRC-32 of file `i`, read through `block`, the file closed afterwards;
+// nothing when it cannot be read whole, changed meanwhile, or `cancelled`
+// turned true.
+std::optional<std::uint32_t> crcOf(RunFiles& files, std::size_t i, std::int64_t size,
+                                   std::vector<char>& block, const std::atomic<bool>& cancelled) {
+    block.resize(static_cast<std::size_t>(std::min<std::int64_t>(size, kMaxBlock)));
+    uLong crc = crc32_z(0, nullptr, 0);
+    bool complete = true;
+    // An empty file is still opened, so that a missing one has no CRC.
+    if (size == 0)
+        complete = files.read(i, 0, block.data(), 0, true);
+    for (std::int64_t offset = 0; complete && offset < size && !cancelled;) {
+        const auto length =
+            static_cast<std::size_t>(std::min<std::int64_t>(size - offset, kMaxBlock));
+        complete = files.read(i, offset, block.data(), length, true);
+        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(block.data()), length);
+        offset += std::int64_t(length);
+    }
+    complete = complete && !cancelled && files.unchanged(i);
+    files.close(i);
+    return complete ? std::optional(static_cast<std::uint32_t>(crc)) : std::nullopt;
+}
+
 } // namespace
 
 std::optional<FileGroups> identicalFiles(const std::vector<WalkedFile>& walked, std::int64_t size,
-                                         const std::atomic<bool>& cancelled) {
+                                         const std::atomic<bool>& cancelled,
+                                         std::vector<LeftOut>* leftOut) {
     RunFiles files(walked, size);
     BufferStock stock;
     FileGroups groups;
@@ -295,6 +348,8 @@ std::optional<FileGroups> identicalFiles(const std::vector<WalkedFile>& walked, 
             stock.giveBack(std::move(part.bytes));
         }
     }
+    if (leftOut)
+        *leftOut = files.leftOut();
     return inOrderOfFirstMember(std::move(groups));
 }
 
@@ -302,33 +357,19 @@ std::optional<std::uint32_t> fileCrc(const WalkedFile& walked, std::int64_t size
                                      const std::atomic<bool>& cancelled) {
     const std::vector<WalkedFile> files{walked};
     RunFiles file(files, size);
-    std::vector<char> block(static_cast<std::size_t>(std::min<std::int64_t>(size, kMaxBlock)));
-    uLong crc = crc32_z(0, nullptr, 0);
-    std::int64_t offset = 0;
-    // An empty file is still opened, so that a missing one has no CRC.
-    if (size == 0 && !file.read(0, 0, block.data(), 0, false))
-        return std::nullopt;
-    while (offset < size) {
-        if (cancelled)
-            return std::nullopt;
-        const auto length =
-            static_cast<std::size_t>(std::min<std::int64_t>(size - offset, kMaxBlock));
-        if (!file.read(0, offset, block.data(), length, true))
-            return std::nullopt;
-        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(block.data()), length);
-        offset += std::int64_t(length);
-    }
-    if (!file.unchanged(0))
-        return std::nullopt;
-    return static_cast<std::uint32_t>(crc);
+    std::vector<char> block;
+    return crcOf(file, 0, size, block, cancelled);
 }
 
-std::optional<FileGroups> equalCrcFiles(const std::vector<WalkedFile>& files, std::int64_t size,
-                                        const std::atomic<bool>& cancelled) {
+std::optional<FileGroups> equalCrcFiles(const std::vector<WalkedFile>& walked, std::int64_t size,
+                                        const std::atomic<bool>& cancelled,
+                                        std::vector<LeftOut>* leftOut) {
+    RunFiles files(walked, size);
+    std::vector<char> block;
     FileGroups groups;
     std::unordered_map<std::uint32_t, std::size_t> groupOfCrc;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::optional<std::uint32_t> crc = fileCrc(files[i], size, cancelled);
+    for (std::size_t i = 0; i < walked.size(); ++i) {
+        const std::optional<std::uint32_t> crc = crcOf(files, i, size, block, cancelled);
         if (cancelled)
             return std::nullopt;
         if (!crc)
@@ -339,6 +380,8 @@ std::optional<FileGroups> equalCrcFiles(const std::vector<WalkedFile>& files, st
         groups[entry->second].push_back(i);
     }
     std::erase_if(groups, [](const auto& group) { return group.size() < 2; });
+    if (leftOut)
+        *leftOut = files.leftOut();
     return groups;
 }
 

@@ -23,8 +23,11 @@ using FileGroups = std::vector<std::vector<std::size_t>>;
 // cannot be opened or read, when its path no longer reaches the file the walk
 // saw as it was (openWalkedFile), or when it changed while it was compared.
 // Nothing (not an empty list) when `cancelled` turned true before the end.
+// `leftOut`, when given, receives the files that matched nothing for want of
+// a whole reading of what the walk saw, and why.
 std::optional<FileGroups> identicalFiles(const std::vector<WalkedFile>& files, std::int64_t size,
-                                         const std::atomic<bool>& cancelled);
+                                         const std::atomic<bool>& cancelled,
+                                         std::vector<LeftOut>* leftOut = nullptr);
 
 // The CRC-32 (zlib) of the whole file; nothing when it cannot be read, is not
 // the file of `size` bytes the walk saw or changed while it was read, or when
@@ -33,8 +36,10 @@ std::optional<std::uint32_t> fileCrc(const WalkedFile& file, std::int64_t size,
                                      const std::atomic<bool>& cancelled);
 
 // The groups of files with equal CRC-32 among `files` (each file read once);
-// files without a CRC match nothing. Nothing when `cancelled` turned true.
+// files without a CRC match nothing and go to `leftOut` as identicalFiles
+// says. Nothing when `cancelled` turned true.
 std::optional<FileGroups> equalCrcFiles(const std::vector<WalkedFile>& files, std::int64_t size,
-                                        const std::atomic<bool>& cancelled);
+                                        const std::atomic<bool>& cancelled,
+                                        std::vector<LeftOut>* leftOut = nullptr);
 
 } // namespace twinsift

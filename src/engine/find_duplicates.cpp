@@ -42,7 +42,8 @@ struct Run {
     std::size_t end = 0;
     std::vector<std::size_t> members; // positions compared: repeated paths left out
     std::int32_t repeatedPaths = 0;
-    FileGroups groups; // indexes into members
+    FileGroups groups;            // indexes into members
+    std::vector<LeftOut> leftOut; // indexes into members
     bool complete = false;
     std::exception_ptr failure;
 };
@@ -60,12 +61,13 @@ public:
 private:
     void cutRuns();
     std::vector<WalkedFile> filesOf(const Run& run) const;
-    std::optional<FileGroups> compare(const Run& run, const std::atomic<bool>& cancelled) const;
+    std::optional<FileGroups> compare(Run& run, const std::atomic<bool>& cancelled) const;
     void compareOnWorkers(WorkerPool& pool);
     void compareFuzzy(WorkerPool& pool);
     bool whileWaiting();
     void appendFinishedRuns();
     void appendRun(Run& run);
+    void accountLeftOut(const Run& run);
     void recoverFailedRun(Run& run);
     void showProgress(std::size_t processed);
     void keepSharedSizesOnly();
@@ -108,7 +110,7 @@ void DuplicateSearch::cutRuns() {
         while (end < records.size() && records[end].size == records[begin].size)
             ++end;
         if (end - begin > 1) {
-            Run run{begin, end, {begin}, 0, {}, false, {}};
+            Run run{begin, end, {begin}, 0, {}, {}, false, {}};
             for (std::size_t i = begin + 1; i < end; ++i) {
                 if (samePath(m_store, records[run.members.back()], records[i]))
                     ++run.repeatedPaths;
@@ -129,14 +131,14 @@ std::vector<WalkedFile> DuplicateSearch::filesOf(const Run& run) const {
     return files;
 }
 
-std::optional<FileGroups> DuplicateSearch::compare(const Run& run,
+std::optional<FileGroups> DuplicateSearch::compare(Run& run,
                                                    const std::atomic<bool>& cancelled) const {
     if (run.members.size() < 2)
         return FileGroups{};
     const std::int64_t size = m_store.records[run.begin].size;
     if (m_comparison == Comparison::Crc)
-        return equalCrcFiles(filesOf(run), size, cancelled);
-    return identicalFiles(filesOf(run), size, cancelled);
+        return equalCrcFiles(filesOf(run), size, cancelled, &run.leftOut);
+    return identicalFiles(filesOf(run), size, cancelled, &run.leftOut);
 }
 
 // Every run is one task; this thread appends the finished runs in order
@@ -169,7 +171,7 @@ void DuplicateSearch::compareFuzzy(WorkerPool& pool) {
         guard.step(2, [&] {
             if (run.members.size() > 1)
                 run.groups = fuzzyGroups(filesOf(run), m_store.records[run.begin].size, pool,
-                                         pool.cancelled());
+                                         pool.cancelled(), &run.leftOut);
         });
         // Groups found before a cancel are kept, as the loop would have kept them.
         run.complete = !guard.abandoned();
@@ -202,6 +204,7 @@ void DuplicateSearch::appendRun(Run& run) {
     m_model.FilesFound -= run.repeatedPaths;
     if (run.failure)
         recoverFailedRun(run);
+    accountLeftOut(run);
     for (const auto& group : run.groups) {
         bool first = true;
         for (const std::size_t member : group) {
@@ -216,11 +219,23 @@ void DuplicateSearch::appendRun(Run& run) {
     }
 }
 
+// Files the comparison could not read whole, or that changed under it, are
+// told apart from files that simply have no copy.
+void DuplicateSearch::accountLeftOut(const Run& run) {
+    for (const LeftOut& file : run.leftOut) {
+        std::string reason = leftOutReason(file.error);
+        if (!reason.empty())
+            m_model.skipped.add(m_store.pathOf(m_store.records[run.members[file.file]]),
+                                std::move(reason));
+    }
+}
+
 // A comparison that failed on a worker goes to the error report; Retry
 // compares the run again here, any other answer leaves the run out.
 void DuplicateSearch::recoverFailedRun(Run& run) {
     std::exception_ptr failure = std::exchange(run.failure, nullptr);
     run.groups.clear();
+    run.leftOut.clear();
     Guard guard(m_ui, "Find Duplicates");
     guard.step(2, [&] {
         if (failure)

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <optional>
 
 namespace twinsift {
 namespace {
@@ -36,11 +38,14 @@ struct BlockDigest {
 // What the tolerant rule needs of one file: a 128-bit digest of each full
 // block and the bytes of the final partial block. An unreadable file, one
 // that is not the file the walk saw or one written while it was read has
-// readable = false.
+// readable = false, and error says why unless a cancel cut it short.
 struct FileDigests {
     bool readable = false;
+    std::optional<int> error;
     std::vector<BlockDigest> blocks;
     std::string tail;
+
+    static FileDigests leftOut(int error) { return {false, error, {}, {}}; }
 };
 
 std::size_t blocksInNextRead(std::int64_t blocksLeft) {
@@ -53,7 +58,7 @@ FileDigests digestFile(const WalkedFile& walked, std::int64_t size,
     FileStamp stamp;
     const UniqueFd file = openWalkedFile(walked, size, stamp);
     if (!file.valid())
-        return digests;
+        return FileDigests::leftOut(errno);
     ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     std::uint64_t offset = 0;
 
@@ -65,9 +70,10 @@ FileDigests digestFile(const WalkedFile& walked, std::int64_t size,
             return {};
         const std::size_t blocks = blocksInNextRead(blocksLeft);
         const bool complete = readFullyAt(file.get(), offset, buffer.data(), blocks * kBlockSize);
+        const int error = errno;
         detail::noteComparisonRead(walked.path);
         if (!complete)
-            return {};
+            return FileDigests::leftOut(error);
         offset += blocks * kBlockSize;
         for (std::size_t b = 0; b < blocks; ++b) {
             const XXH128_hash_t hash = XXH3_128bits(buffer.data() + b * kBlockSize, kBlockSize);
@@ -77,10 +83,13 @@ FileDigests digestFile(const WalkedFile& walked, std::int64_t size,
     }
     digests.tail.resize(static_cast<std::size_t>(size % kBlockSize));
     const bool complete = readFullyAt(file.get(), offset, digests.tail.data(), digests.tail.size());
+    const int error = errno;
     detail::noteComparisonRead(walked.path);
+    if (!complete)
+        return FileDigests::leftOut(error);
     // Digests taken across a write describe no state the file ever had.
-    if (!complete || !stillStamped(file.get(), stamp))
-        return {};
+    if (!stillStamped(file.get(), stamp))
+        return FileDigests::leftOut(kChangedFile);
     digests.readable = true;
     return digests;
 }
@@ -128,7 +137,8 @@ std::int64_t equalBlocksNeeded(std::int64_t blocks) {
 
 std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<WalkedFile>& files,
                                                   std::int64_t size, WorkerPool& pool,
-                                                  const std::atomic<bool>& cancelled) {
+                                                  const std::atomic<bool>& cancelled,
+                                                  std::vector<LeftOut>* leftOut) {
     std::vector<std::vector<std::size_t>> groups;
     if (size < kBlockSize || files.size() < 2)
         return groups;
@@ -140,9 +150,12 @@ std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<WalkedFile>&
         return groups;
 
     std::vector<std::size_t> remaining;
-    for (std::size_t i = 0; i < files.size(); ++i)
+    for (std::size_t i = 0; i < files.size(); ++i) {
         if (digests[i].readable)
             remaining.push_back(i);
+        else if (leftOut && digests[i].error)
+            leftOut->push_back({i, *digests[i].error});
+    }
 
     const std::int64_t fullBlocks = size / kBlockSize;
     const EqualBlocksNeeded equalNeeded{detail::equalBlocksNeeded(fullBlocks),

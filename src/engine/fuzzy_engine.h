@@ -28,10 +28,12 @@ class WorkerPool;
 // the order of their first file; unmatched files are left out.
 //
 // Each file is read once, on the pool; when `cancelled` turns true the groups
-// completed so far are returned.
+// completed so far are returned. `leftOut`, when given, receives the files
+// that matched nothing for want of a whole reading of what the walk saw.
 std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<WalkedFile>& files,
                                                   std::int64_t size, WorkerPool& pool,
-                                                  const std::atomic<bool>& cancelled);
+                                                  const std::atomic<bool>& cancelled,
+                                                  std::vector<LeftOut>* leftOut = nullptr);
 
 } // namespace twinsift
 

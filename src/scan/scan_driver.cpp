@@ -241,11 +241,6 @@ void ScanRun::fileFound(const EntryDetails& file) {
     // overlapping search paths) is the same file: the first path stays.
     if (!m_seen.insert(file.Identity).second)
         return;
-    // The comparison cannot read it, so it matches nothing; it stays a found
-    // file, as the same-name and zero-size searches list it.
-    if (!file.Readable && (m_model.engine == Engine::ByteByByte || m_model.engine == Engine::Crc32))
-        m_model.skipped.add(std::string(file.Folder) + std::string(file.Name),
-                            std::strerror(EACCES));
     ++m_model.FilesFound;
     m_records.records.push_back({file.Size,
                                  std::string(file.Name),

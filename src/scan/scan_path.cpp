@@ -12,7 +12,6 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -69,7 +68,7 @@ bool isPseudoFileSystemAt(int dirFd, const char* name) {
 }
 
 constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_MTIME | STATX_ATIME |
-                                STATX_BTIME | STATX_CTIME | STATX_INO | STATX_UID | STATX_GID;
+                                STATX_BTIME | STATX_CTIME | STATX_INO;
 
 // Nothing when the entry cannot be examined; errno then says why.
 std::optional<struct statx> statAt(int dirFd, const char* name, int extraFlags = 0) {
@@ -79,35 +78,6 @@ std::optional<struct statx> statAt(int dirFd, const char* name, int extraFlags =
         return std::nullopt;
     return info;
 }
-
-// Who the walk runs as, for telling from the mode bits whether a file can be read.
-class ProcessIdentity {
-public:
-    ProcessIdentity() : m_user(::geteuid()) {
-        m_groups.push_back(::getegid());
-        const int count = ::getgroups(0, nullptr);
-        if (count > 0) {
-            std::vector<gid_t> more(static_cast<std::size_t>(count));
-            const int got = ::getgroups(count, more.data());
-            m_groups.insert(m_groups.end(), more.begin(), more.begin() + std::max(got, 0));
-        }
-    }
-
-    // The bits decide for nearly every file; a refusal is confirmed with the
-    // system, as an access list may grant what the bits deny.
-    bool mayRead(int dirFd, const char* name, const struct statx& info) const {
-        if (m_user == 0)
-            return true;
-        const bool inGroup =
-            std::find(m_groups.begin(), m_groups.end(), info.stx_gid) != m_groups.end();
-        const unsigned bit = info.stx_uid == m_user ? S_IRUSR : inGroup ? S_IRGRP : S_IROTH;
-        return (info.stx_mode & bit) != 0 || ::faccessat(dirFd, name, R_OK, AT_EACCESS) == 0;
-    }
-
-private:
-    uid_t m_user;
-    std::vector<gid_t> m_groups;
-};
 
 std::uint64_t deviceOf(const struct statx& info) {
     return makedev(info.stx_dev_major, info.stx_dev_minor);
@@ -331,10 +301,9 @@ private:
             return skipFor(folder + cName, errno);
         if (!S_ISREG(info->stx_mode))
             return;
-        EntryDetails details = detailsOf(name, folder, *info);
+        const EntryDetails details = detailsOf(name, folder, *info);
         if (!sizeAccepted(details.Size) || !dateAccepted(details))
             return;
-        details.Readable = m_process.mayRead(dirFd, cName, *info);
         ++m_walker.m_fileCount;
         if (m_raiseDetails) {
             if (m_walker.FileMatchEx)
@@ -400,7 +369,6 @@ private:
     const PatternMask m_patterns;
     const ExtensionExclusions m_extensionExclusions;
     const FolderExclusions m_folderExclusions;
-    const ProcessIdentity m_process;
     std::string m_startFolder;
     std::string m_realStart;
     UniqueFd m_startFd;

@@ -30,8 +30,6 @@ struct EntryDetails {
     std::time_t Accessed = 0;
     FileIdentity Identity;
     std::int64_t ChangeTime = 0; // the status change time, nanoseconds since the epoch
-    // Whether this process may open the file for reading.
-    bool Readable = true;
 };
 
 // Something a scan left out for a reason other than its filters.
