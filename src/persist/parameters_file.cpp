@@ -216,7 +216,14 @@ ParametersFileOutcome readParametersFile(WindowModel& model, const std::string& 
 }
 
 bool OpenParametersFile(WindowModel& model, const std::string& path, UserInterface& ui) {
-    return readParametersFile(model, path, ui).opened;
+    const ParametersFileOutcome outcome = readParametersFile(model, path, ui);
+    // The rows after a short line are still in the file but not in the list:
+    // saving now would lose them, so the user must know.
+    if (outcome.stop == ParametersFileOutcome::ShortLine)
+        ui.messageBox({"\"" + path + "\" line " + std::to_string(outcome.line) +
+                           " has too few fields; the search paths after it were not read.",
+                       "Open Session", MsgIcon::Exclamation, MsgButtons::OK, 1});
+    return outcome.opened;
 }
 
 } // namespace twinsift

@@ -37,7 +37,9 @@ struct ParametersFileOutcome {
 ParametersFileOutcome readParametersFile(WindowModel& model, const std::string& path,
                                          UserInterface& ui);
 
-// True once the file was open, also when a later line stopped the read.
+// readParametersFile for the session commands: true once the file was open,
+// also when a later line stopped the read; a short line that ended the read
+// is told to the user.
 bool OpenParametersFile(WindowModel& model, const std::string& path, UserInterface& ui);
 
 } // namespace twinsift

@@ -157,6 +157,22 @@ TEST(ParametersFileTest, lineWithTooFewFieldsEndsTheReadSilentlyKeepingEarlierRo
     }
 }
 
+// Opened as a session, the rows it could not read are told, or saving the
+// session again would drop them unseen.
+TEST(ParametersFileTest, aSessionEndedByAShortLineIsToldWhenOpened) {
+    TempDir dir;
+    const std::string path = dir.path() + "p.tsf";
+    writeText(path, "1,1,0\r\n/a/,Yes,x,0,0,15,,\r\n/b/,Yes\r\n/c/,Yes,x,0,0,15,,\r\n");
+    WindowModel model;
+    ScriptedAnswerer user;
+    user.expectMessage(
+        {"\"" + path + "\" line 3 has too few fields; the search paths after it were not read.",
+         "Open Session", MsgIcon::Exclamation, MsgButtons::OK, 1},
+        MsgAnswer::OK);
+    EXPECT_TRUE(OpenParametersFile(model, path, user));
+    EXPECT_EQ(model.SearchList.size(), 1u);
+}
+
 TEST(ParametersFileTest, unreadableValuesGoToTheErrorReportAndAbortEndsTheRead) {
     for (const char* header : {"x,1,0", "1,yes,0", "1,1,"}) {
         WindowModel model;
