@@ -15,6 +15,7 @@
 
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <unordered_set>
 
 namespace twinsift {
@@ -202,12 +203,20 @@ void ScanRun::configureWalker(const SearchPathRow& row) {
 }
 
 // The exclusion list's checked folders and every search-path row marked
-// Exclude Folder: each of them is left out of every search path.
+// Exclude Folder: each of them is left out of every search path. A row is
+// taken as written tidied up ("//", "/./"), and also where it really leads,
+// since the walk meets it under either name.
 std::vector<std::string> ScanRun::excludedFolders() const {
     std::vector<std::string> folders = m_model.exclusions.inUse().checkedFolders();
-    for (const SearchPathRow& row : m_model.SearchList)
-        if (row.icon == image::ExcludedPath)
-            folders.push_back(row.text);
+    for (const SearchPathRow& row : m_model.SearchList) {
+        if (row.icon != image::ExcludedPath || row.text.empty())
+            continue;
+        folders.push_back(std::filesystem::path(row.text).lexically_normal().string());
+        std::error_code error;
+        const std::filesystem::path real = std::filesystem::canonical(row.text, error);
+        if (!error)
+            folders.push_back(real.string());
+    }
     return folders;
 }
 

@@ -217,6 +217,24 @@ TEST_F(ScanDriverTest, rowsMarkedExcludeFolderLeaveTheirFoldersOutOfEveryPath) {
     EXPECT_EQ(model.skipped.count(), 0) << "an excluded folder is the user's choice, no skip";
 }
 
+// A row as a parameters file may hold it: untidy, or naming the folder
+// through a link.
+TEST_F(ScanDriverTest, excludeFolderRowsMatchUntidyOrLinkedNames) {
+    tree.write("a/keep.empty", "");
+    tree.write("a/private/secret.empty", "");
+    tree.write("b/private/other.empty", "");
+    std::filesystem::create_directory_symlink(tree.path() + "b", tree.path() + "b-link");
+    SearchPathRow untidy = row(tree.path() + "a//./private");
+    SearchPathRow linked = row(tree.path() + "b-link/private/");
+    untidy.icon = linked.icon = image::ExcludedPath;
+    model.SearchList = {row(tree.path() + "a"), row(tree.path() + "b"), untidy, linked};
+    model.engine = Engine::ZeroSize;
+
+    scan();
+
+    EXPECT_EQ(listedPaths(), std::set<std::string>{tree.path() + "a/keep.empty"});
+}
+
 TEST_F(ScanDriverTest, dateBoundsBeforeNineteenSeventyAreBoundsToo) {
     const auto stamp = [](const std::string& path, std::time_t when) {
         const timespec times[2] = {{when, 0}, {when, 0}};
