@@ -18,7 +18,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,14 +39,6 @@ std::string nameOf(const Mode& mode) {
 
 void PrintTo(const Mode& mode, std::ostream* out) {
     *out << nameOf(mode);
-}
-
-std::string noise(std::size_t length, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string content(length, '\0');
-    for (char& c : content)
-        c = static_cast<char>(random());
-    return content;
 }
 
 void overwrite(const std::string& path, std::int64_t offset, const std::string& bytes) {
@@ -131,8 +122,8 @@ protected:
 };
 
 TEST_P(ChangedFilesTest, AFolderSwappedForALinkAfterTheWalkJoinsNoGroup) {
-    add("d1/x.dat", noise(40'000, 1));
-    add("d2/x.dat", noise(40'000, 2));
+    add("d1/x.dat", test::randomBytes(40'000, 1));
+    add("d2/x.dat", test::randomBytes(40'000, 2));
     std::filesystem::rename(dir.path() + "d1", dir.path() + "d1.old");
     std::filesystem::create_directory_symlink(dir.path() + "d2", dir.path() + "d1");
     EXPECT_EQ(grouped(), std::vector<std::string>{});
@@ -140,11 +131,11 @@ TEST_P(ChangedFilesTest, AFolderSwappedForALinkAfterTheWalkJoinsNoGroup) {
 }
 
 TEST_P(ChangedFilesTest, AFileReplacedOrRewrittenAfterTheWalkJoinsNoGroup) {
-    const std::string content = noise(40'000, 3);
+    const std::string content = test::randomBytes(40'000, 3);
     add("kept", content);
     add("copy", content);
-    const std::string replaced = add("replaced", noise(40'000, 4));
-    const std::string rewritten = add("rewritten", noise(40'000, 5));
+    const std::string replaced = add("replaced", test::randomBytes(40'000, 4));
+    const std::string rewritten = add("rewritten", test::randomBytes(40'000, 5));
     dir.write("new", content);
     std::filesystem::rename(dir.path() + "new", replaced);
     overwrite(rewritten, 0, content);
@@ -155,9 +146,9 @@ TEST_P(ChangedFilesTest, AFileReplacedOrRewrittenAfterTheWalkJoinsNoGroup) {
 // Two files equal only in their first 16 KiB, both cut to that length once
 // the first blocks were read: the rest of them is no hole.
 TEST_P(ChangedFilesTest, FilesTruncatedAfterTheirFirstReadJoinNoGroup) {
-    const std::string head = noise(16 * 1024, 6);
-    const std::string a = add("a", head + noise(24'000, 7));
-    const std::string b = add("b", head + noise(24'000, 8));
+    const std::string head = test::randomBytes(16 * 1024, 6);
+    const std::string a = add("a", head + test::randomBytes(24'000, 7));
+    const std::string b = add("b", head + test::randomBytes(24'000, 8));
     ChangeDuringComparison truncate(b, 1, [&] {
         ::truncate(a.c_str(), 16 * 1024);
         ::truncate(b.c_str(), 16 * 1024);
@@ -179,7 +170,7 @@ TEST_P(ChangedFilesTest, FilesTruncatedAfterTheirFirstReadJoinNoGroup) {
 // matches, so the bytes read never were one state of the file.
 TEST_P(ChangedFilesTest, AFileWrittenWhileItIsReadJoinsNoGroup) {
     const std::size_t size = 900'000;
-    const std::string content = noise(size, 9);
+    const std::string content = test::randomBytes(size, 9);
     std::string other = content;
     other.back() ^= 1;
     add("copy1", content);
@@ -196,7 +187,7 @@ TEST_P(ChangedFilesTest, AFileWrittenWhileItIsReadJoinsNoGroup) {
 
 // The same file read last, then changed before its group is settled.
 TEST_P(ChangedFilesTest, AFileWrittenAfterItsLastReadJoinsNoGroup) {
-    const std::string content = noise(20'000, 10);
+    const std::string content = test::randomBytes(20'000, 10);
     add("copy1", content);
     add("copy2", content);
     const std::string late = add("late", content);
@@ -213,7 +204,7 @@ TEST_P(ChangedFilesTest, AFileWrittenAfterItsLastReadJoinsNoGroup) {
 // Sets too large to keep open are opened for each read; the file must show
 // at its last opening what it showed at its first.
 TEST_P(ChangedFilesTest, AFileOfALargeSetWrittenAfterItsLastReadJoinsNoGroup) {
-    const std::string content = noise(20'000, 12);
+    const std::string content = test::randomBytes(20'000, 12);
     std::vector<std::string> copies;
     for (int i = 10; i < 80; ++i)
         copies.push_back("f" + std::to_string(i));
@@ -231,7 +222,7 @@ TEST_P(ChangedFilesTest, AFileOfALargeSetWrittenAfterItsLastReadJoinsNoGroup) {
 // A group found by the comparison whose folder is then swapped for a link:
 // the listing must not show the path that now leads to another member.
 TEST_P(ChangedFilesTest, AFolderSwappedAfterTheComparisonIsNotListed) {
-    const std::string content = noise(5'000, 11);
+    const std::string content = test::randomBytes(5'000, 11);
     add("d1/x.dat", content);
     add("d2/x.dat", content);
     add("d3/x.dat", content);

@@ -61,14 +61,6 @@ std::vector<std::string> listing(WindowModel& model) {
     return lines;
 }
 
-std::string bytes(std::size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string content(size, '\0');
-    for (char& c : content)
-        c = static_cast<char>(random());
-    return content;
-}
-
 std::string withByte(std::string content, std::size_t at, char value) {
     content[at] = value;
     return content;
@@ -105,10 +97,10 @@ protected:
 };
 
 TEST_F(FindDuplicatesTest, GroupsIdenticalFilesInCandidateOrderWithAlternatingShades) {
-    const std::string thousand = bytes(1000, 1);
-    const std::string short999 = bytes(999, 2);
-    const std::string first = bytes(5000, 3);
-    const std::string second = bytes(5000, 4);
+    const std::string thousand = test::randomBytes(1000, 1);
+    const std::string short999 = test::randomBytes(999, 2);
+    const std::string first = test::randomBytes(5000, 3);
+    const std::string second = test::randomBytes(5000, 4);
     add("x/a1000", thousand);
     add("y/b1000", thousand);
     add("c999", short999);
@@ -132,7 +124,7 @@ TEST_F(FindDuplicatesTest, GroupsIdenticalFilesInCandidateOrderWithAlternatingSh
 }
 
 TEST_F(FindDuplicatesTest, FilesThatDifferAnywhereStayApart) {
-    const std::string base = bytes(600 * 1024, 5); // several blocks of every length
+    const std::string base = test::randomBytes(600 * 1024, 5); // several blocks of every length
     add("same1", base);
     add("same2", base);
     add("first", withByte(base, 0, char(base[0] ^ 1)));
@@ -147,12 +139,12 @@ TEST_F(FindDuplicatesTest, FilesThatDifferAnywhereStayApart) {
 }
 
 TEST_F(FindDuplicatesTest, VanishedChangedAndRepeatedFilesAreHandledWithoutAGroupOfTheirOwn) {
-    const std::string content = bytes(3000, 6);
+    const std::string content = test::randomBytes(3000, 6);
     add("a", content);
     const std::string gone = add("b", content);
     const std::string grown = add("c", content);
     add("d", content);
-    const std::string repeated = add("e", bytes(2000, 7));
+    const std::string repeated = add("e", test::randomBytes(2000, 7));
     listAs(repeated);
     ASSERT_EQ(::unlink(gone.c_str()), 0);
     dir.write("c", content + "more");
@@ -209,7 +201,7 @@ TEST_F(FindDuplicatesTest, CancelKeepsTheGroupsFoundSoFar) {
 }
 
 TEST_F(FindDuplicatesTest, CrcModeGroupsLikeExactModeAndIgnoresTheFuzzySwitch) {
-    const std::string content = bytes(1500, 8);
+    const std::string content = test::randomBytes(1500, 8);
     add("p/one", content);
     add("q/two", content);
     add("three", withByte(content, 700, char(content[700] ^ 1)));
@@ -224,11 +216,11 @@ TEST_F(FindDuplicatesTest, CrcModeGroupsLikeExactModeAndIgnoresTheFuzzySwitch) {
 // Deleting one path of a hard-linked pair would delete the only copy.
 TEST(ScanForDuplicatesTest, TwoPathsOfOneFileAreNoGroup) {
     TempDir dir;
-    const std::string content = bytes(4000, 10);
+    const std::string content = test::randomBytes(4000, 10);
     const std::string original = dir.write("a/one", content);
     ASSERT_EQ(::link(original.c_str(), (dir.mkdir("b") + "link").c_str()), 0);
-    dir.write("c/copy", bytes(3000, 11));
-    dir.write("d/copy", bytes(3000, 11));
+    dir.write("c/copy", test::randomBytes(3000, 11));
+    dir.write("d/copy", test::randomBytes(3000, 11));
     WindowModel model;
     model.exclusions = KeptExclusionList(dir.path() + "none.lst");
     model.workerThreads = 2;
@@ -258,7 +250,7 @@ TEST(FileCrcTest, IsTheZipCrcOfTheWholeFileOrNothing) {
 // A huge run of equal-size files must not need a descriptor per file.
 TEST(IdenticalFilesTest, ManyEqualSizeFilesStayWithinFewDescriptors) {
     TempDir dir;
-    const std::string content = bytes(20000, 9);
+    const std::string content = test::randomBytes(20000, 9);
     const std::string other = withByte(content, 19999, char(content[19999] ^ 1));
     std::vector<std::string> paths;
     for (int i = 0; i < 500; ++i)
@@ -286,7 +278,7 @@ TEST(IdenticalFilesTest, ManyDistinctFilesStillConfirmLateMatchesByBytes) {
     std::vector<std::string> paths;
     std::vector<std::string> contents;
     for (unsigned i = 0; i < 600; ++i) {
-        contents.push_back(bytes(16384, 100 + i));
+        contents.push_back(test::randomBytes(16384, 100 + i));
         paths.push_back(dir.write(std::to_string(i), contents.back()));
     }
     paths.push_back(dir.write("copy", contents[580]));
@@ -444,7 +436,7 @@ TEST_P(EquivalenceTest, MatchesThePairwiseLoopOnRandomTrees) {
         CandidateStore store;
         std::int32_t files = 0;
         for (std::size_t size : sizes) {
-            const std::string base = bytes(size, seed * 31 + unsigned(size));
+            const std::string base = test::randomBytes(size, seed * 31 + unsigned(size));
             const int count = int(random() % 7);
             for (int i = 0; i < count; ++i) {
                 std::string content = base;

@@ -27,14 +27,6 @@ std::string block(char letter, std::size_t length = 1000) {
     return std::string(length, letter);
 }
 
-std::string noise(std::size_t length, unsigned seed) {
-    std::mt19937 generator(seed);
-    std::string content(length, '\0');
-    for (char& c : content)
-        c = static_cast<char>(generator());
-    return content;
-}
-
 class FuzzyTest : public ::testing::Test {
 protected:
     // Writes each content as its own file; the paths in the same order.
@@ -95,10 +87,10 @@ TEST_F(FuzzyTest, matchesOnHalfTheBlocksCountingAFinalPartialBlockAsOneMore) {
         {ab + cd + tail, block('a') + block('x') + block('y') + block('z') + tail, false},
         {block('a') + tail, block('b') + tail, false},
         {block('a') + block('b') + tail, block('a') + block('c') + otherTail, true},
-        {noise(1000, 7) + "\n", noise(1000, 8) + "\n", false},
-        {noise(2000, 1), noise(2000, 2), false},
-        {noise(3000, 3) + "\n", noise(3000, 4) + "\n", false},
-        {noise(100000, 5) + "%%EOF\n", noise(100000, 6) + "%%EOF\n", false},
+        {test::randomBytes(1000, 7) + "\n", test::randomBytes(1000, 8) + "\n", false},
+        {test::randomBytes(2000, 1), test::randomBytes(2000, 2), false},
+        {test::randomBytes(3000, 3) + "\n", test::randomBytes(3000, 4) + "\n", false},
+        {test::randomBytes(100000, 5) + "%%EOF\n", test::randomBytes(100000, 6) + "%%EOF\n", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.a.size()) + " bytes, expected match " +

@@ -144,44 +144,28 @@ private slots:
         QVERIFY(written.find("/data/two/") != std::string::npos);
     }
 
+    // A second damage takes the next free name: the first damaged copy may
+    // hold the only full list.
     void damagedDefaultFileIsKeptAsideAndTheUserTold() {
-        Harness h;
         const std::string damaged = writeDefaults({"/data/one/", "/data/two/"}, "short\r\n");
-        h.ui.expectMessage({"The search paths in \"" + defaultsPath() +
-                                "\" could not all be read (line 3). The file is kept as \"" +
-                                defaultsPath() +
-                                ".damaged\"; the search paths shown are those "
-                                "read before the damage.",
-                            "Default Search Paths", MsgIcon::Exclamation, MsgButtons::OK, 1},
-                           MsgAnswer::OK);
-        connectModelHooks(h.create(), h.settings, h.ui);
-        MainFrm& window = h.start();
-        QCOMPARE(h.child<QTreeWidget>("SearchList")->topLevelItemCount(), 1);
-        QCOMPARE(test::readFile(defaultsPath() + ".damaged"), damaged);
+        for (const std::string kept : {".damaged", ".damaged-2"}) {
+            Harness h;
+            h.ui.expectMessage({"The search paths in \"" + defaultsPath() +
+                                    "\" could not all be read (line 3). The file is kept as \"" +
+                                    defaultsPath() + kept +
+                                    "\"; the search paths shown are those read before the damage.",
+                                "Default Search Paths", MsgIcon::Exclamation, MsgButtons::OK, 1},
+                               MsgAnswer::OK);
+            connectModelHooks(h.create(), h.settings, h.ui);
+            MainFrm& window = h.start();
+            QCOMPARE(h.child<QTreeWidget>("SearchList")->topLevelItemCount(), 1);
+            QCOMPARE(test::readFile(defaultsPath() + kept), damaged);
 
-        window.close(); // writes what is shown; the damaged file stays as it was
-        QVERIFY(test::readFile(defaultsPath()).find("/data/one/") != std::string::npos);
-        QCOMPARE(test::readFile(defaultsPath() + ".damaged"), damaged);
-    }
-
-    // An earlier damaged copy may hold the only full list: a second damage
-    // takes the next free name.
-    void aSecondDamageKeepsTheFirstDamagedCopy() {
-        Harness h;
-        m_dataHome.write("Twinsift/default.tsf.damaged", "the first damaged list");
-        const std::string damaged = writeDefaults({"/data/one/", "/data/two/"}, "short\r\n");
-        h.ui.expectMessage({"The search paths in \"" + defaultsPath() +
-                                "\" could not all be read (line 3). The file is kept as \"" +
-                                defaultsPath() +
-                                ".damaged-2\"; the search paths shown are those "
-                                "read before the damage.",
-                            "Default Search Paths", MsgIcon::Exclamation, MsgButtons::OK, 1},
-                           MsgAnswer::OK);
-        connectModelHooks(h.create(), h.settings, h.ui);
-        h.start();
-        QCOMPARE(test::readFile(defaultsPath() + ".damaged"),
-                 std::string("the first damaged list"));
-        QCOMPARE(test::readFile(defaultsPath() + ".damaged-2"), damaged);
+            window.close(); // writes what is shown; the damaged file stays as it was
+            QVERIFY(test::readFile(defaultsPath()).find("/data/one/") != std::string::npos);
+            QCOMPARE(test::readFile(defaultsPath() + ".damaged"), damaged);
+            writeDefaults({"/data/one/", "/data/two/"}, "short\r\n");
+        }
     }
 
     void damagedDefaultFileThatCannotBeSetAsideIsNeverOverwritten() {

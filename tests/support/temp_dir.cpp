@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -55,6 +56,14 @@ std::string readFile(const std::string& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+std::string randomBytes(std::size_t length, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string content(length, '\0');
+    for (char& c : content)
+        c = static_cast<char>(random());
+    return content;
 }
 
 void awaitNewFileTime() {

@@ -29,6 +29,9 @@ private:
     std::string m_path;
 };
 
+// `length` bytes that look random and are the same for the same `seed`.
+std::string randomBytes(std::size_t length, unsigned seed);
+
 // The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 
