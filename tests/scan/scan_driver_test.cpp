@@ -325,6 +325,28 @@ TEST_F(ScanDriverTest, filesTheComparisonCannotReadAreAccountedButStillFound) {
     EXPECT_EQ(model.skipped.count(), 0);
 }
 
+// The listing of empty files reads no content, so only its look at each
+// path can notice that a folder now leads elsewhere.
+TEST_F(ScanDriverTest, zeroSizeListingLeavesOutAPathSwappedForALink) {
+    tree.write("a/d1/x", "");
+    tree.write("a/d2/x", "");
+    model.SearchList = {row(tree.path() + "a")};
+    model.engine = Engine::ZeroSize;
+    bool swapped = false;
+    model.yield = [&] {
+        if (!swapped && panel(0) == "Starting search engine, please wait...") {
+            swapped = true;
+            std::filesystem::rename(tree.path() + "a/d1", tree.path() + "d1.old");
+            std::filesystem::create_directory_symlink(tree.path() + "a/d2", tree.path() + "a/d1");
+        }
+    };
+
+    scan();
+
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(listedPaths(), std::set<std::string>{tree.path() + "a/d2/x"});
+}
+
 TEST_F(ScanDriverTest, zeroSizeListingIgnoresSizeBoundsAndSkipsVanishedFiles) {
     tree.write("a/empty.log", "");
     const std::string vanishing = tree.write("a/gone.txt", "");
