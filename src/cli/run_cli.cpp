@@ -3,6 +3,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/terminal_user_interface.h"
+#include "core/format.h"
 #include "core/runtime_error.h"
 #include "core/startup.h"
 #include "persist/parameters_file.h"
@@ -261,14 +262,6 @@ private:
     static constexpr int kWidth = 79;
 
     // The first `count` characters of a UTF-8 text, never splitting one.
-    static std::string leadingCharacters(std::string_view text, int count) {
-        std::size_t end = 0;
-        for (; end < text.size(); ++end)
-            if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && count-- == 0)
-                break;
-        return std::string(text.substr(0, end));
-    }
-
     std::ostream& m_err;
     bool m_enabled;
     std::string m_shown;

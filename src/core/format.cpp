@@ -113,6 +113,16 @@ std::string zeroPaddedText(std::string_view text, int width) {
     return zeroPadded(std::llround(*value), width);
 }
 
+std::string leadingCharacters(std::string_view text, int count) {
+    std::size_t end = 0;
+    for (; end < text.size(); ++end) {
+        const bool startsCharacter = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+        if (startsCharacter && count-- == 0)
+            break;
+    }
+    return std::string(text.substr(0, end));
+}
+
 std::string SizeText(std::int64_t bytes) {
     if (bytes < 0)
         return "0 Bytes";

@@ -29,6 +29,9 @@ std::string zeroPadded(std::int64_t value, int width);
 // back unchanged.
 std::string zeroPaddedText(std::string_view text, int width);
 
+// The first `count` characters of a UTF-8 text, never splitting one.
+std::string leadingCharacters(std::string_view text, int count);
+
 // Byte count for the user: "1.50 KB", "1024.00 MB", "1.00 GB" with two
 // decimals from 1024 bytes on, otherwise "1023 Bytes". A negative count, which
 // no file has, gives "0 Bytes".

@@ -30,17 +30,6 @@ void setPanel(WindowModel& model, Panel panel, std::string text) {
     model.statusPanels[panel].text = std::move(text);
 }
 
-// The first `count` characters of a UTF-8 text, never splitting one.
-std::string leadingCharacters(std::string_view text, int count) {
-    std::size_t end = 0;
-    for (; end < text.size(); ++end) {
-        const bool startsCharacter = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
-        if (startsCharacter && count-- == 0)
-            break;
-    }
-    return std::string(text.substr(0, end));
-}
-
 // A date bound typed as "mm/dd/yyyy": midnight of that day, local time;
 // nothing when the column is empty. Before 1970 the bound is negative.
 std::optional<std::time_t> dateBound(const std::string& text) {

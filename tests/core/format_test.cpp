@@ -69,6 +69,12 @@ TEST(FormatTest, zeroPadsNumberTextsAndLeavesOtherTextsAlone) {
     EXPECT_EQ(zeroPaddedText("1e300", 12), "1e300");
 }
 
+TEST(FormatTest, leadingCharactersNeverSplitsACharacter) {
+    EXPECT_EQ(leadingCharacters("/home/me", 3), "/ho");
+    EXPECT_EQ(leadingCharacters("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");
+    EXPECT_EQ(leadingCharacters("ab", 5), "ab");
+}
+
 TEST(FormatTest, sizeTextPicksTheUnitAtEachBoundary) {
     const struct {
         std::int64_t bytes;
