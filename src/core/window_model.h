@@ -143,7 +143,6 @@ struct WindowModel {
 
     // The stores of a search, the walker of the last scan and the clock.
     CandidateStore Candidates;
-    CHive CandidateGroup;
     CHive DuplicateGroups;
     // What the walk saw of each DuplicateGroups element, in the same order, so
     // that a file replaced after its comparison is not listed as a copy.

@@ -279,7 +279,6 @@ void ScanRun::releaseStores() {
     if (m_model.engine == Engine::ZeroSize)
         return;
     m_model.Candidates.clear();
-    m_model.CandidateGroup.Clear();
     m_model.DuplicateGroups.Clear();
     m_model.DuplicateSeen = {};
 }
