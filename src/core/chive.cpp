@@ -1,11 +1,12 @@
 #include "core/chive.h"
 
+#include "core/text_compare.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <random>
-#include <utf8proc.h>
 
 namespace twinsift {
 
@@ -34,69 +35,13 @@ template <class T> void resizeExactly(std::vector<T>& table, std::size_t size) {
     table.resize(size);
 }
 
-// The bytes of a text as text mode compares them: every code point lowered
-// by its simple case mapping, bytes that are not UTF-8 taken as they are.
-class FoldedBytes {
-public:
-    explicit FoldedBytes(std::string_view text) : m_text(text) {}
-
-    // The next byte, or -1 at the end.
-    int next() {
-        if (m_pending < m_encodedLength)
-            return m_encoded[m_pending++];
-        if (m_at >= m_text.size())
-            return -1;
-        const auto byte = static_cast<unsigned char>(m_text[m_at]);
-        if (byte < 0x80) {
-            ++m_at;
-            return byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte;
-        }
-        utf8proc_int32_t codePoint = 0;
-        const auto length =
-            utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(m_text.data() + m_at),
-                             static_cast<utf8proc_ssize_t>(m_text.size() - m_at), &codePoint);
-        if (length < 1) {
-            ++m_at;
-            return byte;
-        }
-        m_at += static_cast<std::size_t>(length);
-        m_encodedLength =
-            static_cast<int>(utf8proc_encode_char(utf8proc_tolower(codePoint), m_encoded));
-        m_pending = 1;
-        return m_encoded[0];
-    }
-
-private:
-    std::string_view m_text;
-    std::size_t m_at = 0;
-    utf8proc_uint8_t m_encoded[4] = {};
-    int m_encodedLength = 0;
-    int m_pending = 0;
-};
-
-int compareFolded(std::string_view a, std::string_view b) {
-    FoldedBytes left(a);
-    FoldedBytes right(b);
-    for (;;) {
-        const int x = left.next();
-        const int y = right.next();
-        if (x != y)
-            return x < y ? -1 : 1;
-        if (x < 0)
-            return 0;
-    }
-}
-
 // The first eight bytes that a comparison would see, big-endian, zero-padded.
 std::uint64_t comparisonPrefix(std::string_view text, bool folded) {
-    FoldedBytes foldedBytes(text);
+    if (folded)
+        return foldedPrefix(text);
     std::uint64_t prefix = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        const int byte = folded            ? foldedBytes.next()
-                         : i < text.size() ? static_cast<unsigned char>(text[i])
-                                           : 0;
-        prefix = (prefix << 8) | static_cast<std::uint64_t>(std::max(byte, 0));
-    }
+    for (std::size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
     return prefix;
 }
 
@@ -480,7 +425,7 @@ int CHive::compareKeys(const Variant& a, const Variant& b) const {
     const auto* textA = a.get<std::string>();
     const auto* textB = b.get<std::string>();
     if (textA && textB)
-        return m_compareMode != 0 ? compareFolded(*textA, *textB) : compareBytes(*textA, *textB);
+        return m_compareMode != 0 ? compareText(*textA, *textB) : compareBytes(*textA, *textB);
     if (textA || textB)
         return textA ? 1 : -1; // numbers before texts
     return compareNumbers(keyNumber(a), keyNumber(b));

@@ -113,6 +113,14 @@ int compareBinary(std::string_view a, std::string_view b) {
     return (order > 0) - (order < 0);
 }
 
+std::uint64_t foldedPrefix(std::string_view text) {
+    detail::FoldedBytes bytes(text);
+    std::uint64_t prefix = 0;
+    for (int i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (bytes.atEnd() ? 0u : bytes.next());
+    return prefix;
+}
+
 std::string foldCase(std::string_view text) {
     std::string folded;
     folded.reserve(text.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,9 @@ int compareBinary(std::string_view a, std::string_view b);
 
 // The folded text that compareText orders by (invalid bytes kept as they are).
 std::string foldCase(std::string_view text);
+
+// The first eight bytes of foldCase(text), big-endian, zero-padded: texts whose
+// prefixes differ are ordered by compareText as their prefixes are.
+std::uint64_t foldedPrefix(std::string_view text);
 
 } // namespace twinsift

@@ -175,6 +175,20 @@ TEST(CHiveKeys, textModeIgnoresLetterCaseAndBinaryModeDoesNot) {
     EXPECT_EQ(binary.Item("abc"), Variant("second"));
 }
 
+// The keys of text mode are equal exactly when compareText calls the texts
+// equal: simple case folding, not lower-casing ("ſ" folds to "s", "ς" to "σ").
+TEST(CHiveKeys, textModeKeysFollowTheListsCaseInsensitiveOrder) {
+    CHive hive;
+    addText(hive, "long s", "\xC5\xBF");      // "ſ"
+    addText(hive, "s", "s");                  // the same key
+    addText(hive, "final sigma", "\xCF\x82"); // "ς"
+    addText(hive, "sigma", "\xCF\x83");       // "σ", the same key
+    EXPECT_EQ(hive.Count(), 2);
+    EXPECT_EQ(hive.Item("S"), Variant("long s"));
+    EXPECT_EQ(hive.Item("\xCE\xA3"), Variant("final sigma")); // "Σ"
+    TreeChecker(hive).check();
+}
+
 TEST(CHiveKeys, textModeFoldsBeyondAsciiAndTakesBrokenBytesAsTheyAre) {
     CHive hive;
     addText(hive, "umlaut", "\xC3\x84rger"); // "Ärger"
