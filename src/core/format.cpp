@@ -113,6 +113,14 @@ std::string zeroPaddedText(std::string_view text, int width) {
     return zeroPadded(std::llround(*value), width);
 }
 
+std::string_view trimmed(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t";
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
 std::string leadingCharacters(std::string_view text, int count) {
     std::size_t end = 0;
     for (; end < text.size(); ++end) {

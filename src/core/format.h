@@ -29,6 +29,9 @@ std::string zeroPadded(std::int64_t value, int width);
 // back unchanged.
 std::string zeroPaddedText(std::string_view text, int width);
 
+// The text without the spaces and tabs at either end.
+std::string_view trimmed(std::string_view text);
+
 // The first `count` characters of a UTF-8 text, never splitting one.
 std::string leadingCharacters(std::string_view text, int count);
 

@@ -1,6 +1,7 @@
 #include "scan/exclusion_list.h"
 
 #include "core/field_code.h"
+#include "core/format.h"
 #include "core/runtime_error.h"
 #include "core/text_compare.h"
 #include "core/text_file.h"
@@ -14,13 +15,6 @@ namespace {
 constexpr std::string_view kFolderMarker = "<<Folder List Start Here>>";
 constexpr std::string_view kExtensionMarker = "<<Extension List Start Here>>";
 constexpr std::string_view kLineEnd = "\r\n";
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 std::optional<bool> truthValue(std::string_view text) {
     const std::string folded = foldCase(trimmed(text));

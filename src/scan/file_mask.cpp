@@ -1,5 +1,6 @@
 #include "scan/file_mask.h"
 
+#include "core/format.h"
 #include "core/text_compare.h"
 
 #include <algorithm>
@@ -7,16 +8,6 @@
 
 namespace twinsift {
 namespace {
-
-constexpr std::string_view kBlanks = " \t";
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
-}
 
 bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;

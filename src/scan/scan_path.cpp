@@ -1,5 +1,6 @@
 #include "scan/scan_path.h"
 
+#include "core/format.h"
 #include "core/posix_file.h"
 #include "scan/file_mask.h"
 
@@ -126,13 +127,6 @@ std::string withTrailingSlash(std::string path) {
     if (!path.ends_with('/'))
         path += '/';
     return path;
-}
-
-std::string storedText(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
 std::string readBack(const std::string& stored) {
@@ -382,19 +376,19 @@ std::string cScanPath::Filter() const {
     return readBack(m_filter);
 }
 void cScanPath::setFilter(std::string_view text) {
-    m_filter = storedText(text);
+    m_filter = std::string(trimmed(text));
 }
 std::string cScanPath::ExFilter() const {
     return readBack(m_exFilter);
 }
 void cScanPath::setExFilter(std::string_view text) {
-    m_exFilter = storedText(text);
+    m_exFilter = std::string(trimmed(text));
 }
 std::string cScanPath::exFolder() const {
     return readBack(m_exFolder);
 }
 void cScanPath::setExFolder(std::string_view text) {
-    m_exFolder = storedText(text);
+    m_exFolder = std::string(trimmed(text));
     m_exFolders = listEntries(m_exFolder);
 }
 void cScanPath::setExFolders(std::vector<std::string> folders) {

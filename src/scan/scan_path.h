@@ -74,13 +74,6 @@ inline constexpr const char* kPseudoFileSystem = "pseudo file system";
 // through Skipped; a folder or file that vanished during the walk is not.
 class cScanPath {
 public:
-    // Stored only; no step of the walk consults them.
-    bool Archive = true;
-    bool Compressed = true;
-    bool Folder = true;
-    bool Normal = true;
-    bool ReadOnly = true;
-
     bool Hidden = false; // accept hidden files and folders
     bool System = false; // walk the operating system's folders too
 

@@ -69,6 +69,12 @@ TEST(FormatTest, zeroPadsNumberTextsAndLeavesOtherTextsAlone) {
     EXPECT_EQ(zeroPaddedText("1e300", 12), "1e300");
 }
 
+TEST(FormatTest, trimsSpacesAndTabsAtBothEndsOnly) {
+    EXPECT_EQ(trimmed(" \ta b\t "), "a b");
+    EXPECT_EQ(trimmed(" \t "), "");
+    EXPECT_EQ(trimmed("\na\r"), "\na\r");
+}
+
 TEST(FormatTest, leadingCharactersNeverSplitsACharacter) {
     EXPECT_EQ(leadingCharacters("/home/me", 3), "/ho");
     EXPECT_EQ(leadingCharacters("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");
