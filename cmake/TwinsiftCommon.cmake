@@ -9,7 +9,6 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   # own operator+ (GCC bug 105329): a false positive, not a fault of ours.
   target_compile_options(twinsift_common INTERFACE -Wno-restrict)
 endif()
-target_include_directories(twinsift_common INTERFACE ${PROJECT_SOURCE_DIR}/src)
 
 if(TWINSIFT_SANITIZE)
   target_compile_options(twinsift_common INTERFACE

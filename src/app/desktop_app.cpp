@@ -2,38 +2,17 @@
 
 #include "app/desktop_services.h"
 #include "app/desktop_user_interface.h"
-#include "app/folder_frm.h"
 #include "app/main_frm.h"
 #include "app/qt_settings_store.h"
 #include "core/guard.h"
 #include "core/problem_report.h"
-#include "persist/parameters_file.h"
 #include "platform/app_paths.h"
 #include "platform/system_info.h"
-#include "scan/scan_driver.h"
 
 #include <QApplication>
 #include <vector>
 
 namespace twinsift {
-
-void connectModelHooks(MainFrm& window, SettingsStore& settings, UserInterface& ui) {
-    WindowModel& model = window.model();
-    model.OpenParametersFile = [&ui](WindowModel& m, const std::string& path) {
-        return OpenParametersFile(m, path, ui);
-    };
-    model.SaveSearchParameters = [](WindowModel& m, const std::string& path) {
-        SaveSearchParameters(m, path);
-    };
-    model.Scan = [&window, &settings, &ui](WindowModel& m) {
-        // The geometry goes with the default search paths, at every Scan as at Close.
-        saveWindowGeometry(settings, window.geometryInTwips());
-        Scan(m, ui, {window.defaultParametersPath()});
-    };
-    model.addSearchPath = [&window, &settings, &ui](WindowModel& m) {
-        addFolders(m, settings, ui, &window);
-    };
-}
 
 bool userDataFolderUsable(UserInterface& ui) {
     try {
@@ -75,7 +54,6 @@ int runDesktop(int argc, char* argv[]) {
         }});
     });
     window.model().yield = DesktopYield();
-    connectModelHooks(window, settings, ui);
     window.show();
     return QApplication::exec();
 }

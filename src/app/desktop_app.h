@@ -2,13 +2,7 @@
 
 namespace twinsift {
 
-class MainFrm;
-class SettingsStore;
 class UserInterface;
-
-// Hands the window model's hooks to the core: the default parameters file,
-// the Scan command and the add-search-path dialog.
-void connectModelHooks(MainFrm& window, SettingsStore& settings, UserInterface& ui);
 
 // False, after telling the user why, when there is no per-user data folder
 // for the files the program writes.

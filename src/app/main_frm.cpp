@@ -9,15 +9,16 @@
 #include "app/scan_dialogs.h"
 #include "app/skipped_sign.h"
 #include "app/tip_frm.h"
+#include "commands/command_line_session.h"
 #include "core/file_info.h"
 #include "core/guard.h"
 #include "core/runtime_error.h"
+#include "core/window_commands.h"
 #include "persist/parameters_file.h"
 #include "platform/app_paths.h"
 #include "platform/settings_store.h"
 #include "platform/shell_services.h"
 #include "platform/user_interface.h"
-#include "scan/scan_driver.h"
 #include "scan/search_paths.h"
 
 #include <QApplication>
@@ -105,7 +106,6 @@ MainFrm::MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* par
         render();
         renderResults();
     };
-    m_model.closeWindow = closeWindowNamed;
 
     m_timer1 = new QTimer(this);
     m_timer1->setInterval(1000);
@@ -575,7 +575,7 @@ void MainFrm::loadDefaultParameters() {
 
 void MainFrm::showEvent(QShowEvent* event) {
     // Loading waits for the first show, so that whoever creates the window can
-    // fill in the model's hooks first.
+    // set the model's yield and the exclusion list first.
     if (!m_activated)
         load();
     QMainWindow::showEvent(event);
@@ -588,8 +588,9 @@ void MainFrm::showEvent(QShowEvent* event) {
 
 void MainFrm::firstShow() {
     if (!m_commandLine.sessionPath.empty()) {
-        openCommandLineSession(m_model, m_commandLine.sessionPath, m_services.ui);
-        scanEnded();
+        const auto outcome = openCommandLineSession(m_model, m_commandLine.sessionPath,
+                                                    m_services.ui, prepareScan());
+        scanEnded(outcome);
         return;
     }
     if (showTipsAtStartup(m_services.settings))
@@ -637,19 +638,28 @@ void MainFrm::unload() {
     Guard(m_services.ui, "Unloading")
         .run({[this] { saveWindowGeometry(m_services.settings, geometryInTwips()); },
               [this] {
-                  if (m_model.SaveSearchParameters && m_defaultsWritable)
-                      m_model.SaveSearchParameters(m_model, defaultParametersPath());
+                  if (m_defaultsWritable)
+                      SaveSearchParameters(m_model, defaultParametersPath());
               }});
 }
 
-void MainFrm::runScan() {
-    if (!m_model.Scan || m_model.scanning)
-        return;
-    m_model.Scan(m_model);
-    scanEnded();
+ScanSettings MainFrm::prepareScan() {
+    // The geometry goes with the default search paths, at every Scan as at Close.
+    saveWindowGeometry(m_services.settings, geometryInTwips());
+    closeWindowNamed("AdvMarkFrm");
+    closeWindowNamed("FileInfoFrm");
+    return {defaultParametersPath(), &m_exclusions.inUse()};
 }
 
-void MainFrm::scanEnded() {
+void MainFrm::runScan() {
+    if (m_model.scanning)
+        return;
+    scanEnded(Scan(m_model, m_services.ui, prepareScan()));
+}
+
+void MainFrm::scanEnded(std::optional<ScanOutcome> outcome) {
+    if (outcome == ScanOutcome::NoSearchPath)
+        addSearchPath();
     m_model.notifyChanged();
     // A close asked for during the scan, and only that scan.
     if (std::exchange(m_closeAfterScan, false))
@@ -704,7 +714,7 @@ void MainFrm::removeSearchPath() {
 }
 
 void MainFrm::showExclusions() {
-    showExcludeFrm(m_model.exclusions, m_services.ui, this);
+    showExcludeFrm(m_exclusions, m_services.ui, this);
 }
 
 void MainFrm::newSession() {

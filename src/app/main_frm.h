@@ -1,12 +1,15 @@
 #pragma once
 
+#include "commands/scan_command.h"
 #include "core/startup.h"
 #include "core/window_model.h"
+#include "scan/exclusion_list.h"
 
 #include <QMainWindow>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAbstractButton;
@@ -46,6 +49,8 @@ public:
     ~MainFrm() override;
 
     WindowModel& model() { return m_model; }
+    // The exclusion list that scans leave out and the Exclude dialog edits.
+    KeptExclusionList& exclusions() { return m_exclusions; }
     // Shows the model's current state: status bar, search paths, switches, toggles.
     void render();
     // Re-reads the result rows and the sort indicators.
@@ -81,8 +86,11 @@ private:
     void togglePictureViewer();
     void toggleRecycleBin();
     void openHelpPage(const char* page);
+    // What a scan started from the window needs, after saving the window's
+    // geometry and closing the windows that show old results.
+    ScanSettings prepareScan();
     void runScan();
-    void scanEnded();
+    void scanEnded(std::optional<ScanOutcome> outcome);
     void cancelScan();
     void renderCommandStates();
     void syncTimers();
@@ -101,6 +109,7 @@ private:
     MainFrmServices m_services;
     CommandLine m_commandLine;
     WindowModel m_model;
+    KeptExclusionList m_exclusions;
     bool m_activated = false;
     bool m_closeAfterScan = false;
     // False until default.tsf was read whole, set aside or found absent.

@@ -3,12 +3,12 @@
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/terminal_user_interface.h"
+#include "commands/scan_command.h"
 #include "core/format.h"
 #include "core/runtime_error.h"
-#include "core/startup.h"
+#include "core/window_commands.h"
 #include "persist/parameters_file.h"
 #include "scan/exclusion_list.h"
-#include "scan/scan_driver.h"
 #include "scan/search_paths.h"
 
 #include <sys/stat.h>
@@ -197,8 +197,7 @@ std::optional<Refusal> addFolderRows(WindowModel& model, const CliOptions& optio
 // --exclusions it starts empty, never from the user's own list. A damaged
 // file refuses the run: its readable lines alone are not what the user asked
 // for.
-std::optional<Refusal> setExclusions(WindowModel& model, const CliOptions& options) {
-    ExclusionList list;
+std::optional<Refusal> setExclusions(ExclusionList& list, const CliOptions& options) {
     if (const auto& path = options.exclusionsFile) {
         if (auto refusal = checkFileExists("--exclusions", *path))
             return refusal;
@@ -219,13 +218,12 @@ std::optional<Refusal> setExclusions(WindowModel& model, const CliOptions& optio
             return usage("--exclude-ext: " + quoted(extension) + " names no extension");
         list.addExtension(entry);
     }
-    model.exclusions.keep(std::move(list));
     return std::nullopt;
 }
 
 // Everything the options describe, in the window model, before anything is walked.
-std::optional<Refusal> buildSearch(WindowModel& model, const CliOptions& options,
-                                   UserInterface& ui) {
+std::optional<Refusal> buildSearch(WindowModel& model, ExclusionList& exclusions,
+                                   const CliOptions& options, UserInterface& ui) {
     if (options.folders.empty() && !options.parametersFile)
         return usage("no FOLDER given");
     newSession(model);
@@ -238,7 +236,7 @@ std::optional<Refusal> buildSearch(WindowModel& model, const CliOptions& options
             return refusal;
     if (auto refusal = addFolderRows(model, options))
         return refusal;
-    return setExclusions(model, options);
+    return setExclusions(exclusions, options);
 }
 
 // The progress text rewritten in place on the terminal.
@@ -267,8 +265,8 @@ private:
     std::string m_shown;
 };
 
-void runScan(WindowModel& model, UserInterface& ui, std::ostream& err, bool errIsTerminal,
-             const InterruptWatch& watch) {
+ScanOutcome runScan(WindowModel& model, UserInterface& ui, const ScanSettings& settings,
+                    std::ostream& err, bool errIsTerminal, const InterruptWatch& watch) {
     ProgressLine progress(err, errIsTerminal);
     model.yield = [&] {
         if (watch.interrupted() && !model.SearchCancelled)
@@ -278,16 +276,12 @@ void runScan(WindowModel& model, UserInterface& ui, std::ostream& err, bool errI
         if (model.scanning)
             progress.show(model.statusPanels[0].text);
     };
-    Scan(model, ui, ScanSettings{});
+    const ScanOutcome outcome = Scan(model, ui, settings);
     progress.clear();
     showElapsedTime(model);
     model.yield = nullptr;
     model.changed = nullptr;
-}
-
-bool scanEnded(const WindowModel& model) {
-    const std::string& status = model.statusPanels[0].text;
-    return status == "Search Completed." || status == "Search Terminated.";
+    return outcome;
 }
 
 // False when the output could not be written for another reason than a
@@ -324,12 +318,14 @@ int runSearch(const std::vector<std::string>& arguments, std::ostream& out, std:
 
     TerminalUserInterface ui(err);
     WindowModel model;
-    if (auto refusal = buildSearch(model, options, ui))
+    ExclusionList exclusions;
+    if (auto refusal = buildSearch(model, exclusions, options, ui))
         return refuse(err, *refusal);
 
     const InterruptWatch watch;
-    runScan(model, ui, err, errIsTerminal, watch);
-    if (!scanEnded(model))
+    ScanSettings settings;
+    settings.exclusions = &exclusions;
+    if (runScan(model, ui, settings, err, errIsTerminal, watch) == ScanOutcome::NoSearchPath)
         return exit_status::Failed;
     const bool written = printOutcome(model, options, out, err);
     if (ui.errorReported() || !written)

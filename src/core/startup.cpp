@@ -12,9 +12,6 @@
 namespace twinsift {
 namespace {
 
-constexpr const char* kNewSessionHint =
-    "Add search path and click on the scan button to start search.";
-
 double numberSetting(const SettingsStore& settings, const std::string& section,
                      const std::string& key, double defaultValue,
                      std::vector<UnreadableSetting>& unreadable) {
@@ -91,9 +88,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 void applyStartupState(WindowModel& model, const SettingsStore& settings,
                        std::vector<UnreadableSetting>& unreadable) {
-    model.statusPanels[2].text = "Files : 0";
-    model.statusPanels[3].text = "Folders : 0";
-    model.statusPanels[1].text = "Duplicates : 0";
+    model.statusPanels[PanelFiles].text = status_text::files(0);
+    model.statusPanels[PanelFolders].text = status_text::folders(0);
+    model.statusPanels[PanelDuplicates].text = "Duplicates : 0";
     const double display =
         numberSetting(settings, "Options", "Display", image::PreviewOn, unreadable);
     model.display = static_cast<int>(std::clamp(std::round(display), -1e9, 1e9));
@@ -114,64 +111,6 @@ MessageBoxRequest unreadableSettingsMessage(const std::vector<UnreadableSetting>
         text += "\r\n" + setting.section + "/" + setting.key + " = \"" + shownValue(setting.value) +
                 "\" (default " + setting.defaultValue + ")";
     return {text, "Settings", MsgIcon::Exclamation, MsgButtons::OK, 1};
-}
-
-void openCommandLineSession(WindowModel& model, const std::string& sessionPath, UserInterface& ui) {
-    const bool opened = model.OpenParametersFile && model.OpenParametersFile(model, sessionPath);
-    if (!opened) {
-        ui.messageBox(
-            {"\"" + sessionPath + "\"", "File Not Found", MsgIcon::Critical, MsgButtons::OK, 1});
-        return;
-    }
-    if (model.Scan)
-        model.Scan(model);
-}
-
-void selectEngine(WindowModel& model, Engine engine) {
-    model.engine = engine;
-    model.chkFuzzy.enabled = engine == Engine::ByteByByte;
-    model.MMarkAllVisible = engine == Engine::ZeroSize;
-    model.MMarkAllDuplicatesVisible = engine != Engine::ZeroSize;
-    model.mnuAdvMarkFormVisible = engine != Engine::ZeroSize;
-}
-
-void newSession(WindowModel& model) {
-    model.RowShades.clear();
-    model.SearchList.clear();
-    model.selectedSearchPath = -1;
-    model.rows.clear();
-    model.skipped.clear();
-    selectEngine(model, Engine::ByteByByte);
-    model.chkProtect.checked = true;
-    model.chkIncludeHidden.checked = false;
-    model.chkFuzzy.checked = false;
-    model.cmdRemoveEnabled = false;
-    model.statusPanels[0].text = kNewSessionHint;
-    for (int panel : {1, 2, 3})
-        model.statusPanels[static_cast<std::size_t>(panel)].visible = false;
-    model.statusPanels[4].text = "00:00:00";
-    model.sortIndicators.fill(SortIndicator::None);
-}
-
-void togglePictureViewer(WindowModel& model, SettingsStore& settings) {
-    // By what the window shows, so that a stored value other than 9 or 10 (shown
-    // as off) turns the viewer on rather than staying off.
-    model.display = model.pictureViewerOn() ? image::PreviewOff : image::PreviewOn;
-    settings.saveSetting("Options", "Display", std::to_string(model.display));
-}
-
-void toggleRecycleBin(WindowModel& model, SettingsStore& settings, UserInterface& ui) {
-    if (!model.sendsToRecycleBin()) {
-        model.recycleBin = image::DeleteToTrash;
-    } else {
-        const MsgAnswer answer = ui.messageBox(
-            {"This will delete the files permanently i.e., they are not sent to the recycle "
-             "bin.\r\nDo you want to proceed? (not recommended)",
-             "Confirm", MsgIcon::None, MsgButtons::YesNo, 2});
-        if (answer == MsgAnswer::Yes)
-            model.recycleBin = image::DeletePermanent;
-    }
-    settings.saveSetting("Options", "RecycleBin", std::to_string(model.recycleBin));
 }
 
 const std::array<std::string_view, 13>& tipTexts() {

@@ -63,22 +63,6 @@ void applyStartupState(WindowModel& model, const SettingsStore& settings,
 // The message that tells the user which settings were replaced by their defaults.
 MessageBoxRequest unreadableSettingsMessage(const std::vector<UnreadableSetting>& unreadable);
 
-// Opens the command-line session and scans it, or tells that it was not found.
-void openCommandLineSession(WindowModel& model, const std::string& sessionPath, UserInterface& ui);
-
-// Selects an engine option and what depends on it: fuzzy logic only for byte-by-byte,
-// "Mark All" only for zero-size files, the duplicate marking commands for the others.
-void selectEngine(WindowModel& model, Engine engine);
-
-// Empties the search paths and results and puts the switches and status bar
-// back to their first state. Stores, counters and the default file are kept.
-void newSession(WindowModel& model);
-
-// Toolbar button 11 / "Show Picture Viewer".
-void togglePictureViewer(WindowModel& model, SettingsStore& settings);
-// Toolbar button 12 / "Send to Recycle Bin": leaving the recycle bin asks first.
-void toggleRecycleBin(WindowModel& model, SettingsStore& settings, UserInterface& ui);
-
 // The tip dialog's texts, in their order, and its settings.
 const std::array<std::string_view, 13>& tipTexts();
 std::size_t randomTipIndex(std::mt19937& generator);

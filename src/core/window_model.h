@@ -4,8 +4,7 @@
 #include "core/candidates.h"
 #include "core/chive.h"
 #include "core/problem_report.h"
-#include "scan/exclusion_list.h"
-#include "scan/scan_path.h"
+#include "core/skip_list.h"
 
 #include <array>
 #include <cstdint>
@@ -82,6 +81,27 @@ struct StatusPanel {
     bool visible = true;
 };
 
+// The status bar's panels, by index into `WindowModel::statusPanels`.
+enum Panel { PanelProgress, PanelDuplicates, PanelFiles, PanelFolders, PanelElapsed };
+
+// Status texts that more than one command writes or reads.
+namespace status_text {
+inline constexpr const char* SearchCompleted = "Search Completed.";
+inline constexpr const char* SearchTerminated = "Search Terminated.";
+inline constexpr const char* NewSessionHint =
+    "Add search path and click on the scan button to start search.";
+inline std::string files(std::int64_t count) {
+    return "Files : " + std::to_string(count);
+}
+inline std::string folders(std::int64_t count) {
+    return "Folders : " + std::to_string(count);
+}
+} // namespace status_text
+
+// How a Scan command ended: it found what there was, the user stopped it, an
+// error report was abandoned, or it never started for want of a search path.
+enum class ScanOutcome { Completed, Cancelled, Failed, NoSearchPath };
+
 // All state of a search that the main window shows, free of any toolkit.
 // Subsystems change it; the desktop renders it after `notifyChanged()`.
 struct WindowModel {
@@ -141,27 +161,18 @@ struct WindowModel {
     // Threads that read and hash files during a comparison; 0: one per core.
     unsigned workerThreads = 0;
 
-    // The stores of a search, the walker of the last scan and the clock.
+    // The stores of a search and the clock.
     CandidateStore Candidates;
     CHive DuplicateGroups;
     // What the walk saw of each DuplicateGroups element, in the same order, so
     // that a file replaced after its comparison is not listed as a copy.
     std::vector<FileSeen> DuplicateSeen;
-    std::unique_ptr<cScanPath> SP;
-    KeptExclusionList exclusions;
     std::optional<buzTimer> clock;
 
-    // Hooks the front end and later subsystems fill in. An empty hook does nothing
-    // (OpenParametersFile then reports that nothing was read).
+    // Hooks the front end fills in: `yield` lets the window breathe during
+    // long work, `changed` shows what changed.
     std::function<void()> yield;
     std::function<void()> changed;
-    std::function<bool(WindowModel&, const std::string& path)> OpenParametersFile;
-    std::function<void(WindowModel&, const std::string& path)> SaveSearchParameters;
-    std::function<void(WindowModel&)> Scan;
-    // The add-search-path command (the "Add/Exclude Folders" dialog).
-    std::function<void(WindowModel&)> addSearchPath;
-    // Closes the window with this object name if it is open ("FileInfoFrm", "AdvMarkFrm").
-    std::function<void(const std::string& name)> closeWindow;
 
     bool pictureViewerOn() const { return display == image::PreviewOn; }
     bool sendsToRecycleBin() const { return recycleBin != image::DeletePermanent; }

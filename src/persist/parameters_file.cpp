@@ -4,8 +4,8 @@
 #include "core/field_code.h"
 #include "core/guard.h"
 #include "core/runtime_error.h"
-#include "core/startup.h"
 #include "core/text_file.h"
+#include "core/window_commands.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,11 +69,6 @@ int iconOf(const std::string& text) {
     return static_cast<int>(std::lround(std::clamp(leadingNumber(text), -1e9, 1e9)));
 }
 
-// The panel text past its fixed prefix ("Files : ", "Folders : ").
-std::string afterPrefix(const std::string& text, std::size_t prefixLength) {
-    return text.size() > prefixLength ? text.substr(prefixLength) : std::string();
-}
-
 void appendField(std::string& line, std::string_view text) {
     line += encodeField(text, kSeparator);
 }
@@ -84,8 +79,8 @@ std::string headerLine(const WindowModel& model) {
         model.chkProtect.checked ? "1" : "0",
         model.chkIncludeHidden.checked ? "1" : "0",
         std::to_string(model.rows.size()),
-        afterPrefix(model.statusPanels[2].text, 8),
-        afterPrefix(model.statusPanels[3].text, 10),
+        std::to_string(model.FilesFound),
+        std::to_string(model.FoldersFound),
         std::to_string(model.DuplicateCount),
         std::to_string(model.DuplicateBytes),
         model.chkFuzzy.checked ? "1" : "0",

@@ -398,12 +398,6 @@ void cScanPath::setExFolders(std::vector<std::string> folders) {
     m_exFolders = std::move(folders);
 }
 
-void SkipList::add(std::string path, std::string reason) {
-    if (m_items.size() < kKept)
-        m_items.push_back({std::move(path), std::move(reason)});
-    ++m_count;
-}
-
 void cScanPath::StartScan(const std::string& StartPath, bool SubFolders, bool UsePatterns,
                           bool RaiseDetails) {
     m_dirCount = 0;

@@ -1,4 +1,5 @@
 #include "core/startup.h"
+#include "core/window_commands.h"
 #include "support/memory_settings.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,6 @@
 #include "core/format.h"
 #include "core/window_model.h"
 #include "reference_engine.h"
-#include "scan/scan_driver.h"
-#include "scan/search_paths.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -211,29 +209,6 @@ TEST_F(FindDuplicatesTest, CrcModeGroupsLikeExactModeAndIgnoresTheFuzzySwitch) {
     EXPECT_EQ(listing(model), (std::vector<std::string>{"one 1", "two 1"}));
     EXPECT_EQ(model.DuplicateCount, 1);
     EXPECT_EQ(model.DuplicateBytes, 1500);
-}
-
-// Deleting one path of a hard-linked pair would delete the only copy.
-TEST(ScanForDuplicatesTest, TwoPathsOfOneFileAreNoGroup) {
-    TempDir dir;
-    const std::string content = test::randomBytes(4000, 10);
-    const std::string original = dir.write("a/one", content);
-    ASSERT_EQ(::link(original.c_str(), (dir.mkdir("b") + "link").c_str()), 0);
-    dir.write("c/copy", test::randomBytes(3000, 11));
-    dir.write("d/copy", test::randomBytes(3000, 11));
-    WindowModel model;
-    model.exclusions = KeptExclusionList(dir.path() + "none.lst");
-    model.workerThreads = 2;
-    SearchPathRow row;
-    row.text = dir.path();
-    row.subItems = {"Yes", kAllFilesMask, "0", "", "", ""};
-    model.SearchList = {row};
-    ScriptedAnswerer user;
-    Scan(model, user, {});
-
-    ASSERT_EQ(model.rows.size(), 2u);
-    EXPECT_EQ(model.rows[0].fullPath(), dir.path() + "c/copy");
-    EXPECT_EQ(model.rows[1].fullPath(), dir.path() + "d/copy");
 }
 
 TEST(FileCrcTest, IsTheZipCrcOfTheWholeFileOrNothing) {

@@ -76,9 +76,21 @@ class MainFrmTest : public QObject {
         return text;
     }
 
+    // A session file elsewhere in the data home holding these search paths.
+    std::string writeSession(const std::string& name, const std::vector<std::string>& paths) {
+        WindowModel model;
+        for (const std::string& path : paths)
+            model.SearchList.push_back({path, {"Yes", "All files(*.*)", "0", "", "", ""}});
+        return m_dataHome.write(name, searchParametersText(model) + "\r\n");
+    }
+    bool m_closeAsked = false;
+
 private slots:
     void initTestCase() { qputenv("XDG_DATA_HOME", QByteArray::fromStdString(m_dataHome.path())); }
-    void init() { std::filesystem::remove_all(m_dataHome.path() + "Twinsift"); }
+    void init() {
+        std::filesystem::remove_all(m_dataHome.path() + "Twinsift");
+        m_closeAsked = false;
+    }
 
     void firstStartWithEmptySettingsOpensDefaultWindowAndTips() {
         MemorySettings settings;
@@ -131,7 +143,7 @@ private slots:
                             "WindowSize/W = \"wide\" (default 12000)",
                             "Settings", MsgIcon::Exclamation, MsgButtons::OK, 1},
                            MsgAnswer::OK);
-        connectModelHooks(h.create(), h.settings, h.ui);
+        h.create();
         MainFrm& window = h.start();
         QCOMPARE(h.ui.asked().size(), std::size_t{1}); // at load, not again at first show
         QCOMPARE(window.width(), 800);                 // 12000 twips
@@ -156,7 +168,7 @@ private slots:
                                     "\"; the search paths shown are those read before the damage.",
                                 "Default Search Paths", MsgIcon::Exclamation, MsgButtons::OK, 1},
                                MsgAnswer::OK);
-            connectModelHooks(h.create(), h.settings, h.ui);
+            h.create();
             MainFrm& window = h.start();
             QCOMPARE(h.child<QTreeWidget>("SearchList")->topLevelItemCount(), 1);
             QCOMPARE(test::readFile(defaultsPath() + kept), damaged);
@@ -179,7 +191,7 @@ private slots:
                 "\" could not all be read (line 3), and "
                 "it could not be set aside: File exists. Twinsift will not write it this time.",
             MsgAnswer::OK);
-        connectModelHooks(h.create(), h.settings, h.ui);
+        h.create();
         MainFrm& window = h.start();
         QVERIFY(window.defaultParametersPath().empty());
         window.close();
@@ -214,29 +226,22 @@ private slots:
         h.ui.expectMessage({"\"/no/such/dir/my session.tsf\"", "File Not Found", MsgIcon::Critical,
                             MsgButtons::OK, 1},
                            MsgAnswer::OK);
-        int scans = 0;
-        MainFrm& window = h.create(parseCommandLine({"\"/no/such/dir/my session.tsf\""}));
-        window.model().OpenParametersFile = [](WindowModel&, const std::string&) { return false; };
-        window.model().Scan = [&](WindowModel&) { ++scans; };
-        h.start();
+        MainFrm& window = h.start(parseCommandLine({"\"/no/such/dir/my session.tsf\""}));
         QCOMPARE(h.ui.asked().size(), std::size_t{1});
-        QCOMPARE(scans, 0);
+        QVERIFY(!window.model().Timer2Enabled); // no scan ran
         QVERIFY(window.isVisible());
     }
 
     void commandLineSessionIsOpenedAndScanned() {
         Harness h(true);
-        std::string opened;
-        int scans = 0;
-        MainFrm& window = h.create(parseCommandLine({"/data/run-unsorted.tsf"}));
-        window.model().OpenParametersFile = [&](WindowModel&, const std::string& path) {
-            opened = path;
-            return true;
-        };
-        window.model().Scan = [&](WindowModel&) { ++scans; };
-        h.start();
-        QCOMPARE(opened, std::string("/data/run-unsorted.tsf"));
-        QCOMPARE(scans, 1);
+        const std::string folder = m_dataHome.mkdir("searched");
+        m_dataHome.write("searched/one.txt", "1");
+        const std::string session = writeSession("run-unsorted.tsf", {folder});
+        MainFrm& window = h.start(parseCommandLine({session}));
+        QCOMPARE(window.model().SearchList.size(), std::size_t{1});
+        QCOMPARE(window.model().SearchList.front().text, folder);
+        QCOMPARE(h.panel(1), QStringLiteral("Search Completed."));
+        QCOMPARE(h.panel(3), QStringLiteral("Files : 1"));
         QVERIFY(h.ui.asked().empty());
     }
 
@@ -252,20 +257,17 @@ private slots:
 
     void closingSavesGeometryAndDefaultFileAndReopeningRestoresThem() {
         Harness h;
-        std::string savedTo;
-        h.create().model().SaveSearchParameters = [&](WindowModel&, const std::string& path) {
-            savedTo = path;
-        };
         MainFrm& window = h.start();
         window.move(30, 45);
         window.resize(700, 500);
         QTest::qWait(20);
+        QVERIFY(!std::filesystem::exists(defaultsPath()));
         window.close();
         QCOMPARE(h.settings.getSetting("WindowSize", "W", ""), std::string("10500"));
         QCOMPARE(h.settings.getSetting("WindowSize", "H", ""), std::string("7500"));
         QCOMPARE(h.settings.getSetting("WindowSize", "L", ""), std::string("450"));
         QCOMPARE(h.settings.getSetting("WindowSize", "T", ""), std::string("675"));
-        QVERIFY(savedTo.ends_with("/Twinsift/default.tsf"));
+        QVERIFY(std::filesystem::exists(defaultsPath()));
 
         h.window.reset();
         MainFrm& again = h.start();
@@ -273,47 +275,59 @@ private slots:
         QCOMPARE(again.size(), QSize(700, 500));
     }
 
+    // The scan saves the defaults as it starts; a close asked for during it
+    // saves them again only once the scan has stopped.
     void closingDuringACommandLineScanClosesOnceItHasStopped() {
         Harness h(true);
-        int saves = 0;
-        MainFrm& window = h.create(parseCommandLine({"/data/run.tsf"}));
-        window.model().OpenParametersFile = [](WindowModel&, const std::string&) { return true; };
-        window.model().SaveSearchParameters = [&](WindowModel&, const std::string&) { ++saves; };
-        window.model().Scan = [&](WindowModel& model) {
-            model.scanning = true;
-            window.close();
-            model.scanning = false;
+        const std::string folder = m_dataHome.mkdir("searched");
+        m_dataHome.write("searched/one.txt", "1");
+        MainFrm& window = h.create(parseCommandLine({writeSession("run.tsf", {folder})}));
+        bool savedWhileScanning = true;
+        window.model().yield = [&] {
+            if (window.model().scanning && !std::exchange(m_closeAsked, true)) {
+                std::filesystem::remove(defaultsPath());
+                window.close();
+                savedWhileScanning = std::filesystem::exists(defaultsPath());
+            }
         };
         h.start();
         QTRY_VERIFY(!window.isVisible());
-        QCOMPARE(saves, 1);
+        QVERIFY(m_closeAsked);
+        QVERIFY(!savedWhileScanning);
+        QVERIFY(test::readFile(defaultsPath()).find(folder) != std::string::npos);
     }
 
     void closingDuringAScanStopsTheScanBeforeShuttingDown() {
         Harness h;
-        int saves = 0;
+        const std::string folder = m_dataHome.mkdir("searched");
+        m_dataHome.write("searched/one.txt", "1");
+        writeDefaults({folder});
         bool closedWhileScanning = true;
+        bool cancelled = false;
         MainFrm& window = h.create();
-        window.model().SaveSearchParameters = [&](WindowModel&, const std::string&) { ++saves; };
-        window.model().Scan = [&](WindowModel& model) {
-            model.scanning = true;
-            window.close(); // the user's close box, reached through a yield
-            closedWhileScanning = !window.isVisible();
-            QVERIFY(model.SearchCancelled);
-            model.scanning = false;
+        window.model().yield = [&] {
+            if (window.model().scanning && !std::exchange(m_closeAsked, true)) {
+                std::filesystem::remove(defaultsPath());
+                window.close(); // the user's close box, reached through a yield
+                closedWhileScanning = !window.isVisible();
+                cancelled = window.model().SearchCancelled;
+            }
         };
         h.start();
         window.findChild<QAction*>("MScan")->trigger();
+        QVERIFY(m_closeAsked);
         QVERIFY(!closedWhileScanning);
-        QCOMPARE(saves, 0);
+        QVERIFY(cancelled);
+        QCOMPARE(h.panel(1), QStringLiteral("Search Terminated."));
+        QVERIFY(!std::filesystem::exists(defaultsPath()));
         QTRY_VERIFY(!window.isVisible());
-        QCOMPARE(saves, 1);
+        QVERIFY(std::filesystem::exists(defaultsPath()));
     }
 
     void removeNeedsARowTheUserSelected() {
         Harness h;
         writeDefaults({"/data/one/", "/data/two/"});
-        connectModelHooks(h.create(), h.settings, h.ui);
+        h.create();
         MainFrm& window = h.start();
         auto* list = h.child<QTreeWidget>("SearchList");
         auto* remove = h.child<QPushButton>("cmdRemove");

@@ -48,8 +48,7 @@ struct ScanHarness {
 
     ScanHarness() {
         settings.saveSetting("Options", "Show Tips at Startup", "0");
-        connectModelHooks(window, settings, ui);
-        model().exclusions = KeptExclusionList(tree.path() + "exclusion.lst");
+        window.exclusions() = KeptExclusionList(tree.path() + "exclusion.lst");
         model().yield = [this, yield = DesktopYield()]() mutable {
             yield();
             if (duringScan)

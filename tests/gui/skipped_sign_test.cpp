@@ -31,9 +31,8 @@ private slots:
         test::SilentSoundPlayer sound;
         TempDir tree;
         MainFrm window{{settings, ui, launcher, sound, "OS : Linux 6.1"}, {}};
-        connectModelHooks(window, settings, ui);
         WindowModel& model = window.model();
-        model.exclusions = KeptExclusionList(tree.path() + "exclusion.lst");
+        window.exclusions() = KeptExclusionList(tree.path() + "exclusion.lst");
         std::filesystem::remove(userDataFolder() + "default.tsf");
         window.show();
 

@@ -2,6 +2,7 @@
 
 #include "core/field_code.h"
 #include "core/startup.h"
+#include "core/window_commands.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -42,8 +43,8 @@ TEST(ParametersFileTest, writesTheHeaderAndOneLinePerSearchPathWithCrLf) {
     WindowModel model;
     model.chkFuzzy.checked = true;
     model.rows.resize(2);
-    model.statusPanels[2].text = "Files : 12";
-    model.statusPanels[3].text = "";
+    model.FilesFound = 12;
+    model.FoldersFound = 3;
     model.DuplicateCount = 2;
     model.DuplicateBytes = 80;
     SearchPathRow search = row("/data/photos/");
@@ -53,7 +54,7 @@ TEST(ParametersFileTest, writesTheHeaderAndOneLinePerSearchPathWithCrLf) {
     TempDir dir;
     SaveSearchParameters(model, dir.path() + "default.tsf");
     EXPECT_EQ(test::readFile(dir.path() + "default.tsf"),
-              "1,1,0,2,12,,2,80,1\r\n"
+              "1,1,0,2,12,3,2,80,1\r\n"
               "/data/photos/,No,Text files (*.txt),1,2048,15,01/02/2020,12/31/2024\r\n"
               "/data/photos/tmp/,Yes,All Files (*.*),0,0,16,,\r\n");
 }

@@ -1,4 +1,4 @@
-#include "scan/scan_driver.h"
+#include "commands/scan_command.h"
 
 #include "core/convert.h"
 #include "core/file_info.h"
@@ -6,11 +6,15 @@
 #include "core/guard.h"
 #include "core/runtime_error.h"
 #include "core/walked_file.h"
+#include "core/window_commands.h"
 #include "engine/find_duplicates.h"
 #include "engine/result_list.h"
 #include "engine/same_name_engine.h"
 #include "engine/worker_pool.h"
+#include "persist/parameters_file.h"
 #include "platform/user_interface.h"
+#include "scan/exclusion_list.h"
+#include "scan/scan_path.h"
 #include "scan/search_paths.h"
 
 #include <climits>
@@ -23,8 +27,6 @@ namespace {
 
 // Walker progress goes to the status bar only this often.
 constexpr std::int32_t kFoldersPerProgress = 50;
-
-enum Panel { PanelProgress, PanelDuplicates, PanelFiles, PanelFolders, PanelElapsed };
 
 void setPanel(WindowModel& model, Panel panel, std::string text) {
     model.statusPanels[panel].text = std::move(text);
@@ -47,12 +49,13 @@ std::optional<std::time_t> dateBound(const std::string& text) {
 // One Scan command's working state: what the walker's events collect.
 class ScanRun {
 public:
-    ScanRun(WindowModel& model, UserInterface& ui) : m_model(model), m_ui(ui) {}
+    ScanRun(WindowModel& model, UserInterface& ui, const ScanSettings& settings)
+        : m_model(model), m_ui(ui), m_settings(settings) {}
 
-    void run(const ScanSettings& settings);
+    ScanOutcome run();
 
 private:
-    bool prepare(const ScanSettings& settings);
+    bool prepare();
     void resetSearchState();
     void newWalker();
     void configureWalker(const SearchPathRow& row);
@@ -69,13 +72,15 @@ private:
 
     WindowModel& m_model;
     UserInterface& m_ui;
+    const ScanSettings& m_settings;
+    std::unique_ptr<cScanPath> m_walker;
     CandidateStore m_records;
     std::unordered_set<FileIdentity, FileIdentityHash> m_seen;
 };
 
-void ScanRun::run(const ScanSettings& settings) {
-    if (!prepare(settings))
-        return;
+ScanOutcome ScanRun::run() {
+    if (!prepare())
+        return ScanOutcome::NoSearchPath;
     SetScanning(m_model, true);
     if (!m_model.clock)
         m_model.clock.emplace();
@@ -106,6 +111,7 @@ void ScanRun::run(const ScanSettings& settings) {
     }
     if (guard.abandoned())
         m_model.SearchCancelled = true;
+    m_walker.reset();
     releaseStores();
 
     showOutcome();
@@ -113,23 +119,21 @@ void ScanRun::run(const ScanSettings& settings) {
     SetScanning(m_model, false);
     m_model.Timer2Enabled = true;
     m_model.notifyChanged();
+    if (guard.abandoned())
+        return ScanOutcome::Failed;
+    return m_model.SearchCancelled ? ScanOutcome::Cancelled : ScanOutcome::Completed;
 }
 
 // Steps before the window enters the scanning state; false when the command
 // ends there.
-bool ScanRun::prepare(const ScanSettings& settings) {
+bool ScanRun::prepare() {
     Guard guard(m_ui, "Scanning");
-    if (!settings.defaultParametersPath.empty() && m_model.SaveSearchParameters)
-        guard.step(1,
-                   [&] { m_model.SaveSearchParameters(m_model, settings.defaultParametersPath); });
-    if (m_model.closeWindow)
-        m_model.closeWindow("AdvMarkFrm");
+    if (!m_settings.defaultParametersPath.empty())
+        guard.step(1, [&] { SaveSearchParameters(m_model, m_settings.defaultParametersPath); });
     if (!m_model.SearchList.empty())
         return true;
     m_ui.messageBox(
         {"Please add search path first.", "Error", MsgIcon::Information, MsgButtons::OK, 1});
-    if (m_model.addSearchPath)
-        m_model.addSearchPath(m_model);
     return false;
 }
 
@@ -155,9 +159,14 @@ void ScanRun::resetSearchState() {
 }
 
 void ScanRun::newWalker() {
-    m_model.SP = std::make_unique<cScanPath>();
-    cScanPath& walker = *m_model.SP;
-    walker.yield = [this] { m_model.yieldToWindow(); };
+    m_walker = std::make_unique<cScanPath>();
+    cScanPath& walker = *m_walker;
+    // A cancel arrives through a yield, as SearchCancelled.
+    walker.yield = [this] {
+        m_model.yieldToWindow();
+        if (m_model.SearchCancelled)
+            m_walker->StopScan();
+    };
     walker.DirMatchEx = [this](const EntryDetails& folder) { folderFound(folder); };
     walker.FileMatchEx = [this](const EntryDetails& file) { fileFound(file); };
     walker.Skipped = [this](std::string_view path, std::string_view reason) {
@@ -168,7 +177,7 @@ void ScanRun::newWalker() {
 // The walker keeps its settings from one row to the next, so every bound is
 // set again for each row.
 void ScanRun::configureWalker(const SearchPathRow& row) {
-    cScanPath& walker = *m_model.SP;
+    cScanPath& walker = *m_walker;
     const auto& sub = row.subItems;
     // The value, its column and its row named in the error, so the user can mend the row.
     if (const auto wrong = rowValueProblem(row, m_model.engine != Engine::ZeroSize))
@@ -187,7 +196,8 @@ void ScanRun::configureWalker(const SearchPathRow& row) {
     walker.Hidden = m_model.chkIncludeHidden.checked;
     walker.System = !m_model.chkProtect.checked;
     walker.setFilter(sub[SearchPathRow::FileType]);
-    walker.setExFilter(m_model.exclusions.inUse().excludedExtensionsText());
+    walker.setExFilter(m_settings.exclusions ? m_settings.exclusions->excludedExtensionsText()
+                                             : std::string());
     walker.setExFolders(excludedFolders());
 }
 
@@ -196,7 +206,9 @@ void ScanRun::configureWalker(const SearchPathRow& row) {
 // taken as written tidied up ("//", "/./"), and also where it really leads,
 // since the walk meets it under either name.
 std::vector<std::string> ScanRun::excludedFolders() const {
-    std::vector<std::string> folders = m_model.exclusions.inUse().checkedFolders();
+    std::vector<std::string> folders = m_settings.exclusions
+                                           ? m_settings.exclusions->checkedFolders()
+                                           : std::vector<std::string>();
     for (const SearchPathRow& row : m_model.SearchList) {
         if (row.icon != image::ExcludedPath || row.text.empty())
             continue;
@@ -211,7 +223,7 @@ std::vector<std::string> ScanRun::excludedFolders() const {
 
 void ScanRun::walk(const SearchPathRow& row) {
     configureWalker(row);
-    m_model.SP->StartScan(row.text, row.subItems[SearchPathRow::SubFolders] == "Yes");
+    m_walker->StartScan(row.text, row.subItems[SearchPathRow::SubFolders] == "Yes");
 }
 
 void ScanRun::folderFound(const EntryDetails& folder) {
@@ -248,7 +260,8 @@ void ScanRun::fileFound(const EntryDetails& file) {
 }
 
 bool ScanRun::tooManyFilesAccepted() {
-    return m_model.FilesFound <= kTooManyFiles || m_ui.tooManyFilesWarning(m_model.FilesFound);
+    return m_model.FilesFound <= m_settings.tooManyFiles ||
+           m_ui.tooManyFilesWarning(m_model.FilesFound);
 }
 
 void ScanRun::storeCandidates() {
@@ -308,75 +321,19 @@ void ScanRun::listZeroSizeFiles() {
 
 void ScanRun::showOutcome() {
     setPanel(m_model, PanelProgress,
-             m_model.SearchCancelled ? "Search Terminated." : "Search Completed.");
+             m_model.SearchCancelled ? status_text::SearchTerminated
+                                     : status_text::SearchCompleted);
     setPanel(m_model, PanelDuplicates,
              "Duplicate Files: " + std::to_string(m_model.DuplicateCount) +
                  "  Size: " + SizeText(m_model.DuplicateBytes));
-    setPanel(m_model, PanelFiles, "Files : " + std::to_string(m_model.FilesFound));
-    setPanel(m_model, PanelFolders, "Folders : " + std::to_string(m_model.FoldersFound));
+    setPanel(m_model, PanelFiles, status_text::files(m_model.FilesFound));
+    setPanel(m_model, PanelFolders, status_text::folders(m_model.FoldersFound));
 }
 
 } // namespace
 
-void Scan(WindowModel& model, UserInterface& ui, const ScanSettings& settings) {
-    ScanRun(model, ui).run(settings);
-}
-
-void CancelScan(WindowModel& model, UserInterface& ui) {
-    const MsgAnswer answer = ui.messageBox({"Are you sure to cancel searching?", "Cancel Search",
-                                            MsgIcon::None, MsgButtons::YesNo, 2});
-    if (answer == MsgAnswer::Yes)
-        stopScan(model);
-}
-
-void stopScan(WindowModel& model) {
-    model.SearchCancelled = true;
-    if (model.SP)
-        model.SP->StopScan();
-}
-
-void EnableMenus(WindowModel& model, bool enabled) {
-    model.menusEnabled = enabled;
-}
-
-void SetScanning(WindowModel& model, bool running) {
-    model.scanning = running;
-    model.toolbarEnabled = !running;
-    model.MCancelEnabled = running;
-    if (running && model.closeWindow)
-        model.closeWindow("FileInfoFrm");
-    EnableMenus(model, !running);
-    model.searchControlsEnabled = !running;
-    model.cmdRemoveEnabled = !running;
-    model.chkProtect.enabled = !running;
-    model.chkIncludeHidden.enabled = !running;
-    model.chkFuzzy.enabled = !running && model.engine == Engine::ByteByByte;
-    model.statusPanels[PanelDuplicates].visible = !running && model.engine != Engine::ZeroSize;
-    model.statusPanels[PanelFiles].visible = !running;
-    model.statusPanels[PanelFolders].visible = !running;
-    // A caption that still shows the progress written while minimised.
-    if (!running && model.caption != kWindowTitle)
-        model.caption = "100% Completed";
-}
-
-void showElapsedTime(WindowModel& model) {
-    if (model.clock)
-        model.statusPanels[PanelElapsed].text = model.clock->Elapsed();
-}
-
-bool fuzzyNoteWanted(const WindowModel& model) {
-    return model.chkFuzzy.checked && model.chkFuzzy.tag == "Direct";
-}
-
-void protectionUnchecked(WindowModel& model, UserInterface& ui) {
-    if (model.chkProtect.checked || model.chkProtect.tag != "Direct")
-        return;
-    const MsgAnswer answer = ui.messageBox(
-        {"It is highly recommended to leave this option checked to prevent loss of data.\r\n"
-         "Do you want to leave this option",
-         "Confirm", MsgIcon::Critical, MsgButtons::YesNo, 2});
-    if (answer == MsgAnswer::Yes)
-        model.chkProtect.checked = true;
+ScanOutcome Scan(WindowModel& model, UserInterface& ui, const ScanSettings& settings) {
+    return ScanRun(model, ui, settings).run();
 }
 
 } // namespace twinsift

@@ -1,6 +1,11 @@
-#include "scan/scan_driver.h"
+#include "commands/scan_command.h"
 
 #include "core/format.h"
+#include "core/window_commands.h"
+#include "persist/parameters_file.h"
+#include "scan/exclusion_list.h"
+#include "scan/scan_path.h"
+#include "scan/search_paths.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -33,19 +38,24 @@ SearchPathRow row(const std::string& folder, const std::string& minKB = "0",
     return r;
 }
 
-// A model wired as a front end would: its own exclusion file, a recorded
-// default-parameters writer, and hooks the test may fill.
+// A scan as a front end starts it: an empty exclusion list and a default
+// parameters file of its own.
 class ScanDriverTest : public ::testing::Test {
 protected:
-    ScanDriverTest() {
-        model.exclusions = KeptExclusionList(tree.path() + "none.lst");
-        model.SaveSearchParameters = [this](WindowModel& m, const std::string& path) {
-            savedTo.push_back(path);
-            savedRows = m.SearchList.size();
-        };
-    }
+    ScanOutcome scan() { return Scan(model, user, settings()); }
 
-    void scan() { Scan(model, user, {tree.path() + "default.tsf"}); }
+    ScanSettings settings() const {
+        ScanSettings settings{defaultFile(), &exclusions};
+        settings.tooManyFiles = tooManyFiles;
+        return settings;
+    }
+    std::string defaultFile() const { return tree.path() + "default.tsf"; }
+    // The search paths the default parameters file holds.
+    std::size_t savedRows() const {
+        WindowModel saved;
+        EXPECT_EQ(readParametersFile(saved, defaultFile(), user).stop, ParametersFileOutcome::None);
+        return saved.SearchList.size();
+    }
 
     std::set<std::string> listedPaths() const {
         std::set<std::string> paths;
@@ -72,10 +82,10 @@ protected:
 
     TempDir tree;
     TempDir data;
-    ScriptedAnswerer user;
+    mutable ScriptedAnswerer user;
+    ExclusionList exclusions;
     WindowModel model;
-    std::vector<std::string> savedTo;
-    std::size_t savedRows = 0;
+    std::int64_t tooManyFiles = kTooManyFiles;
 };
 
 TEST_F(ScanDriverTest, completedScanReportsCountsAndLeavesTheWindowIdle) {
@@ -86,14 +96,13 @@ TEST_F(ScanDriverTest, completedScanReportsCountsAndLeavesTheWindowIdle) {
     model.SearchList = {row(tree.path() + "a"), row(tree.path() + "b")};
     model.rows.push_back({});
 
-    scan();
+    EXPECT_EQ(scan(), ScanOutcome::Completed);
 
-    EXPECT_EQ(savedTo, std::vector<std::string>{tree.path() + "default.tsf"});
     EXPECT_EQ(panel(0), "Search Completed.");
     EXPECT_EQ(panel(1), "Duplicate Files: 0  Size: 0 Bytes");
     EXPECT_EQ(panel(2), "Files : 3"); // the empty file is below the 1-byte minimum
     EXPECT_EQ(panel(3), "Folders : 0");
-    EXPECT_EQ(savedRows, 2u);
+    EXPECT_EQ(savedRows(), 2u);
     EXPECT_EQ(panel(4), "00:00:00");
     EXPECT_TRUE(model.rows.empty());
     EXPECT_FALSE(model.SearchCancelled);
@@ -101,17 +110,14 @@ TEST_F(ScanDriverTest, completedScanReportsCountsAndLeavesTheWindowIdle) {
 }
 
 TEST_F(ScanDriverTest, noSearchPathAsksForOneAfterSavingTheDefaults) {
-    int addCommands = 0;
-    model.addSearchPath = [&](WindowModel&) { ++addCommands; };
     model.statusPanels[0].text = "before";
     user.expectMessage(
         {"Please add search path first.", "Error", MsgIcon::Information, MsgButtons::OK, 1},
         MsgAnswer::OK);
 
-    scan();
+    EXPECT_EQ(scan(), ScanOutcome::NoSearchPath);
 
-    EXPECT_EQ(addCommands, 1);
-    EXPECT_EQ(savedTo.size(), 1u);
+    EXPECT_EQ(savedRows(), 0u);
     EXPECT_EQ(panel(0), "before");
     EXPECT_FALSE(model.Timer2Enabled);
 }
@@ -472,45 +478,52 @@ TEST_F(ScanDriverTest, progressEveryFiftyFoldersGoesToTheCaptionWhenMinimised) {
     EXPECT_EQ(model.caption, "100% Completed");
 }
 
-// 100000 files pass without a question; one more asks, and Cancel stops.
-class TooManyFilesTest : public ScanDriverTest {
-protected:
-    static void SetUpTestSuite() {
-        s_tree = new TempDir;
-        for (int i = 0; i < kTooManyFiles; ++i)
-            writeOneByte(s_tree->path() + "f" + std::to_string(i) + ".dat");
-        writeOneByte(s_tree->path() + "extra.txt");
-    }
-    static void TearDownTestSuite() { delete s_tree; }
-
-    static void writeOneByte(const std::string& path) {
-        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::write(fd, "x", 1), 1);
-        ::close(fd);
-    }
-
-    static TempDir* s_tree;
-};
-TempDir* TooManyFilesTest::s_tree = nullptr;
-
-TEST_F(TooManyFilesTest, warnsAboveTheLimitOnly) {
-    model.SearchList = {row(s_tree->path(), "0", "", "Data (*.dat)")};
+// Up to the limit (100000 unless told) files pass without a question; one
+// more asks, and Cancel stops.
+TEST_F(ScanDriverTest, tooManyFilesAreAskedAboutAboveTheLimitOnly) {
+    EXPECT_EQ(ScanSettings{}.tooManyFiles, 100000);
+    tooManyFiles = 20;
+    for (int i = 0; i < tooManyFiles; ++i)
+        tree.write("many/f" + std::to_string(i) + ".dat", "x");
+    tree.write("many/extra.txt", "x");
+    model.SearchList = {row(tree.path() + "many", "0", "", "Data (*.dat)")};
     scan();
-    EXPECT_EQ(panel(2), "Files : 100000");
+    EXPECT_EQ(panel(2), "Files : 20");
     EXPECT_EQ(panel(0), "Search Completed.");
 
-    model.SearchList = {row(s_tree->path())};
+    model.SearchList = {row(tree.path() + "many")};
     user.expectTooManyFiles(true);
     scan();
-    EXPECT_EQ(user.asked().back().files, 100001);
+    EXPECT_EQ(user.asked().back().files, 21);
     EXPECT_EQ(panel(0), "Search Completed.");
 
     user.expectTooManyFiles(false);
-    scan();
+    EXPECT_EQ(scan(), ScanOutcome::Cancelled);
     EXPECT_EQ(panel(0), "Search Terminated.");
-    EXPECT_EQ(panel(2), "Files : 100001");
+    EXPECT_EQ(panel(2), "Files : 21");
     expectIdle();
+}
+
+// Deleting one path of a hard-linked pair would delete the only copy.
+TEST(ScanForDuplicatesTest, TwoPathsOfOneFileAreNoGroup) {
+    TempDir dir;
+    const std::string content = test::randomBytes(4000, 10);
+    const std::string original = dir.write("a/one", content);
+    ASSERT_EQ(::link(original.c_str(), (dir.mkdir("b") + "link").c_str()), 0);
+    dir.write("c/copy", test::randomBytes(3000, 11));
+    dir.write("d/copy", test::randomBytes(3000, 11));
+    WindowModel model;
+    model.workerThreads = 2;
+    SearchPathRow row;
+    row.text = dir.path();
+    row.subItems = {"Yes", kAllFilesMask, "0", "", "", ""};
+    model.SearchList = {row};
+    ScriptedAnswerer user;
+    Scan(model, user, {});
+
+    ASSERT_EQ(model.rows.size(), 2u);
+    EXPECT_EQ(model.rows[0].fullPath(), dir.path() + "c/copy");
+    EXPECT_EQ(model.rows[1].fullPath(), dir.path() + "d/copy");
 }
 
 TEST(ScanSwitchesTest, uncheckingProtectionAsksOnlyWhenTheUserDidIt) {
