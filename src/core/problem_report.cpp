@@ -53,33 +53,6 @@ std::string searchPathText(const std::vector<std::vector<std::string>>& rows) {
     return text;
 }
 
-std::string htmlEscaped(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        case '\'':
-            escaped += "&#39;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
 std::string fillTemplate(std::string_view templateText,
                          const std::vector<std::pair<std::string, std::string>>& replacements) {
     std::vector<std::string> escapedValues;
