@@ -343,10 +343,6 @@ std::int32_t CHive::nodeCapacity() const {
     return std::max(m_links.size() - 1, 0);
 }
 
-std::int32_t CHive::positionCapacity() const {
-    return m_positions.empty() ? 0 : static_cast<std::int32_t>(m_positions.size()) - 1;
-}
-
 std::int32_t CHive::nodeAt(std::int32_t position) const {
     return position >= 1 && position <= m_count ? m_positions[static_cast<std::size_t>(position)]
                                                 : 0;
