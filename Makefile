@@ -8,7 +8,7 @@ CMAKE_ARGS ?=
 # Our own builds stop at a warning; a plain cmake build (a packager's) does not.
 OUR_CMAKE_ARGS = -DTWINSIFT_WERROR=ON $(CMAKE_ARGS)
 
-.PHONY: all deps build run test test-asan bench format format-check install clean
+.PHONY: all deps build run test test-asan tidy bench format format-check install clean
 
 all: build
 
@@ -31,6 +31,11 @@ test-asan: deps
 	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The static checks of .clang-tidy on our own sources, through the build's
+# compile commands; any finding fails.
+tidy: build
+	run-clang-tidy -p $(BUILD) -j $(JOBS) -quiet '$(CURDIR)/src/'
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done

@@ -307,7 +307,7 @@ Variant CHive::Key(std::int32_t position) {
         RaiseError(InvalidIndex, "Key[Read]");
         return {};
     }
-    return m_elements[static_cast<std::size_t>(nodeAt(position))].key;
+    return m_elements[nodeAt(position)].key;
 }
 
 void CHive::setKey(std::int32_t position, Variant key) {

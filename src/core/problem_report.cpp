@@ -56,6 +56,7 @@ std::string searchPathText(const std::vector<std::vector<std::string>>& rows) {
 std::string fillTemplate(std::string_view templateText,
                          const std::vector<std::pair<std::string, std::string>>& replacements) {
     std::vector<std::string> escapedValues;
+    escapedValues.reserve(replacements.size());
     for (const auto& [placeholder, value] : replacements)
         escapedValues.push_back(htmlEscaped(value));
 
@@ -99,7 +100,7 @@ std::string problemReportText(std::string_view templateText, const ProblemReport
 std::string writeProblemReport(const ProblemReportFacts& facts, const std::string& templatePath) {
     const std::string report = problemReportText(readTemplate(templatePath), facts, nowText(),
                                                  GetSysInfo(readSystemInfo()));
-    const std::string path = userDataFolder() + kReportName;
+    std::string path = userDataFolder() + kReportName;
     replaceWholeFile(path, report);
     return path;
 }
