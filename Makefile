@@ -5,8 +5,10 @@ BUILD      ?= build
 BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+# Our own builds stop at a warning; a plain cmake build (a packager's) does not.
+OUR_CMAKE_ARGS = -DTWINSIFT_WERROR=ON $(CMAKE_ARGS)
 
-.PHONY: all deps build run test test-asan bench format format-check install clean
+.PHONY: all deps build run test test-asan tidy bench format format-check install clean
 
 all: build
 
@@ -14,7 +16,7 @@ deps:
 	@sh scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(OUR_CMAKE_ARGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -24,11 +26,16 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-asan: deps
-	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DTWINSIFT_SANITIZE=ON -DTWINSIFT_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DTWINSIFT_SANITIZE=ON -DTWINSIFT_BUILD_BENCH=OFF $(OUR_CMAKE_ARGS)
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The static checks of .clang-tidy on our own sources, through the build's
+# compile commands; any finding fails.
+tidy: build
+	run-clang-tidy -p $(BUILD) -j $(JOBS) -quiet '$(CURDIR)/src/'
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done

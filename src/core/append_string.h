@@ -18,9 +18,6 @@ public:
     // later appends continue the same text and grow it again by whole steps.
     std::string ReturnString();
 
-    // The buffer length: the collected text plus its spare part.
-    std::size_t capacity() const { return m_buffer.size(); }
-
 private:
     std::string m_buffer;
     std::size_t m_used = 0;

@@ -307,7 +307,7 @@ Variant CHive::Key(std::int32_t position) {
         RaiseError(InvalidIndex, "Key[Read]");
         return {};
     }
-    return m_elements[static_cast<std::size_t>(nodeAt(position))].key;
+    return m_elements[nodeAt(position)].key;
 }
 
 void CHive::setKey(std::int32_t position, Variant key) {
@@ -341,10 +341,6 @@ void CHive::setCompareMode(std::int32_t mode) {
 
 std::int32_t CHive::nodeCapacity() const {
     return std::max(m_links.size() - 1, 0);
-}
-
-std::int32_t CHive::positionCapacity() const {
-    return m_positions.empty() ? 0 : static_cast<std::int32_t>(m_positions.size()) - 1;
 }
 
 std::int32_t CHive::nodeAt(std::int32_t position) const {

@@ -191,10 +191,9 @@ public:
 
     CErrorCollection& errors() { return m_errors; }
 
-    // Read-only views of the structure, for checks of its growth and
-    // invariants. Looking at the tree puts every element into it first.
+    // Read-only views of the structure, for measures of its growth and checks
+    // of its invariants. Looking at the tree puts every element into it first.
     std::int32_t nodeCapacity() const;
-    std::int32_t positionCapacity() const;
     std::int32_t nodeAt(std::int32_t position) const;
     std::int32_t root() {
         settlePending();

@@ -131,6 +131,33 @@ std::string leadingCharacters(std::string_view text, int count) {
     return std::string(text.substr(0, end));
 }
 
+std::string htmlEscaped(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\'':
+            escaped += "&#39;";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
 std::string SizeText(std::int64_t bytes) {
     if (bytes < 0)
         return "0 Bytes";

@@ -35,6 +35,9 @@ std::string_view trimmed(std::string_view text);
 // The first `count` characters of a UTF-8 text, never splitting one.
 std::string leadingCharacters(std::string_view text, int count);
 
+// The text with every "&", "<", ">", '"' and "'" written as an HTML entity.
+std::string htmlEscaped(std::string_view text);
+
 // Byte count for the user: "1.50 KB", "1024.00 MB", "1.00 GB" with two
 // decimals from 1024 bytes on, otherwise "1023 Bytes". A negative count, which
 // no file has, gives "0 Bytes".

@@ -53,36 +53,10 @@ std::string searchPathText(const std::vector<std::vector<std::string>>& rows) {
     return text;
 }
 
-std::string htmlEscaped(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        case '\'':
-            escaped += "&#39;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
 std::string fillTemplate(std::string_view templateText,
                          const std::vector<std::pair<std::string, std::string>>& replacements) {
     std::vector<std::string> escapedValues;
+    escapedValues.reserve(replacements.size());
     for (const auto& [placeholder, value] : replacements)
         escapedValues.push_back(htmlEscaped(value));
 
@@ -126,7 +100,7 @@ std::string problemReportText(std::string_view templateText, const ProblemReport
 std::string writeProblemReport(const ProblemReportFacts& facts, const std::string& templatePath) {
     const std::string report = problemReportText(readTemplate(templatePath), facts, nowText(),
                                                  GetSysInfo(readSystemInfo()));
-    const std::string path = userDataFolder() + kReportName;
+    std::string path = userDataFolder() + kReportName;
     replaceWholeFile(path, report);
     return path;
 }

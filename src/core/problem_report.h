@@ -33,9 +33,6 @@ std::string statusText(const std::vector<std::string>& panels);
 // Each row as "path {SF} a {FT} b {MN} c {MX} d Second", rows back to back.
 std::string searchPathText(const std::vector<std::vector<std::string>>& rows);
 
-// The text with every "&", "<", ">", '"' and "'" written as an HTML entity.
-std::string htmlEscaped(std::string_view text);
-
 // The template with each placeholder replaced by its value, HTML-escaped, in
 // one pass: at each position the placeholders are tried in the order given,
 // and the text a value brings in is never looked at again.

@@ -28,7 +28,7 @@ inline constexpr int Marked = 17;          // RLV row marks
 inline constexpr int Unmarked = 18;        //
 } // namespace image
 
-inline constexpr const char* kWindowTitle = "Twinsift v3.5.3";
+inline constexpr const char* kWindowTitle = "Twinsift v" TWINSIFT_VERSION;
 
 // One row of SearchList: the folder path and its six filter columns.
 struct SearchPathRow {

@@ -21,12 +21,12 @@ namespace {
 
 // The first block is small, so that files differing early cost one small
 // read; later blocks double up to kMaxBlock.
-constexpr std::size_t kFirstBlock = 16 * 1024;
-constexpr std::size_t kMaxBlock = 256 * 1024;
+constexpr std::size_t kFirstBlock = std::size_t{16} * 1024;
+constexpr std::size_t kMaxBlock = std::size_t{256} * 1024;
 // Bytes of one step's distinct blocks kept in memory. Past it a new content
 // keeps only its digest, and its first file's block is read again when
 // another file's block has the same digest.
-constexpr std::size_t kStepBudget = 8 * 1024 * 1024;
+constexpr std::size_t kStepBudget = std::size_t{8} * 1024 * 1024;
 // A set of at most this many files keeps its files open from one block to
 // the next; a larger one opens each file for each block, which bounds the
 // descriptors a huge run of equal-size files needs.

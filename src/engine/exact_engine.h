@@ -16,7 +16,7 @@ namespace twinsift {
 // other file are left out.
 using FileGroups = std::vector<std::vector<std::size_t>>;
 
-// The groups of byte-for-byte identical files among `files`, all seen by the
+// The groups of byte-for-byte identical files among `walked`, all seen by the
 // walk at `size` bytes. Every member of a group has been compared byte by
 // byte with the group's first file; a file is read only as long as another
 // file may still match it, and at most once. A file matches nothing when it
@@ -25,20 +25,20 @@ using FileGroups = std::vector<std::vector<std::size_t>>;
 // Nothing (not an empty list) when `cancelled` turned true before the end.
 // `leftOut`, when given, receives the files that matched nothing for want of
 // a whole reading of what the walk saw, and why.
-std::optional<FileGroups> identicalFiles(const std::vector<WalkedFile>& files, std::int64_t size,
+std::optional<FileGroups> identicalFiles(const std::vector<WalkedFile>& walked, std::int64_t size,
                                          const std::atomic<bool>& cancelled,
                                          std::vector<LeftOut>* leftOut = nullptr);
 
 // The CRC-32 (zlib) of the whole file; nothing when it cannot be read, is not
 // the file of `size` bytes the walk saw or changed while it was read, or when
 // `cancelled` turned true.
-std::optional<std::uint32_t> fileCrc(const WalkedFile& file, std::int64_t size,
+std::optional<std::uint32_t> fileCrc(const WalkedFile& walked, std::int64_t size,
                                      const std::atomic<bool>& cancelled);
 
-// The groups of files with equal CRC-32 among `files` (each file read once);
+// The groups of files with equal CRC-32 among `walked` (each file read once);
 // files without a CRC match nothing and go to `leftOut` as identicalFiles
 // says. Nothing when `cancelled` turned true.
-std::optional<FileGroups> equalCrcFiles(const std::vector<WalkedFile>& files, std::int64_t size,
+std::optional<FileGroups> equalCrcFiles(const std::vector<WalkedFile>& walked, std::int64_t size,
                                         const std::atomic<bool>& cancelled,
                                         std::vector<LeftOut>* leftOut = nullptr);
 

@@ -247,15 +247,7 @@ void DuplicateSearch::recoverFailedRun(Run& run) {
 }
 
 void DuplicateSearch::showProgress(std::size_t processed) {
-    const std::size_t total = m_store.size();
-    const std::string percent =
-        formatFixed(100.0 / static_cast<double>(total) * static_cast<double>(processed), 1);
-    const std::string counts = std::to_string(processed) + "/" + std::to_string(total);
-    if (m_model.minimised)
-        m_model.caption = percent + "% (" + counts + ")";
-    else
-        m_model.statusPanels[0].text =
-            "Searching for duplicates...(" + counts + ") " + percent + "%";
+    twinsift::showProgress(m_model, "Searching for duplicates...", processed, m_store.size());
     m_model.notifyChanged();
 }
 
@@ -291,6 +283,21 @@ void appendGroupMember(WindowModel& model, const CandidateStore& store, const Fi
         zeroPadded(file.size, 12), file.name, folder, VersionText(folder + file.name),
         static_cast<std::int16_t>(model.GroupShade), fileTimeText(file.lastWrite));
     model.DuplicateSeen.push_back(file.seen);
+}
+
+bool showProgress(WindowModel& model, std::string_view activity, std::size_t processed,
+                  std::size_t total) {
+    const std::string percent =
+        formatFixed(100.0 / static_cast<double>(total) * static_cast<double>(processed), 1);
+    const std::string counts = std::to_string(processed) + "/" + std::to_string(total);
+    std::string text = model.minimised
+                           ? percent + "% (" + counts + ")"
+                           : std::string(activity) + "(" + counts + ") " + percent + "%";
+    std::string& shown = model.minimised ? model.caption : model.statusPanels[0].text;
+    if (text == shown)
+        return false;
+    shown = std::move(text);
+    return true;
 }
 
 } // namespace twinsift

@@ -2,6 +2,9 @@
 
 #include "core/candidates.h"
 
+#include <cstddef>
+#include <string_view>
+
 namespace twinsift {
 
 struct WindowModel;
@@ -26,5 +29,11 @@ void FindDuplicates(WindowModel& model, UserInterface& ui, WorkerPool& pool);
 // first.
 void appendGroupMember(WindowModel& model, const CandidateStore& store, const FileRecord& file,
                        bool startsGroup);
+
+// Shows how far an engine got through `total` candidates: "12.5% (1/8)" in
+// the caption while the window is minimised, otherwise `activity` + "(1/8)
+// 12.5%" in panel 1. False when that was shown already.
+bool showProgress(WindowModel& model, std::string_view activity, std::size_t processed,
+                  std::size_t total);
 
 } // namespace twinsift

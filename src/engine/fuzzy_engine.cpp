@@ -165,7 +165,8 @@ std::vector<std::vector<std::size_t>> fuzzyGroups(const std::vector<WalkedFile>&
         const FileDigests& first = digests[remaining.front()];
         matches.assign(remaining.size(), 0);
         const auto compareWithFirst = [&](std::size_t k) {
-            matches[k + 1] = fuzzyMatch(first, digests[remaining[k + 1]], equalNeeded);
+            matches[k + 1] =
+                static_cast<char>(fuzzyMatch(first, digests[remaining[k + 1]], equalNeeded));
         };
         const std::size_t pairs = remaining.size() - 1;
         if (pairs * first.blocks.size() < kBlocksWorthThePool) {

@@ -129,7 +129,9 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
             for (std::int32_t k = i; k <= std::min(count, i + kElementsPerBatch - 1); ++k)
                 batch.push_back(storedResult(model, store, k));
             exists.assign(batch.size(), 0);
-            pool.forEach(batch.size(), [&](std::size_t k) { exists[k] = stillCompared(batch[k]); });
+            pool.forEach(batch.size(), [&](std::size_t k) {
+                exists[k] = static_cast<char>(stillCompared(batch[k]));
+            });
         }
         StoredResult stored = std::move(batch[inBatch]);
         // Group boundaries are taken from every stored element, listed or

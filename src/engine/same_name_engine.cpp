@@ -1,6 +1,5 @@
 #include "engine/same_name_engine.h"
 
-#include "core/format.h"
 #include "core/guard.h"
 #include "core/text_compare.h"
 #include "core/window_model.h"
@@ -44,20 +43,11 @@ void dropRepeatedFiles(WindowModel& model) {
 
 // Panel 1 follows only while the count of listed files is a multiple of
 // 100; the minimised caption follows every candidate.
-void showProgress(WindowModel& model, std::size_t processed, std::size_t total) {
+void showSameNameProgress(WindowModel& model, std::size_t processed, std::size_t total) {
     if (!model.minimised && model.DuplicateGroups.Count() % 100 != 0)
         return;
-    const std::string percent =
-        formatFixed(100.0 / static_cast<double>(total) * static_cast<double>(processed), 1);
-    const std::string counts = std::to_string(processed) + "/" + std::to_string(total);
-    std::string text = model.minimised
-                           ? percent + "% (" + counts + ")"
-                           : "Searching for same name files...(" + counts + ") " + percent + "%";
-    std::string& shown = model.minimised ? model.caption : model.statusPanels[0].text;
-    if (text == shown)
-        return;
-    shown = std::move(text);
-    model.notifyChanged();
+    if (showProgress(model, "Searching for same name files...", processed, total))
+        model.notifyChanged();
 }
 
 // One pass over the sorted candidates. The records that stay in the store
@@ -81,7 +71,7 @@ public:
             } else if (!listRun(processed)) {
                 break;
             }
-            showProgress(m_model, processed, total);
+            showSameNameProgress(m_model, processed, total);
         }
         keepUnvisited();
     }

@@ -48,7 +48,7 @@ std::string userDataFolder() {
         throw RuntimeError(err::PathNotFound,
                            "Twinsift has no folder of its own for its files: set HOME (or "
                            "XDG_DATA_HOME) to your home folder.");
-    const std::string folder = withSlash(base) + "Twinsift/";
+    std::string folder = withSlash(base) + "Twinsift/";
     makeFolders(folder.substr(0, folder.size() - 1));
     return folder;
 }
@@ -75,7 +75,7 @@ std::string findResource(const std::string& relativePath) {
     }
     folders.push_back(resourceFolder());
     for (const std::string& folder : folders) {
-        const std::string candidate = folder + relativePath;
+        std::string candidate = folder + relativePath;
         if (isRegularFile(candidate))
             return candidate;
     }

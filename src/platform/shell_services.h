@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/io_result.h"
+
 #include <string>
 
 namespace twinsift {
@@ -15,14 +17,15 @@ class ShellServices {
 public:
     virtual ~ShellServices() = default;
 
-    // 0 on success, otherwise an operating-system error code.
-    virtual int ShellDelete(const std::string& path, const DeleteOptions& options) = 0;
+    // A file that cannot be deleted, copied, moved or renamed is an outcome
+    // the run reports and goes on from; it stays where it was.
+    virtual IoResult ShellDelete(const std::string& path, const DeleteOptions& options) = 0;
     // Copy and move rename on collision ("name (2).ext") and never replace a file.
-    virtual bool ShellCopy(const std::string& source, const std::string& destination) = 0;
-    virtual bool ShellMove(const std::string& source, const std::string& destination,
-                           bool withoutAsking) = 0;
+    virtual IoResult ShellCopy(const std::string& source, const std::string& destination) = 0;
+    virtual IoResult ShellMove(const std::string& source, const std::string& destination,
+                               bool withoutAsking) = 0;
     // Refuses an existing target; never replaces it.
-    virtual bool ShellRename(const std::string& oldPath, const std::string& newPath) = 0;
+    virtual IoResult ShellRename(const std::string& oldPath, const std::string& newPath) = 0;
     virtual bool ShowProperties(const std::string& path) = 0;
 };
 

@@ -91,14 +91,6 @@ std::vector<std::string> ExclusionList::checkedFolders() const {
     return checkedTexts(folders);
 }
 
-std::vector<std::string> ExclusionList::checkedExtensions() const {
-    return checkedTexts(extensions);
-}
-
-std::string ExclusionList::excludedFoldersText() const {
-    return handOverText(folders);
-}
-
 std::string ExclusionList::excludedExtensionsText() const {
     return handOverText(extensions);
 }

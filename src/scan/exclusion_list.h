@@ -41,13 +41,11 @@ public:
     // appended: the box is then emptied.
     bool addExtension(std::string_view typed);
 
-    // The hand-over to the scan: the checked entries in list order. The lists
-    // keep folder paths whole, ";" included (a legal character in names).
+    // The hand-over to the scan, checked entries in list order. The folders
+    // as a list keep their paths whole, ";" included (a legal character in
+    // names); the extensions as the walker's ExFilter text: each followed by
+    // ";", empty when none is checked.
     std::vector<std::string> checkedFolders() const;
-    std::vector<std::string> checkedExtensions() const;
-    // The same as texts for the walker's exFolder and ExFilter: each checked
-    // entry followed by ";"; empty when none is checked.
-    std::string excludedFoldersText() const;
     std::string excludedExtensionsText() const;
 
     // Replaces both lists with the contents of an "exclusion.lst". A missing

@@ -74,18 +74,13 @@ TEST(ProblemReportTest, escapesValuesSoThatTheyCannotAddMarkup) {
     ProblemReportFacts facts = sampleFacts();
     facts.searchPaths = {{"/tmp/<script>alert(1)</script>/", "Yes", "*.*", "0", "0"}};
     facts.error.description = "Tom & \"Jerry\" can't";
-    const std::string page = problemReportText("<td>vpara</td><td title=\"verrdesc\">verrdesc</td>",
-                                               facts, "now", "info");
+    facts.userText = "Error       : 61\nI clicked <Scan>";
+    const std::string page = problemReportText(
+        "<td>vpara</td><td title=\"verrdesc\">verrdesc</td><p>vcomments</p>", facts, "now", "info");
     EXPECT_EQ(page.find("<script"), std::string::npos);
     EXPECT_NE(page.find("/tmp/&lt;script&gt;alert(1)&lt;/script&gt;/"), std::string::npos);
     EXPECT_NE(page.find("<td title=\"Tom &amp; &quot;Jerry&quot; can&#39;t\">"), std::string::npos);
-}
-
-TEST(ProblemReportTest, carriesWhatTheUserWroteEscaped) {
-    ProblemReportFacts facts = sampleFacts();
-    facts.userText = "Error       : 61\nI clicked <Scan> & \"it\" failed";
-    EXPECT_EQ(problemReportText("<p>vcomments</p>", facts, "now", "info"),
-              "<p>Error       : 61\nI clicked &lt;Scan&gt; &amp; &quot;it&quot; failed</p>");
+    EXPECT_NE(page.find("<p>Error       : 61\nI clicked &lt;Scan&gt;</p>"), std::string::npos);
 }
 
 TEST(ProblemReportTest, neverReplacesPlaceholderWordsThatAValueBringsIn) {

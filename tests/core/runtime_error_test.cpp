@@ -1,3 +1,4 @@
+#include "core/io_result.h"
 #include "core/runtime_error.h"
 
 #include <cerrno>
@@ -17,6 +18,13 @@ TEST(RuntimeErrorTest, mapsOperatingSystemErrorsToRunTimeErrorNumbers) {
     EXPECT_EQ(systemError(EACCES).description(), "Permission denied");
     EXPECT_EQ(runtimeErrorText(457),
               "This key is already associated with an element of this collection");
+}
+
+TEST(IoErrorTest, messageNamesOperationPathAndSystemReason) {
+    const IoResult failed = IoError{"move", "/a/b.txt", EACCES};
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.error().message(), "cannot move '/a/b.txt': Permission denied");
+    EXPECT_TRUE(IoResult().ok());
 }
 
 } // namespace

@@ -126,7 +126,7 @@ private slots:
             dialog.reject(); // the close box
         });
         QVERIFY(!kept.isLoaded());
-        QCOMPARE(kept.inUse().excludedFoldersText(), "/a, b;");
+        QCOMPARE(kept.inUse().checkedFolders(), std::vector<std::string>{"/a, b"});
     }
 
     void damagedFileIsReportedRetriedAfterMendingAndOtherwiseShownAsRead() {

@@ -179,10 +179,8 @@ TEST(ExclusionListHandOver, onlyCheckedEntriesInListOrder) {
     const auto list = listOf({{"/b", true}, {"/a", false}, {"/data/semi;colon", true}},
                              {{"*.tmp", false}, {"*.log", true}, {"*.bak", true}});
     EXPECT_EQ(list.checkedFolders(), (std::vector<std::string>{"/b", "/data/semi;colon"}));
-    EXPECT_EQ(list.checkedExtensions(), (std::vector<std::string>{"*.log", "*.bak"}));
-    EXPECT_EQ(list.excludedFoldersText(), "/b;/data/semi;colon;");
     EXPECT_EQ(list.excludedExtensionsText(), "*.log;*.bak;");
-    EXPECT_EQ(ExclusionList().excludedFoldersText(), "");
+    EXPECT_EQ(ExclusionList().checkedFolders(), std::vector<std::string>{});
     EXPECT_EQ(ExclusionList().excludedExtensionsText(), "");
 }
 
@@ -195,7 +193,7 @@ TEST(ExclusionListHandOver, walkerExcludesWholeExtensionsAndFolders) {
     EXPECT_TRUE(extensions.excludes("A.TMP"));
     EXPECT_FALSE(extensions.excludes("a.mp"));
     EXPECT_FALSE(extensions.excludes("a.tmpx"));
-    const FolderExclusions folders(list.excludedFoldersText());
+    const FolderExclusions folders(list.checkedFolders());
     EXPECT_TRUE(folders.excludes("/data/temp/x/"));
     EXPECT_FALSE(folders.excludes("/data/Temp2/"));
 }
@@ -204,12 +202,12 @@ TEST(KeptExclusionList, damagedFileIsReportedOnceAndItsReadableLinesStayInUse) {
     const TempDir dir;
     KeptExclusionList kept(dir.write("exclusion.lst", "/a,True\r\n/b\r\n/c,True\r\n"));
     EXPECT_THROW(kept.inUse(), RuntimeError);
-    EXPECT_EQ(kept.inUse().excludedFoldersText(), "/a;/c;");
+    EXPECT_EQ(kept.inUse().checkedFolders(), (std::vector<std::string>{"/a", "/c"}));
 
     // A list put in use by hand never reads the file.
     KeptExclusionList given(dir.path() + "exclusion.lst");
     given.keep(listOf({{"/given", true}}, {}));
-    EXPECT_EQ(given.inUse().excludedFoldersText(), "/given;");
+    EXPECT_EQ(given.inUse().checkedFolders(), std::vector<std::string>{"/given"});
 }
 
 } // namespace

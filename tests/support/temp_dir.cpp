@@ -1,8 +1,11 @@
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <iostream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -13,6 +16,33 @@
 namespace twinsift::test {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Each entry below `root` on a line of its own, in name order: a folder with
+// a trailing "/", a link with its target, a file with its size.
+std::string treeText(const fs::path& root) {
+    std::vector<std::string> lines;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        std::string line = "  " + it->path().lexically_relative(root).string();
+        if (it->is_symlink(ec))
+            line += " -> " + fs::read_symlink(it->path(), ec).string();
+        else if (it->is_directory(ec))
+            line += "/";
+        else if (it->is_regular_file(ec))
+            line += "  " + std::to_string(it->file_size(ec)) + " bytes";
+        lines.push_back(std::move(line));
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+} // namespace
 
 TempDir::TempDir() {
     const char* tmp = std::getenv("TMPDIR");
@@ -32,6 +62,9 @@ TempDir::~TempDir() {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     }
     fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+    // What the test left behind often tells why it failed.
+    if (::testing::Test::HasFailure())
+        std::cout << "Folder " << m_path << " at the failure:\n" << treeText(m_path) << std::flush;
     fs::remove_all(m_path, ec);
 }
 

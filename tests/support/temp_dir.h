@@ -8,7 +8,8 @@
 namespace twinsift::test {
 
 // A fresh folder under $TMPDIR for one test, removed with everything in it
-// when the object goes. path() ends in "/".
+// when the object goes; a failed GoogleTest test prints what was in it
+// first. path() ends in "/".
 class TempDir {
 public:
     TempDir();
