@@ -139,7 +139,7 @@ void newSession(WindowModel& model) {
     model.RowShades.clear();
     model.SearchList.clear();
     model.selectedSearchPath = -1;
-    model.rows.clear();
+    clearResultRows(model);
     model.skipped.clear();
     selectEngine(model, Engine::ByteByByte);
     model.chkProtect.checked = true;
@@ -151,6 +151,8 @@ void newSession(WindowModel& model) {
         model.statusPanels[static_cast<std::size_t>(panel)].visible = false;
     model.statusPanels[4].text = "00:00:00";
     model.sortIndicators.fill(SortIndicator::None);
+    model.notices().searchPathsChanged();
+    model.notices().statusChanged();
 }
 
 void togglePictureViewer(WindowModel& model, SettingsStore& settings) {

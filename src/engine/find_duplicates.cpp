@@ -256,7 +256,7 @@ void DuplicateSearch::showProgress(std::size_t processed) {
     else
         m_model.statusPanels[0].text =
             "Searching for duplicates...(" + counts + ") " + percent + "%";
-    m_model.notifyChanged();
+    m_model.notices().statusChanged();
 }
 
 // Files whose size no other file has are dropped as the search passes them.

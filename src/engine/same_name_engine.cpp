@@ -57,7 +57,7 @@ void showProgress(WindowModel& model, std::size_t processed, std::size_t total) 
     if (text == shown)
         return;
     shown = std::move(text);
-    model.notifyChanged();
+    model.notices().statusChanged();
 }
 
 // One pass over the sorted candidates. The records that stay in the store

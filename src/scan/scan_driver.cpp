@@ -82,7 +82,7 @@ void ScanRun::run(const ScanSettings& settings) {
     m_model.clock->Reset();
     m_model.Timer1Enabled = true;
     resetSearchState();
-    m_model.notifyChanged();
+    m_model.notices().statusChanged();
 
     Guard guard(m_ui, "Scanning");
     guard.step(8, [&] { newWalker(); });
@@ -95,7 +95,7 @@ void ScanRun::run(const ScanSettings& settings) {
     m_seen = {};
     if (!guard.abandoned() && m_model.FilesFound > 0 && !m_model.SearchCancelled) {
         setPanel(m_model, PanelProgress, "Starting search engine, please wait...");
-        m_model.notifyChanged();
+        m_model.notices().statusChanged();
         if (guard.step(11,
                        [&] {
                            if (!tooManyFilesAccepted())
@@ -112,7 +112,7 @@ void ScanRun::run(const ScanSettings& settings) {
     m_model.Timer1Enabled = false;
     SetScanning(m_model, false);
     m_model.Timer2Enabled = true;
-    m_model.notifyChanged();
+    m_model.notices().statusChanged();
 }
 
 // Steps before the window enters the scanning state; false when the command
@@ -144,7 +144,7 @@ void ScanRun::resetSearchState() {
         setPanel(m_model, panel, {});
     setPanel(m_model, PanelElapsed, "00:00:00");
     m_model.sortIndicators.fill(SortIndicator::None);
-    m_model.rows.clear();
+    clearResultRows(m_model);
     m_model.RowShades.clear();
     // The last zero-size listing's candidates are not needed any more, and
     // giving them back now keeps them out of this scan's peak.
@@ -222,7 +222,7 @@ void ScanRun::folderFound(const EntryDetails& folder) {
                           std::string(folder.Name);
     else
         setPanel(m_model, PanelProgress, "Scanning... " + std::string(folder.Folder));
-    m_model.notifyChanged();
+    m_model.notices().statusChanged();
 }
 
 void ScanRun::fileFound(const EntryDetails& file) {
@@ -304,6 +304,7 @@ void ScanRun::listZeroSizeFiles() {
         columns[ColExt] = ExtensionOf(file.name);
         m_model.rows.push_back(std::move(row));
     }
+    announceAppendedRows(m_model, 0);
 }
 
 void ScanRun::showOutcome() {

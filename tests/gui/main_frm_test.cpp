@@ -346,7 +346,9 @@ private slots:
         model.skipped.add("/home/me/locked/", "Permission denied");
         model.sortIndicators[ColGroup] = SortIndicator::Descending;
         model.chkProtect.tag = "Direct";
-        model.notifyChanged();
+        model.notices().listReplaced();
+        model.notices().searchPathsChanged();
+        model.notices().statusChanged();
         QVERIFY(h.child<QWidget>("SkippedSign")->isVisibleTo(&window));
         h.child<QRadioButton>("Option2")->click();
         // Unchecking by hand asks first; No keeps it unchecked.

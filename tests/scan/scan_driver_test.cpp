@@ -1,6 +1,7 @@
 #include "scan/scan_driver.h"
 
 #include "core/format.h"
+#include "support/notice_recorder.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -450,7 +451,8 @@ TEST_F(ScanDriverTest, progressEveryFiftyFoldersGoesToTheCaptionWhenMinimised) {
     model.SearchList = {row(tree.path() + "a")};
     std::vector<std::string> panels;
     std::vector<std::string> captions;
-    model.changed = [&] {
+    test::NoticeRecorder notices(model);
+    notices.onStatus = [&] {
         if (model.scanning) {
             panels.push_back(panel(0));
             captions.push_back(model.caption);
