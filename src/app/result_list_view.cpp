@@ -34,6 +34,8 @@ ResultListView::ResultListView(WindowModel& model, QMenu* contextMenu, QWidget* 
     // Qt drops the current row when its row goes, or may keep the
     // position; the window model's focus is the one that counts.
     connect(m_results, &QAbstractItemModel::layoutChanged, this, &ResultListView::showFocusedRow);
+    // A reset drops Qt's selection, not the model's.
+    connect(m_results, &QAbstractItemModel::modelReset, this, &ResultListView::showChosenRows);
 }
 
 void ResultListView::arrangeColumns() {
@@ -78,6 +80,22 @@ void ResultListView::currentChanged(const QModelIndex& current, const QModelInde
 
 void ResultListView::contextMenuEvent(QContextMenuEvent* event) {
     m_contextMenu->popup(event->globalPos());
+}
+
+void ResultListView::showChosenRows() {
+    QItemSelection chosen;
+    const int shown = m_results->rowCount();
+    for (int row = 0; row < shown; ++row) {
+        if (!m_model.rows[static_cast<std::size_t>(row)].selected)
+            continue;
+        const int first = row;
+        while (row + 1 < shown && m_model.rows[static_cast<std::size_t>(row) + 1].selected)
+            ++row;
+        chosen.select(m_results->index(first, 0), m_results->index(row, 0));
+    }
+    selectionModel()->select(chosen,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    showFocusedRow();
 }
 
 void ResultListView::showFocusedRow() {

@@ -33,6 +33,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void showChosenRows();
     void showFocusedRow();
 
     WindowModel& m_model;
