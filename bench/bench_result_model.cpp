@@ -107,7 +107,8 @@ void BM_RemoveScatteredRows(benchmark::State& state) {
         model.rows = filled;
         results.listReplaced();
         for (int row : {1, 500'001, 999'998})
-            view.selectionModel()->select(results.index(row, 0), QItemSelectionModel::Select);
+            view.selectionModel()->select(results.index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
         std::size_t position = 0;
         model.listener = &results;
         state.ResumeTiming();

@@ -112,6 +112,8 @@ void ScanRun::run(const ScanSettings& settings) {
     m_model.Timer1Enabled = false;
     SetScanning(m_model, false);
     m_model.Timer2Enabled = true;
+    // Whatever was listed, also before an abandoned step, is the new list.
+    m_model.notices().listReplaced();
     m_model.notices().statusChanged();
 }
 
@@ -304,7 +306,6 @@ void ScanRun::listZeroSizeFiles() {
         columns[ColExt] = ExtensionOf(file.name);
         m_model.rows.push_back(std::move(row));
     }
-    announceAppendedRows(m_model, 0);
 }
 
 void ScanRun::showOutcome() {
