@@ -1,7 +1,10 @@
 // The result list with a million rows: filling the Qt model, re-sorting it by
-// the size key, and what one row costs in memory.
+// the size key, removing scattered rows under a shown view, and what one row
+// costs in memory.
 #include "app/result_list_model.h"
 
+#include <QApplication>
+#include <QTableView>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fstream>
@@ -60,7 +63,7 @@ void BM_FillResultModel(benchmark::State& state) {
         ResultListModel results(model);
         model.rows = syntheticRows();
         computeRowShades(model);
-        results.reload();
+        results.listReplaced();
         benchmark::DoNotOptimize(results.rowCount());
         state.PauseTiming();
         model.rows = {}; // freeing is not part of filling
@@ -73,16 +76,48 @@ void BM_ResortBySortSize(benchmark::State& state) {
     WindowModel model;
     ResultListModel results(model);
     model.rows = syntheticRows();
+    results.listReplaced();
+    model.listener = &results;
     bool descending = false;
     for (auto _ : state) {
         descending = !descending;
         sortResultRows(model, ColSortSize, descending);
         computeRowShades(model);
-        results.reload();
     }
     state.counters["rows"] = static_cast<double>(model.rows.size());
 }
 BENCHMARK(BM_ResortBySortSize)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+// Every third row goes, as pruning does with single-file groups: a third of
+// a million runs apart, with a view shown over the list and a few rows selected.
+void BM_RemoveScatteredRows(benchmark::State& state) {
+    static int argc = 1;
+    static char name[] = "bench_result_model";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QApplication app(argc, argv);
+    const std::vector<ResultRow> filled = syntheticRows();
+    WindowModel model;
+    ResultListModel results(model);
+    QTableView view;
+    view.setModel(&results);
+    view.show();
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.rows = filled;
+        results.listReplaced();
+        for (int row : {1, 500'001, 999'998})
+            view.selectionModel()->select(results.index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        std::size_t position = 0;
+        model.listener = &results;
+        state.ResumeTiming();
+        removeResultRows(model, [&](const ResultRow&) { return position++ % 3 == 0; });
+        model.listener = nullptr;
+    }
+    state.counters["selected"] = static_cast<double>(view.selectionModel()->selectedRows().size());
+}
+BENCHMARK(BM_RemoveScatteredRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_MemoryPerRow(benchmark::State& state) {
     for (auto _ : state) {

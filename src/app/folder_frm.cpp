@@ -301,7 +301,7 @@ void addFolders(WindowModel& model, SettingsStore& settings, UserInterface& ui, 
         if (!chosen || trimmedText(chosen->folder).empty())
             return;
         addSearchPath(model, searchPathRow(*chosen));
-        model.notifyChanged();
+        model.notices().searchPathsChanged();
     });
 }
 
@@ -317,7 +317,7 @@ void editFolders(WindowModel& model, SettingsStore& settings, UserInterface& ui,
         if (!chosen || trimmedText(chosen->folder).empty())
             return;
         replaceSelectedSearchPath(model, searchPathRow(*chosen));
-        model.notifyChanged();
+        model.notices().searchPathsChanged();
     });
 }
 

@@ -6,6 +6,7 @@
 #include "app/image_list.h"
 #include "app/named_lock.h"
 #include "app/result_list_model.h"
+#include "app/result_list_view.h"
 #include "app/scan_dialogs.h"
 #include "app/skipped_sign.h"
 #include "app/tip_frm.h"
@@ -26,7 +27,6 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -35,7 +35,6 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -64,31 +63,44 @@ void closeWindowNamed(const std::string& name) {
             window->close();
 }
 
-// The menu commands that the scanning state disables together.
-const char* const kScanDisabledMenus[] = {"MScan",        "MNewSession", "MSaveSession",
-                                          "MLoadSession", "MExport",     "MClose"};
-const char* const kScanDisabledMenuBars[] = {"MAction", "MHelp", "MnuFile"};
+// Where an action goes: a menu of the menu bar, the Mark Quick submenu or the toolbar.
+enum class Place { MenuBar, File, Action, Mark, Help, Toolbar };
+constexpr std::size_t kMenuPlaces = 5;
 
-struct ToolbarButton {
-    int index;
-    const char* caption;
-    const char* tip;
-    int image;
-};
-
-const ToolbarButton kToolbarButtons[] = {
-    {1, "Scan", "Click here to start your search", ImageList::Scan},
-    {2, "Cancel", "Cancel current process", ImageList::Cancel},
-    {4, "Mark", "Select the desire marking option for deletion/moving/copeing files",
-     ImageList::Mark},
-    {5, "Copy", "Click here to copy all marked files", ImageList::Copy},
-    {6, "Move", "Click here to move all marked files", ImageList::Move},
-    {7, "Delete", "Click here to delete all marked files", ImageList::Delete},
-    {8, "Rename", "Click here to rename selected file", ImageList::Rename},
-    {10, "Export", "Export the result to selected format", ImageList::Export},
-    {11, "Viewer", "Show/Hide picture viewer", image::PreviewOn},
-    {12, "Recycle", "Set the default deletion destination", image::DeleteToTrash},
-};
+// The states that the scanning state and the engine choice switch.
+bool idle(const WindowModel& model) {
+    return model.menusEnabled;
+}
+bool toolbarEnabled(const WindowModel& model) {
+    return model.toolbarEnabled;
+}
+bool cancellable(const WindowModel& model) {
+    return model.MCancelEnabled;
+}
+bool never(const WindowModel&) {
+    return false;
+}
+bool markAllShown(const WindowModel& model) {
+    return model.MMarkAllVisible;
+}
+bool markAllDuplicatesShown(const WindowModel& model) {
+    return model.MMarkAllDuplicatesVisible;
+}
+bool advancedMarkingShown(const WindowModel& model) {
+    return model.mnuAdvMarkFormVisible;
+}
+bool viewerOn(const WindowModel& model) {
+    return model.pictureViewerOn();
+}
+bool toRecycleBin(const WindowModel& model) {
+    return model.sendsToRecycleBin();
+}
+int viewerImage(const WindowModel& model) {
+    return model.pictureViewerOn() ? image::PreviewOn : image::PreviewOff;
+}
+int recycleBinImage(const WindowModel& model) {
+    return model.sendsToRecycleBin() ? image::DeleteToTrash : image::DeletePermanent;
+}
 
 const char* const kSearchListHeaders[] = {"Search Locations ", "Sub Folders", "File Type",
                                           "Min Size",          "Max Size",    "Min Date",
@@ -96,16 +108,142 @@ const char* const kSearchListHeaders[] = {"Search Locations ", "Sub Folders", "F
 
 } // namespace
 
+struct MainFrm::ActionSpec {
+    Place place;
+    const char* name = nullptr; // none: a separator
+    const char* caption = "";
+    std::optional<Place> opens{}; // the menu that this entry is
+    const char* shortcut = "";
+    const char* tip = "";
+    int icon = -1;
+    void (MainFrm::*handler)() = nullptr;
+    // Rules over the window model; none: enabled and visible, not checkable,
+    // `icon` throughout.
+    bool (*enabled)(const WindowModel&) = nullptr;
+    bool (*visible)(const WindowModel&) = nullptr;
+    bool (*checked)(const WindowModel&) = nullptr;
+    int (*image)(const WindowModel&) = nullptr;
+};
+
+// Laid out by hand, an entry to a line or two, so that it reads as the menus do.
+// clang-format off
+const MainFrm::ActionSpec MainFrm::kActions[] = {
+    {.place = Place::MenuBar, .name = "MnuFile", .caption = "File", .opens = Place::File,
+     .enabled = idle},
+    {.place = Place::File, .name = "MScan", .caption = "Scan", .shortcut = "F5",
+     .handler = &MainFrm::runScan, .enabled = idle},
+    {.place = Place::File, .name = "MCancel", .caption = "Cancel", .shortcut = "F6",
+     .handler = &MainFrm::cancelScan, .enabled = cancellable},
+    {.place = Place::File},
+    {.place = Place::File, .name = "MNewSession", .caption = "New Session", .shortcut = "Ctrl+N",
+     .handler = &MainFrm::newSession, .enabled = idle},
+    {.place = Place::File, .name = "MLoadSession", .caption = "Load Session", .shortcut = "Ctrl+L",
+     .enabled = idle},
+    {.place = Place::File, .name = "MSaveSession", .caption = "Save Session", .shortcut = "Ctrl+S",
+     .enabled = idle},
+    {.place = Place::File},
+    {.place = Place::File, .name = "MExport", .caption = "Export", .shortcut = "Ctrl+E",
+     .enabled = idle},
+    {.place = Place::File},
+    {.place = Place::File, .name = "MPicViewer", .caption = "Show Picture Viewer",
+     .handler = &MainFrm::togglePictureViewer, .checked = viewerOn},
+    {.place = Place::File, .name = "MSendToRecycleBin", .caption = "Send to Recycle Bin",
+     .handler = &MainFrm::toggleRecycleBin, .checked = toRecycleBin},
+    {.place = Place::File},
+    {.place = Place::File, .name = "MClose", .caption = "Close", .shortcut = "Ctrl+X",
+     .handler = &MainFrm::closeWindow, .enabled = idle},
+
+    {.place = Place::MenuBar, .name = "MAction", .caption = "Action", .opens = Place::Action,
+     .enabled = idle},
+    {.place = Place::Action, .name = "MMark", .caption = "Mark Quick", .opens = Place::Mark},
+    {.place = Place::Mark, .name = "MNone", .caption = "None"},
+    {.place = Place::Mark, .name = "minvert", .caption = "Invert Mark"},
+    {.place = Place::Mark},
+    {.place = Place::Mark, .name = "MMarkAll", .caption = "Mark All", .visible = markAllShown},
+    {.place = Place::Mark, .name = "mnuAdvMarking", .caption = "Advance Marking", .visible = never},
+    {.place = Place::Mark, .name = "MMarkAllDuplicates", .caption = "Mark All Duplicates",
+     .shortcut = "Ctrl+D", .visible = markAllDuplicatesShown},
+    {.place = Place::Mark},
+    {.place = Place::Mark, .name = "MMarkingSelected", .caption = "Mark Selected"},
+    {.place = Place::Mark, .name = "mnuUnMarkSelected", .caption = "UnMark Selected"},
+    {.place = Place::Mark},
+    {.place = Place::Mark, .name = "MMarkFolder", .caption = "Mark Folder"},
+    {.place = Place::Mark, .name = "mnuFolderAndSubFolder",
+     .caption = "Mark Folder and Sub Folders"},
+    {.place = Place::Action, .name = "mnuAdvMarkForm", .caption = "Advance Marking",
+     .shortcut = "Ctrl+A", .visible = advancedMarkingShown},
+    {.place = Place::Action},
+    {.place = Place::Action, .name = "MCopyMarkFiles", .caption = "Copy", .shortcut = "Ctrl+C"},
+    {.place = Place::Action, .name = "MMoveSelected", .caption = "Move ", .shortcut = "Ctrl+M"},
+    {.place = Place::Action, .name = "MDelete", .caption = "Delete", .shortcut = "Del"},
+    {.place = Place::Action, .name = "MRename", .caption = "Rename", .shortcut = "Ctrl+R"},
+    {.place = Place::Action},
+    {.place = Place::Action, .name = "mnuRemoveFromResult", .caption = "Remove from result list",
+     .shortcut = "Ctrl+K"},
+    {.place = Place::Action},
+    {.place = Place::Action, .name = "MOpenFile", .caption = "Open File", .shortcut = "Ctrl+O"},
+    {.place = Place::Action, .name = "MOpenFolder", .caption = "Open Folder", .shortcut = "Ctrl+F"},
+    {.place = Place::Action, .name = "mnuOpenAllMarkFiles", .caption = "Open Mark Files",
+     .shortcut = "Ctrl+J", .visible = never},
+    {.place = Place::Action},
+    {.place = Place::Action, .name = "MCopyPath", .caption = "Copy path to clipboard",
+     .shortcut = "Ctrl+W"},
+    {.place = Place::Action},
+    {.place = Place::Action, .name = "MFileProperties", .caption = "File Properties",
+     .shortcut = "Ctrl+P"},
+
+    {.place = Place::MenuBar, .name = "MHelp", .caption = "Help", .opens = Place::Help,
+     .enabled = idle},
+    {.place = Place::Help, .name = "MHelpTopics", .caption = "Help Topics", .shortcut = "F1"},
+    {.place = Place::Help, .name = "mnuTip", .caption = "Tip of the day", .shortcut = "F2",
+     .handler = &MainFrm::showTips},
+    {.place = Place::Help},
+    {.place = Place::Help, .name = "mnuFaq", .caption = "FAQ", .handler = &MainFrm::openFaq},
+    {.place = Place::Help, .name = "mnuHelponline", .caption = "Help Online",
+     .handler = &MainFrm::openOnlineHelp},
+
+    {.place = Place::Toolbar, .name = "Toolbar1Button1", .caption = "Scan",
+     .tip = "Click here to start your search", .icon = ImageList::Scan,
+     .handler = &MainFrm::runScan, .enabled = toolbarEnabled},
+    {.place = Place::Toolbar, .name = "Toolbar1Button2", .caption = "Cancel",
+     .tip = "Cancel current process", .icon = ImageList::Cancel, .handler = &MainFrm::cancelScan,
+     .enabled = cancellable},
+    {.place = Place::Toolbar},
+    {.place = Place::Toolbar, .name = "Toolbar1Button4", .caption = "Mark",
+     .tip = "Select the desire marking option for deletion/moving/copeing files",
+     .icon = ImageList::Mark, .enabled = toolbarEnabled},
+    {.place = Place::Toolbar, .name = "Toolbar1Button5", .caption = "Copy",
+     .tip = "Click here to copy all marked files", .icon = ImageList::Copy,
+     .enabled = toolbarEnabled},
+    {.place = Place::Toolbar, .name = "Toolbar1Button6", .caption = "Move",
+     .tip = "Click here to move all marked files", .icon = ImageList::Move,
+     .enabled = toolbarEnabled},
+    {.place = Place::Toolbar, .name = "Toolbar1Button7", .caption = "Delete",
+     .tip = "Click here to delete all marked files", .icon = ImageList::Delete,
+     .enabled = toolbarEnabled},
+    {.place = Place::Toolbar, .name = "Toolbar1Button8", .caption = "Rename",
+     .tip = "Click here to rename selected file", .icon = ImageList::Rename,
+     .enabled = toolbarEnabled},
+    {.place = Place::Toolbar},
+    {.place = Place::Toolbar, .name = "Toolbar1Button10", .caption = "Export",
+     .tip = "Export the result to selected format", .icon = ImageList::Export,
+     .enabled = toolbarEnabled},
+    {.place = Place::Toolbar, .name = "Toolbar1Button11", .caption = "Viewer",
+     .tip = "Show/Hide picture viewer", .handler = &MainFrm::togglePictureViewer,
+     .enabled = toolbarEnabled, .image = viewerImage},
+    {.place = Place::Toolbar, .name = "Toolbar1Button12", .caption = "Recycle",
+     .tip = "Set the default deletion destination", .handler = &MainFrm::toggleRecycleBin,
+     .enabled = toolbarEnabled, .image = recycleBinImage},
+};
+// clang-format on
+
 MainFrm::MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* parent)
     : QMainWindow(parent), m_services(std::move(services)), m_commandLine(std::move(commandLine)) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(qs(kWindowTitle));
     setMinimumSize(static_cast<int>(kMinimumWidthTwips / kTwipsPerPixel),
                    static_cast<int>(kMinimumHeightTwips / kTwipsPerPixel));
-    m_model.changed = [this] {
-        render();
-        renderResults();
-    };
+    m_model.listener = this;
 
     m_timer1 = new QTimer(this);
     m_timer1->setInterval(1000);
@@ -118,128 +256,50 @@ MainFrm::MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* par
     m_timer2->setSingleShot(true);
     connect(m_timer2, &QTimer::timeout, this, &MainFrm::playEndSound);
 
-    buildMenus();
-    buildToolbar();
+    buildActions();
     buildCentralArea();
     buildStatusBar();
+    renderActions();
 }
 
 MainFrm::~MainFrm() = default;
 
-QAction* MainFrm::addAction(QMenu* menu, const char* name, const char* caption,
-                            const QKeySequence& shortcut) {
-    QAction* action = menu->addAction(qs(caption));
-    action->setObjectName(qs(name));
-    action->setShortcut(shortcut);
-    return action;
-}
-
-void MainFrm::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    file->setObjectName(QStringLiteral("MnuFile"));
-    addAction(file, "MScan", "Scan", Qt::Key_F5);
-    addAction(file, "MCancel", "Cancel", Qt::Key_F6)->setEnabled(false);
-    file->addSeparator();
-    addAction(file, "MNewSession", "New Session", QKeySequence(Qt::CTRL | Qt::Key_N));
-    addAction(file, "MLoadSession", "Load Session", QKeySequence(Qt::CTRL | Qt::Key_L));
-    addAction(file, "MSaveSession", "Save Session", QKeySequence(Qt::CTRL | Qt::Key_S));
-    file->addSeparator();
-    addAction(file, "MExport", "Export", QKeySequence(Qt::CTRL | Qt::Key_E));
-    file->addSeparator();
-    addAction(file, "MPicViewer", "Show Picture Viewer")->setCheckable(true);
-    addAction(file, "MSendToRecycleBin", "Send to Recycle Bin")->setCheckable(true);
-    file->addSeparator();
-    addAction(file, "MClose", "Close", QKeySequence(Qt::CTRL | Qt::Key_X));
-
-    m_actionMenu = menuBar()->addMenu(QStringLiteral("Action"));
-    m_actionMenu->setObjectName(QStringLiteral("MAction"));
-    QMenu* mark = m_actionMenu->addMenu(QStringLiteral("Mark Quick"));
-    mark->setObjectName(QStringLiteral("MMark"));
-    addAction(mark, "MNone", "None");
-    addAction(mark, "minvert", "Invert Mark");
-    mark->addSeparator();
-    addAction(mark, "MMarkAll", "Mark All");
-    addAction(mark, "mnuAdvMarking", "Advance Marking")->setVisible(false);
-    addAction(mark, "MMarkAllDuplicates", "Mark All Duplicates",
-              QKeySequence(Qt::CTRL | Qt::Key_D));
-    mark->addSeparator();
-    addAction(mark, "MMarkingSelected", "Mark Selected");
-    addAction(mark, "mnuUnMarkSelected", "UnMark Selected");
-    mark->addSeparator();
-    addAction(mark, "MMarkFolder", "Mark Folder");
-    addAction(mark, "mnuFolderAndSubFolder", "Mark Folder and Sub Folders");
-    addAction(m_actionMenu, "mnuAdvMarkForm", "Advance Marking",
-              QKeySequence(Qt::CTRL | Qt::Key_A));
-    m_actionMenu->addSeparator();
-    addAction(m_actionMenu, "MCopyMarkFiles", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C));
-    addAction(m_actionMenu, "MMoveSelected", "Move ", QKeySequence(Qt::CTRL | Qt::Key_M));
-    addAction(m_actionMenu, "MDelete", "Delete", Qt::Key_Delete);
-    addAction(m_actionMenu, "MRename", "Rename", QKeySequence(Qt::CTRL | Qt::Key_R));
-    m_actionMenu->addSeparator();
-    addAction(m_actionMenu, "mnuRemoveFromResult", "Remove from result list",
-              QKeySequence(Qt::CTRL | Qt::Key_K));
-    m_actionMenu->addSeparator();
-    addAction(m_actionMenu, "MOpenFile", "Open File", QKeySequence(Qt::CTRL | Qt::Key_O));
-    addAction(m_actionMenu, "MOpenFolder", "Open Folder", QKeySequence(Qt::CTRL | Qt::Key_F));
-    addAction(m_actionMenu, "mnuOpenAllMarkFiles", "Open Mark Files",
-              QKeySequence(Qt::CTRL | Qt::Key_J))
-        ->setVisible(false);
-    m_actionMenu->addSeparator();
-    addAction(m_actionMenu, "MCopyPath", "Copy path to clipboard",
-              QKeySequence(Qt::CTRL | Qt::Key_W));
-    m_actionMenu->addSeparator();
-    addAction(m_actionMenu, "MFileProperties", "File Properties",
-              QKeySequence(Qt::CTRL | Qt::Key_P));
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-    help->setObjectName(QStringLiteral("MHelp"));
-    addAction(help, "MHelpTopics", "Help Topics", Qt::Key_F1);
-    addAction(help, "mnuTip", "Tip of the day", Qt::Key_F2);
-    help->addSeparator();
-    addAction(help, "mnuFaq", "FAQ");
-    addAction(help, "mnuHelponline", "Help Online");
-
-    connect(findChild<QAction*>(QStringLiteral("MNewSession")), &QAction::triggered, this,
-            &MainFrm::newSession);
-    connect(findChild<QAction*>(QStringLiteral("MClose")), &QAction::triggered, this,
-            &QWidget::close);
-    connect(findChild<QAction*>(QStringLiteral("MScan")), &QAction::triggered, this,
-            &MainFrm::runScan);
-    connect(findChild<QAction*>(QStringLiteral("MCancel")), &QAction::triggered, this,
-            &MainFrm::cancelScan);
-    auto* escape = new QShortcut(Qt::Key_Escape, this);
-    connect(escape, &QShortcut::activated, this, &MainFrm::cancelScan);
-    connect(findChild<QAction*>(QStringLiteral("MPicViewer")), &QAction::triggered, this,
-            &MainFrm::togglePictureViewer);
-    connect(findChild<QAction*>(QStringLiteral("MSendToRecycleBin")), &QAction::triggered, this,
-            &MainFrm::toggleRecycleBin);
-    connect(findChild<QAction*>(QStringLiteral("mnuTip")), &QAction::triggered, this,
-            &MainFrm::showTips);
-    connect(findChild<QAction*>(QStringLiteral("mnuFaq")), &QAction::triggered, this,
-            [this] { openHelpPage("help/faq.html"); });
-    connect(findChild<QAction*>(QStringLiteral("mnuHelponline")), &QAction::triggered, this,
-            [this] { openHelpPage("help/index.html"); });
-}
-
-void MainFrm::buildToolbar() {
+void MainFrm::buildActions() {
     QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar"));
     toolbar->setObjectName(QStringLiteral("Toolbar1"));
     toolbar->setMovable(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar->setIconSize(QSize(24, 24));
-    for (const ToolbarButton& button : kToolbarButtons) {
-        if (button.index == 4 || button.index == 10)
-            m_toolbarButtons[static_cast<std::size_t>(button.index - 1)] = toolbar->addSeparator();
-        QAction* action = toolbar->addAction(ImageList::icon(button.image), qs(button.caption));
-        action->setObjectName(QStringLiteral("Toolbar1Button%1").arg(button.index));
-        action->setToolTip(qs(button.tip));
-        m_toolbarButtons[static_cast<std::size_t>(button.index)] = action;
+    std::array<QMenu*, kMenuPlaces> menus{};
+    for (const ActionSpec& spec : kActions) {
+        QMenu* menu = menus[static_cast<std::size_t>(spec.place)];
+        QAction* action = nullptr;
+        if (spec.opens) {
+            QMenu* opened = spec.place == Place::MenuBar ? menuBar()->addMenu(qs(spec.caption))
+                                                         : menu->addMenu(qs(spec.caption));
+            opened->setObjectName(qs(spec.name));
+            menus[static_cast<std::size_t>(*spec.opens)] = opened;
+            action = opened->menuAction();
+        } else if (!spec.name) {
+            action = spec.place == Place::Toolbar ? toolbar->addSeparator() : menu->addSeparator();
+        } else {
+            action = new QAction(ImageList::icon(spec.icon), qs(spec.caption), this);
+            action->setObjectName(qs(spec.name));
+            action->setShortcut(QKeySequence(qs(spec.shortcut)));
+            action->setToolTip(qs(spec.tip));
+            action->setCheckable(spec.checked != nullptr);
+            if (spec.handler)
+                connect(action, &QAction::triggered, this, spec.handler);
+            if (spec.place == Place::Toolbar)
+                toolbar->addAction(action);
+            else
+                menu->addAction(action);
+        }
+        m_actions.push_back(action);
     }
-    m_toolbarButtons[2]->setEnabled(false);
-    connect(m_toolbarButtons[1], &QAction::triggered, this, &MainFrm::runScan);
-    connect(m_toolbarButtons[2], &QAction::triggered, this, &MainFrm::cancelScan);
-    connect(m_toolbarButtons[11], &QAction::triggered, this, &MainFrm::togglePictureViewer);
-    connect(m_toolbarButtons[12], &QAction::triggered, this, &MainFrm::toggleRecycleBin);
+    m_actionMenu = menus[static_cast<std::size_t>(Place::Action)];
+    auto* escape = new QShortcut(Qt::Key_Escape, this);
+    connect(escape, &QShortcut::activated, this, &MainFrm::cancelScan);
 }
 
 void MainFrm::buildCentralArea() {
@@ -288,7 +348,7 @@ void MainFrm::buildCentralArea() {
             if (!checked)
                 return;
             selectEngine(m_model, static_cast<Engine>(i + 1));
-            render();
+            m_model.notices().statusChanged();
         });
     }
     m_chkFuzzy = new QCheckBox(QStringLiteral("Use Fuzzy Logic"));
@@ -315,31 +375,7 @@ void MainFrm::buildCentralArea() {
     topLayout->addLayout(buttons);
     topLayout->addWidget(frame1);
 
-    m_results = new ResultListModel(m_model, this);
-    m_rlv = new QTableView;
-    m_rlv->setObjectName(QStringLiteral("RLV"));
-    m_rlv->setModel(m_results);
-    m_rlv->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_rlv->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_rlv->setShowGrid(false);
-    m_rlv->setWordWrap(false);
-    m_rlv->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_rlv->verticalHeader()->hide();
-    // Fixed row heights keep a million rows as cheap as a hundred.
-    m_rlv->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_rlv->verticalHeader()->setDefaultSectionSize(m_rlv->fontMetrics().height() + 6);
-    QHeaderView* header = m_rlv->horizontalHeader();
-    header->setHighlightSections(false);
-    header->setStretchLastSection(false);
-    const int widths[kResultColumnCount] = {220, 95, 125, 95, 55, 300, 0, 0, 0, 55};
-    for (int column = 0; column < kResultColumnCount; ++column)
-        header->resizeSection(column, widths[column]);
-    for (int key : {ColSortSize, ColSortDate, ColSortGrpno})
-        header->setSectionHidden(key, true);
-    m_rlv->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_rlv, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        m_actionMenu->popup(m_rlv->viewport()->mapToGlobal(pos));
-    });
+    m_rlv = new ResultListView(m_model, m_actionMenu);
 
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(top);
@@ -368,27 +404,18 @@ void MainFrm::buildStatusBar() {
     statusBar()->addPermanentWidget(m_skippedSign);
 }
 
-void MainFrm::render() {
+void MainFrm::statusChanged() {
     setWindowTitle(qs(m_model.caption));
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         m_panels[i]->setText(qs(m_model.statusPanels[i].text));
         m_panels[i]->setVisible(m_model.statusPanels[i].visible);
     }
     m_skippedSign->render();
-
-    const QSignalBlocker blockSelection(m_searchList);
-    m_searchList->clear();
-    for (const SearchPathRow& row : m_model.SearchList) {
-        auto* item = new QTreeWidgetItem(m_searchList);
-        item->setText(0, qs(row.text));
-        item->setIcon(0, ImageList::icon(row.icon));
-        for (std::size_t i = 0; i < row.subItems.size(); ++i)
-            item->setText(static_cast<int>(i) + 1, qs(row.subItems[i]));
-    }
-    if (m_model.selectedSearchPath >= 0 &&
-        m_model.selectedSearchPath < m_searchList->topLevelItemCount())
-        m_searchList->setCurrentItem(m_searchList->topLevelItem(m_model.selectedSearchPath));
-    renderCommandStates();
+    renderActions();
+    for (QWidget* control : m_searchControls)
+        control->setEnabled(m_model.searchControlsEnabled);
+    renderRemoveButton();
+    syncTimers();
 
     {
         QRadioButton* selected = m_options[static_cast<std::size_t>(m_model.engine) - 1];
@@ -404,35 +431,62 @@ void MainFrm::render() {
         box->setChecked(state->checked);
         box->setEnabled(state->enabled);
     }
-    findChild<QAction*>(QStringLiteral("MMarkAll"))->setVisible(m_model.MMarkAllVisible);
-    findChild<QAction*>(QStringLiteral("MMarkAllDuplicates"))
-        ->setVisible(m_model.MMarkAllDuplicatesVisible);
-    findChild<QAction*>(QStringLiteral("mnuAdvMarkForm"))
-        ->setVisible(m_model.mnuAdvMarkFormVisible);
-
-    m_toolbarButtons[11]->setIcon(
-        ImageList::icon(m_model.pictureViewerOn() ? image::PreviewOn : image::PreviewOff));
-    m_toolbarButtons[12]->setIcon(ImageList::icon(
-        m_model.sendsToRecycleBin() ? image::DeleteToTrash : image::DeletePermanent));
-    findChild<QAction*>(QStringLiteral("MPicViewer"))->setChecked(m_model.pictureViewerOn());
-    findChild<QAction*>(QStringLiteral("MSendToRecycleBin"))
-        ->setChecked(m_model.sendsToRecycleBin());
+    m_rlv->renderSortIndicators();
 }
 
-void MainFrm::renderCommandStates() {
-    for (std::size_t i = 1; i < m_toolbarButtons.size(); ++i)
-        if (m_toolbarButtons[i] && i != 2)
-            m_toolbarButtons[i]->setEnabled(m_model.toolbarEnabled);
-    m_toolbarButtons[2]->setEnabled(m_model.MCancelEnabled);
-    findChild<QAction*>(QStringLiteral("MCancel"))->setEnabled(m_model.MCancelEnabled);
-    for (const char* name : kScanDisabledMenus)
-        findChild<QAction*>(qs(name))->setEnabled(m_model.menusEnabled);
-    for (const char* name : kScanDisabledMenuBars)
-        findChild<QMenu*>(qs(name))->menuAction()->setEnabled(m_model.menusEnabled);
-    for (QWidget* control : m_searchControls)
-        control->setEnabled(m_model.searchControlsEnabled);
+void MainFrm::searchPathsChanged() {
+    const QSignalBlocker blockSelection(m_searchList);
+    m_searchList->clear();
+    for (const SearchPathRow& row : m_model.SearchList) {
+        auto* item = new QTreeWidgetItem(m_searchList);
+        item->setText(0, qs(row.text));
+        item->setIcon(0, ImageList::icon(row.icon));
+        for (std::size_t i = 0; i < row.subItems.size(); ++i)
+            item->setText(static_cast<int>(i) + 1, qs(row.subItems[i]));
+    }
+    if (m_model.selectedSearchPath >= 0 &&
+        m_model.selectedSearchPath < m_searchList->topLevelItemCount())
+        m_searchList->setCurrentItem(m_searchList->topLevelItem(m_model.selectedSearchPath));
+    renderRemoveButton();
+}
+
+void MainFrm::rowsChanged(RowRange rows) {
+    m_rlv->results().rowsChanged(rows);
+}
+
+void MainFrm::rowsInserted(RowRange rows) {
+    m_rlv->results().rowsInserted(rows);
+}
+
+void MainFrm::rowsRemoved(const std::vector<RowRange>& removed) {
+    m_rlv->results().rowsRemoved(removed);
+}
+
+void MainFrm::rowsReordered(const std::vector<std::size_t>& formerRow) {
+    m_rlv->results().rowsReordered(formerRow);
+}
+
+void MainFrm::listReplaced() {
+    m_rlv->results().listReplaced();
+}
+
+void MainFrm::renderActions() {
+    for (std::size_t i = 0; i < m_actions.size(); ++i) {
+        const ActionSpec& spec = kActions[i];
+        QAction* action = m_actions[i];
+        if (spec.enabled)
+            action->setEnabled(spec.enabled(m_model));
+        if (spec.visible)
+            action->setVisible(spec.visible(m_model));
+        if (spec.checked)
+            action->setChecked(spec.checked(m_model));
+        if (spec.image)
+            action->setIcon(ImageList::icon(spec.image(m_model)));
+    }
+}
+
+void MainFrm::renderRemoveButton() {
     m_cmdRemove->setEnabled(m_model.cmdRemoveEnabled && !m_searchList->selectedItems().isEmpty());
-    syncTimers();
 }
 
 void MainFrm::syncTimers() {
@@ -447,21 +501,6 @@ void MainFrm::playEndSound() {
     const std::string sound = findResource("end.wav");
     if (!sound.empty())
         m_services.sound.play(sound);
-}
-
-void MainFrm::renderResults() {
-    m_results->reload();
-    QHeaderView* header = m_rlv->horizontalHeader();
-    header->setSortIndicatorShown(false);
-    for (int column = 0; column < kResultColumnCount; ++column) {
-        const SortIndicator indicator = m_model.sortIndicators[static_cast<std::size_t>(column)];
-        if (indicator != SortIndicator::None) {
-            header->setSortIndicator(column, indicator == SortIndicator::Ascending
-                                                 ? Qt::AscendingOrder
-                                                 : Qt::DescendingOrder);
-            header->setSortIndicatorShown(true);
-        }
-    }
 }
 
 WindowGeometry MainFrm::geometryInTwips() const {
@@ -498,17 +537,13 @@ std::string MainFrm::defaultParametersPath() const {
 }
 
 void MainFrm::load() {
-    QHeaderView* header = m_rlv->horizontalHeader();
     std::vector<UnreadableSetting> unreadable;
     Guard(m_services.ui, "Loading")
         .run({[this] {
                   if (vistaWarningWanted(m_services.osDescription, m_services.settings))
                       VistaWarning(m_services.settings, this).exec();
               },
-              [header] {
-                  header->moveSection(header->visualIndex(ColExt), 1);
-                  header->moveSection(header->visualIndex(ColInFolder), 2);
-              },
+              [this] { m_rlv->arrangeColumns(); },
               [&] { applyStartupState(m_model, m_services.settings, unreadable); },
               [this] { m_tsMutex = std::make_unique<NamedLock>("TSMutex"); },
               [&] { setGeometryInTwips(savedWindowGeometry(m_services.settings, unreadable)); },
@@ -518,7 +553,8 @@ void MainFrm::load() {
     // Apart from the steps above, so that abandoning one of them still reads the
     // user's search paths.
     Guard(m_services.ui, "Loading").run({[this] { loadDefaultParameters(); }});
-    m_model.notifyChanged();
+    m_model.notices().statusChanged();
+    m_model.notices().searchPathsChanged();
 }
 
 namespace {
@@ -660,7 +696,9 @@ void MainFrm::runScan() {
 void MainFrm::scanEnded(std::optional<ScanOutcome> outcome) {
     if (outcome == ScanOutcome::NoSearchPath)
         addSearchPath();
-    m_model.notifyChanged();
+    // A session opened from the command line brings its own search paths.
+    m_model.notices().statusChanged();
+    m_model.notices().searchPathsChanged();
     // A close asked for during the scan, and only that scan.
     if (std::exchange(m_closeAfterScan, false))
         QTimer::singleShot(0, this, &QWidget::close);
@@ -669,6 +707,10 @@ void MainFrm::scanEnded(std::optional<ScanOutcome> outcome) {
 void MainFrm::cancelScan() {
     if (m_model.MCancelEnabled)
         CancelScan(m_model, m_services.ui);
+}
+
+void MainFrm::closeWindow() {
+    close();
 }
 
 void MainFrm::fuzzyToggled(bool checked) {
@@ -698,19 +740,17 @@ void MainFrm::searchPathChosen() {
 
 void MainFrm::addSearchPath() {
     addFolders(m_model, m_services.settings, m_services.ui, this);
-    render();
 }
 
 void MainFrm::editSearchPath() {
     editFolders(m_model, m_services.settings, m_services.ui, this);
-    render();
 }
 
 void MainFrm::removeSearchPath() {
     if (m_searchList->selectedItems().isEmpty())
         return;
     removeSelectedSearchPath(m_model);
-    render();
+    m_model.notices().searchPathsChanged();
 }
 
 void MainFrm::showExclusions() {
@@ -722,7 +762,6 @@ void MainFrm::newSession() {
         twinsift::newSession(m_model);
         closeWindowNamed("FileInfoFrm");
         closeWindowNamed("AdvMarkFrm");
-        m_model.notifyChanged();
     }});
 }
 
@@ -736,12 +775,20 @@ void MainFrm::togglePictureViewer() {
     twinsift::togglePictureViewer(m_model, m_services.settings);
     if (!m_model.pictureViewerOn())
         closeWindowNamed("FileInfoFrm");
-    render();
+    m_model.notices().statusChanged();
 }
 
 void MainFrm::toggleRecycleBin() {
     twinsift::toggleRecycleBin(m_model, m_services.settings, m_services.ui);
-    render();
+    m_model.notices().statusChanged();
+}
+
+void MainFrm::openFaq() {
+    openHelpPage("help/faq.html");
+}
+
+void MainFrm::openOnlineHelp() {
+    openHelpPage("help/index.html");
 }
 
 void MainFrm::openHelpPage(const char* page) {

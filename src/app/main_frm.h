@@ -7,7 +7,6 @@
 
 #include <QMainWindow>
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -17,7 +16,6 @@ class QCheckBox;
 class QLabel;
 class QMenu;
 class QRadioButton;
-class QTableView;
 class QTimer;
 class QTreeWidget;
 
@@ -25,7 +23,7 @@ namespace twinsift {
 
 class Launcher;
 class NamedLock;
-class ResultListModel;
+class ResultListView;
 class SettingsStore;
 class SkippedSign;
 class SoundPlayer;
@@ -40,9 +38,9 @@ struct MainFrmServices {
     std::string osDescription;
 };
 
-// The main window: renders the window model, hands the user's commands to
-// the core, and runs start-up and shut-down.
-class MainFrm : public QMainWindow {
+// The main window: renders what the window model announces, hands the
+// user's commands to the core, and runs start-up and shut-down.
+class MainFrm : public QMainWindow, private ModelListener {
     Q_OBJECT
 public:
     MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* parent = nullptr);
@@ -51,10 +49,6 @@ public:
     WindowModel& model() { return m_model; }
     // The exclusion list that scans leave out and the Exclude dialog edits.
     KeptExclusionList& exclusions() { return m_exclusions; }
-    // Shows the model's current state: status bar, search paths, switches, toggles.
-    void render();
-    // Re-reads the result rows and the sort indicators.
-    void renderResults();
 
     // The outer geometry in twips, as stored under "WindowSize".
     WindowGeometry geometryInTwips() const;
@@ -72,8 +66,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildToolbar();
+    struct ActionSpec;
+    // Every menu, menu item and toolbar button, in the order shown.
+    static const ActionSpec kActions[];
+
+    // Status bar, caption, command states, engine option, switches, sort indicators.
+    void statusChanged() override;
+    void searchPathsChanged() override;
+    void rowsChanged(RowRange rows) override;
+    void rowsInserted(RowRange rows) override;
+    void rowsRemoved(const std::vector<RowRange>& removed) override;
+    void rowsReordered(const std::vector<std::size_t>& formerRow) override;
+    void listReplaced() override;
+
+    void buildActions();
     void buildCentralArea();
     void buildStatusBar();
 
@@ -85,6 +91,8 @@ private:
     void showTips();
     void togglePictureViewer();
     void toggleRecycleBin();
+    void openFaq();
+    void openOnlineHelp();
     void openHelpPage(const char* page);
     // What a scan started from the window needs, after saving the window's
     // geometry and closing the windows that show old results.
@@ -92,7 +100,9 @@ private:
     void runScan();
     void scanEnded(std::optional<ScanOutcome> outcome);
     void cancelScan();
-    void renderCommandStates();
+    void closeWindow();
+    void renderActions();
+    void renderRemoveButton();
     void syncTimers();
     void playEndSound();
     void fuzzyToggled(bool checked);
@@ -102,9 +112,6 @@ private:
     void editSearchPath();
     void removeSearchPath();
     void showExclusions();
-
-    QAction* addAction(QMenu* menu, const char* name, const char* caption,
-                       const QKeySequence& shortcut = {});
 
     MainFrmServices m_services;
     CommandLine m_commandLine;
@@ -122,11 +129,10 @@ private:
     QCheckBox* m_chkIncludeHidden = nullptr;
     QAbstractButton* m_cmdRemove = nullptr;
     std::vector<QWidget*> m_searchControls; // what the scanning state disables
-    QTableView* m_rlv = nullptr;
-    ResultListModel* m_results = nullptr;
+    ResultListView* m_rlv = nullptr;
     std::array<QLabel*, 5> m_panels{};
     SkippedSign* m_skippedSign = nullptr;
-    std::array<QAction*, 13> m_toolbarButtons{}; // by button index 1 to 12
+    std::vector<QAction*> m_actions; // by position in kActions
     QMenu* m_actionMenu = nullptr;
     QTimer* m_timer1 = nullptr; // elapsed time while scanning
     QTimer* m_timer2 = nullptr; // end sound after a scan

@@ -4,7 +4,9 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QScopedValueRollback>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace twinsift {
 namespace {
@@ -21,7 +23,7 @@ ResultListModel::ResultListModel(WindowModel& model, QObject* parent)
     : QAbstractTableModel(parent), m_model(model) {}
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_model.rows.size());
+    return parent.isValid() ? 0 : m_shown;
 }
 
 int ResultListModel::columnCount(const QModelIndex& parent) const {
@@ -63,9 +65,71 @@ QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
-void ResultListModel::reload() {
+void ResultListModel::rowsChanged(RowRange rows) {
+    const QScopedValueRollback answering(m_answering, true);
+    const int first = static_cast<int>(rows.first);
+    const int last = std::min(static_cast<int>(rows.last), m_shown - 1);
+    if (first <= last)
+        emit dataChanged(index(first, 0), index(last, kResultColumnCount - 1));
+}
+
+void ResultListModel::rowsInserted(RowRange rows) {
+    const QScopedValueRollback answering(m_answering, true);
+    beginInsertRows({}, static_cast<int>(rows.first), static_cast<int>(rows.last));
+    m_shown += static_cast<int>(rows.last - rows.first + 1);
+    endInsertRows();
+}
+
+void ResultListModel::rowsRemoved(const std::vector<RowRange>& removed) {
+    const QScopedValueRollback answering(m_answering, true);
+    // As a layout change: the notice comes once the rows are gone, too late
+    // for beginRemoveRows, whose receivers may still read them; and one
+    // signal per run would have each view shift its table of rows once per
+    // run, where pruning a large list leaves thousands of runs.
+    std::vector<std::size_t> goneBy(removed.size()); // rows gone up to the end of each run
+    std::size_t gone = 0;
+    for (std::size_t k = 0; k < removed.size(); ++k)
+        goneBy[k] = gone += removed[k].last - removed[k].first + 1;
+    relayout(
+        [&](std::size_t row) -> int {
+            const auto after =
+                std::upper_bound(removed.begin(), removed.end(), row,
+                                 [](std::size_t r, const RowRange& run) { return r < run.first; });
+            if (after == removed.begin())
+                return static_cast<int>(row);
+            const auto run = static_cast<std::size_t>(after - removed.begin()) - 1;
+            return row <= removed[run].last ? -1 : static_cast<int>(row - goneBy[run]);
+        },
+        m_shown - static_cast<int>(gone));
+}
+
+void ResultListModel::rowsReordered(const std::vector<std::size_t>& formerRow) {
+    const QScopedValueRollback answering(m_answering, true);
+    std::vector<int> newRow(formerRow.size());
+    for (std::size_t r = 0; r < formerRow.size(); ++r)
+        newRow[formerRow[r]] = static_cast<int>(r);
+    relayout([&](std::size_t row) { return row < newRow.size() ? newRow[row] : -1; }, m_shown);
+}
+
+void ResultListModel::listReplaced() {
+    const QScopedValueRollback answering(m_answering, true);
     beginResetModel();
+    m_shown = static_cast<int>(m_model.rows.size());
     endResetModel();
+}
+
+template <class NewRow> void ResultListModel::relayout(NewRow newRow, int shown) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        const int row = newRow(static_cast<std::size_t>(index.row()));
+        after.push_back(row < 0 ? QModelIndex() : createIndex(row, index.column()));
+    }
+    changePersistentIndexList(before, after);
+    m_shown = shown;
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 } // namespace twinsift

@@ -239,16 +239,15 @@ std::optional<Refusal> buildSearch(WindowModel& model, ExclusionList& exclusions
     return setExclusions(exclusions, options);
 }
 
-// The progress text rewritten in place on the terminal.
-class ProgressLine {
+// The progress text of a running scan, rewritten in place on the terminal.
+class ProgressLine : public ModelListener {
 public:
-    ProgressLine(std::ostream& err, bool enabled) : m_err(err), m_enabled(enabled) {}
+    ProgressLine(const WindowModel& model, std::ostream& err, bool enabled)
+        : m_model(model), m_err(err), m_enabled(enabled) {}
 
-    void show(const std::string& text) {
-        if (!m_enabled || text == m_shown)
-            return;
-        m_shown = text;
-        m_err << '\r' << leadingCharacters(terminalSafe(text), kWidth) << "\x1b[K" << std::flush;
+    void statusChanged() override {
+        if (m_model.scanning)
+            show(m_model.statusPanels[0].text);
     }
     void clear() {
         if (m_enabled && !m_shown.empty())
@@ -259,7 +258,14 @@ public:
 private:
     static constexpr int kWidth = 79;
 
-    // The first `count` characters of a UTF-8 text, never splitting one.
+    void show(const std::string& text) {
+        if (!m_enabled || text == m_shown)
+            return;
+        m_shown = text;
+        m_err << '\r' << leadingCharacters(terminalSafe(text), kWidth) << "\x1b[K" << std::flush;
+    }
+
+    const WindowModel& m_model;
     std::ostream& m_err;
     bool m_enabled;
     std::string m_shown;
@@ -267,20 +273,17 @@ private:
 
 ScanOutcome runScan(WindowModel& model, UserInterface& ui, const ScanSettings& settings,
                     std::ostream& err, bool errIsTerminal, const InterruptWatch& watch) {
-    ProgressLine progress(err, errIsTerminal);
+    ProgressLine progress(model, err, errIsTerminal);
     model.yield = [&] {
         if (watch.interrupted() && !model.SearchCancelled)
             stopScan(model);
     };
-    model.changed = [&] {
-        if (model.scanning)
-            progress.show(model.statusPanels[0].text);
-    };
+    model.listener = &progress;
     const ScanOutcome outcome = Scan(model, ui, settings);
     progress.clear();
     showElapsedTime(model);
     model.yield = nullptr;
-    model.changed = nullptr;
+    model.listener = nullptr;
     return outcome;
 }
 

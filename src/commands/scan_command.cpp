@@ -87,7 +87,7 @@ ScanOutcome ScanRun::run() {
     m_model.clock->Reset();
     m_model.Timer1Enabled = true;
     resetSearchState();
-    m_model.notifyChanged();
+    m_model.notices().statusChanged();
 
     Guard guard(m_ui, "Scanning");
     guard.step(8, [&] { newWalker(); });
@@ -100,7 +100,7 @@ ScanOutcome ScanRun::run() {
     m_seen = {};
     if (!guard.abandoned() && m_model.FilesFound > 0 && !m_model.SearchCancelled) {
         setPanel(m_model, PanelProgress, "Starting search engine, please wait...");
-        m_model.notifyChanged();
+        m_model.notices().statusChanged();
         if (guard.step(11,
                        [&] {
                            if (!tooManyFilesAccepted())
@@ -118,7 +118,9 @@ ScanOutcome ScanRun::run() {
     m_model.Timer1Enabled = false;
     SetScanning(m_model, false);
     m_model.Timer2Enabled = true;
-    m_model.notifyChanged();
+    // Whatever was listed, also before an abandoned step, is the new list.
+    m_model.notices().listReplaced();
+    m_model.notices().statusChanged();
     if (guard.abandoned())
         return ScanOutcome::Failed;
     return m_model.SearchCancelled ? ScanOutcome::Cancelled : ScanOutcome::Completed;
@@ -148,7 +150,7 @@ void ScanRun::resetSearchState() {
         setPanel(m_model, panel, {});
     setPanel(m_model, PanelElapsed, "00:00:00");
     m_model.sortIndicators.fill(SortIndicator::None);
-    m_model.rows.clear();
+    clearResultRows(m_model);
     m_model.RowShades.clear();
     // The last zero-size listing's candidates are not needed any more, and
     // giving them back now keeps them out of this scan's peak.
@@ -234,7 +236,7 @@ void ScanRun::folderFound(const EntryDetails& folder) {
                           std::string(folder.Name);
     else
         setPanel(m_model, PanelProgress, "Scanning... " + std::string(folder.Folder));
-    m_model.notifyChanged();
+    m_model.notices().statusChanged();
 }
 
 void ScanRun::fileFound(const EntryDetails& file) {

@@ -17,7 +17,7 @@ void newSession(WindowModel& model) {
     model.RowShades.clear();
     model.SearchList.clear();
     model.selectedSearchPath = -1;
-    model.rows.clear();
+    clearResultRows(model);
     model.skipped.clear();
     selectEngine(model, Engine::ByteByByte);
     model.chkProtect.checked = true;
@@ -29,6 +29,8 @@ void newSession(WindowModel& model) {
         model.statusPanels[panel].visible = false;
     model.statusPanels[PanelElapsed].text = "00:00:00";
     model.sortIndicators.fill(SortIndicator::None);
+    model.notices().searchPathsChanged();
+    model.notices().statusChanged();
 }
 
 void togglePictureViewer(WindowModel& model, SettingsStore& settings) {

@@ -6,6 +6,12 @@
 #include <numeric>
 
 namespace twinsift {
+
+ModelListener& WindowModel::notices() const {
+    static ModelListener nobody;
+    return listener ? *listener : nobody;
+}
+
 bool rowIsShaded(const WindowModel& model, std::size_t row) {
     if (model.ShadingSuspended || row >= model.RowShades.size())
         return false;
@@ -45,6 +51,55 @@ void sortResultRows(WindowModel& model, int keyColumn, bool descending) {
     model.rows = std::move(sorted);
     model.sortKey = keyColumn;
     model.sortDescending = descending;
+    if (model.focusedRow)
+        model.focusedRow = static_cast<std::size_t>(
+            std::find(order.begin(), order.end(), *model.focusedRow) - order.begin());
+    model.notices().rowsReordered(order);
+}
+
+void clearResultRows(WindowModel& model) {
+    model.rows.clear();
+    model.focusedRow.reset();
+    model.notices().listReplaced();
+}
+
+std::size_t announceAppendedRows(WindowModel& model, std::size_t from) {
+    if (model.rows.size() > from)
+        model.notices().rowsInserted({from, model.rows.size() - 1});
+    return model.rows.size();
+}
+
+void markRows(WindowModel& model, RowRange range, bool marked) {
+    if (range.first >= model.rows.size() || range.first > range.last)
+        return;
+    range.last = std::min(range.last, model.rows.size() - 1);
+    for (std::size_t r = range.first; r <= range.last; ++r)
+        model.rows[r].icon = marked ? image::Marked : image::Unmarked;
+    model.notices().rowsChanged(range);
+}
+
+void removeResultRows(WindowModel& model, const std::function<bool(const ResultRow&)>& drop) {
+    std::vector<RowRange> removed;
+    std::size_t kept = 0;
+    std::optional<std::size_t> focus;
+    for (std::size_t r = 0; r < model.rows.size(); ++r) {
+        if (!drop(model.rows[r])) {
+            if (model.focusedRow == r)
+                focus = kept;
+            if (kept != r)
+                model.rows[kept] = std::move(model.rows[r]);
+            ++kept;
+        } else if (!removed.empty() && removed.back().last + 1 == r) {
+            removed.back().last = r;
+        } else {
+            removed.push_back({r, r});
+        }
+    }
+    if (removed.empty())
+        return;
+    model.rows.resize(kept);
+    model.focusedRow = focus;
+    model.notices().rowsRemoved(removed);
 }
 
 ProblemReportFacts problemReportFacts(const WindowModel& model, const ErrorRecord& error) {

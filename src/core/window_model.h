@@ -67,6 +67,9 @@ inline constexpr int kResultColumnCount = 10;
 struct ResultRow {
     std::array<std::string, kResultColumnCount> columns;
     int icon = image::Unmarked;
+    // Chosen by the user in the list; moves with the row when rows are
+    // removed or re-sorted.
+    bool selected = false;
 
     bool marked() const { return icon == image::Marked; }
     // The "In Folder" text ends in "/", so the path is a plain concatenation.
@@ -101,9 +104,36 @@ inline std::string folders(std::int64_t count) {
 // How a Scan command ended: it found what there was, the user stopped it, an
 // error report was abandoned, or it never started for want of a search path.
 enum class ScanOutcome { Completed, Cancelled, Failed, NoSearchPath };
+// A run of result rows, both ends included.
+struct RowRange {
+    std::size_t first = 0;
+    std::size_t last = 0;
+};
+
+// Whoever shows the window model is told, after each change, what it
+// touched: a mark repaints one row, and a removal or a re-sort keeps the
+// user's selection instead of rebuilding the list. A notice that a
+// listener does not override is ignored.
+class ModelListener {
+public:
+    virtual ~ModelListener() = default;
+    // Status panels, caption, switches, command states and sort indicators.
+    virtual void statusChanged() {}
+    virtual void searchPathsChanged() {}
+    virtual void rowsChanged(RowRange /*rows*/) {}
+    // The rows now at `rows` are new.
+    virtual void rowsInserted(RowRange /*rows*/) {}
+    // These runs of rows, numbered as before the removal, ascending and
+    // apart, are gone; the rest closed up in order.
+    virtual void rowsRemoved(const std::vector<RowRange>& /*removed*/) {}
+    // Row i now holds what row formerRow[i] held.
+    virtual void rowsReordered(const std::vector<std::size_t>& /*formerRow*/) {}
+    // Nothing of the former list is kept.
+    virtual void listReplaced() {}
+};
 
 // All state of a search that the main window shows, free of any toolkit.
-// Subsystems change it; the desktop renders it after `notifyChanged()`.
+// Subsystems change it and tell its listener what they changed.
 struct WindowModel {
     // Search paths
     std::vector<SearchPathRow> SearchList;
@@ -118,6 +148,8 @@ struct WindowModel {
 
     // Result list RLV and its per-group tables
     std::vector<ResultRow> rows;
+    // The row with the keyboard focus, if any.
+    std::optional<std::size_t> focusedRow;
     std::vector<std::int32_t> GroupSizes{0};
     std::int32_t GroupCount = 0;
     std::vector<std::int32_t> RowShades;
@@ -172,7 +204,8 @@ struct WindowModel {
     // Hooks the front end fills in: `yield` lets the window breathe during
     // long work, `changed` shows what changed.
     std::function<void()> yield;
-    std::function<void()> changed;
+    // Not owned; none: changes go unannounced.
+    ModelListener* listener = nullptr;
 
     bool pictureViewerOn() const { return display == image::PreviewOn; }
     bool sendsToRecycleBin() const { return recycleBin != image::DeletePermanent; }
@@ -181,10 +214,8 @@ struct WindowModel {
         if (yield)
             yield();
     }
-    void notifyChanged() const {
-        if (changed)
-            changed();
-    }
+    // The listener, or one that ignores every notice.
+    ModelListener& notices() const;
 };
 
 // Whether row `row` gets the light-blue background: even runs of RowShades.
@@ -196,8 +227,23 @@ bool rowIsShaded(const WindowModel& model, std::size_t row);
 void computeRowShades(WindowModel& model);
 
 // The list control's own re-sort: stable, by the text of column `keyColumn`,
-// compared without regard to letter case.
+// compared without regard to letter case. Selection and focus stay with
+// their rows.
 void sortResultRows(WindowModel& model, int keyColumn, bool descending);
+
+// Empties the result list, focus included.
+void clearResultRows(WindowModel& model);
+
+// Announces the rows appended since the list held `from` rows; returns the
+// number of rows now announced.
+std::size_t announceAppendedRows(WindowModel& model, std::size_t from);
+
+// Sets or clears the mark of the rows in `range` (cut to the list).
+void markRows(WindowModel& model, RowRange range, bool marked);
+
+// Removes every row that `drop` picks; the others keep their order, their
+// selection and the focus.
+void removeResultRows(WindowModel& model, const std::function<bool(const ResultRow&)>& drop);
 
 // What the problem report tells about the search on screen when `error` happened.
 ProblemReportFacts problemReportFacts(const WindowModel& model, const ErrorRecord& error);

@@ -248,7 +248,7 @@ void DuplicateSearch::recoverFailedRun(Run& run) {
 
 void DuplicateSearch::showProgress(std::size_t processed) {
     twinsift::showProgress(m_model, "Searching for duplicates...", processed, m_store.size());
-    m_model.notifyChanged();
+    m_model.notices().statusChanged();
 }
 
 // Files whose size no other file has are dropped as the search passes them.

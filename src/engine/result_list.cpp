@@ -98,13 +98,13 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
     const std::int32_t count = store.Count();
     if (model.DuplicateSeen.size() != static_cast<std::size_t>(count))
         throw std::logic_error("the stored results and what the walk saw of them differ in number");
-    model.rows.clear();
+    clearResultRows(model);
     model.rows.reserve(static_cast<std::size_t>(count));
     model.GroupSizes.assign(1, 0);
     model.RowShades.clear();
     model.lvFolders.clear();
     model.statusPanels[0].text = "Loading Searched Result...";
-    model.notifyChanged();
+    model.notices().statusChanged();
 
     const WorkerPool::Phase phase(pool, [&] {
         model.yieldToWindow();
@@ -121,6 +121,7 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
     // known to be alike and the group is not listed.
     const bool membersNeedTheirFirst = model.engine == Engine::ByteByByte && model.chkFuzzy.checked;
     bool firstLost = false;
+    std::size_t announced = 0;
     for (std::int32_t i = 1; i <= count; ++i) {
         model.yieldToWindow();
         const auto inBatch = static_cast<std::size_t>((i - 1) % kElementsPerBatch);
@@ -157,9 +158,11 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
         if (i % kElementsPerProgress == 0) {
             model.statusPanels[0].text = "Loading Searched Result...(" + std::to_string(i) + "/" +
                                          std::to_string(count) + ")";
-            model.notifyChanged();
+            announced = announceAppendedRows(model, announced);
+            model.notices().statusChanged();
         }
     }
+    announceAppendedRows(model, announced);
     model.GroupCount = group;
     model.ShadingSuspended = false;
     if (!model.rows.empty())
@@ -168,8 +171,10 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
 
 void RefreshColorShade(WindowModel& model, UserInterface& ui) {
     Guard(ui, "Refresh ColorShade").step(1, [&] {
-        if (!model.rows.empty())
-            computeRowShades(model);
+        if (model.rows.empty())
+            return;
+        computeRowShades(model);
+        model.notices().rowsChanged({0, model.rows.size() - 1});
     });
 }
 
@@ -192,7 +197,7 @@ void PruneSingleFileGroups(WindowModel& model, UserInterface& ui) {
             model.GroupSizes.resize(group + 1, 0);
         ++model.GroupSizes[group];
     }
-    std::erase_if(model.rows, [&](const ResultRow& row) {
+    removeResultRows(model, [&](const ResultRow& row) {
         const std::size_t group = groupOf(row);
         return group != 0 && model.GroupSizes[group] == 1;
     });

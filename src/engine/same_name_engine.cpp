@@ -47,7 +47,7 @@ void showSameNameProgress(WindowModel& model, std::size_t processed, std::size_t
     if (!model.minimised && model.DuplicateGroups.Count() % 100 != 0)
         return;
     if (showProgress(model, "Searching for same name files...", processed, total))
-        model.notifyChanged();
+        model.notices().statusChanged();
 }
 
 // One pass over the sorted candidates. The records that stay in the store

@@ -6,6 +6,7 @@
 #include "scan/exclusion_list.h"
 #include "scan/scan_path.h"
 #include "scan/search_paths.h"
+#include "support/notice_recorder.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -456,7 +457,8 @@ TEST_F(ScanDriverTest, progressEveryFiftyFoldersGoesToTheCaptionWhenMinimised) {
     model.SearchList = {row(tree.path() + "a")};
     std::vector<std::string> panels;
     std::vector<std::string> captions;
-    model.changed = [&] {
+    test::NoticeRecorder notices(model);
+    notices.onStatus = [&] {
         if (model.scanning) {
             panels.push_back(panel(0));
             captions.push_back(model.caption);

@@ -1,4 +1,5 @@
 #include "core/window_model.h"
+#include "support/notice_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,13 @@ ResultRow rowOf(const std::string& name, const std::string& group) {
     row.columns[ColGroup] = group;
     row.columns[ColInFolder] = "/f/";
     return row;
+}
+
+std::vector<std::string> names(const WindowModel& model) {
+    std::vector<std::string> listed;
+    for (const ResultRow& row : model.rows)
+        listed.push_back(row.columns[ColFileName] + (row.selected ? "*" : ""));
+    return listed;
 }
 
 std::vector<bool> shades(const WindowModel& model) {
@@ -61,6 +69,50 @@ TEST(SortResultRowsTest, sortsByKeyTextIgnoringCaseAndKeepsTiesInOrder) {
 
     sortResultRows(model, kResultColumnCount, false); // no such column: nothing moves
     EXPECT_EQ(model.rows.front().columns[ColGroup], "4");
+}
+
+// What the user chose stays on the same files, and the view is told only
+// what moved: a mark repaints its rows, a removal names the runs that went.
+TEST(ResultRowChangesTest, keepSelectionAndFocusOnTheirFilesAndAnnounceTheirScope) {
+    WindowModel model;
+    for (const char* name : {"e", "a", "d", "b", "c", "f"})
+        model.rows.push_back(rowOf(name, "1"));
+    model.rows[2].selected = true; // d
+    model.rows[4].selected = true; // c
+    model.focusedRow = 4;
+    test::NoticeRecorder notices(model);
+
+    markRows(model, {2, 2}, true);
+    markRows(model, {4, 9}, true); // cut to the list
+    markRows(model, {6, 9}, true); // past the end: nothing
+    markRows(model, {4, 4}, false);
+    EXPECT_TRUE(model.rows[2].marked());
+    EXPECT_FALSE(model.rows[4].marked());
+    EXPECT_TRUE(model.rows[5].marked());
+
+    sortResultRows(model, ColFileName, false);
+    EXPECT_EQ(names(model), (std::vector<std::string>{"a", "b", "c*", "d*", "e", "f"}));
+    EXPECT_EQ(model.focusedRow, 2u);
+    EXPECT_TRUE(model.rows[3].marked());
+
+    removeResultRows(model, [](const ResultRow& row) {
+        return row.columns[ColFileName] == "a" || row.columns[ColFileName] == "b" ||
+               row.columns[ColFileName] == "e";
+    });
+    removeResultRows(model, [](const ResultRow&) { return false; });
+    EXPECT_EQ(names(model), (std::vector<std::string>{"c*", "d*", "f"}));
+    EXPECT_EQ(model.focusedRow, 0u);
+
+    // The focused row itself going leaves no row focused.
+    removeResultRows(model, [](const ResultRow& row) { return row.columns[ColFileName] == "c"; });
+    EXPECT_EQ(model.focusedRow, std::nullopt);
+    EXPECT_EQ(notices.rowNotices,
+              (std::vector<std::string>{"changed 2-2", "changed 4-5", "changed 4-4", "reordered 6",
+                                        "removed 0-1 4-4", "removed 0-0"}));
+
+    clearResultRows(model);
+    EXPECT_TRUE(model.rows.empty());
+    EXPECT_EQ(notices.rowNotices.back(), "replaced");
 }
 
 TEST(ProblemReportFactsTest, carryEngineStatusAndSearchPaths) {

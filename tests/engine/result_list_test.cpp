@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "engine/worker_pool.h"
+#include "support/notice_recorder.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -132,12 +133,16 @@ TEST_F(ResultListTest, showsProgressEveryFiveHundredElements) {
     for (int i = 0; i < 1000; ++i)
         addResult(model, dir.path(), "same", 1, 1);
     std::vector<std::string> progress;
-    model.changed = [&] { progress.push_back(model.statusPanels[0].text); };
+    test::NoticeRecorder notices(model);
+    notices.onStatus = [&] { progress.push_back(model.statusPanels[0].text); };
     ListDuplicateGroups(model, user, pool);
     EXPECT_EQ(progress, (std::vector<std::string>{"Loading Searched Result...",
                                                   "Loading Searched Result...(500/1000)",
                                                   "Loading Searched Result...(1000/1000)"}));
     EXPECT_EQ(model.rows.size(), 1000u);
+    // The rows come into view as the progress goes, then their shading.
+    EXPECT_EQ(notices.rowNotices, (std::vector<std::string>{"replaced", "inserted 0-499",
+                                                            "inserted 500-999", "changed 0-999"}));
 }
 
 TEST_F(ResultListTest, emptyStoreLeavesAnEmptyList) {
@@ -159,7 +164,9 @@ TEST_F(ResultListTest, pruningDropsGroupsLeftWithOneRowAndReshades) {
     ListDuplicateGroups(model, user, pool);
     ASSERT_EQ(column(model, ColGroup), (std::vector<std::string>{"1", "2", "2", "2", "3", "3"}));
 
+    test::NoticeRecorder notices(model);
     PruneSingleFileGroups(model, user);
+    EXPECT_EQ(notices.rowNotices, (std::vector<std::string>{"removed 0-0", "changed 0-4"}));
     EXPECT_EQ(column(model, ColFileName), (std::vector<std::string>{"d", "e", "f", "g", "h"}));
     // Numbers are kept, so the first group left is 2 and gets the plain background.
     EXPECT_EQ(column(model, ColGroup), (std::vector<std::string>{"2", "2", "2", "3", "3"}));

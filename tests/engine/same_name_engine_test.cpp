@@ -1,6 +1,7 @@
 #include "engine/same_name_engine.h"
 
 #include "core/window_model.h"
+#include "support/notice_recorder.h"
 #include "support/scripted_answerer.h"
 
 #include <gtest/gtest.h>
@@ -107,7 +108,8 @@ TEST_F(SameNameTest, reportsProgressInThePanelOrTheMinimisedCaption) {
     for (const char* name : {"a", "b", "b", "c", "d"})
         add(std::string("/") + name + std::to_string(model.Candidates.size()) + "/", name);
     std::vector<std::string> shown;
-    model.changed = [&] { shown.push_back(model.statusPanels[0].text); };
+    test::NoticeRecorder notices(model);
+    notices.onStatus = [&] { shown.push_back(model.statusPanels[0].text); };
     search();
     // Panel 1 changes only while the count of listed files is a multiple of 100.
     EXPECT_EQ(shown, std::vector<std::string>{"Searching for same name files...(1/5) 20.0%"});

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
@@ -360,7 +361,9 @@ private slots:
         model.skipped.add("/home/me/locked/", "Permission denied");
         model.sortIndicators[ColGroup] = SortIndicator::Descending;
         model.chkProtect.tag = "Direct";
-        model.notifyChanged();
+        model.notices().listReplaced();
+        model.notices().searchPathsChanged();
+        model.notices().statusChanged();
         QVERIFY(h.child<QWidget>("SkippedSign")->isVisibleTo(&window));
         h.child<QRadioButton>("Option2")->click();
         // Unchecking by hand asks first; No keeps it unchecked.
@@ -389,6 +392,88 @@ private slots:
         QCOMPARE(h.panel(5), "00:00:00");
         QVERIFY(!h.child<QTableView>("RLV")->horizontalHeader()->isSortIndicatorShown());
         QCOMPARE(h.ui.asked().size(), std::size_t{1}); // the programmatic changes ask nothing
+    }
+
+    // Marks, removals of other rows and re-sorts keep what the user chose on
+    // the same files, in the view and in the window model alike.
+    void selectionAndCurrentRowStayWithTheirFiles() {
+        Harness h;
+        MainFrm& window = h.start();
+        WindowModel& model = window.model();
+        for (int i = 0; i < 300; ++i) {
+            ResultRow row;
+            row.columns[ColFileName] =
+                QStringLiteral("f%1").arg(i, 3, 10, QChar('0')).toStdString();
+            row.columns[ColGroup] = std::to_string(i / 3 + 1);
+            model.rows.push_back(row);
+        }
+        announceAppendedRows(model, 0);
+        auto* rlv = h.child<QTableView>("RLV");
+        const auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+            rlv->scrollTo(rlv->model()->index(row, ColFileName));
+            const QRect cell = rlv->visualRect(rlv->model()->index(row, ColFileName));
+            QTest::mouseClick(rlv->viewport(), Qt::LeftButton, modifiers, cell.center());
+        };
+        click(150, Qt::NoModifier);
+        click(152, Qt::ControlModifier);
+        click(155, Qt::ControlModifier);
+        const int scrolled = rlv->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0);
+
+        const auto nameAt = [&](std::size_t row) {
+            return QString::fromStdString(model.rows[row].columns[ColFileName]);
+        };
+        const QStringList chosen{"f150", "f152", "f155"};
+        const auto stillChosen = [&] {
+            QStringList shown;
+            for (const QModelIndex& index : rlv->selectionModel()->selectedRows(ColFileName))
+                shown << index.data().toString();
+            QStringList held;
+            for (std::size_t r = 0; r < model.rows.size(); ++r)
+                if (model.rows[r].selected)
+                    held << nameAt(r);
+            shown.sort();
+            held.sort();
+            QCOMPARE(shown, chosen);
+            QCOMPARE(held, chosen);
+            QCOMPARE(rlv->currentIndex().siblingAtColumn(ColFileName).data().toString(), "f155");
+            QVERIFY(model.focusedRow);
+            QCOMPARE(nameAt(*model.focusedRow), "f155");
+        };
+        stillChosen();
+
+        markRows(model, {152, 152}, true);
+        markRows(model, {140, 160}, true);
+        markRows(model, {152, 152}, false);
+        QTest::qWait(10);
+        stillChosen();
+        QCOMPARE(rlv->verticalScrollBar()->value(), scrolled);
+        QVERIFY(!model.rows[152].marked() && model.rows[153].marked());
+
+        removeResultRows(model, [](const ResultRow& row) {
+            const std::string& name = row.columns[ColFileName];
+            return name < "f100" || name.ends_with('1') || name == "f154";
+        });
+        QTest::qWait(10);
+        QCOMPARE(rlv->model()->rowCount(), 179);
+        stillChosen();
+        QCOMPARE(rlv->verticalScrollBar()->value(), scrolled);
+
+        sortResultRows(model, ColFileName, true);
+        QTest::qWait(10);
+        stillChosen();
+        QCOMPARE(rlv->model()->index(0, ColFileName).data().toString(), "f299");
+        // A list given anew shows what the model holds.
+        model.notices().listReplaced();
+        stillChosen();
+
+        // The user's next choice reaches the model as well.
+        click(0, Qt::NoModifier);
+        QVERIFY(model.rows[0].selected && !model.rows[*model.focusedRow].columns[0].empty());
+        QCOMPARE(model.focusedRow, 0u);
+        QCOMPARE(std::count_if(model.rows.begin(), model.rows.end(),
+                               [](const ResultRow& row) { return row.selected; }),
+                 1);
     }
 
     void recycleBinToggleAsksBeforeDeletingPermanently() {

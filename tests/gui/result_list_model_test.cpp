@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
@@ -40,15 +41,35 @@ private slots:
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         window.rows = {row("a.txt", 1, "/x/"), row("b.txt", 1, "/y/")};
-        model.reload();
+        model.listReplaced();
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.columnCount(), 10);
         QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Size(Bytes)");
         QCOMPARE(model.data(model.index(1, ColInFolder), Qt::DisplayRole).toString(), "/y/");
+
+        // Every notice keeps the model consistent for the tester, and rows
+        // appended but not yet announced stay out of sight.
+        window.listener = &model;
+        for (int i = 0; i < 8; ++i)
+            window.rows.push_back(row("n" + std::to_string(i), 2, "/z/"));
+        QCOMPARE(model.rowCount(), 2);
+        announceAppendedRows(window, 2);
+        QCOMPARE(model.rowCount(), 10);
+        markRows(window, {3, 4}, true);
+        QPersistentModelIndex kept = model.index(9, ColFileName); // n7
+        sortResultRows(window, ColFileName, true);
+        QCOMPARE(kept.row(), 0);
+        removeResultRows(window, [](const ResultRow& r) { return r.columns[0] == "n6"; });
+        removeResultRows(window, [](const ResultRow& r) { return r.columns[0].ends_with("txt"); });
+        QCOMPARE(model.rowCount(), 7);
+        QCOMPARE(kept.row(), 0);
+        QCOMPARE(kept.data().toString(), "n7");
+
         // Rows that went away behind the view's back read as empty, never out of bounds.
         window.rows.clear();
         QVERIFY(!model.data(model.index(1, ColInFolder), Qt::DisplayRole).isValid());
-        model.reload();
+        clearResultRows(window);
+        QCOMPARE(model.rowCount(), 0);
     }
 
     void marksShowTheirImageInTheNameColumn() {
@@ -56,7 +77,7 @@ private slots:
         ResultListModel model(window);
         window.rows = {row("a.txt", 1, "/x/"), row("b.txt", 1, "/y/")};
         window.rows[1].icon = image::Marked;
-        model.reload();
+        model.listReplaced();
         const auto icon = [&](int r, int c) {
             return model.data(model.index(r, c), Qt::DecorationRole).value<QIcon>();
         };
@@ -71,7 +92,7 @@ private slots:
         for (int group : {1, 1, 1, 2, 2, 2})
             window.rows.push_back(row("f", group, "/g" + std::to_string(group) + "/"));
         computeRowShades(window);
-        model.reload();
+        model.listReplaced();
         for (int r = 0; r < 3; ++r)
             QVERIFY(!shaded(model, r));
         for (int r = 3; r < 6; ++r) {
@@ -84,7 +105,7 @@ private slots:
         window.rows = {row("a", 1, "/a/"), row("b", 2, "/a/"), row("c", 1, "/b/"),
                        row("d", 2, "/b/")};
         computeRowShades(window);
-        model.reload();
+        model.listReplaced();
         QCOMPARE(
             QList<bool>({shaded(model, 0), shaded(model, 1), shaded(model, 2), shaded(model, 3)}),
             QList<bool>({false, true, false, true}));
@@ -107,8 +128,19 @@ private slots:
             window.rows.push_back(row("file" + std::to_string(i) + ".txt", i / 2 + 1, "/data/set/",
                                       static_cast<std::uint64_t>(i) * 7919 % 100003));
         computeRowShades(window);
-        model.reload();
+        model.listReplaced();
         QCOMPARE(model.rowCount(), count);
+
+        // A mark repaints its row and nothing else.
+        window.listener = &model;
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy relaid(&model, &QAbstractItemModel::layoutChanged);
+        markRows(window, {count / 2, count / 2}, true);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].toModelIndex(), model.index(count / 2, 0));
+        QCOMPARE(changed[0][1].toModelIndex(), model.index(count / 2, kResultColumnCount - 1));
+        QCOMPARE(reset.size() + relaid.size(), 0);
 
         view.scrollToBottom();
         QTest::qWait(10);
@@ -118,7 +150,6 @@ private slots:
 
         sortResultRows(window, ColSortSize, true);
         computeRowShades(window);
-        model.reload();
         QCOMPARE(model.data(model.index(0, ColSortSize), Qt::DisplayRole).toString(),
                  "000000100002");
         QCOMPARE(model.data(model.index(count - 1, ColSortSize), Qt::DisplayRole).toString(),

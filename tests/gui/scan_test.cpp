@@ -62,7 +62,7 @@ struct ScanHarness {
     WindowModel& model() { return window.model(); }
     void addPath(const std::string& folder) {
         model().SearchList.push_back({folder, {"Yes", "All files(*.*)", "0", "", "", ""}});
-        model().notifyChanged();
+        model().notices().searchPathsChanged();
     }
     void makeFiles(const std::string& folder, int count) {
         tree.mkdir(folder);
@@ -146,7 +146,6 @@ private slots:
         // Re-ordered by folder the groups interleave, and every change flips the shade.
         sortResultRows(h.model(), ColInFolder, false);
         RefreshColorShade(h.model(), h.ui);
-        h.model().notifyChanged();
         QCOMPARE(column(ColGroup), QStringList({"1", "2", "1", "2"}));
         QCOMPARE(backgrounds(), QStringList({"", blue, "", blue}));
     }
