@@ -289,20 +289,10 @@ void ScanRun::listZeroSizeFiles() {
     for (const FileRecord& file : candidates.records) {
         m_model.yieldToWindow();
         const std::string& folder = candidates.folderOf(file);
-        if (!stillWalkedFile(folder + file.name, file.seen, file.size))
-            continue;
-        ResultRow row;
-        auto& columns = row.columns;
-        columns[ColFileName] = file.name;
-        columns[ColSize] = std::to_string(file.size < 0 ? -file.size : file.size);
-        columns[ColLastModified] = fileTimeText(file.lastWrite);
-        columns[ColFileVersion] = "N/A";
-        columns[ColGroup] = "N/A";
-        columns[ColInFolder] = folder;
-        columns[ColSortSize] = zeroPadded(file.size, 12);
-        columns[ColSortDate] = sortableStamp(localDateTime(file.lastWrite));
-        columns[ColExt] = ExtensionOf(file.name);
-        m_model.rows.push_back(std::move(row));
+        const auto stamp = stillWalkedFile(folder + file.name, file.seen, file.size);
+        if (stamp)
+            m_model.rows.push_back(makeResultRow(
+                file.name, folder, "N/A", fileTimeText(file.lastWrite), rowFactsOf(*stamp, 0)));
     }
 }
 
