@@ -270,6 +270,9 @@ void ScanRun::runEngine() {
         FindSameNames(m_model, m_ui);
     else
         FindDuplicates(m_model, m_ui, pool);
+    // The rows are made from the stored groups alone: the candidates give
+    // their memory back before the rows take theirs.
+    m_model.Candidates.clear();
     ListDuplicateGroups(m_model, m_ui, pool);
 }
 
