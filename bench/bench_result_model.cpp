@@ -51,6 +51,8 @@ std::vector<ResultRow> syntheticRows() {
         row.columns = {
             name,    std::to_string(size), "2024-03-01 10:00", "N/A", std::to_string(group), folder,
             sizeKey, "20240301100000",     groupKey,           "jpg"};
+        row.facts = {static_cast<std::int64_t>(size), 1'709'287'200, 0, group,
+                     FileIdentity{1, static_cast<std::uint64_t>(i)}};
         rows.push_back(std::move(row));
     }
     return rows;

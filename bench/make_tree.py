@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Builds a seeded folder tree for the walk and comparison benchmarks.
 
-    bench/make_tree.py DEST [--files N] [--seed S] [--duplicates]
+    bench/make_tree.py DEST [--files N] [--seed S] [--duplicates] [--median-size B]
+                       [--derived P]
 
 Nested folders, log-normal file sizes (the large files are sparse), hidden
 files and folders, symbolic links to files and folders, names with blanks,
@@ -12,7 +13,10 @@ seed gives the same tree. Prints the number of regular file paths it created
 With --duplicates every file holds real data (nothing sparse) and some files
 are made from earlier ones: exact copies in other folders, files of the same
 size that differ in the first block or only in the last bytes, and empty
-files; some files take the name of a file in another folder.
+files; some files take the name of a file in another folder. --derived sets
+the share of files made from earlier ones (half of them exact copies), and
+--median-size the typical file size, so that a tree of a million files with
+many groups still fits in a few gigabytes.
 """
 
 import argparse
@@ -34,9 +38,9 @@ EXTENSIONS = [b".txt", b".jpg", b".dat", b".pdf", b".mp3", b".TXT", b".tar.gz", 
 SPARSE_FROM = 64 * 1024  # larger files get a hole instead of data
 
 
-def file_size(rng):
-    # Median about 4 KiB, a long tail into the megabytes.
-    return min(int(math.exp(rng.gauss(math.log(4096), 2.0))), 1 << 30)
+def file_size(rng, median):
+    # A long tail: a hundred times the median is not rare.
+    return min(int(math.exp(rng.gauss(math.log(median), 2.0))), 1 << 30)
 
 
 def make_file(path, size, rng):
@@ -72,8 +76,9 @@ class Contents:
     POOL_SIZE = 64 * 1024 * 1024
     BLOCK = 4096
 
-    def __init__(self, rng):
+    def __init__(self, rng, derived_share):
         self.rng = rng
+        self.derived_share = derived_share
         self.pool = rng.randbytes(self.POOL_SIZE)
         self.earlier = []  # (path, size) of files with data, to copy from
 
@@ -110,15 +115,15 @@ class Contents:
         roll = self.rng.random()
         if roll < 0.02:
             open(path, "wb").close()
-        elif roll < 0.20 and self.derived(path):
+        elif roll < 0.02 + self.derived_share and self.derived(path):
             pass
         else:
             self.fresh(path, size)
 
 
-def build(dest, total_files, seed, duplicates=False):
+def build(dest, total_files, seed, duplicates=False, median_size=4096, derived_share=0.18):
     rng = random.Random(seed)
-    contents = Contents(rng) if duplicates else None
+    contents = Contents(rng, derived_share) if duplicates else None
     root = os.fsencode(dest)
     os.makedirs(root, exist_ok=True)
     folders = [root]
@@ -140,9 +145,9 @@ def build(dest, total_files, seed, duplicates=False):
                 if not os.path.lexists(reused):
                     path = reused
             if contents:
-                contents.make(path, file_size(rng))
+                contents.make(path, file_size(rng, median_size))
             else:
-                make_file(path, file_size(rng), rng)
+                make_file(path, file_size(rng, median_size), rng)
             created.append(path)
 
     links = 0
@@ -162,10 +167,14 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--duplicates", action="store_true",
                         help="real data, with copies and near-copies of earlier files")
+    parser.add_argument("--median-size", type=int, default=4096, help="typical file size in bytes")
+    parser.add_argument("--derived", type=float, default=0.18,
+                        help="with --duplicates: share of files made from earlier ones")
     args = parser.parse_args()
     if os.path.exists(args.dest) and os.listdir(args.dest):
         sys.exit(f"{args.dest} is not empty")
-    print(build(args.dest, args.files, args.seed, args.duplicates))
+    print(build(args.dest, args.files, args.seed, args.duplicates, args.median_size,
+                args.derived))
 
 
 if __name__ == "__main__":

@@ -3,15 +3,10 @@
 #include <utf8proc.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 
 namespace twinsift {
 namespace {
-
-bool startsGroup(const WindowModel& model, std::size_t row) {
-    return row == 0 || model.rows[row].columns[ColGroup] != model.rows[row - 1].columns[ColGroup];
-}
 
 // Length of the valid UTF-8 character at the start of `text`, 0 when invalid.
 std::size_t validCharacterLength(std::string_view text) {
@@ -70,13 +65,6 @@ std::string base64(std::string_view bytes) {
     return out;
 }
 
-std::int64_t sizeOf(const ResultRow& row) {
-    const std::string& text = row.columns[ColSize];
-    std::int64_t size = 0;
-    std::from_chars(text.data(), text.data() + text.size(), size);
-    return size;
-}
-
 void writePath(std::ostream& out, const std::string& path) {
     out << "{\"path\": ";
     writeJsonString(out, path);
@@ -86,7 +74,7 @@ void writePath(std::ostream& out, const std::string& path) {
 
 void writeFile(std::ostream& out, const ResultRow& row) {
     writePath(out, row.fullPath());
-    out << ", \"size\": " << sizeOf(row) << ", \"modified\": ";
+    out << ", \"size\": " << row.facts.size << ", \"modified\": ";
     writeJsonString(out, row.columns[ColLastModified]);
     out << ", \"version\": ";
     writeJsonString(out, row.columns[ColFileVersion]);
@@ -98,7 +86,7 @@ void writeGroups(std::ostream& out, const WindowModel& model) {
     out << "  \"groups\": [";
     int group = 0;
     for (std::size_t r = 0; r < model.rows.size(); ++r) {
-        if (startsGroup(model, r))
+        if (startsGroup(model.rows, r))
             out << (r == 0 ? "" : "]},") << "\n    {\"group\": " << ++group << ", \"files\": [";
         else
             out << ", ";
@@ -171,7 +159,7 @@ void printGroups(const WindowModel& model, std::ostream& out, bool null) {
     const char end = null ? '\0' : '\n';
     for (std::size_t r = 0; r < model.rows.size() && out; ++r) {
         out << model.rows[r].fullPath() << end;
-        if (r + 1 == model.rows.size() || startsGroup(model, r + 1))
+        if (r + 1 == model.rows.size() || startsGroup(model.rows, r + 1))
             out << end;
     }
 }

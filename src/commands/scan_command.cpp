@@ -285,6 +285,9 @@ void ScanRun::runEngine() {
         FindSameNames(m_model, m_ui);
     else
         FindDuplicates(m_model, m_ui, pool);
+    // The rows are made from the stored groups alone: the candidates give
+    // their memory back before the rows take theirs.
+    m_model.Candidates.clear();
     ListDuplicateGroups(m_model, m_ui, pool);
 }
 
@@ -304,20 +307,10 @@ void ScanRun::listZeroSizeFiles() {
     for (const FileRecord& file : candidates.records) {
         m_model.yieldToWindow();
         const std::string& folder = candidates.folderOf(file);
-        if (!stillWalkedFile(folder + file.name, file.seen, file.size))
-            continue;
-        ResultRow row;
-        auto& columns = row.columns;
-        columns[ColFileName] = file.name;
-        columns[ColSize] = std::to_string(file.size < 0 ? -file.size : file.size);
-        columns[ColLastModified] = fileTimeText(file.lastWrite);
-        columns[ColFileVersion] = "N/A";
-        columns[ColGroup] = "N/A";
-        columns[ColInFolder] = folder;
-        columns[ColSortSize] = zeroPadded(file.size, 12);
-        columns[ColSortDate] = sortableStamp(localDateTime(file.lastWrite));
-        columns[ColExt] = ExtensionOf(file.name);
-        m_model.rows.push_back(std::move(row));
+        const auto stamp = stillWalkedFile(folder + file.name, file.seen, file.size);
+        if (stamp)
+            m_model.rows.push_back(makeResultRow(
+                file.name, folder, "N/A", fileTimeText(file.lastWrite), rowFactsOf(*stamp, 0)));
     }
 }
 

@@ -75,9 +75,12 @@ bool stillStamped(int fd, const FileStamp& stamp) {
     return ::fstat(fd, &status) == 0 && stampOf(status) == stamp;
 }
 
-bool stillWalkedFile(const std::string& path, const FileSeen& seen, std::int64_t size) {
+std::optional<FileStamp> stillWalkedFile(const std::string& path, const FileSeen& seen,
+                                         std::int64_t size) {
     struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0 && isWalkedFile(status, seen, size);
+    if (::lstat(path.c_str(), &status) != 0 || !isWalkedFile(status, seen, size))
+        return std::nullopt;
+    return stampOf(status);
 }
 
 } // namespace twinsift

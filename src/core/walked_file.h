@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace twinsift {
@@ -84,10 +85,11 @@ UniqueFd openWalkedFile(const WalkedFile& file, std::int64_t size, FileStamp& st
 // file, it tells whether the file was written while it was being read.
 bool stillStamped(int fd, const FileStamp& stamp);
 
-// Whether `path`, its final name not followed as a link, is still the
-// regular file of `size` bytes that the walk saw, unchanged since; when not,
-// errno says why (kChangedFile included).
-bool stillWalkedFile(const std::string& path, const FileSeen& seen, std::int64_t size);
+// What lstat tells of `path` when it is still the regular file of `size`
+// bytes that the walk saw, unchanged since; nothing when not, and errno then
+// says why (kChangedFile included).
+std::optional<FileStamp> stillWalkedFile(const std::string& path, const FileSeen& seen,
+                                         std::int64_t size);
 
 namespace detail {
 

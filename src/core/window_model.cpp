@@ -1,5 +1,8 @@
 #include "core/window_model.h"
 
+#include "core/convert.h"
+#include "core/file_info.h"
+#include "core/format.h"
 #include "core/text_compare.h"
 
 #include <algorithm>
@@ -18,17 +21,40 @@ bool rowIsShaded(const WindowModel& model, std::size_t row) {
     return model.RowShades[row] % 2 == 0;
 }
 
+ResultRow makeResultRow(std::string name, std::string folder, std::string version,
+                        std::string lastWrite, const RowFacts& facts) {
+    ResultRow row;
+    auto& columns = row.columns;
+    columns[ColSize] = std::to_string(facts.size);
+    columns[ColSortSize] = zeroPadded(facts.size, 12);
+    const auto stamp = readTimeStamp(lastWrite);
+    columns[ColSortDate] = stamp ? sortableStamp(*stamp) : std::string();
+    columns[ColLastModified] = std::move(lastWrite);
+    columns[ColFileVersion] = std::move(version);
+    if (facts.group != 0) {
+        columns[ColGroup] = std::to_string(facts.group);
+        columns[ColSortGrpno] = zeroPadded(facts.group, 11);
+    } else {
+        columns[ColGroup] = "N/A";
+    }
+    columns[ColInFolder] = std::move(folder);
+    columns[ColExt] = ExtensionOf(name);
+    columns[ColFileName] = std::move(name);
+    row.facts = facts;
+    return row;
+}
+
+bool startsGroup(const std::vector<ResultRow>& rows, std::size_t row) {
+    return row == 0 || rows[row].facts.group != rows[row - 1].facts.group;
+}
+
 void computeRowShades(WindowModel& model) {
     model.RowShades.resize(model.rows.size());
     model.ShadingSuspended = false;
-    const std::string* last = nullptr;
     std::int32_t changes = 0;
     for (std::size_t r = 0; r < model.rows.size(); ++r) {
-        const std::string& group = model.rows[r].columns[ColGroup];
-        if (!last || group != *last) {
-            last = &group;
+        if (startsGroup(model.rows, r))
             ++changes;
-        }
         model.RowShades[r] = changes;
     }
 }

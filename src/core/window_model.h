@@ -64,8 +64,23 @@ enum ResultColumn {
 };
 inline constexpr int kResultColumnCount = 10;
 
+// What a row's texts were made from. Whatever decides (marking, protection,
+// file operations, exports, the terminal's JSON) reads these; the texts are
+// for showing and storing.
+struct RowFacts {
+    std::int64_t size = 0;
+    std::int64_t lastWriteSeconds = 0;
+    std::int32_t lastWriteNanoseconds = 0;
+    // Numbered from 1 in the order a fresh list shows them; 0 outside any
+    // group (the zero-size listing).
+    std::int32_t group = 0;
+    // The file the walk found; a row read back from a session file has none.
+    std::optional<FileIdentity> identity;
+};
+
 struct ResultRow {
     std::array<std::string, kResultColumnCount> columns;
+    RowFacts facts;
     int icon = image::Unmarked;
     // Chosen by the user in the list; moves with the row when rows are
     // removed or re-sorted.
@@ -75,6 +90,16 @@ struct ResultRow {
     // The "In Folder" text ends in "/", so the path is a plain concatenation.
     std::string fullPath() const { return columns[ColInFolder] + columns[ColFileName]; }
 };
+
+// The one way a result row is made, for every engine, the zero-size listing
+// and a session file: the size and group texts follow `facts`, the sort keys
+// follow the texts. `folder` ends in "/"; `lastWrite` is the time text shown.
+ResultRow makeResultRow(std::string name, std::string folder, std::string version,
+                        std::string lastWrite, const RowFacts& facts);
+
+// Whether `row` opens a group in the rows' current order: the first row, or
+// one of another group than the row above it.
+bool startsGroup(const std::vector<ResultRow>& rows, std::size_t row);
 
 // Sort indicator of a column header.
 enum class SortIndicator { None, Ascending, Descending };

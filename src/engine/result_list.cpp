@@ -1,14 +1,12 @@
 #include "engine/result_list.h"
 
-#include "core/convert.h"
-#include "core/file_info.h"
-#include "core/format.h"
 #include "core/guard.h"
 #include "core/walked_file.h"
 #include "engine/worker_pool.h"
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <stdexcept>
 #include <unordered_set>
 
@@ -68,30 +66,27 @@ StoredResult storedResult(const WindowModel& model, CHive& store, std::int32_t p
 
 // The listed file must still be the one that was compared: a path that now
 // reaches another file, or a file written since, is no copy of anything.
-bool stillCompared(const StoredResult& stored) {
+std::optional<FileStamp> stillCompared(const StoredResult& stored) {
     const auto size = integerOf(stored.size);
-    return size && stillWalkedFile(stored.folder + stored.name, stored.seen, *size);
-}
-
-ResultRow resultRow(StoredResult&& stored, std::int32_t group) {
-    ResultRow row;
-    auto& columns = row.columns;
-    const auto size = integerOf(stored.size);
-    columns[ColSize] = size ? std::to_string(*size) : stored.size;
-    const auto stamp = readTimeStamp(stored.lastWrite);
-    columns[ColSortDate] = stamp ? sortableStamp(*stamp) : std::string();
-    columns[ColLastModified] = std::move(stored.lastWrite);
-    columns[ColFileVersion] = std::move(stored.version);
-    columns[ColGroup] = std::to_string(group);
-    columns[ColInFolder] = std::move(stored.folder);
-    columns[ColSortSize] = std::move(stored.size);
-    columns[ColSortGrpno] = zeroPadded(group, 11);
-    columns[ColExt] = ExtensionOf(stored.name);
-    columns[ColFileName] = std::move(stored.name);
-    return row;
+    if (!size)
+        return std::nullopt;
+    return stillWalkedFile(stored.folder + stored.name, stored.seen, *size);
 }
 
 } // namespace
+
+RowFacts rowFactsOf(const FileStamp& stamp, std::int32_t group) {
+    constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
+    // Floored, so that a time before 1970 keeps its nanoseconds positive.
+    std::int64_t seconds = stamp.modifyTime / kNanosecondsPerSecond;
+    std::int64_t nanoseconds = stamp.modifyTime % kNanosecondsPerSecond;
+    if (nanoseconds < 0) {
+        --seconds;
+        nanoseconds += kNanosecondsPerSecond;
+    }
+    return {stamp.size, seconds, static_cast<std::int32_t>(nanoseconds), group,
+            stamp.seen.identity};
+}
 
 void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool) {
     CHive& store = model.DuplicateGroups;
@@ -111,7 +106,7 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
         return true;
     });
     std::vector<StoredResult> batch;
-    std::vector<char> exists;
+    std::vector<std::optional<FileStamp>> found;
     std::unordered_set<std::string> knownFolders;
     std::int32_t group = 0;
     std::int64_t previousShade = 0;
@@ -129,10 +124,8 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
             batch.clear();
             for (std::int32_t k = i; k <= std::min(count, i + kElementsPerBatch - 1); ++k)
                 batch.push_back(storedResult(model, store, k));
-            exists.assign(batch.size(), 0);
-            pool.forEach(batch.size(), [&](std::size_t k) {
-                exists[k] = static_cast<char>(stillCompared(batch[k]));
-            });
+            found.assign(batch.size(), std::nullopt);
+            pool.forEach(batch.size(), [&](std::size_t k) { found[k] = stillCompared(batch[k]); });
         }
         StoredResult stored = std::move(batch[inBatch]);
         // Group boundaries are taken from every stored element, listed or
@@ -142,9 +135,9 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
         if (stored.shade != previousShade) {
             previousShade = stored.shade;
             groupStarts = true;
-            firstLost = membersNeedTheirFirst && !exists[inBatch];
+            firstLost = membersNeedTheirFirst && !found[inBatch];
         }
-        if (!exists[inBatch] || firstLost)
+        if (!found[inBatch] || firstLost)
             continue;
         if (groupStarts) {
             groupStarts = false;
@@ -153,7 +146,9 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
         }
         if (knownFolders.insert(stored.folder).second)
             model.lvFolders.push_back(stored.folder);
-        model.rows.push_back(resultRow(std::move(stored), group));
+        model.rows.push_back(makeResultRow(std::move(stored.name), std::move(stored.folder),
+                                           std::move(stored.version), std::move(stored.lastWrite),
+                                           rowFactsOf(*found[inBatch], group)));
         ++model.GroupSizes[static_cast<std::size_t>(group)];
         if (i % kElementsPerProgress == 0) {
             model.statusPanels[0].text = "Loading Searched Result...(" + std::to_string(i) + "/" +
@@ -184,9 +179,8 @@ void PruneSingleFileGroups(WindowModel& model, UserInterface& ui) {
     // Group numbers outside the filled range cannot come from filling; such
     // rows are neither counted nor removed rather than sizing a table by them.
     auto groupOf = [&](const ResultRow& row) -> std::size_t {
-        const auto group = integerOf(row.columns[ColGroup]);
-        return group && *group >= 1 && *group <= model.GroupCount ? static_cast<std::size_t>(*group)
-                                                                  : 0;
+        const std::int32_t group = row.facts.group;
+        return group >= 1 && group <= model.GroupCount ? static_cast<std::size_t>(group) : 0;
     };
     model.GroupSizes.assign(1, 0);
     for (const ResultRow& row : model.rows) {

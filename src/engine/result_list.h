@@ -18,6 +18,9 @@ class WorkerPool;
 // looked at on `pool`.
 void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool);
 
+// The facts of a listed row whose file lstat found as `stamp`.
+RowFacts rowFactsOf(const FileStamp& stamp, std::int32_t group);
+
 // RowShades from the rows' current order (after filling, pruning, sorting or
 // deleting); failures go to the error report as "Refresh ColorShade".
 void RefreshColorShade(WindowModel& model, UserInterface& ui);

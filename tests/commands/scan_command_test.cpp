@@ -402,6 +402,11 @@ TEST_F(ScanDriverTest, timeStampsAreShownInLocalTime) {
     ASSERT_EQ(model.rows.size(), 1u);
     EXPECT_EQ(model.rows[0].columns[ColLastModified], "1970-01-01 05:30");
     EXPECT_EQ(model.rows[0].columns[ColSortDate], "19700101053000");
+    // The row keeps the file's own time and identity for what decides by them.
+    struct stat status {};
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_EQ(model.rows[0].facts.lastWriteSeconds, 59);
+    EXPECT_EQ(model.rows[0].facts.identity, (FileIdentity{status.st_dev, status.st_ino}));
     if (oldTz)
         ::setenv("TZ", savedTz.c_str(), 1);
     else

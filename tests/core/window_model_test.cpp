@@ -10,6 +10,7 @@ ResultRow rowOf(const std::string& name, const std::string& group) {
     ResultRow row;
     row.columns[ColFileName] = name;
     row.columns[ColGroup] = group;
+    row.facts.group = std::stoi(group);
     row.columns[ColInFolder] = "/f/";
     return row;
 }

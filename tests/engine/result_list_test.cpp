@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace twinsift {
@@ -73,6 +75,9 @@ TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
     dir.write("archive.tar.gz", content);
     dir.write("README", content);
     dir.write("sub/README", content);
+    // What decides reads the file's own time, to the nanosecond, not the minute shown.
+    const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'059, 123'456'789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir.path() + "README").c_str(), times, 0), 0);
     addResult(model, dir.path(), "archive.tar.gz", 1234, 1, "2024-03-05 14:07", "1.2.3.4");
     addResult(model, dir.path(), "README", 1234, 1);
     addResult(model, dir.path() + "sub/", "README", 1234, 1);
@@ -91,6 +96,15 @@ TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
     EXPECT_EQ(column(model, ColExt), (std::vector<std::string>{"gz", "", ""}));
     EXPECT_EQ(model.rows[2].fullPath(), dir.path() + "sub/README");
     EXPECT_EQ(model.lvFolders, (std::vector<std::string>{dir.path(), dir.path() + "sub/"}));
+
+    struct stat status {};
+    ASSERT_EQ(::stat((dir.path() + "README").c_str(), &status), 0);
+    const RowFacts& facts = model.rows[1].facts;
+    EXPECT_EQ(facts.size, 1234);
+    EXPECT_EQ(facts.lastWriteSeconds, 1'700'000'059);
+    EXPECT_EQ(facts.lastWriteNanoseconds, 123'456'789);
+    EXPECT_EQ(facts.group, 1);
+    EXPECT_EQ(facts.identity, (FileIdentity{status.st_dev, status.st_ino}));
 }
 
 TEST_F(ResultListTest, groupKeyHasElevenDigits) {
@@ -185,7 +199,7 @@ TEST_F(ResultListTest, pruningLeavesTheZeroSizeListingAndForeignGroupTextsAlone)
 
     model.engine = Engine::ByteByByte;
     model.GroupCount = 1;
-    model.rows[1].columns[ColGroup] = "99999999999";
+    model.rows[1].facts.group = 99999;
     PruneSingleFileGroups(model, user);
     EXPECT_EQ(model.rows.size(), 2u);
     EXPECT_EQ(model.GroupSizes.size(), 1u);

@@ -23,6 +23,7 @@ ResultRow row(const std::string& name, int group, const std::string& folder,
     r.columns = {
         name,    std::to_string(size), "2024-03-01 10:00", "N/A", std::to_string(group), folder,
         sizeKey, "20240301100000",     groupKey,           "txt"};
+    r.facts.group = group;
     return r;
 }
 
