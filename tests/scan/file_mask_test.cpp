@@ -16,9 +16,7 @@ TEST(FileMask, presetTextAcceptsItsExtensionsInAnyCase) {
     EXPECT_FALSE(textFiles.matches("a.txt.gz"));
     EXPECT_TRUE(FileMask("Documents(*.doc *.pdf *.rtf *.xls *.ppt)").matches("last.ppt"));
     EXPECT_TRUE(FileMask("Greek (*.ΣΟΦ)").matches("note.σοφ"));
-}
-
-TEST(FileMask, typedMasksNeedNoBrackets) {
+    // Typed masks need no brackets.
     EXPECT_TRUE(FileMask("*.dat").matches("x.dat"));
     EXPECT_FALSE(FileMask("*.dat").matches("x.da"));
     EXPECT_TRUE(FileMask("(*.dat *.txt)").matches("x.txt"));
@@ -57,9 +55,7 @@ TEST(ExtensionExclusions, matchWholeExtensionsOnly) {
     EXPECT_FALSE(excluded.excludes("a.tmpx"));
     EXPECT_FALSE(excluded.excludes("tmp"));
     EXPECT_FALSE(excluded.excludes("a.tmp.gz"));
-}
-
-TEST(ExtensionExclusions, acceptEntriesWithOrWithoutStarDot) {
+    // Entries may be written with or without "*.".
     EXPECT_TRUE(ExtensionExclusions("tmp;").excludes("a.tmp"));
     EXPECT_TRUE(ExtensionExclusions(".tmp").excludes("a.tmp"));
     EXPECT_TRUE(ExtensionExclusions(" *.tmp ; ").excludes("a.tmp"));

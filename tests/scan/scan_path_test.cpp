@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -25,15 +24,26 @@ struct Found {
     std::string folder;
     std::int64_t size = 0;
     std::time_t lastWrite = 0;
-    FileIdentity identity;
 };
 
-// Records what a walk reports; paths are given relative to `root`.
+// Records what a walk reports; paths below `root` are given relative to it.
 class Recorder {
 public:
-    Recorder(cScanPath& walker, std::string root) : m_root(std::move(root)) {
+    Recorder(cScanPath& walker, std::string root) : m_walker(walker), m_root(std::move(root)) {
         walker.FileMatchEx = [this](const EntryDetails& d) { files.push_back(found(d)); };
         walker.DirMatchEx = [this](const EntryDetails& d) { folders.push_back(found(d)); };
+        walker.Skipped = [this](std::string_view path, std::string_view reason) {
+            skipped.push_back({std::string(path), std::string(reason)});
+        };
+    }
+
+    // Forgets the last walk's reports, walks `start` and returns the files found.
+    std::set<std::string> walk(const std::string& start, bool subFolders = true) {
+        files.clear();
+        folders.clear();
+        skipped.clear();
+        m_walker.StartScan(start, subFolders);
+        return filePaths();
     }
 
     std::set<std::string> filePaths() const { return pathsOf(files); }
@@ -41,10 +51,11 @@ public:
 
     std::vector<Found> files;
     std::vector<Found> folders;
+    std::vector<SkippedItem> skipped;
 
 private:
-    Found found(const EntryDetails& d) const {
-        return {std::string(d.Name), std::string(d.Folder), d.Size, d.LastWrite, d.Identity};
+    static Found found(const EntryDetails& d) {
+        return {std::string(d.Name), std::string(d.Folder), d.Size, d.LastWrite};
     }
     std::set<std::string> pathsOf(const std::vector<Found>& entries) const {
         std::set<std::string> paths;
@@ -55,15 +66,24 @@ private:
         return paths;
     }
 
+    cScanPath& m_walker;
     std::string m_root;
 };
 
-// A walker that accepts every non-empty file, as the scan driver sets it up.
-cScanPath anyFileWalker() {
+// A walker that accepts every non-empty file, as the scan driver sets it up,
+// over a folder of its own.
+class WalkTest : public ::testing::Test {
+protected:
+    WalkTest() { walker.MinimumSize = 1; }
+
+    TempDir dir;
     cScanPath walker;
-    walker.MinimumSize = 1;
-    return walker;
-}
+    Recorder seen{walker, dir.path()};
+};
+struct ScanPathEntryTest : WalkTest {};
+struct ScanPathWalk : WalkTest {};
+struct ScanPathSpecialEntries : WalkTest {};
+struct ScanPathNames : WalkTest {};
 
 std::time_t localTime(int year, int month, int day, int hour, int minute, int second) {
     std::tm parts{};
@@ -84,91 +104,56 @@ void setTimes(const std::string& path, std::time_t modified, std::time_t accesse
 
 // ---- the entry test -------------------------------------------------------
 
-TEST(ScanPathEntryTest, masksAndExcludedExtensionsFilterByWholeExtension) {
-    TempDir dir;
+TEST_F(ScanPathEntryTest, masksAndExcludedExtensionsFilterByWholeExtension) {
     for (const char* name : {"a.TXT", "b.bak", "c.txt2", "noext", "e.tx", "f.tmp", "g.TMP.txt"})
         dir.write(name, "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
-
     walker.setFilter("Text files  (*.txt *.bak)");
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), (std::set<std::string>{"a.TXT", "b.bak", "g.TMP.txt"}));
+    EXPECT_EQ(seen.walk(dir.path()), (std::set<std::string>{"a.TXT", "b.bak", "g.TMP.txt"}));
 
-    seen.files.clear();
     walker.setFilter("");
     walker.setExFilter("*.txt;*.mp;");
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(),
+    EXPECT_EQ(seen.walk(dir.path()),
               (std::set<std::string>{"b.bak", "c.txt2", "noext", "e.tx", "f.tmp"}))
         << "f.tmp must survive excluding mp, and c.txt2 excluding txt";
 }
 
-TEST(ScanPathEntryTest, excludedFoldersCoverWholeComponentsAndTheirSubtrees) {
-    TempDir dir;
-    dir.write("Temp/a", "x");
-    dir.write("Temp/deep/b", "x");
-    dir.write("Temp2/c", "x");
-    dir.write("keep/d", "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
+TEST_F(ScanPathEntryTest, excludedFoldersCoverWholeComponentsAndTheirSubtrees) {
+    for (const char* path : {"Temp/a", "Temp/deep/b", "Temp2/c", "a;b/x", "a/y"})
+        dir.write(path, "x");
     walker.setExFolder(dir.path() + "TEMP;");
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), (std::set<std::string>{"Temp2/c", "keep/d"}));
-    EXPECT_EQ(seen.folderPaths(), (std::set<std::string>{"Temp2", "keep"}));
-    EXPECT_EQ(walker.DirCount(), 2);
+    EXPECT_EQ(seen.walk(dir.path()), (std::set<std::string>{"Temp2/c", "a;b/x", "a/y"}));
+    EXPECT_EQ(seen.folderPaths(), (std::set<std::string>{"Temp2", "a;b", "a"}));
+    EXPECT_EQ(walker.DirCount(), 3);
+    EXPECT_TRUE(seen.walk(dir.path() + "Temp/deep").empty())
+        << "a start folder inside an excluded one walks nothing";
 
-    seen.files.clear();
-    walker.StartScan(dir.path() + "Temp/deep", true);
-    EXPECT_TRUE(seen.files.empty()) << "a start folder inside an excluded one walks nothing";
-}
-
-TEST(ScanPathEntryTest, excludedFolderListKeepsNamesThatHoldASemicolon) {
-    TempDir dir;
-    dir.write("a;b/x", "x");
-    dir.write("a/y", "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
+    // Given as a list, a name that holds a ";" stays one name.
     walker.setExFolders({dir.path() + "a;b"});
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"a/y"});
+    EXPECT_EQ(seen.walk(dir.path()),
+              (std::set<std::string>{"Temp/a", "Temp/deep/b", "Temp2/c", "a/y"}));
 }
 
-TEST(ScanPathEntryTest, hiddenEntriesNeedTheHiddenSwitch) {
-    TempDir dir;
+TEST_F(ScanPathEntryTest, hiddenEntriesNeedTheHiddenSwitch) {
     dir.write(".hidden", "x");
     dir.write(".cache/inner", "x");
     dir.write("visible", "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"visible"});
+    EXPECT_EQ(seen.walk(dir.path()), std::set<std::string>{"visible"});
     EXPECT_TRUE(seen.folders.empty());
-
-    seen.files.clear();
-    walker.StartScan(dir.path() + ".cache", true);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{".cache/inner"})
+    EXPECT_EQ(seen.walk(dir.path() + ".cache"), std::set<std::string>{".cache/inner"})
         << "a hidden start folder still shows its visible children";
 
-    seen.files.clear();
     walker.Hidden = true;
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), (std::set<std::string>{".hidden", ".cache/inner", "visible"}));
+    EXPECT_EQ(seen.walk(dir.path()), (std::set<std::string>{".hidden", ".cache/inner", "visible"}));
 }
 
-TEST(ScanPathEntryTest, sizeBoundsAreInclusiveAndNoBoundsMeansEmptyFilesOnly) {
-    TempDir dir;
+TEST_F(ScanPathEntryTest, sizeBoundsAreInclusiveAndNoBoundsMeansEmptyFilesOnly) {
     dir.write("empty", "");
     dir.write("one", "1");
     dir.write("ten", "0123456789");
-    cScanPath walker;
-    Recorder seen(walker, dir.path());
     auto walk = [&](std::int64_t minimum, std::int64_t maximum) {
-        seen.files.clear();
         walker.MinimumSize = minimum;
         walker.MaximumSize = maximum;
-        walker.StartScan(dir.path(), true);
-        return seen.filePaths();
+        return seen.walk(dir.path());
     };
     EXPECT_EQ(walk(0, 0), std::set<std::string>{"empty"});
     EXPECT_EQ(walk(1, 0), (std::set<std::string>{"one", "ten"}));
@@ -178,64 +163,46 @@ TEST(ScanPathEntryTest, sizeBoundsAreInclusiveAndNoBoundsMeansEmptyFilesOnly) {
     EXPECT_EQ(walk(2, 9), std::set<std::string>{});
 }
 
-TEST(ScanPathEntryTest, filesOver4GiBKeepTheirFullSize) {
-    TempDir dir;
-    const std::string path = dir.write("sparse.bin", "");
+TEST_F(ScanPathEntryTest, filesOver4GiBKeepTheirFullSize) {
     constexpr std::int64_t size = (std::int64_t{5} << 30) + 7;
-    ASSERT_EQ(::truncate(path.c_str(), size), 0);
-    cScanPath walker;
-    Recorder seen(walker, dir.path());
+    ASSERT_EQ(::truncate(dir.write("sparse.bin", "").c_str(), size), 0);
     walker.MinimumSize = (std::int64_t{4} << 30) + 1;
-    walker.StartScan(dir.path(), true);
+    seen.walk(dir.path());
     ASSERT_EQ(seen.files.size(), 1U);
     EXPECT_EQ(seen.files[0].size, size);
 
-    seen.files.clear();
     walker.MinimumSize = 1;
     walker.MaximumSize = std::int64_t{4} << 30;
-    walker.StartScan(dir.path(), true);
-    EXPECT_TRUE(seen.files.empty());
+    EXPECT_TRUE(seen.walk(dir.path()).empty());
 }
 
-TEST(ScanPathEntryTest, dateBoundsAreInclusiveAtMinutePrecision) {
-    TempDir dir;
+TEST_F(ScanPathEntryTest, dateBoundsAreInclusiveAtMinutePrecision) {
     setTimes(dir.write("newYear", "x"), localTime(2024, 1, 1, 0, 0, 30),
              localTime(2024, 6, 1, 0, 0, 0));
     setTimes(dir.write("lastDay", "x"), localTime(2024, 1, 31, 10, 15, 59),
              localTime(2024, 1, 2, 0, 0, 0));
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
     walker.FromDate = localTime(2024, 1, 1, 0, 0, 0);
     walker.ToDate = localTime(2024, 1, 31, 0, 0, 0);
-    walker.StartScan(dir.path(), true);
-    ASSERT_EQ(seen.filePaths(), std::set<std::string>{"newYear"});
+    ASSERT_EQ(seen.walk(dir.path()), std::set<std::string>{"newYear"});
     EXPECT_EQ(seen.files[0].lastWrite, localTime(2024, 1, 1, 0, 0, 0));
 
-    seen.files.clear();
     walker.ToDate.reset();
-    walker.StartScan(dir.path(), true);
+    seen.walk(dir.path());
     const auto last = std::find_if(seen.files.begin(), seen.files.end(),
                                    [](const Found& f) { return f.name == "lastDay"; });
     ASSERT_NE(last, seen.files.end());
     EXPECT_EQ(last->lastWrite, localTime(2024, 1, 31, 10, 15, 0)) << "seconds are dropped";
 
-    seen.files.clear();
     walker.DateType = 2; // access time
     walker.FromDate = localTime(2024, 3, 1, 0, 0, 0);
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"newYear"});
+    EXPECT_EQ(seen.walk(dir.path()), std::set<std::string>{"newYear"});
 }
 
 // ---- order, counts and sub-folders -----------------------------------------
 
-TEST(ScanPathWalk, listsBreadthFirstAndCountsWhatItReports) {
-    TempDir dir;
-    dir.write("top", "x");
-    dir.write("a/a1", "x");
-    dir.write("a/deep/a2", "x");
-    dir.write("b/b1", "x");
-    dir.write("b/deeper/still/b2", "x");
-    cScanPath walker = anyFileWalker();
+TEST_F(ScanPathWalk, listsBreadthFirstAndCountsWhatItReports) {
+    for (const char* path : {"top", "a/a1", "a/deep/a2", "b/b1", "b/deeper/still/b2"})
+        dir.write(path, "x");
     std::vector<std::string> folders;
     walker.FileMatchEx = [&](const EntryDetails& d) { folders.emplace_back(d.Folder); };
     walker.DirMatchEx = [&](const EntryDetails& d) { EXPECT_TRUE(d.Folder.ends_with('/')); };
@@ -250,37 +217,17 @@ TEST(ScanPathWalk, listsBreadthFirstAndCountsWhatItReports) {
         EXPECT_LE(depth(folders[i - 1]), depth(folders[i])) << folders[i];
     EXPECT_EQ(walker.FileCount(), 5);
     EXPECT_EQ(walker.DirCount(), 5); // a, a/deep, b, b/deeper, b/deeper/still
+
+    // Without sub-folders they are reported but not entered.
+    Recorder fresh(walker, dir.path());
+    EXPECT_EQ(fresh.walk(dir.path(), false), std::set<std::string>{"top"});
+    EXPECT_EQ(fresh.folderPaths(), (std::set<std::string>{"a", "b"}));
+    EXPECT_EQ(walker.DirCount(), 2);
 }
 
-TEST(ScanPathWalk, withoutSubFoldersReportsButDoesNotEnterThem) {
-    TempDir dir;
-    dir.write("top", "x");
-    dir.write("sub/inner", "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
-    walker.StartScan(dir.path(), false);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"top"});
-    EXPECT_EQ(seen.folderPaths(), std::set<std::string>{"sub"});
-    EXPECT_EQ(walker.DirCount(), 1);
-}
-
-TEST(ScanPathWalk, startsThatCannotBeWalkedReportNothing) {
-    TempDir dir;
-    const std::string file = dir.write("file", "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
-    for (const std::string& start : {std::string(), file, dir.path() + "missing"}) {
-        walker.StartScan(start, true);
-        EXPECT_EQ(walker.FileCount(), 0) << start;
-    }
-    EXPECT_TRUE(seen.files.empty());
-}
-
-TEST(ScanPathWalk, stopFromTheYieldEndsTheWalkWithinTenEntries) {
-    TempDir dir;
+TEST_F(ScanPathWalk, stopFromTheYieldEndsTheWalkWithinTenEntries) {
     for (int i = 0; i < 200; ++i)
         dir.write("sub" + std::to_string(i % 4) + "/f" + std::to_string(i), "x");
-    cScanPath walker = anyFileWalker();
     int yields = 0;
     walker.yield = [&] {
         if (++yields == 3)
@@ -297,135 +244,109 @@ TEST(ScanPathWalk, stopFromTheYieldEndsTheWalkWithinTenEntries) {
 
 // ---- what the walk never reports or enters --------------------------------
 
-TEST(ScanPathSpecialEntries, linksAndFifosAreNeverReported) {
-    TempDir dir;
+TEST_F(ScanPathSpecialEntries, linksAndFifosAreNeverReportedButAStartLinkIsWalked) {
     const std::string target = dir.write("real/file", "x");
     ASSERT_EQ(::symlink(target.c_str(), (dir.path() + "fileLink").c_str()), 0);
     ASSERT_EQ(::symlink((dir.path() + "real").c_str(), (dir.path() + "folderLink").c_str()), 0);
     ASSERT_EQ(::mkfifo((dir.path() + "fifo").c_str(), 0600), 0);
-    cScanPath walker;
-    Recorder seen(walker, dir.path());
+    walker.MinimumSize = 0;
     walker.MaximumSize = 100; // empty files too: a FIFO has size 0
     walker.Hidden = true;
     walker.System = true;
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"real/file"});
+    EXPECT_EQ(seen.walk(dir.path()), std::set<std::string>{"real/file"});
     EXPECT_EQ(seen.folderPaths(), std::set<std::string>{"real"});
+    EXPECT_EQ(seen.walk(dir.path() + "folderLink"), std::set<std::string>{"folderLink/file"});
 }
 
-TEST(ScanPathSpecialEntries, aStartFolderNamedThroughALinkIsWalked) {
-    TempDir dir;
-    dir.write("real/file", "x");
-    ASSERT_EQ(::symlink((dir.path() + "real").c_str(), (dir.path() + "link").c_str()), 0);
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
-    walker.StartScan(dir.path() + "link", true);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"link/file"});
-}
-
-TEST(ScanPathSpecialEntries, pseudoFileSystemsAreNeverEntered) {
-    cScanPath walker = anyFileWalker();
+TEST_F(ScanPathSpecialEntries, pseudoFileSystemsAreNeverEnteredAndReportedAsLeftOut) {
     walker.System = true;
     walker.Hidden = true;
     walker.MinimumSize = 0;
     walker.MaximumSize = 1 << 30;
-    Recorder seen(walker, "/");
     for (const char* start : {"/proc", "/proc/self/", "/sys/kernel"}) {
-        walker.StartScan(start, true);
+        seen.walk(start);
         EXPECT_EQ(walker.FileCount() + walker.DirCount(), 0) << start;
     }
+    seen.walk("/proc");
+    EXPECT_EQ(seen.skipped, (std::vector<SkippedItem>{{"/proc/", kPseudoFileSystem}}));
 
-    walker.StartScan("/", false);
+    seen.walk("/", false);
     const auto roots = seen.folderPaths();
-    EXPECT_EQ(roots.count("proc"), 0U);
-    EXPECT_EQ(roots.count("sys"), 0U);
-    EXPECT_EQ(roots.count("usr"), 1U) << "with System on, /usr is walked";
+    EXPECT_EQ(roots.count("/proc"), 0U);
+    EXPECT_EQ(roots.count("/sys"), 0U);
+    EXPECT_EQ(roots.count("/usr"), 1U) << "with System on, /usr is walked";
 }
 
-TEST(ScanPathSpecialEntries, systemFoldersAreProtectedUnlessSystemIsOn) {
-    TempDir dir;
+TEST_F(ScanPathSpecialEntries, systemFoldersAreProtectedAndReportedUnlessSystemIsOn) {
     ASSERT_EQ(::symlink("/usr/share", (dir.path() + "share").c_str()), 0);
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, "/");
-    walker.StartScan("/usr/share", false);
-    walker.StartScan(dir.path() + "share", false);
-    EXPECT_TRUE(seen.files.empty() && seen.folders.empty())
-        << "also not when the start folder is a link into one";
+    for (const std::string& start : {std::string("/usr/share"), dir.path() + "share"}) {
+        seen.walk(start, false);
+        EXPECT_TRUE(seen.files.empty() && seen.folders.empty())
+            << start << ": also not when the start folder is a link into one";
+    }
 
-    walker.StartScan("/", false);
+    seen.walk("/", false);
     const auto roots = seen.folderPaths();
-    EXPECT_EQ(roots.count("usr"), 0U);
-    EXPECT_EQ(roots.count("etc"), 0U);
-    EXPECT_EQ(roots.count("tmp"), 1U);
+    EXPECT_EQ(roots.count("/usr"), 0U);
+    EXPECT_EQ(roots.count("/etc"), 0U);
+    EXPECT_EQ(roots.count("/tmp"), 1U);
+    EXPECT_NE(
+        std::find(seen.skipped.begin(), seen.skipped.end(), SkippedItem{"/usr/", kProtectedFolder}),
+        seen.skipped.end());
+
+    // Excluding a folder is the user's choice, not something left out.
+    walker.setExFolders({"/usr"});
+    seen.walk("/usr/lib");
+    EXPECT_TRUE(seen.skipped.empty());
+
+    // A row of a parameters file may name no folder at all.
+    EXPECT_TRUE(seen.walk("").empty());
+    EXPECT_EQ(seen.skipped, (std::vector<SkippedItem>{{"", "no path given"}}));
 }
 
-TEST(ScanPathSpecialEntries, foldersThatVanishAreSkippedSilently) {
-    TempDir dir;
+TEST_F(ScanPathSpecialEntries, foldersThatVanishAreSkippedSilently) {
     dir.write("gone/file", "x");
     dir.write("stays/file", "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
     // The folder disappears between being reported and being listed.
     walker.DirMatchEx = [&](const EntryDetails& d) {
         if (d.Name == "gone")
             std::filesystem::remove_all(dir.path() + "gone");
     };
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"stays/file"});
+    EXPECT_EQ(seen.walk(dir.path()), std::set<std::string>{"stays/file"});
+    EXPECT_TRUE(seen.skipped.empty());
 }
 
-TEST(ScanPathSpecialEntries, foldersWithoutReadPermissionAreReportedAsSkipped) {
+TEST_F(ScanPathSpecialEntries, aFileRemovedAfterListingIsNotReported) {
+    for (int i = 0; i < 50; ++i)
+        dir.write("f" + std::to_string(i), "x");
+    // The first report removes every file; the listing still holds their names.
+    int reported = 0;
+    walker.FileMatchEx = [&](const EntryDetails&) {
+        ++reported;
+        for (int i = 0; i < 50; ++i)
+            ::unlink((dir.path() + "f" + std::to_string(i)).c_str());
+    };
+    seen.walk(dir.path());
+    EXPECT_EQ(reported, 1);
+    EXPECT_EQ(walker.FileCount(), 1);
+    EXPECT_TRUE(seen.skipped.empty());
+}
+
+TEST_F(ScanPathSpecialEntries, foldersWithoutReadPermissionAreReportedAsSkipped) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permission bits do not stop the superuser";
-    TempDir dir;
     dir.write("locked/file", "x");
     dir.write("open/file", "x");
     const std::string unreadable = dir.write("open/unreadable", "x");
     ASSERT_EQ(::chmod((dir.path() + "locked").c_str(), 0), 0);
     // Found all the same: only a comparison that must read it leaves it out.
     ASSERT_EQ(::chmod(unreadable.c_str(), 0), 0);
-    cScanPath walker = anyFileWalker();
-    std::vector<SkippedItem> skipped;
-    walker.Skipped = [&](std::string_view path, std::string_view reason) {
-        skipped.push_back({std::string(path), std::string(reason)});
-    };
-    bool found = false;
-    walker.FileMatchEx = [&](const EntryDetails& d) { found = found || d.Name == "unreadable"; };
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{dir.path() + "locked/", "Permission denied"}}));
-    EXPECT_TRUE(found);
+    EXPECT_EQ(seen.walk(dir.path()), (std::set<std::string>{"open/file", "open/unreadable"}));
+    EXPECT_EQ(seen.skipped,
+              (std::vector<SkippedItem>{{dir.path() + "locked/", "Permission denied"}}));
 }
 
-TEST(ScanPathSkips, systemAndPseudoFoldersAreReportedAsLeftOut) {
-    cScanPath walker = anyFileWalker();
-    std::vector<SkippedItem> skipped;
-    walker.Skipped = [&](std::string_view path, std::string_view reason) {
-        skipped.push_back({std::string(path), std::string(reason)});
-    };
-    walker.StartScan("/", false);
-    EXPECT_NE(std::find(skipped.begin(), skipped.end(), SkippedItem{"/usr/", kProtectedFolder}),
-              skipped.end());
-
-    skipped.clear();
-    walker.System = true;
-    walker.StartScan("/proc", true);
-    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{"/proc/", kPseudoFileSystem}}));
-
-    // A row of a parameters file may name no folder at all.
-    skipped.clear();
-    walker.StartScan("", true);
-    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{"", "no path given"}}));
-
-    // Excluding a folder is the user's choice, not something left out.
-    skipped.clear();
-    walker.System = false;
-    walker.setExFolders({"/usr"});
-    walker.StartScan("/usr/lib", true);
-    EXPECT_TRUE(skipped.empty());
-}
-
-TEST(ScanPathSkips, aFolderDeeperThanThePathLimitIsReportedNotDropped) {
-    TempDir dir;
+TEST_F(ScanPathSpecialEntries, aFolderDeeperThanThePathLimitIsReportedNotDropped) {
     dir.write("top", "x");
     // Built and removed through descriptors: its path is too long to name.
     const std::string component(250, 'd');
@@ -437,16 +358,10 @@ TEST(ScanPathSkips, aFolderDeeperThanThePathLimitIsReportedNotDropped) {
         ASSERT_GE(fds.back(), 0);
         relative += component + "/";
     }
-    cScanPath walker = anyFileWalker();
-    std::vector<SkippedItem> skipped;
-    walker.Skipped = [&](std::string_view path, std::string_view reason) {
-        skipped.push_back({std::string(path), std::string(reason)});
-    };
-    walker.StartScan(dir.path(), true);
+    seen.walk(dir.path());
 
-    ASSERT_EQ(skipped.size(), 1u);
-    EXPECT_EQ(skipped[0].path, dir.path() + relative);
-    EXPECT_EQ(skipped[0].reason, "File name too long");
+    EXPECT_EQ(seen.skipped,
+              (std::vector<SkippedItem>{{dir.path() + relative, "File name too long"}}));
     for (std::size_t i = fds.size() - 1; i > 0; --i) {
         ::close(fds[i]);
         ::unlinkat(fds[i - 1], component.c_str(), AT_REMOVEDIR);
@@ -454,63 +369,14 @@ TEST(ScanPathSkips, aFolderDeeperThanThePathLimitIsReportedNotDropped) {
     ::close(fds[0]);
 }
 
-TEST(ScanPathEntryTest, datesBeforeTheEpochAreBounds) {
-    TempDir dir;
-    setTimes(dir.write("old", "x"), localTime(1955, 6, 1, 0, 0, 0), 0);
-    setTimes(dir.write("new", "x"), localTime(2020, 6, 1, 0, 0, 0), 0);
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
-    walker.FromDate = localTime(1950, 1, 1, 0, 0, 0);
-    walker.ToDate = localTime(1960, 1, 1, 0, 0, 0);
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.filePaths(), std::set<std::string>{"old"});
-}
+// ---- names ------------------------------------------------------------------
 
-TEST(ScanPathSpecialEntries, aFileRemovedAfterListingIsNotReported) {
-    TempDir dir;
-    for (int i = 0; i < 50; ++i)
-        dir.write("f" + std::to_string(i), "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
-    // The first report removes every other file; the listing still holds their names.
-    walker.FileMatchEx = [&](const EntryDetails& d) {
-        seen.files.push_back({std::string(d.Name), std::string(d.Folder), d.Size, 0, {}});
-        for (int i = 0; i < 50; ++i)
-            ::unlink((dir.path() + "f" + std::to_string(i)).c_str());
-    };
-    walker.StartScan(dir.path(), true);
-    EXPECT_EQ(seen.files.size(), 1U);
-    EXPECT_EQ(walker.FileCount(), 1);
-}
-
-// ---- names and identities ---------------------------------------------------
-
-TEST(ScanPathNames, namesThatAreNotUtf8AreReportedByTheirBytes) {
-    TempDir dir;
+TEST_F(ScanPathNames, namesThatAreNotUtf8AreReportedByTheirBytes) {
     const std::string name = "caf\xe9 \xff?*.txt";
     dir.write(name, "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
     walker.setFilter("*.TXT");
-    walker.StartScan(dir.path(), true);
-    ASSERT_EQ(seen.files.size(), 1U);
-    EXPECT_EQ(seen.files[0].name, name);
+    ASSERT_EQ(seen.walk(dir.path()), std::set<std::string>{name});
     EXPECT_TRUE(std::filesystem::exists(seen.files[0].folder + seen.files[0].name));
-}
-
-TEST(ScanPathNames, hardLinksShareTheirIdentity) {
-    TempDir dir;
-    const std::string first = dir.write("first", "x");
-    ASSERT_EQ(::link(first.c_str(), (dir.path() + "second").c_str()), 0);
-    dir.write("other", "x");
-    cScanPath walker = anyFileWalker();
-    Recorder seen(walker, dir.path());
-    walker.StartScan(dir.path(), true);
-    ASSERT_EQ(seen.files.size(), 3U);
-    std::set<std::uint64_t> inodes;
-    for (const auto& f : seen.files)
-        inodes.insert(f.identity.inode);
-    EXPECT_EQ(inodes.size(), 2U);
 }
 
 } // namespace

@@ -21,36 +21,56 @@ FolderForm form(std::string minimum, std::string maximum, std::string from = {},
     return f;
 }
 
-// The message of the first refused check, or "" when all pass.
-std::string refusal(FolderForm f) {
-    const auto error = validateFolderForm(f);
-    return error ? error->message : std::string();
-}
-
-TEST(FolderFormValidation, maximumMustExceedMinimumAsWholeKB) {
-    EXPECT_EQ(refusal(form("10", "10")), "Maximum size must be greater then minimum size");
-    EXPECT_EQ(refusal(form("10", "9")), "Maximum size must be greater then minimum size");
-    EXPECT_EQ(refusal(form("10", "11")), "");
-    EXPECT_EQ(refusal(form("10", "10.4")), "Maximum size must be greater then minimum size");
-    EXPECT_EQ(refusal(form("10", "")), "");
-
-    FolderForm f = form("10", "10");
-    EXPECT_EQ(validateFolderForm(f)->focus, FolderField::MaximumSize);
-}
-
-TEST(FolderFormValidation, sizesBeyond32BitsWork) {
-    EXPECT_EQ(refusal(form("3000000", "")), "");
-    EXPECT_EQ(refusal(form("3000000", "2999999")),
-              "Maximum size must be greater then minimum size");
-    EXPECT_EQ(refusal(form("4294967296", "4294967297")), "");
-    EXPECT_EQ(sizeInKB("9007199254740991"), 9007199254740991);
-    // What the scan uses is the typed number × 1024, rounded.
-    EXPECT_EQ(sizeBoundBytes("0.4"), 410);
-    EXPECT_EQ(sizeBoundBytes("9e15"), 9000000000000000LL * 1024);
-    EXPECT_EQ(sizeBoundBytes("9007199254740991"), 9007199254740991LL * 1024);
-    const auto row = std::get<SearchPathRow>(makeSearchPathRow(form("3000000", "5000000000")));
-    EXPECT_EQ(row.subItems[SearchPathRow::MinSize], "3000000");
-    EXPECT_EQ(row.subItems[SearchPathRow::MaxSize], "5000000000");
+TEST(FolderFormValidation, theFirstRefusedCheckIsNamedWithItsField) {
+    const std::string notGreater = "Maximum size must be greater then minimum size";
+    using enum FolderField;
+    struct Case {
+        const char* minimum;
+        const char* maximum;
+        const char* from;
+        const char* to;
+        std::string refusal; // empty: accepted
+        FolderField focus = MaximumSize;
+    };
+    const std::vector<Case> cases = {
+        // The maximum must exceed the minimum as whole KB, also beyond 32 bits.
+        {"10", "10", "", "", notGreater},
+        {"10", "9", "", "", notGreater},
+        {"10", "10.4", "", "", notGreater},
+        {"10", "11", "", "", ""},
+        {"10", "", "", "", ""},
+        {"3000000", "", "", "", ""},
+        {"3000000", "2999999", "", "", notGreater},
+        {"4294967296", "4294967297", "", "", ""},
+        // A minimum that is no size is corrected first, then compared.
+        {"x", "10", "", "", notGreater},
+        {"x", "11", "", "", ""},
+        // Dates are checked in order: an unreadable one is named before a
+        // missing minimum.
+        {"10", "", "13/01/2024", "02/30/2024", "13/01/2024 is not a valid date", MinimumDate},
+        {"10", "", "01/01/2024", "02/30/2024", "02/30/2024 is not a valid date", MaximumDate},
+        {"10", "", "", "tomorrow", "tomorrow is not a valid date", MaximumDate},
+        {"10", "", "", "02/01/2024", "You cannot enter Max-Date until Min-Date is valid",
+         MinimumDate},
+        {"10", "", "02/01/2024", "01/31/2024", "Max-Date must be greater than Min-Date",
+         MaximumDate},
+        // Date bounds are inclusive and compare as dates, not as texts.
+        {"10", "", "02/01/2024", "02/01/2024", ""},
+        {"10", "", "12/31/2023", "1/1/2024", ""},
+        {"10", "", "   ", "  ", ""},
+        // The size check comes first.
+        {"10", "5", "bad", "", notGreater},
+    };
+    for (const Case& c : cases) {
+        FolderForm f = form(c.minimum, c.maximum, c.from, c.to);
+        const auto error = validateFolderForm(f);
+        const std::string label =
+            std::string(c.minimum) + "|" + c.maximum + "|" + c.from + "|" + c.to;
+        EXPECT_EQ(error ? error->message : "", c.refusal) << label;
+        if (error) {
+            EXPECT_EQ(error->focus, c.focus) << label;
+        }
+    }
 }
 
 TEST(FolderFormValidation, sizesThatAreNotSizesAreCorrectedSilently) {
@@ -61,51 +81,19 @@ TEST(FolderFormValidation, sizesThatAreNotSizesAreCorrectedSilently) {
         EXPECT_EQ(f.minimumKB, "10") << bad;
         EXPECT_EQ(f.maximumKB, "") << bad;
     }
-    // The corrected minimum is what the maximum is compared with.
-    EXPECT_EQ(refusal(form("x", "10")), "Maximum size must be greater then minimum size");
-    EXPECT_EQ(refusal(form("x", "11")), "");
-}
-
-TEST(FolderFormValidation, datesAreCheckedInOrderWithTheirMessages) {
-    FolderForm f = form("10", "", "13/01/2024", "02/30/2024");
-    auto error = validateFolderForm(f);
-    EXPECT_EQ(error->message, "13/01/2024 is not a valid date");
-    EXPECT_EQ(error->focus, FolderField::MinimumDate);
-
-    f = form("10", "", "01/01/2024", "02/30/2024");
-    error = validateFolderForm(f);
-    EXPECT_EQ(error->message, "02/30/2024 is not a valid date");
-    EXPECT_EQ(error->focus, FolderField::MaximumDate);
-
-    // An unreadable maximum is named before the missing minimum.
-    EXPECT_EQ(refusal(form("10", "", "", "tomorrow")), "tomorrow is not a valid date");
-
-    f = form("10", "", "", "02/01/2024");
-    error = validateFolderForm(f);
-    EXPECT_EQ(error->message, "You cannot enter Max-Date until Min-Date is valid");
-    EXPECT_EQ(error->focus, FolderField::MinimumDate);
-
-    f = form("10", "", "02/01/2024", "01/31/2024");
-    error = validateFolderForm(f);
-    EXPECT_EQ(error->message, "Max-Date must be greater than Min-Date");
-    EXPECT_EQ(error->focus, FolderField::MaximumDate);
-
-    // Bounds are inclusive and compare as dates, not as texts.
-    EXPECT_EQ(refusal(form("10", "", "02/01/2024", "02/01/2024")), "");
-    EXPECT_EQ(refusal(form("10", "", "12/31/2023", "1/1/2024")), "");
-    EXPECT_EQ(refusal(form("10", "", "   ", "  ")), "");
-
-    // The size check comes first.
-    EXPECT_EQ(refusal(form("10", "5", "bad", "")),
-              "Maximum size must be greater then minimum size");
+    // What the scan uses is the typed number × 1024, rounded, up to the largest.
+    EXPECT_EQ(sizeInKB("9007199254740991"), 9007199254740991);
+    EXPECT_EQ(sizeBoundBytes("0.4"), 410);
+    EXPECT_EQ(sizeBoundBytes("9e15"), 9000000000000000LL * 1024);
+    EXPECT_EQ(sizeBoundBytes("9007199254740991"), 9007199254740991LL * 1024);
 }
 
 TEST(SearchPathRows, acceptedFormBecomesRowWithPaddedDates) {
-    FolderForm f = form("0", "250", "1/2/2024", "12/31/2024");
+    FolderForm f = form("0", "5000000000", "1/2/2024", "12/31/2024");
     f.subFolders = false;
     const auto row = std::get<SearchPathRow>(makeSearchPathRow(f));
     EXPECT_EQ(row.text, "/data/photos");
-    EXPECT_EQ(row.subItems, (std::array<std::string, 6>{"No", kAllFilesMask, "0", "250",
+    EXPECT_EQ(row.subItems, (std::array<std::string, 6>{"No", kAllFilesMask, "0", "5000000000",
                                                         "01/02/2024", "12/31/2024"}));
     EXPECT_EQ(row.icon, image::SearchPath);
 }
@@ -113,18 +101,14 @@ TEST(SearchPathRows, acceptedFormBecomesRowWithPaddedDates) {
 TEST(SearchPathRows, typedTextsAreKeptAsTheyAre) {
     FolderForm f = form("10", "");
     f.folder = "/home/me/Photos, 2019 ";
-    f.mask = "*.dat";
-    auto row = std::get<SearchPathRow>(makeSearchPathRow(f));
-    EXPECT_EQ(row.text, "/home/me/Photos, 2019 ");
-    EXPECT_EQ(row.subItems[SearchPathRow::FileType], "*.dat");
-
-    f.mask = "Mine (*.a, *.b";
-    row = std::get<SearchPathRow>(makeSearchPathRow(f));
-    EXPECT_EQ(row.subItems[SearchPathRow::FileType], "Mine (*.a, *.b");
-
-    f.mask = "  ";
-    row = std::get<SearchPathRow>(makeSearchPathRow(f));
-    EXPECT_EQ(row.subItems[SearchPathRow::FileType], kAllFilesMask);
+    const std::vector<std::pair<std::string, std::string>> masks = {
+        {"*.dat", "*.dat"}, {"Mine (*.a, *.b", "Mine (*.a, *.b"}, {"  ", kAllFilesMask}};
+    for (const auto& [typed, kept] : masks) {
+        f.mask = typed;
+        const auto row = std::get<SearchPathRow>(makeSearchPathRow(f));
+        EXPECT_EQ(row.text, "/home/me/Photos, 2019 ");
+        EXPECT_EQ(row.subItems[SearchPathRow::FileType], kept) << typed;
+    }
 }
 
 TEST(RememberedMasks, firstUseOffersPresetsThenNewMaskComesFirst) {
