@@ -1,5 +1,6 @@
 #include "app/folder_frm.h"
 
+#include "core/format.h"
 #include "core/guard.h"
 #include "platform/settings_store.h"
 #include "platform/user_interface.h"
@@ -107,7 +108,7 @@ FolderFrm::FolderFrm(SettingsStore& settings, UserInterface& ui, QWidget* parent
     connect(m_Command2, &QPushButton::clicked, this, &FolderFrm::browse);
     connect(m_Check2, &QCheckBox::toggled, this, &FolderFrm::excludeToggled);
     connect(m_Text1, &QLineEdit::textChanged, this,
-            [this] { m_cmdOK->setEnabled(!trimmedText(text(m_Text1)).empty()); });
+            [this] { m_cmdOK->setEnabled(!trimmed(text(m_Text1)).empty()); });
     connect(m_cmdOK, &QPushButton::clicked, this, &FolderFrm::confirm);
     connect(m_Command1, &QPushButton::clicked, this, &QDialog::reject);
     for (QWidget* checked : {static_cast<QWidget*>(m_txtMin), static_cast<QWidget*>(m_txtMax),
@@ -158,7 +159,7 @@ void FolderFrm::showEvent(QShowEvent* event) {
 
 void FolderFrm::firstShow() {
     const FolderForm remembered = newFolderDefaults(m_settings);
-    if (trimmedText(m_cmbFileMask->currentText().toStdString()).empty())
+    if (trimmed(m_cmbFileMask->currentText().toStdString()).empty())
         m_cmbFileMask->setEditText(qs(remembered.mask));
     if (!m_Text1->text().isEmpty()) {
         m_Check1->setChecked(m_preset.subFolders);
@@ -298,7 +299,7 @@ void addFolders(WindowModel& model, SettingsStore& settings, UserInterface& ui, 
         FolderFrm dialog(settings, ui, parent);
         dialog.exec();
         const auto& chosen = dialog.result();
-        if (!chosen || trimmedText(chosen->folder).empty())
+        if (!chosen || trimmed(chosen->folder).empty())
             return;
         addSearchPath(model, searchPathRow(*chosen));
         model.notices().searchPathsChanged();
@@ -314,7 +315,7 @@ void editFolders(WindowModel& model, SettingsStore& settings, UserInterface& ui,
         dialog.preset(folderFormFor(model.SearchList[static_cast<std::size_t>(selected)]));
         dialog.exec();
         const auto& chosen = dialog.result();
-        if (!chosen || trimmedText(chosen->folder).empty())
+        if (!chosen || trimmed(chosen->folder).empty())
             return;
         replaceSelectedSearchPath(model, searchPathRow(*chosen));
         model.notices().searchPathsChanged();

@@ -108,7 +108,7 @@ const char* const kSearchListHeaders[] = {"Search Locations ", "Sub Folders", "F
 
 } // namespace
 
-struct MainFrm::ActionSpec {
+struct MainFrm::ActionEntry {
     Place place;
     const char* name = nullptr; // none: a separator
     const char* caption = "";
@@ -127,7 +127,7 @@ struct MainFrm::ActionSpec {
 
 // Laid out by hand, an entry to a line or two, so that it reads as the menus do.
 // clang-format off
-const MainFrm::ActionSpec MainFrm::kActions[] = {
+const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::MenuBar, .name = "MnuFile", .caption = "File", .opens = Place::File,
      .enabled = idle},
     {.place = Place::File, .name = "MScan", .caption = "Scan", .shortcut = "F5",
@@ -271,7 +271,7 @@ void MainFrm::buildActions() {
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar->setIconSize(QSize(24, 24));
     std::array<QMenu*, kMenuPlaces> menus{};
-    for (const ActionSpec& spec : kActions) {
+    for (const ActionEntry& spec : kActions) {
         QMenu* menu = menus[static_cast<std::size_t>(spec.place)];
         QAction* action = nullptr;
         if (spec.opens) {
@@ -472,7 +472,7 @@ void MainFrm::listReplaced() {
 
 void MainFrm::renderActions() {
     for (std::size_t i = 0; i < m_actions.size(); ++i) {
-        const ActionSpec& spec = kActions[i];
+        const ActionEntry& spec = kActions[i];
         QAction* action = m_actions[i];
         if (spec.enabled)
             action->setEnabled(spec.enabled(m_model));

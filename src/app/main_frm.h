@@ -66,9 +66,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct ActionSpec;
+    struct ActionEntry;
     // Every menu, menu item and toolbar button, in the order shown.
-    static const ActionSpec kActions[];
+    static const ActionEntry kActions[];
 
     // Status bar, caption, command states, engine option, switches, sort indicators.
     void statusChanged() override;

@@ -32,8 +32,10 @@ ResultListView::ResultListView(WindowModel& model, QMenu* contextMenu, QWidget* 
         header->setSectionHidden(key, true);
 
     // Qt drops the current row when its row goes, or may keep the
-    // position; the window model's focus is the one that counts.
-    connect(m_results, &QAbstractItemModel::layoutChanged, this, &ResultListView::showFocusedRow);
+    // position, and keeps a whole-table selection as one range that a
+    // shorter list leaves invalid; the window model's choice and focus are
+    // the ones that count.
+    connect(m_results, &QAbstractItemModel::layoutChanged, this, &ResultListView::showChosenRows);
     // A reset drops Qt's selection, not the model's.
     connect(m_results, &QAbstractItemModel::modelReset, this, &ResultListView::showChosenRows);
 }

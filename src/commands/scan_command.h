@@ -34,11 +34,11 @@ struct ScanSettings {
 // returns how it ended. Without a search path it tells the user so and
 // returns NoSearchPath, for the front end to offer its folder dialog.
 //
-// A front end plugs in through the model's hooks: `yield` runs for every
-// accepted file and every 10 directory entries (the desktop processes
-// events there, the terminal checks for Ctrl-C and calls stopScan);
-// `changed` runs when the progress text in panel 1 or the caption changes
-// and once at the end. Questions reach `ui`: the "no search path" message,
+// A front end plugs in through the model: `yield` runs for every accepted
+// file and every 10 directory entries (the desktop processes events there,
+// the terminal checks for Ctrl-C and calls stopScan); its listener hears of
+// every new progress text in panel 1 or the caption, and at the end that
+// the list was replaced. Questions reach `ui`: the "no search path" message,
 // the error report and tooManyFilesWarning. Afterwards `model.rows` holds the
 // result rows, `statusPanels` the final texts and `clock` the elapsed time.
 ScanOutcome Scan(WindowModel& model, UserInterface& ui, const ScanSettings& settings);

@@ -226,10 +226,10 @@ struct WindowModel {
     std::vector<FileSeen> DuplicateSeen;
     std::optional<buzTimer> clock;
 
-    // Hooks the front end fills in: `yield` lets the window breathe during
-    // long work, `changed` shows what changed.
+    // What the front end fills in: `yield` lets the window breathe during
+    // long work; the listener (not owned; none: changes go unannounced) is
+    // told what changed.
     std::function<void()> yield;
-    // Not owned; none: changes go unannounced.
     ModelListener* listener = nullptr;
 
     bool pictureViewerOn() const { return display == image::PreviewOn; }

@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kMaskSection = "FileMask";
 
 bool isEmptyText(std::string_view text) {
-    return trimmedText(text).empty();
+    return trimmed(text).empty();
 }
 
 std::string dateText(const DateTime& date) {
@@ -53,15 +53,6 @@ bool hasSelectedSearchPath(const WindowModel& model) {
 }
 
 } // namespace
-
-std::string_view trimmedText(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // Both tests read the typed number itself, so that what passes is what the
 // scan uses: "-0.4" is below 0 even though it rounds to 0 KB.

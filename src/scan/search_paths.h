@@ -52,9 +52,6 @@ struct FolderFormError {
     FolderField focus;
 };
 
-// The text with leading and trailing blanks removed.
-std::string_view trimmedText(std::string_view text);
-
 // The largest size bound in KB: its bytes still fit in a 64-bit size.
 inline constexpr std::int64_t kLargestSizeKB = 9007199254740991; // 2^53 - 1
 
