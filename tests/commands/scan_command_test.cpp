@@ -455,7 +455,7 @@ TEST_F(ScanDriverTest, tooManyFilesAreAskedAboutAboveTheLimitOnly) {
 
 // Deleting one path of a hard-linked pair would delete the only copy.
 struct ScanForDuplicatesTest : ScanDriverTest {};
-TEST_F(ScanForDuplicatesTest, TwoPathsOfOneFileAreNoGroup) {
+TEST_F(ScanForDuplicatesTest, twoPathsOfOneFileAreNoGroup) {
     const std::string original = tree.write("x/a/one", test::randomBytes(4000, 10));
     ASSERT_EQ(::link(original.c_str(), (tree.mkdir("x/b") + "link").c_str()), 0);
     tree.write("x/c/copy", test::randomBytes(3000, 11));

@@ -33,16 +33,6 @@ TEST(MemorySettingsTest, listsNumericKeysByNumberThenOthersByName) {
     EXPECT_TRUE(settings.getAllSettings("Missing").empty());
 }
 
-TEST(MemorySettingsTest, deletedKeyGivesTheCallersDefault) {
-    MemorySettings settings;
-    settings.saveSetting("Main", "Top", "120");
-    EXPECT_EQ(settings.getSetting("Main", "Top", "0"), "120");
-    settings.deleteSetting("Main", "Top");
-    settings.deleteSetting("Nowhere", "Top");
-    EXPECT_EQ(settings.getSetting("Main", "Top", "0"), "0");
-    EXPECT_FALSE(settings.contains("Main", "Top"));
-}
-
 TEST(ScriptedAnswererTest, answersExpectedQuestionsInOrderAndRecordsThem) {
     ScriptedAnswerer user;
     const MessageBoxRequest exact{"Remove?", "Twinsift", MsgIcon::Question, MsgButtons::YesNo, 2};

@@ -142,7 +142,7 @@ protected:
     WorkerPool pool{2};
 };
 
-TEST_P(ChangedFilesTest, AFolderSwappedForALinkAfterTheWalkJoinsNoGroup) {
+TEST_P(ChangedFilesTest, aFolderSwappedForALinkAfterTheWalkJoinsNoGroup) {
     add("d1/x.dat", test::randomBytes(40'000, 1));
     add("d2/x.dat", test::randomBytes(40'000, 2));
     std::filesystem::rename(dir.path() + "d1", dir.path() + "d1.old");
@@ -151,7 +151,7 @@ TEST_P(ChangedFilesTest, AFolderSwappedForALinkAfterTheWalkJoinsNoGroup) {
     EXPECT_EQ(changed(), std::vector<std::string>{"d1/x.dat"});
 }
 
-TEST_P(ChangedFilesTest, AFileReplacedOrRewrittenAfterTheWalkJoinsNoGroup) {
+TEST_P(ChangedFilesTest, aFileReplacedOrRewrittenAfterTheWalkJoinsNoGroup) {
     const std::string content = test::randomBytes(40'000, 3);
     add("kept", content);
     add("copy", content);
@@ -166,7 +166,7 @@ TEST_P(ChangedFilesTest, AFileReplacedOrRewrittenAfterTheWalkJoinsNoGroup) {
 
 // Two files equal only in their first 16 KiB, both cut to that length once
 // the first blocks were read: the rest of them is no hole.
-TEST_P(ChangedFilesTest, FilesTruncatedAfterTheirFirstReadJoinNoGroup) {
+TEST_P(ChangedFilesTest, filesTruncatedAfterTheirFirstReadJoinNoGroup) {
     const std::string head = test::randomBytes(16 * 1024, 6);
     const std::string a = add("a", head + test::randomBytes(24'000, 7));
     const std::string b = add("b", head + test::randomBytes(24'000, 8));
@@ -189,7 +189,7 @@ TEST_P(ChangedFilesTest, FilesTruncatedAfterTheirFirstReadJoinNoGroup) {
 // A file differing from its neighbours in its last byte, whose ends are
 // rewritten after its head was read: the head now differs and the tail
 // matches, so the bytes read never were one state of the file.
-TEST_P(ChangedFilesTest, AFileWrittenWhileItIsReadJoinsNoGroup) {
+TEST_P(ChangedFilesTest, aFileWrittenWhileItIsReadJoinsNoGroup) {
     const std::size_t size = 900'000;
     const std::string content = test::randomBytes(size, 9);
     std::string other = content;
@@ -209,17 +209,17 @@ TEST_P(ChangedFilesTest, AFileWrittenWhileItIsReadJoinsNoGroup) {
 // Up to 64 files stay open from read to read; a larger set opens them for
 // each read, and a file must show at its last opening what it showed at its
 // first.
-TEST_P(ChangedFilesTest, AFileWrittenAfterItsLastReadJoinsNoGroup) {
+TEST_P(ChangedFilesTest, aFileWrittenAfterItsLastReadJoinsNoGroup) {
     expectACopyChangedAfterItsLastReadLeftOut(3);
 }
 
-TEST_P(ChangedFilesTest, AFileOfALargeSetWrittenAfterItsLastReadJoinsNoGroup) {
+TEST_P(ChangedFilesTest, aFileOfALargeSetWrittenAfterItsLastReadJoinsNoGroup) {
     expectACopyChangedAfterItsLastReadLeftOut(70);
 }
 
 // A group found by the comparison whose folder is then swapped for a link:
 // the listing must not show the path that now leads to another member.
-TEST_P(ChangedFilesTest, AFolderSwappedAfterTheComparisonIsNotListed) {
+TEST_P(ChangedFilesTest, aFolderSwappedAfterTheComparisonIsNotListed) {
     const std::string content = test::randomBytes(5'000, 11);
     add("d1/x.dat", content);
     add("d2/x.dat", content);
@@ -237,7 +237,7 @@ TEST_P(ChangedFilesTest, AFolderSwappedAfterTheComparisonIsNotListed) {
 
 // Tolerant matches are not transitive: b and c are each like a, not like
 // each other, so once a is gone they are no group.
-TEST(ChangedFilesFuzzyTest, AGroupWhoseFirstFileIsGoneIsNotListed) {
+TEST(ChangedFilesFuzzyTest, aGroupWhoseFirstFileIsGoneIsNotListed) {
     TempDir dir;
     WindowModel model;
     model.chkFuzzy.checked = true;
@@ -265,7 +265,7 @@ TEST(ChangedFilesFuzzyTest, AGroupWhoseFirstFileIsGoneIsNotListed) {
 
 // Files of the same name are not compared, but a name that now leads to the
 // other file of its group must not be listed as a second file either.
-TEST(ChangedFilesSameNameTest, AFolderSwappedAfterTheWalkIsNotListed) {
+TEST(ChangedFilesSameNameTest, aFolderSwappedAfterTheWalkIsNotListed) {
     TempDir dir;
     WindowModel model;
     model.engine = Engine::SameNames;

@@ -1,11 +1,9 @@
 #include "engine/fuzzy_engine.h"
 
-#include "engine/find_duplicates.h"
 #include "engine/worker_pool.h"
 
 #include "core/window_model.h"
 #include "reference_engine.h"
-#include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -124,20 +122,6 @@ TEST_F(FuzzyTest, missingShortenedOrUnreadableFilesMatchNothing) {
     EXPECT_EQ(group(paths, 2000), (Groups{{2, 3}}));
 }
 
-// Every slot of every listed element, in order.
-std::vector<std::string> listedElements(CHive& groups) {
-    std::vector<std::string> elements;
-    for (std::int32_t i = 1; i <= groups.Count(); ++i) {
-        const Variant shade = groups.Item4(i);
-        elements.push_back(
-            std::string(groups.Item(i).text()) + "|" + std::string(groups.Item2(i).text()) +
-            std::string(groups.Item1(i).text()) + "|" + std::string(groups.Item3(i).text()) + "|" +
-            std::to_string(shade.wholeNumber().value_or(0)) + "|" +
-            std::string(groups.Item5(i).text()));
-    }
-    return elements;
-}
-
 // Random small trees whose files are made of few distinct blocks and tails,
 // so that partial and non-transitive matches are common, with a vanished
 // file now and then: the search must list what the pairwise loop lists.
@@ -169,23 +153,7 @@ TEST(FuzzySearchTest, listsWhatThePairwiseLoopListsOnRandomTrees) {
         }
         sortCandidates(store, RecordOrder::SizeFirst);
 
-        WindowModel fast;
-        WindowModel literal;
-        for (WindowModel* model : {&fast, &literal}) {
-            model->engine = Engine::ByteByByte;
-            model->chkFuzzy.checked = true;
-            model->Candidates = store;
-            model->FilesFound = found;
-        }
-        test::ScriptedAnswerer user;
-        WorkerPool pool(2);
-        FindDuplicates(fast, user, pool);
-        test::reference::FindDuplicates(literal);
-
-        EXPECT_EQ(listedElements(fast.DuplicateGroups), listedElements(literal.DuplicateGroups));
-        EXPECT_EQ(fast.DuplicateCount, literal.DuplicateCount);
-        EXPECT_EQ(fast.DuplicateBytes, literal.DuplicateBytes);
-        EXPECT_EQ(fast.GroupShade, literal.GroupShade);
+        test::reference::expectSameAsPairwiseLoop(store, found, Engine::ByteByByte, true);
     }
 }
 

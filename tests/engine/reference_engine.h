@@ -7,13 +7,18 @@
 #include "core/file_info.h"
 #include "core/format.h"
 #include "core/window_model.h"
+#include "engine/find_duplicates.h"
+#include "engine/worker_pool.h"
+#include "support/scripted_answerer.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -185,6 +190,55 @@ inline void FindDuplicates(WindowModel& model) {
             records.erase(records.begin() + std::ptrdiff_t(i));
         }
     }
+}
+
+// One DuplicateGroups element with every slot.
+struct Element {
+    std::string size, name, folder, version;
+    std::int64_t shade = 0;
+    std::string time;
+    bool operator==(const Element&) const = default;
+};
+
+inline void PrintTo(const Element& e, std::ostream* out) {
+    *out << e.folder << e.name << " [" << e.size << ", " << e.version << ", shade " << e.shade
+         << ", " << e.time << "]";
+}
+
+inline std::vector<Element> elementsOf(WindowModel& model) {
+    std::vector<Element> elements;
+    CHive& groups = model.DuplicateGroups;
+    for (std::int32_t i = 1; i <= groups.Count(); ++i)
+        elements.push_back(
+            {std::string(groups.Item(i).text()), std::string(groups.Item1(i).text()),
+             std::string(groups.Item2(i).text()), std::string(groups.Item3(i).text()),
+             groups.Item4(i).wholeNumber().value_or(-1), std::string(groups.Item5(i).text())});
+    return elements;
+}
+
+// Runs the fast search and the pairwise loop on the same candidates and
+// expects the same listing and totals; gives the number of elements listed.
+inline std::int32_t expectSameAsPairwiseLoop(const CandidateStore& store, std::int32_t found,
+                                             Engine engine, bool fuzzy) {
+    WindowModel fast;
+    WindowModel literal;
+    for (WindowModel* model : {&fast, &literal}) {
+        model->engine = engine;
+        model->chkFuzzy.checked = fuzzy;
+        model->Candidates = store;
+        model->FilesFound = found;
+    }
+    ScriptedAnswerer user;
+    WorkerPool pool(2);
+    twinsift::FindDuplicates(fast, user, pool);
+    FindDuplicates(literal);
+
+    EXPECT_EQ(elementsOf(fast), elementsOf(literal));
+    EXPECT_EQ(fast.DuplicateCount, literal.DuplicateCount);
+    EXPECT_EQ(fast.DuplicateBytes, literal.DuplicateBytes);
+    EXPECT_EQ(fast.FilesFound, literal.FilesFound);
+    EXPECT_EQ(fast.GroupShade, literal.GroupShade);
+    return literal.DuplicateGroups.Count();
 }
 
 } // namespace twinsift::test::reference

@@ -107,17 +107,6 @@ TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
     EXPECT_EQ(facts.identity, (FileIdentity{status.st_dev, status.st_ino}));
 }
 
-TEST_F(ResultListTest, groupKeyHasElevenDigits) {
-    for (int g = 1; g <= 7; ++g) {
-        const std::string name = "f" + std::to_string(g);
-        dir.write(name, "x");
-        addResult(model, dir.path(), name, 1, g % 2 == 1 ? 1 : 2);
-    }
-    ListDuplicateGroups(model, user, pool);
-    EXPECT_EQ(model.rows.back().columns[ColGroup], "7");
-    EXPECT_EQ(model.rows.back().columns[ColSortGrpno], "00000000007");
-}
-
 TEST_F(ResultListTest, vanishedFilesAreNotListed) {
     twoGroupsOfThree();
     ::unlink((dir.path() + "b").c_str());
