@@ -1,12 +1,13 @@
 // The result list with a million rows: filling the Qt model, re-sorting it by
-// the size key, removing scattered rows under a shown view, and what one row
-// costs in memory.
+// the size key, removing scattered rows under a shown view, marking one row,
+// and what one row costs in memory.
 #include "app/result_list_model.h"
 
 #include <QApplication>
 #include <QTableView>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 
@@ -120,6 +121,48 @@ void BM_RemoveScatteredRows(benchmark::State& state) {
     state.counters["selected"] = static_cast<double>(view.selectionModel()->selectedRows().size());
 }
 BENCHMARK(BM_RemoveScatteredRows)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Marking one row must repaint that row alone: one dataChanged, no reset and no
+// layout change, however long the list. Anything else aborts the run.
+void BM_MarkOneRow(benchmark::State& state) {
+    WindowModel model;
+    ResultListModel results(model);
+    model.rows = syntheticRows();
+    results.listReplaced();
+    model.listener = &results;
+    int changed = 0;
+    int reset = 0;
+    int relaid = 0;
+    bool changedOnlyTheRow = true;
+    constexpr int marked = kRows / 2;
+    QObject::connect(&results, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         ++changed;
+                         changedOnlyTheRow = changedOnlyTheRow && from.row() == marked &&
+                                             to.row() == marked && from.column() == 0 &&
+                                             to.column() == kResultColumnCount - 1;
+                     });
+    QObject::connect(&results, &QAbstractItemModel::modelReset, [&] { ++reset; });
+    QObject::connect(&results, &QAbstractItemModel::layoutChanged, [&] { ++relaid; });
+    bool mark = false;
+    int marks = 0;
+    for (auto _ : state) {
+        mark = !mark;
+        markRows(model, {marked, marked}, mark);
+        ++marks;
+    }
+    state.counters["dataChanged"] = static_cast<double>(changed) / marks;
+    state.counters["reset"] = reset;
+    state.counters["layout"] = relaid;
+    if (changed != marks || !changedOnlyTheRow || reset != 0 || relaid != 0) {
+        std::fprintf(stderr,
+                     "BM_MarkOneRow: %d marks gave %d dataChanged (%s), %d resets, %d layout "
+                     "changes\n",
+                     marks, changed, changedOnlyTheRow ? "that row" : "wider", reset, relaid);
+        std::abort();
+    }
+}
+BENCHMARK(BM_MarkOneRow)->Unit(benchmark::kMicrosecond);
 
 void BM_MemoryPerRow(benchmark::State& state) {
     for (auto _ : state) {

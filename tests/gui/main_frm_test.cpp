@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDebug>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
+#include <optional>
 
 namespace twinsift {
 
@@ -34,8 +36,10 @@ struct Harness {
     test::SilentSoundPlayer sound;
     std::unique_ptr<MainFrm> window;
 
-    explicit Harness(bool tips = false) {
-        settings.saveSetting("Options", "Show Tips at Startup", tips ? "1" : "0");
+    // Without `tips` the settings stay empty, as at the first start.
+    explicit Harness(std::optional<bool> tips = false) {
+        if (tips)
+            settings.saveSetting("Options", "Show Tips at Startup", *tips ? "1" : "0");
     }
     MainFrm& create(CommandLine commandLine = {}) {
         window = std::make_unique<MainFrm>(
@@ -66,23 +70,22 @@ class MainFrmTest : public QObject {
     test::TempDir m_dataHome;
 
     std::string defaultsPath() const { return m_dataHome.path() + "Twinsift/default.tsf"; }
-    // A default.tsf with these search paths and `tail` after them; returns its text.
-    std::string writeDefaults(const std::vector<std::string>& paths, const std::string& tail = "") {
+    static std::string sessionText(const std::vector<std::string>& paths) {
         WindowModel model;
         for (const std::string& path : paths)
             model.SearchList.push_back({path, {"Yes", "All files(*.*)", "0", "", "", ""}});
-        std::string text = searchParametersText(model) + "\r\n";
+        return searchParametersText(model) + "\r\n";
+    }
+    // A default.tsf with these search paths and `tail` after them; returns its text.
+    std::string writeDefaults(const std::vector<std::string>& paths, const std::string& tail = "") {
+        std::string text = sessionText(paths);
         text.insert(text.find("\r\n", text.find("\r\n") + 2) + 2, tail);
         m_dataHome.write("Twinsift/default.tsf", text);
         return text;
     }
-
     // A session file elsewhere in the data home holding these search paths.
     std::string writeSession(const std::string& name, const std::vector<std::string>& paths) {
-        WindowModel model;
-        for (const std::string& path : paths)
-            model.SearchList.push_back({path, {"Yes", "All files(*.*)", "0", "", "", ""}});
-        return m_dataHome.write(name, searchParametersText(model) + "\r\n");
+        return m_dataHome.write(name, sessionText(paths));
     }
     bool m_closeAsked = false;
 
@@ -94,11 +97,8 @@ private slots:
     }
 
     void firstStartWithEmptySettingsOpensDefaultWindowAndTips() {
-        MemorySettings settings;
-        ScriptedAnswerer ui;
-        RecordingLauncher launcher;
-        test::SilentSoundPlayer sound;
-        MainFrm window({settings, ui, launcher, sound, "OS : Linux 6.1"}, {});
+        Harness h(std::nullopt);
+        MainFrm& window = h.create();
         const auto tipsSeen =
             test::whenModalShown("frmTip", [](QWidget& tip) { test::clickButton(tip, "cmdOK"); });
         window.show();
@@ -109,13 +109,13 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Twinsift v3.5.3"));
         QVERIFY(window.findChild<QAction*>("MPicViewer")->isChecked());
         QVERIFY(window.findChild<QAction*>("MSendToRecycleBin")->isChecked());
-        QCOMPARE(window.findChild<QLabel*>("StatusBar1Panel2")->text(), "Duplicates : 0");
-        QCOMPARE(window.findChild<QLabel*>("StatusBar1Panel3")->text(), "Files : 0");
-        QCOMPARE(window.findChild<QLabel*>("StatusBar1Panel4")->text(), "Folders : 0");
-        QVERIFY(ui.asked().empty());
+        QCOMPARE(h.panel(2), "Duplicates : 0");
+        QCOMPARE(h.panel(3), "Files : 0");
+        QCOMPARE(h.panel(4), "Folders : 0");
+        QVERIFY(h.ui.asked().empty());
 
         // The extension and the folder stand beside the name; the sort keys are hidden.
-        QHeaderView* header = window.findChild<QTableView*>("RLV")->horizontalHeader();
+        QHeaderView* header = h.child<QTableView>("RLV")->horizontalHeader();
         QStringList shown;
         for (int visual = 0; visual < header->count(); ++visual) {
             const int logical = header->logicalIndex(visual);
@@ -208,17 +208,11 @@ private slots:
         MainFrm& window = h.start();
         const QRect area = window.screen()->availableGeometry();
         // Stored like the window, as the corner of its frame and the size inside it.
+        QString shown;
+        QDebug(&shown) << window.frameGeometry() << window.size() << "in" << area;
         QVERIFY2(area.contains(window.frameGeometry().topLeft()) &&
                      window.width() <= area.width() && window.height() <= area.height(),
-                 qPrintable(QStringLiteral("%1,%2 %3x%4 in %5,%6 %7x%8")
-                                .arg(window.x())
-                                .arg(window.y())
-                                .arg(window.width())
-                                .arg(window.height())
-                                .arg(area.x())
-                                .arg(area.y())
-                                .arg(area.width())
-                                .arg(area.height())));
+                 qPrintable(shown));
         QVERIFY(h.ui.asked().empty());
     }
 

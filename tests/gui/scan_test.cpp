@@ -190,21 +190,6 @@ private slots:
         QVERIFY(h.model().FilesFound >= 200 && h.model().FilesFound < 20000);
     }
 
-    void closingDuringAScanStopsItThenCloses() {
-        ScanHarness h;
-        h.makeFiles("big", 20000);
-        h.addPath(h.tree.path() + "big");
-        h.duringScan = [&] {
-            if (h.model().FilesFound == 100)
-                h.window.close();
-        };
-        h.action("MScan")->trigger();
-
-        QVERIFY(h.model().FilesFound < 20000);
-        QCOMPARE(h.panel(1), "Search Terminated.");
-        QTRY_VERIFY(!h.window.isVisible());
-    }
-
     void scanSavesTheWindowGeometryWithTheSearchPaths() {
         ScanHarness h;
         h.tree.write("a/x", "1");
