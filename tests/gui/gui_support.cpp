@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
 #include <QTimer>
 
 namespace twinsift::test {
@@ -19,6 +21,33 @@ bool RecordingLauncher::openUrl(const std::string& url) {
 
 void RecordingLauncher::showInFileManager(const std::string& path) {
     opened.push_back(path);
+}
+
+WindowHarness::WindowHarness(std::optional<bool> tips) {
+    if (tips)
+        settings.saveSetting("Options", "Show Tips at Startup", *tips ? "1" : "0");
+}
+
+MainFrm& WindowHarness::create(CommandLine commandLine) {
+    window = std::make_unique<MainFrm>(
+        MainFrmServices{settings, ui, launcher, sound, "OS : Linux 6.1"}, std::move(commandLine));
+    return *window;
+}
+
+MainFrm& WindowHarness::start(CommandLine commandLine) {
+    if (!window)
+        create(std::move(commandLine));
+    window->show();
+    QTest::qWait(50);
+    return *window;
+}
+
+QString WindowHarness::panel(int number) {
+    return child<QLabel>(QStringLiteral("StatusBar1Panel%1").arg(number))->text();
+}
+
+bool WindowHarness::panelShown(int number) {
+    return !child<QLabel>(QStringLiteral("StatusBar1Panel%1").arg(number))->isHidden();
 }
 
 std::shared_ptr<bool> whenModalShown(const QString& objectName, std::function<void(QWidget&)> act) {

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "app/main_frm.h"
 #include "platform/shell_services.h"
+#include "support/memory_settings.h"
+#include "support/scripted_answerer.h"
 
+#include <QAction>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +29,26 @@ class SilentSoundPlayer : public SoundPlayer {
 public:
     void play(const std::string& path) override { played.push_back(path); }
     std::vector<std::string> played;
+};
+
+// One main window over in-memory settings and a scripted user.
+struct WindowHarness {
+    MemorySettings settings;
+    ScriptedAnswerer ui;
+    RecordingLauncher launcher;
+    SilentSoundPlayer sound;
+    std::unique_ptr<MainFrm> window;
+
+    // Without `tips` the settings stay empty, as at the first start.
+    explicit WindowHarness(std::optional<bool> tips = false);
+    MainFrm& create(CommandLine commandLine = {});
+    // Shows the window (created first if need be) and lets the first-show handler run.
+    MainFrm& start(CommandLine commandLine = {});
+    WindowModel& model() { return window->model(); }
+    template <class T> T* child(const QString& name) { return window->findChild<T*>(name); }
+    QAction* action(const QString& name) { return child<QAction>(name); }
+    QString panel(int number);
+    bool panelShown(int number);
 };
 
 // Acts on the modal dialog named `objectName` as soon as it is shown (within a
