@@ -7,23 +7,11 @@ namespace twinsift::test {
 namespace {
 
 const char* kindName(Question::Kind kind) {
-    switch (kind) {
-    case Question::MessageBox:
-        return "message box";
-    case Question::ErrorReport:
-        return "error report";
-    case Question::InputBox:
-        return "input box";
-    case Question::BrowseFolder:
-        return "folder chooser";
-    case Question::OpenFile:
-        return "open-file chooser";
-    case Question::SaveFile:
-        return "save-file chooser";
-    case Question::TooManyFiles:
-        return "too-many-files warning";
-    }
-    return "question";
+    static constexpr const char* names[] = {
+        "message box",           "error report",      "input box",
+        "folder chooser",        "open-file chooser", "save-file chooser",
+        "too-many-files warning"};
+    return names[kind];
 }
 
 std::string quoted(const std::string& text) {
