@@ -91,19 +91,15 @@ TEST(WindowGeometryTest, isClampedIntoTheWorkArea) {
     EXPECT_EQ(small.top, 0);
 }
 
+// A session whose name holds the switch letters still opens in a window.
 TEST(CommandLineTest, takesTheFirstArgumentWithoutQuotesAsTheSession) {
     EXPECT_EQ(parseCommandLine({"\"/home/me/my search.tsf\""}).sessionPath,
               "/home/me/my search.tsf");
-    EXPECT_FALSE(parseCommandLine({"\"/home/me/my search.tsf\""}).noWindow);
-    EXPECT_EQ(parseCommandLine({}).sessionPath, "");
-    EXPECT_TRUE(parseCommandLine({"a.tsf", "-un"}).noWindow);
-    EXPECT_TRUE(parseCommandLine({"-un"}).noWindow);
-}
-
-TEST(CommandLineTest, sessionWhoseNameHoldsTheSwitchLettersStillOpens) {
     const CommandLine line = parseCommandLine({"/data/2024-uni/re-run-under.tsf"});
     EXPECT_FALSE(line.noWindow);
     EXPECT_EQ(line.sessionPath, "/data/2024-uni/re-run-under.tsf");
+    EXPECT_TRUE(parseCommandLine({"a.tsf", "-un"}).noWindow);
+    EXPECT_TRUE(parseCommandLine({"-un"}).noWindow);
 }
 
 TEST(StartupStateTest, onlyAStoredElevenTurnsOnPermanentDeletion) {
@@ -134,17 +130,14 @@ TEST(StartupStateTest, aDisplayThatIsNoNumberKeepsThePreviewOn) {
     EXPECT_EQ(model.statusPanels[2].text, "Files : 0"); // the rest of the state is set
 }
 
-TEST(TogglesTest, strangeStoredValuesShownAsOffAreSwitchedOn) {
+TEST(TogglesTest, strangeDisplayIsSwitchedOnAndTipsAndWarningSettingsAreKept) {
     MemorySettings settings;
     WindowModel model;
-    model.display = 4;
+    model.display = 4; // shown as off
     togglePictureViewer(model, settings);
     EXPECT_TRUE(model.pictureViewerOn());
     EXPECT_EQ(settings.getSetting("Options", "Display", ""), "10");
-}
 
-TEST(TipsTest, showTipsSettingIsReadAsANumber) {
-    MemorySettings settings;
     EXPECT_TRUE(showTipsAtStartup(settings));
     settings.saveSetting("Options", "Show Tips at Startup", " 1 ");
     EXPECT_TRUE(showTipsAtStartup(settings));
@@ -152,10 +145,7 @@ TEST(TipsTest, showTipsSettingIsReadAsANumber) {
     EXPECT_FALSE(showTipsAtStartup(settings));
     settings.saveSetting("Options", "Show Tips at Startup", "yes");
     EXPECT_FALSE(showTipsAtStartup(settings));
-}
 
-TEST(VistaWarningTest, onlyOnWindowsNT6UntilDismissed) {
-    MemorySettings settings;
     EXPECT_FALSE(vistaWarningWanted("OS : Linux 6.1.0", settings));
     EXPECT_TRUE(vistaWarningWanted("OS : Windows NT 6.1 Build 7601", settings));
     setVistaWarningDismissed(settings, true);
