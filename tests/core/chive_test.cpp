@@ -123,27 +123,6 @@ TEST(CHiveGrowth, keepsElementsAndNodeNumbersWhenTheTablesGrow) {
     }
 }
 
-TEST(CHiveNodes, removedElementsNodeIsHandedOutNext) {
-    CHive hive;
-    hive.setCompareMode(0);
-    // Keys chosen so that "d" ends up with two children.
-    for (const char* key : {"d", "b", "f", "a", "c", "e", "g"})
-        addText(hive, key, key);
-    const std::int32_t leafNode = hive.nodeAt(4); // "a"
-    hive.Remove("a");
-    addText(hive, "x1", "x1");
-    EXPECT_EQ(hive.nodeAt(hive.Count()), leafNode);
-
-    const std::int32_t innerNode = hive.nodeAt(1); // "d", two children
-    ASSERT_NE(hive.links(innerNode).left, 0);
-    ASSERT_NE(hive.links(innerNode).right, 0);
-    hive.Remove("d");
-    addText(hive, "x2", "x2");
-    EXPECT_EQ(hive.nodeAt(hive.Count()), innerNode);
-    EXPECT_EQ(hive.Item("e"), Variant("e")); // the successor kept its element
-    TreeChecker(hive).check();
-}
-
 // Text-mode keys are equal exactly when compareText calls them equal: simple
 // case folding ("ſ" is "s", "ς" is "σ"), broken bytes compared as they are.
 TEST(CHiveKeys, textModeFoldsCaseAndBinaryModeDoesNot) {
@@ -310,18 +289,6 @@ TEST(CHiveSlots, storesValuesAndSharesObjectReferences) {
     EXPECT_EQ(object.use_count(), 1);
 }
 
-TEST(CHiveOrder, removeKeepsTheOrderOfTheRest) {
-    CHive hive;
-    for (const char* item : {"1", "2", "3", "4", "5"})
-        addText(hive, item, std::string("key") + item);
-    hive.Remove(2);
-    hive.Remove("KEY4");
-    EXPECT_EQ(itemsInPositionOrder(hive), (std::vector<std::string>{"1", "3", "5"}));
-    EXPECT_EQ(hive.nodeAt(4), 0);
-    EXPECT_FALSE(hive.Exist("key4"));
-    TreeChecker(hive).check();
-}
-
 TEST(CHiveOrder, beforeAndAfterPlaceTheNewElement) {
     CHive hive;
     addText(hive, "b", "b");
@@ -385,7 +352,8 @@ TEST(CHiveLifecycle, clearLeavesAnEmptyStoreReadyForUse) {
 }
 
 // Keyless elements (as a scan adds them) mixed with keyed ones and everything
-// that needs the key tree; the model holds each element's key and item.
+// that needs the key tree; the model holds each element's key and item. Random
+// removals take leaves and inner nodes, whose nodes the next Add must reuse.
 TEST(CHiveTree, keylessElementsBehaveLikeKeyedOnesUnderRandomChanges) {
     struct Entry {
         std::string key;
