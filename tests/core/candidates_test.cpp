@@ -26,7 +26,7 @@ std::vector<std::string> sortedNames(const std::vector<Entry>& entries, RecordOr
     return names;
 }
 
-TEST(CandidateOrderTest, sizeFirstComparesSizesAsNumbersThenTextsIgnoringCase) {
+TEST(CandidateOrderTest, comparesSizesAsNumbersAndNamesAsFieldsIgnoringCase) {
     EXPECT_EQ(sortedNames({{10, "b", "/x/"}, {9, "a", "/x/"}}, RecordOrder::SizeFirst),
               (std::vector<std::string>{"/x/a", "/x/b"}));
     // Beyond twelve digits text order and number order part ways.
@@ -37,17 +37,11 @@ TEST(CandidateOrderTest, sizeFirstComparesSizesAsNumbersThenTextsIgnoringCase) {
     EXPECT_EQ(sortedNames({{5, "b", "/x/"}, {5, "A", "/y/"}, {5, "a", "/X/"}, {5, "A", "/w/"}},
                           RecordOrder::SizeFirst),
               (std::vector<std::string>{"/w/A", "/X/a", "/y/A", "/x/b"}));
-}
-
-TEST(CandidateOrderTest, nameFirstKeepsEqualNamesTogetherWhateverTheirSize) {
+    // Name first keeps equal names together whatever their size.
     EXPECT_EQ(sortedNames({{1, "B", "/x/"}, {9, "a", "/x/"}, {3, "A", "/y/"}, {2, "ab", "/x/"}},
                           RecordOrder::NameFirst),
               (std::vector<std::string>{"/y/A", "/x/a", "/x/ab", "/x/B"}));
-}
-
-TEST(CandidateOrderTest, namesAreFieldsNotSeparators) {
-    // "?" is a legal name character: "a?b" is one name, sorted after "a" (a
-    // prefix) and before "b", never split into fields.
+    // "?" is a name character: "a?b" sorts between "a" and "b", never split.
     EXPECT_EQ(
         sortedNames({{1, "b", "/x/"}, {1, "a?b", "/x/"}, {1, "a", "/z?/"}}, RecordOrder::SizeFirst),
         (std::vector<std::string>{"/z?/a", "/x/a?b", "/x/b"}));

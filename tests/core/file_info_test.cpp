@@ -18,11 +18,13 @@ std::string textOf(const test::PeImage& image) {
     return std::string(image.bytes.begin(), image.bytes.end());
 }
 
-TEST(FileInfoTest, readsVersionOfProgramFilesWhateverTheCaseOfTheirExtension) {
+TEST(FileInfoTest, readsVersionOfProgramFilesWhateverTheirExtensionsCaseOrSize) {
     TempDir dir;
     const std::string program = textOf(buildPeImage());
     for (const char* name : {"x.exe", "X.EXE", "lib.dll", "control.Ocx", "\xff\xfe name.exe"})
         EXPECT_EQ(VersionText(dir.write(name, program)), "5.1.2600.0") << name;
+    const auto big = buildPeImage({.pe32Plus = true, .resourceFileOffset = 8 << 20});
+    EXPECT_EQ(VersionText(dir.write("big.dll", textOf(big))), "5.1.2600.0");
 }
 
 TEST(FileInfoTest, givesNotAvailableForOtherNamesAndFilesWithoutVersion) {
@@ -48,17 +50,10 @@ TEST(FileInfoTest, doesNotWaitOnPipeNamedLikeProgram) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
-TEST(FileInfoTest, readsVersionResourceFarIntoLargeProgram) {
-    TempDir dir;
-    const auto image = buildPeImage({.pe32Plus = true, .resourceFileOffset = 8 << 20});
-    EXPECT_EQ(VersionText(dir.write("big.dll", textOf(image))), "5.1.2600.0");
-}
-
 TEST(FileInfoTest, fileExistsOnlyForRegularFiles) {
     TempDir dir;
     const std::string file = dir.write("file.txt", "x");
     EXPECT_TRUE(FileExists(file));
-    EXPECT_TRUE(FileExists(dir.write(".hidden", "x")));
     EXPECT_TRUE(FileExists(dir.write("\xff\xfe odd, name?", "x")));
     EXPECT_FALSE(FileExists(dir.mkdir("folder")));
     EXPECT_FALSE(FileExists(dir.path() + "folder"));

@@ -15,23 +15,20 @@ TEST(FormatTest, roundsTheDecimalValueHalfAwayFromZero) {
         int decimals;
         const char* text;
     } cases[] = {
-        {1.125, 2, "1.13"},
         {1.005, 2, "1.01"},
         {2.675, 2, "2.68"},
         {1.124, 2, "1.12"},
         {-1.125, 2, "-1.13"},
         {9.995, 2, "10.00"},
-        {99.96, 1, "100.0"},
-        {0.05, 1, "0.1"},
         {0.04, 1, "0.0"},
-        {12.5, 1, "12.5"},
-        {0.5, 0, "1"},
         {-2.5, 0, "-3"},
-        {0, 2, "0.00"},
-        {7, 2, "7.00"},
-        {1e-7, 2, "0.00"},
-        {0.999, 2, "1.00"},
         {1e20, 2, "100000000000000000000.00"},
+        // Never a negative zero or a non-number.
+        {-0.001, 2, "0.00"},
+        {-0.0, 1, "0.0"},
+        {std::nan(""), 1, "0.0"},
+        {std::numeric_limits<double>::infinity(), 2, "0.00"},
+        {-std::numeric_limits<double>::infinity(), 2, "0.00"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
@@ -39,43 +36,25 @@ TEST(FormatTest, roundsTheDecimalValueHalfAwayFromZero) {
     }
 }
 
-TEST(FormatTest, neverWritesANegativeZeroOrANonNumber) {
-    EXPECT_EQ(formatFixed(-0.001, 2), "0.00");
-    EXPECT_EQ(formatFixed(-0.0, 1), "0.0");
-    EXPECT_EQ(formatFixed(std::nan(""), 1), "0.0");
-    EXPECT_EQ(formatFixed(std::numeric_limits<double>::infinity(), 2), "0.00");
-    EXPECT_EQ(formatFixed(-std::numeric_limits<double>::infinity(), 2), "0.00");
-}
-
-TEST(FormatTest, zeroPadsWholeNumbers) {
-    EXPECT_EQ(zeroPadded(12345, 12), "000000012345");
+TEST(FormatTest, zeroPadsNumbersAndNumberTextsAndLeavesOtherTextsAlone) {
     EXPECT_EQ(zeroPadded(7, 11), "00000000007");
-    EXPECT_EQ(zeroPadded(0, 12), "000000000000");
     EXPECT_EQ(zeroPadded(1234567890123, 12), "1234567890123");
     EXPECT_EQ(zeroPadded(-5, 4), "-0005");
     EXPECT_EQ(zeroPadded(std::numeric_limits<std::int64_t>::min(), 12), "-9223372036854775808");
-}
-
-TEST(FormatTest, zeroPadsNumberTextsAndLeavesOtherTextsAlone) {
-    EXPECT_EQ(zeroPaddedText("4096", 12), "000000004096");
     EXPECT_EQ(zeroPaddedText("1.5", 12), "000000000002");
     EXPECT_EQ(zeroPaddedText(" 12 ", 12), "000000000012");
     EXPECT_EQ(zeroPaddedText("20261206200509", 12), "20261206200509");
     EXPECT_EQ(zeroPaddedText("9007199254740993", 12), "9007199254740993");
     EXPECT_EQ(zeroPaddedText("5.1.2600.0", 12), "5.1.2600.0");
-    EXPECT_EQ(zeroPaddedText("N/A", 12), "N/A");
     EXPECT_EQ(zeroPaddedText("", 12), "");
     EXPECT_EQ(zeroPaddedText("99999999999999999999", 12), "99999999999999999999");
     EXPECT_EQ(zeroPaddedText("1e300", 12), "1e300");
 }
 
-TEST(FormatTest, trimsSpacesAndTabsAtBothEndsOnly) {
+TEST(FormatTest, trimsSpacesAndTabsAndCutsWholeCharacters) {
     EXPECT_EQ(trimmed(" \ta b\t "), "a b");
     EXPECT_EQ(trimmed(" \t "), "");
     EXPECT_EQ(trimmed("\na\r"), "\na\r");
-}
-
-TEST(FormatTest, leadingCharactersNeverSplitsACharacter) {
     EXPECT_EQ(leadingCharacters("/home/me", 3), "/ho");
     EXPECT_EQ(leadingCharacters("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");
     EXPECT_EQ(leadingCharacters("ab", 5), "ab");
@@ -86,19 +65,16 @@ TEST(FormatTest, sizeTextPicksTheUnitAtEachBoundary) {
         std::int64_t bytes;
         const char* text;
     } cases[] = {
-        {0, "0 Bytes"},
         {1023, "1023 Bytes"},
         {1024, "1.00 KB"},
         {1152, "1.13 KB"},
-        {1536, "1.50 KB"},
         {1048575, "1024.00 KB"},
         {1048576, "1.00 MB"},
         {1073741823, "1024.00 MB"},
         {1073741824, "1.00 GB"},
-        {5368709120, "5.00 GB"},
         {1099511627776, "1024.00 GB"},
-        {std::numeric_limits<std::int64_t>::max(), "8589934592.00 GB"},
         {-1, "0 Bytes"},
+        {std::numeric_limits<std::int64_t>::max(), "8589934592.00 GB"},
         {std::numeric_limits<std::int64_t>::min(), "0 Bytes"},
     };
     for (const auto& c : cases) {
@@ -107,7 +83,7 @@ TEST(FormatTest, sizeTextPicksTheUnitAtEachBoundary) {
     }
 }
 
-TEST(FormatTest, writesEveryDateShape) {
+TEST(FormatTest, writesEveryDateShapeAndNowReadsBack) {
     const DateTime evening{2026, 12, 6, 20, 5, 9};
     EXPECT_EQ(timeStampText(evening), "2026-12-06 20:05");
     EXPECT_EQ(dateTimeText(evening), "2026-12-06 20:05:09");
@@ -115,16 +91,10 @@ TEST(FormatTest, writesEveryDateShape) {
     EXPECT_EQ(dayMonthYearText(evening), "06-12-2026");
     EXPECT_EQ(reportStampText(evening), "06-Dec-2026 08:05:09 PM");
     EXPECT_EQ(sortableStamp(DateTime{987, 1, 2, 3, 4, 5}), "09870102030405");
-}
-
-TEST(FormatTest, twelveHourClockAroundMidnightAndNoon) {
+    // The twelve-hour clock around midnight and noon.
     EXPECT_EQ(reportStampText({2026, 1, 1, 0, 0, 0}), "01-Jan-2026 12:00:00 AM");
     EXPECT_EQ(reportStampText({2026, 5, 31, 11, 59, 59}), "31-May-2026 11:59:59 AM");
     EXPECT_EQ(reportStampText({2026, 6, 1, 12, 0, 0}), "01-Jun-2026 12:00:00 PM");
-    EXPECT_EQ(reportStampText({2026, 9, 30, 13, 0, 0}), "30-Sep-2026 01:00:00 PM");
-}
-
-TEST(FormatTest, nowTextReadsBackAsATimeStamp) {
     const std::string now = nowText();
     ASSERT_EQ(now.size(), 19u) << now;
     EXPECT_TRUE(readTimeStamp(now).has_value()) << now;

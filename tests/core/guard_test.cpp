@@ -12,6 +12,11 @@ namespace {
 
 using test::ScriptedAnswerer;
 
+std::string describe(const ErrorRecord& e) {
+    return std::to_string(e.number) + " " + e.description + " " + e.procedure + ":" +
+           std::to_string(e.line);
+}
+
 TEST(GuardTest, retryRerunsOnlyTheFailingStepAndAsksAgainEachTimeItFails) {
     ScriptedAnswerer user;
     user.expectErrorReport(ErrorReportAnswer::Retry).expectErrorReport(ErrorReportAnswer::Retry);
@@ -31,12 +36,8 @@ TEST(GuardTest, retryRerunsOnlyTheFailingStepAndAsksAgainEachTimeItFails) {
 
     EXPECT_TRUE(completed);
     EXPECT_EQ(ran, (std::vector<int>{1, 2, 2, 2, 3}));
-    ASSERT_EQ(user.asked().size(), 2u);
-    const ErrorRecord& error = user.asked()[0].error;
-    EXPECT_EQ(error.number, 61);
-    EXPECT_EQ(error.description, "Disk full");
-    EXPECT_EQ(error.procedure, "Scanning");
-    EXPECT_EQ(error.line, 2);
+    ASSERT_EQ(user.asked().size(), 2u); // steps that pass ask nothing
+    EXPECT_EQ(describe(user.asked()[0].error), "61 Disk full Scanning:2");
 }
 
 TEST(GuardTest, abortLeavesThroughTheCommandsExitWithoutRunningLaterSteps) {
@@ -70,21 +71,9 @@ TEST(GuardTest, reportsExceptionsOtherThanRuntimeErrorsWithFixedNumbers) {
     Guard(user, "C").step(6, [] { throw 42; });
 
     ASSERT_EQ(user.asked().size(), 3u);
-    EXPECT_EQ(user.asked()[0].error.number, 7);
-    EXPECT_EQ(user.asked()[0].error.description, "Out of memory");
-    EXPECT_EQ(user.asked()[1].error.number, 5);
-    EXPECT_EQ(user.asked()[1].error.description, "Invalid procedure call or argument");
-    EXPECT_EQ(user.asked()[2].error.number, 5);
-    EXPECT_EQ(user.asked()[2].error.procedure, "C");
-    EXPECT_EQ(user.asked()[2].error.line, 6);
-}
-
-TEST(GuardTest, commandWithoutFailureAsksNothing) {
-    ScriptedAnswerer user;
-    int count = 0;
-    EXPECT_TRUE(Guard(user, "New Session").run({[&] { ++count; }, [&] { ++count; }}));
-    EXPECT_EQ(count, 2);
-    EXPECT_TRUE(user.asked().empty());
+    EXPECT_EQ(describe(user.asked()[0].error), "7 Out of memory A:4");
+    EXPECT_EQ(describe(user.asked()[1].error), "5 Invalid procedure call or argument B:5");
+    EXPECT_EQ(describe(user.asked()[2].error), "5 Invalid procedure call or argument C:6");
 }
 
 } // namespace

@@ -22,13 +22,10 @@ void expectVersion(const PeImage& image, std::uint32_t ms, std::uint32_t ls) {
     EXPECT_EQ(version->leastSignificant, ls);
 }
 
-TEST(PeVersionTest, readsFixedFileVersionOfPe32AndPe32PlusImages) {
+TEST(PeVersionTest, readsFixedFileVersionOfTheNumberedVersionTypeAmongAllTypes) {
     expectVersion(buildPeImage(), 0x00050001, 0x0A280000);
     expectVersion(buildPeImage({.pe32Plus = true, .versionMs = 0xFFFF0000, .versionLs = 7}),
                   0xFFFF0000, 7);
-}
-
-TEST(PeVersionTest, looksForTheNumberedVersionTypeAmongAllTypes) {
     expectVersion(buildPeImage({.otherTypesFirst = true}), 0x00050001, 0x0A280000);
     EXPECT_FALSE(versionOf(buildPeImage({.resourceType = 24})).has_value());
     EXPECT_FALSE(
@@ -74,8 +71,8 @@ TEST(PeVersionTest, hostileOffsetsSizesAndLoopsGiveNoVersion) {
     }
 }
 
-// Random damage to a valid image must never read outside it; under the
-// address sanitizer any stray access fails the run.
+// Random damage must never read outside the image; the address sanitizer
+// fails the run on any stray access. Cut images are covered above.
 TEST(PeVersionTest, survivesThousandsOfRandomlyDamagedImages) {
     const PeImage images[] = {buildPeImage(), buildPeImage({.pe32Plus = true})};
     const std::uint32_t hostileValues[] = {0,          0xFFFFFFFF, 0x7FFFFFFF, 0x80000000,
@@ -86,22 +83,12 @@ TEST(PeVersionTest, survivesThousandsOfRandomlyDamagedImages) {
     for (int round = 0; round < 5000; ++round) {
         PeImage image = images[round % 2];
         const int damages = 1 + static_cast<int>(random() % 4);
-        for (int d = 0; d < damages && image.bytes.size() >= 4; ++d) {
+        for (int d = 0; d < damages; ++d) {
             const std::size_t at = random() % (image.bytes.size() - 3);
-            switch (random() % 4) {
-            case 0:
+            if (random() % 2)
                 image.bytes[at] ^= static_cast<std::uint8_t>(1 + random() % 255);
-                break;
-            case 1:
+            else
                 image.put32(at, hostileValues[random() % std::size(hostileValues)]);
-                break;
-            case 2:
-                image.put16(at, static_cast<std::uint16_t>(random()));
-                break;
-            default:
-                image.bytes.resize(at);
-                break;
-            }
         }
         (versionOf(image) ? withVersion : withoutVersion) += 1;
     }

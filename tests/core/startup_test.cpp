@@ -3,15 +3,24 @@
 #include "support/memory_settings.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace twinsift {
 namespace {
 
 using test::MemorySettings;
 
-WindowGeometry saved(const MemorySettings& settings) {
+std::string text(const WindowGeometry& g) {
+    std::ostringstream out;
+    out.precision(15);
+    out << g.left << ',' << g.top << ' ' << g.width << 'x' << g.height;
+    return out.str();
+}
+
+// "left,top widthxheight" of the saved geometry, all read.
+std::string saved(const MemorySettings& settings) {
     std::vector<UnreadableSetting> unreadable;
-    const WindowGeometry geometry = savedWindowGeometry(settings, unreadable);
+    const std::string geometry = text(savedWindowGeometry(settings, unreadable));
     EXPECT_TRUE(unreadable.empty());
     return geometry;
 }
@@ -20,13 +29,10 @@ TEST(WindowGeometryTest, bringsBackAWindowSavedWhileMinimisedAndKeepsNearEdges) 
     MemorySettings settings;
     settings.saveSetting("WindowSize", "T", "-1000");
     settings.saveSetting("WindowSize", "L", "-501");
-    EXPECT_EQ(saved(settings).top, 100);
-    EXPECT_EQ(saved(settings).left, 100);
-
+    EXPECT_EQ(saved(settings), "100,100 12000x8000");
     settings.saveSetting("WindowSize", "T", "-150");
     settings.saveSetting("WindowSize", "L", "-500");
-    EXPECT_EQ(saved(settings).top, -150);
-    EXPECT_EQ(saved(settings).left, -500);
+    EXPECT_EQ(saved(settings), "-500,-150 12000x8000");
 }
 
 TEST(WindowGeometryTest, storedTextThatIsNoNumberFallsBackToItsDefaultAndIsTold) {
@@ -35,15 +41,7 @@ TEST(WindowGeometryTest, storedTextThatIsNoNumberFallsBackToItsDefaultAndIsTold)
     settings.saveSetting("WindowSize", "L", "left");
     settings.saveSetting("WindowSize", "W", "9000");
     std::vector<UnreadableSetting> unreadable;
-    const WindowGeometry geometry = savedWindowGeometry(settings, unreadable);
-    EXPECT_EQ(geometry.height, 8000);
-    EXPECT_EQ(geometry.left, 0);
-    EXPECT_EQ(geometry.width, 9000); // the readable ones are kept
-    ASSERT_EQ(unreadable.size(), 2u);
-    EXPECT_EQ(unreadable[0].key, "H");
-    EXPECT_EQ(unreadable[0].value, "12000px");
-    EXPECT_EQ(unreadable[0].defaultValue, "8000");
-
+    EXPECT_EQ(text(savedWindowGeometry(settings, unreadable)), "0,0 9000x8000");
     const MessageBoxRequest message = unreadableSettingsMessage(unreadable);
     EXPECT_EQ(message.text, "These saved settings could not be read; their defaults are used:\r\n"
                             "WindowSize/H = \"12000px\" (default 8000)\r\n"
@@ -57,53 +55,29 @@ TEST(WindowGeometryTest, roundTripsAsPlainNumberTexts) {
     EXPECT_EQ(settings.getSetting("WindowSize", "W", ""), "15000000");
     EXPECT_EQ(settings.getSetting("WindowSize", "T", ""), "675.5");
     EXPECT_EQ(settings.getSetting("WindowSize", "L", ""), "-45");
-    const WindowGeometry back = saved(settings);
-    EXPECT_EQ(back.width, 15000000);
-    EXPECT_EQ(back.height, 8010);
+    EXPECT_EQ(saved(settings), "-45,675.5 15000000x8010");
 }
 
 TEST(WindowGeometryTest, isClampedIntoTheWorkArea) {
     const WindowGeometry area{1500, 300, 28800, 16200}; // 1920 x 1080 px at (100, 20)
-    const auto clamped = [&](WindowGeometry g) { return clampToWorkArea(g, area); };
-
-    const WindowGeometry fits{3000, 1500, 12000, 8000};
-    EXPECT_EQ(clamped(fits).left, 3000);
-    EXPECT_EQ(clamped(fits).width, 12000);
-
-    const WindowGeometry huge = clamped({1e300, 30000000, 1e300, 1e300});
-    EXPECT_EQ(huge.width, 28800);
-    EXPECT_EQ(huge.height, 16200);
-    EXPECT_EQ(huge.left, 1500);
-    EXPECT_EQ(huge.top, 300);
-
-    const WindowGeometry farOff = clamped({-1e300, 30000000, 12000, 8000});
-    EXPECT_EQ(farOff.left, 1500);
-    EXPECT_EQ(farOff.top, 300 + 16200 - 8000); // pushed back to the bottom edge
-
-    const WindowGeometry tiny = clamped({2000, 400, 10, -5});
-    EXPECT_EQ(tiny.width, kMinimumWidthTwips);
-    EXPECT_EQ(tiny.height, kMinimumHeightTwips);
-
+    EXPECT_EQ(text(clampToWorkArea({3000, 1500, 12000, 8000}, area)), "3000,1500 12000x8000");
+    EXPECT_EQ(text(clampToWorkArea({1e300, 3e7, 1e300, 1e300}, area)), "1500,300 28800x16200");
+    // Pushed back to the bottom edge.
+    EXPECT_EQ(text(clampToWorkArea({-1e300, 3e7, 12000, 8000}, area)), "1500,8500 12000x8000");
+    EXPECT_EQ(text(clampToWorkArea({2000, 400, 10, -5}, area)), "2000,400 10350x5000");
     // A screen smaller than the minimum window: the minimum wins, from the area's corner.
-    const WindowGeometry small = clampToWorkArea({900, 900, 12000, 8000}, {0, 0, 9000, 4500});
-    EXPECT_EQ(small.width, kMinimumWidthTwips);
-    EXPECT_EQ(small.left, 0);
-    EXPECT_EQ(small.top, 0);
+    EXPECT_EQ(text(clampToWorkArea({900, 900, 12000, 8000}, {0, 0, 9000, 4500})), "0,0 10350x5000");
 }
 
+// A session whose name holds the switch letters still opens in a window.
 TEST(CommandLineTest, takesTheFirstArgumentWithoutQuotesAsTheSession) {
     EXPECT_EQ(parseCommandLine({"\"/home/me/my search.tsf\""}).sessionPath,
               "/home/me/my search.tsf");
-    EXPECT_FALSE(parseCommandLine({"\"/home/me/my search.tsf\""}).noWindow);
-    EXPECT_EQ(parseCommandLine({}).sessionPath, "");
-    EXPECT_TRUE(parseCommandLine({"a.tsf", "-un"}).noWindow);
-    EXPECT_TRUE(parseCommandLine({"-un"}).noWindow);
-}
-
-TEST(CommandLineTest, sessionWhoseNameHoldsTheSwitchLettersStillOpens) {
     const CommandLine line = parseCommandLine({"/data/2024-uni/re-run-under.tsf"});
     EXPECT_FALSE(line.noWindow);
     EXPECT_EQ(line.sessionPath, "/data/2024-uni/re-run-under.tsf");
+    EXPECT_TRUE(parseCommandLine({"a.tsf", "-un"}).noWindow);
+    EXPECT_TRUE(parseCommandLine({"-un"}).noWindow);
 }
 
 TEST(StartupStateTest, onlyAStoredElevenTurnsOnPermanentDeletion) {
@@ -134,17 +108,14 @@ TEST(StartupStateTest, aDisplayThatIsNoNumberKeepsThePreviewOn) {
     EXPECT_EQ(model.statusPanels[2].text, "Files : 0"); // the rest of the state is set
 }
 
-TEST(TogglesTest, strangeStoredValuesShownAsOffAreSwitchedOn) {
+TEST(TogglesTest, strangeDisplayIsSwitchedOnAndTipsAndWarningSettingsAreKept) {
     MemorySettings settings;
     WindowModel model;
-    model.display = 4;
+    model.display = 4; // shown as off
     togglePictureViewer(model, settings);
     EXPECT_TRUE(model.pictureViewerOn());
     EXPECT_EQ(settings.getSetting("Options", "Display", ""), "10");
-}
 
-TEST(TipsTest, showTipsSettingIsReadAsANumber) {
-    MemorySettings settings;
     EXPECT_TRUE(showTipsAtStartup(settings));
     settings.saveSetting("Options", "Show Tips at Startup", " 1 ");
     EXPECT_TRUE(showTipsAtStartup(settings));
@@ -152,10 +123,7 @@ TEST(TipsTest, showTipsSettingIsReadAsANumber) {
     EXPECT_FALSE(showTipsAtStartup(settings));
     settings.saveSetting("Options", "Show Tips at Startup", "yes");
     EXPECT_FALSE(showTipsAtStartup(settings));
-}
 
-TEST(VistaWarningTest, onlyOnWindowsNT6UntilDismissed) {
-    MemorySettings settings;
     EXPECT_FALSE(vistaWarningWanted("OS : Linux 6.1.0", settings));
     EXPECT_TRUE(vistaWarningWanted("OS : Windows NT 6.1 Build 7601", settings));
     setVistaWarningDismissed(settings, true);
