@@ -140,7 +140,9 @@ TEST_F(ProblemReportFileTest, reportsMissingTemplateAndUnwritableReportAsRuntime
 // The shipped page shows every value once, and no placeholder word hides
 // inside its other text.
 TEST(ProblemReportTest, shippedTemplateHoldsEachPlaceholderExactlyOnce) {
-    const std::string source = __FILE__;
+    // ctest names the source tree; __FILE__ alone may be relative to the build.
+    const char* tree = std::getenv("TWINSIFT_SOURCE_DIR");
+    const std::string source = tree ? std::string(tree) + "/tests/" : __FILE__;
     const std::string shipped =
         readFile(source.substr(0, source.rfind("tests/")) + "resources/bugreport.brpt");
     ASSERT_FALSE(shipped.empty());
