@@ -66,7 +66,6 @@ TEST_F(SameNameTest, groupsEachNameOfSeveralFilesAndDropsTheRest) {
                                      {"/x/Report.DOC", 2},
                                      {"/y/report.doc", 2}};
     EXPECT_EQ(listed(), groups);
-    EXPECT_EQ(std::string(model.DuplicateGroups.Item(2).text()), "000000000020");
     EXPECT_EQ(model.DuplicateCount, 3);
     EXPECT_EQ(model.DuplicateBytes, 20 + 30 + 7);
     // The last candidate is never compared with a next one, so it stays.
