@@ -29,8 +29,6 @@ public:
         else
             ::unsetenv(m_name);
     }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
     const char* m_name;
