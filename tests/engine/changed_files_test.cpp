@@ -10,6 +10,7 @@
 
 #include "core/walked_file.h"
 #include "core/window_model.h"
+#include "reference_engine.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -28,16 +29,7 @@ namespace {
 
 using test::TempDir;
 
-struct Mode {
-    Engine engine;
-    bool fuzzy;
-};
-
-std::string nameOf(const Mode& mode) {
-    if (mode.engine == Engine::Crc32)
-        return "Crc";
-    return mode.fuzzy ? "Fuzzy" : "Exact";
-}
+using test::reference::Mode;
 
 void overwrite(const std::string& path, std::int64_t offset, const std::string& bytes) {
     test::awaitNewFileTime();
@@ -271,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(EveryComparison, ChangedFilesTest,
                          ::testing::Values(Mode{Engine::ByteByByte, false},
                                            Mode{Engine::ByteByByte, true},
                                            Mode{Engine::Crc32, false}),
-                         [](const auto& info) { return nameOf(info.param); });
+                         test::reference::nameOf);
 
 } // namespace
 } // namespace twinsift

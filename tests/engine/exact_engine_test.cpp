@@ -345,10 +345,7 @@ TEST(WorkerPoolTest, aFailureWhileWaitingEndsTheRunningTasksFirst) {
 // tolerant matches), plus repeated paths and vanished files: the fast engines
 // must list exactly what the pairwise loop lists. The CRC runs with the
 // tolerant switch on, which it must ignore.
-struct Mode {
-    Engine engine;
-    bool fuzzy;
-};
+using test::reference::Mode;
 
 class EquivalenceTest : public ::testing::TestWithParam<Mode> {};
 
@@ -402,7 +399,8 @@ TEST_P(EquivalenceTest, matchesThePairwiseLoopOnRandomTrees) {
 INSTANTIATE_TEST_SUITE_P(EveryComparison, EquivalenceTest,
                          ::testing::Values(Mode{Engine::ByteByByte, false},
                                            Mode{Engine::ByteByByte, true},
-                                           Mode{Engine::Crc32, true}));
+                                           Mode{Engine::Crc32, true}),
+                         test::reference::nameOf);
 
 } // namespace
 } // namespace twinsift

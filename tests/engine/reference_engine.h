@@ -113,6 +113,18 @@ inline void FindDuplicates(WindowModel& model) {
     }
 }
 
+// A comparison as the window sets it: the engine and the tolerant switch.
+struct Mode {
+    Engine engine;
+    bool fuzzy;
+};
+
+inline std::string nameOf(const ::testing::TestParamInfo<Mode>& info) {
+    if (info.param.engine == Engine::Crc32)
+        return "Crc";
+    return info.param.fuzzy ? "Fuzzy" : "Exact";
+}
+
 // One DuplicateGroups element with every slot.
 struct Element {
     std::string size, name, folder, version;
