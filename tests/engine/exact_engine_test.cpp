@@ -60,8 +60,7 @@ protected:
                                  test::seenNow(path)});
         ++model.FilesFound;
     }
-    void run(Engine engine = Engine::ByteByByte) {
-        model.engine = engine;
+    void run() {
         sortCandidates(model.Candidates, RecordOrder::SizeFirst);
         FindDuplicates(model, user, pool);
     }
@@ -72,7 +71,16 @@ protected:
     WorkerPool pool{2};
 };
 
+// Files that differ in one byte anywhere, past reads of several block
+// lengths, stay apart.
 TEST_F(FindDuplicatesTest, groupsIdenticalFilesInCandidateOrderWithAlternatingShades) {
+    const std::string base = test::randomBytes(600 * 1024, 5);
+    for (const std::size_t at : {std::size_t{0}, std::size_t{300 * 1024 + 7}, base.size() - 1})
+        add("differs" + std::to_string(at), withByte(base, at, char(base[at] ^ 1)));
+    add("same1", base);
+    add("same2", base);
+    add("one1", "a");
+    add("one2", "b");
     const std::string thousand = test::randomBytes(1000, 1);
     const std::string short999 = test::randomBytes(999, 2);
     const std::string first = test::randomBytes(5000, 3);
@@ -88,30 +96,14 @@ TEST_F(FindDuplicatesTest, groupsIdenticalFilesInCandidateOrderWithAlternatingSh
     add("i5000", first);
     run();
 
-    EXPECT_EQ(listing(model),
-              (std::vector<std::string>{"c999 1", "d999 1", "a1000 2", "b1000 2", "e5000 1",
-                                        "g5000 1", "f5000 2", "h5000 2", "i5000 2"}));
-    EXPECT_EQ(model.DuplicateCount, 5);
-    EXPECT_EQ(model.DuplicateBytes, 999 + 1000 + 5000 * 3);
-    EXPECT_EQ(model.GroupShade, 2);
-    const Element a = elementsOf(model)[2];
-    EXPECT_EQ(a, (Element{"000000001000", "a1000", dir.path() + "x/", "N/A", 2,
-                          fileTimeText(model.Candidates.records[1].lastWrite)}));
-}
-
-TEST_F(FindDuplicatesTest, filesThatDifferAnywhereStayApart) {
-    const std::string base = test::randomBytes(600 * 1024, 5); // several blocks of every length
-    add("same1", base);
-    add("same2", base);
-    add("first", withByte(base, 0, char(base[0] ^ 1)));
-    add("middle", withByte(base, 300 * 1024 + 7, char(base[300 * 1024 + 7] ^ 1)));
-    add("last", withByte(base, base.size() - 1, char(base.back() ^ 1)));
-    add("one1", "a");
-    add("one2", "b");
-    run();
-
-    EXPECT_EQ(listing(model), (std::vector<std::string>{"same1 1", "same2 1"}));
-    EXPECT_EQ(model.DuplicateCount, 1);
+    EXPECT_EQ(listing(model), (std::vector<std::string>{"c999 1", "d999 1", "a1000 2", "b1000 2",
+                                                        "e5000 1", "g5000 1", "f5000 2", "h5000 2",
+                                                        "i5000 2", "same1 1", "same2 1"}));
+    EXPECT_EQ(model.DuplicateCount, 6);
+    EXPECT_EQ(model.DuplicateBytes, 999 + 1000 + 5000 * 3 + 600 * 1024);
+    EXPECT_EQ(model.GroupShade, 1);
+    EXPECT_EQ(elementsOf(model)[2], (Element{"000000001000", "a1000", dir.path() + "x/", "N/A", 2,
+                                             fileTimeText(model.Candidates.records[3].lastWrite)}));
 }
 
 TEST_F(FindDuplicatesTest, vanishedChangedAndRepeatedFilesAreHandledWithoutAGroupOfTheirOwn) {
