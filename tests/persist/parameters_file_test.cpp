@@ -62,8 +62,8 @@ TEST(ParametersFileTest, writesTheHeaderAndOneLinePerSearchPathWithCrLf) {
 TEST(ParametersFileTest, roundTripsAwkwardFolderAndMaskTexts) {
     const std::vector<std::string> folders = {
         "/data/Photos, 2019/",   "/data/100%2C literally/", "/data/lower %2c and %25 and %/",
-        "/data/what?/",          "/data/ spaced  out /",    "/data/.hidden/",
-        "/data/\xff\xfe latin/", "/data/line\nbreak\r/",    "/data/%0a%0D%3f%zz%2/",
+        "/data/what? spaced /",  "/data/\xff\xfe latin/",   "/data/line\nbreak\r/",
+        "/data/%0a%0D%3f%zz%2/",
     };
     WindowModel model;
     selectEngine(model, Engine::SameNames);
