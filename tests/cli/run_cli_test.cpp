@@ -173,7 +173,7 @@ protected:
     std::string m_root;
 };
 
-TEST_F(CliGroupsTest, printsEachGroupInListOrderWithTheFirstFoundFirstInEveryEngine) {
+TEST_F(CliGroupsTest, printsEachGroupInListOrderWithTheFirstFoundFirstInEveryForm) {
     for (const char* engine : {"byte", "crc"}) {
         const CliRun run = runWith({"--engine", engine, "--threads", "2", m_root});
         ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
@@ -187,26 +187,25 @@ TEST_F(CliGroupsTest, printsEachGroupInListOrderWithTheFirstFoundFirstInEveryEng
     EXPECT_EQ(null.out, m_root + "a1" + '\0' + m_root + "sub/a2" + '\0' + '\0' + m_root + "b1" +
                             '\0' + m_root + "b2" + '\0' + m_root + "sub/b3" + '\0' + '\0');
 
+    // JSON numbers the groups and counts the duplicates.
+    const CliRun json = runWith({"--json", m_root});
+    ASSERT_EQ(json.status, exit_status::Completed) << describe(json);
+    EXPECT_NE(json.out.find("\"engine\": \"byte\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"duplicate_count\": 3,\n  \"duplicate_bytes\": 19,\n  \"files\": "
+                            "7,\n  \"folders\": 1,"),
+              std::string::npos)
+        << json.out;
+    const std::size_t second = json.out.find("{\"group\": 2, \"files\": [");
+    ASSERT_NE(second, std::string::npos) << json.out;
+    EXPECT_EQ(jsonText(json.out, "path", json.out.find("{\"group\": 1, \"files\": [")),
+              m_root + "a1");
+    EXPECT_EQ(jsonText(json.out, "path", second), m_root + "b1");
+    EXPECT_NE(json.out.find("\"size\": 7, \"modified\": \""), std::string::npos);
+    EXPECT_EQ(json.out.find("\"group\": 3"), std::string::npos);
+
     m_dir.write("other/A1", "different");
     const CliRun names = runWith({"--engine", "name", m_root});
     EXPECT_EQ(names.out, m_root + "a1\n" + m_root + "other/A1\n\n") << describe(names);
-}
-
-TEST_F(CliGroupsTest, jsonNumbersTheGroupsAndCountsTheDuplicates) {
-    const CliRun run = runWith({"--json", m_root});
-    ASSERT_EQ(run.status, exit_status::Completed) << describe(run);
-    EXPECT_NE(run.out.find("\"engine\": \"byte\""), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"duplicate_count\": 3,\n  \"duplicate_bytes\": 19,\n  \"files\": "
-                           "7,\n  \"folders\": 1,"),
-              std::string::npos)
-        << run.out;
-    const std::size_t second = run.out.find("{\"group\": 2, \"files\": [");
-    ASSERT_NE(second, std::string::npos) << run.out;
-    EXPECT_EQ(jsonText(run.out, "path", run.out.find("{\"group\": 1, \"files\": [")),
-              m_root + "a1");
-    EXPECT_EQ(jsonText(run.out, "path", second), m_root + "b1");
-    EXPECT_NE(run.out.find("\"size\": 7, \"modified\": \""), std::string::npos);
-    EXPECT_EQ(run.out.find("\"group\": 3"), std::string::npos);
 }
 
 // The error stream of a terminal whose user presses Ctrl-C as soon as the
