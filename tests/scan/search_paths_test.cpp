@@ -167,7 +167,7 @@ SearchPathRow rowFor(const std::string& path, const std::string& minimum = "10")
     return searchPathRow(f);
 }
 
-TEST(SearchListCommands, addUpdatesSamePathExactlyAndAppendsOthers) {
+TEST(SearchListCommands, addUpdatesSamePathExactlyAndRemoveDropsTheSelectedRow) {
     WindowModel model;
     addSearchPath(model, rowFor("/data/a"));
     addSearchPath(model, rowFor("/data/b"));
@@ -182,12 +182,7 @@ TEST(SearchListCommands, addUpdatesSamePathExactlyAndAppendsOthers) {
     addSearchPath(model, rowFor("/data/A"));
     ASSERT_EQ(model.SearchList.size(), 3u);
     EXPECT_EQ(model.SearchList[2].text, "/data/A");
-}
 
-TEST(SearchListCommands, removeDropsSelectedRowAndDisablesWhenEmpty) {
-    WindowModel model;
-    for (const char* path : {"/a", "/b", "/c"})
-        addSearchPath(model, rowFor(path));
     model.selectedSearchPath = 2;
     removeSelectedSearchPath(model);
     ASSERT_EQ(model.SearchList.size(), 2u);
@@ -195,7 +190,7 @@ TEST(SearchListCommands, removeDropsSelectedRowAndDisablesWhenEmpty) {
 
     model.selectedSearchPath = 0;
     removeSelectedSearchPath(model);
-    EXPECT_EQ(model.SearchList[0].text, "/b");
+    EXPECT_EQ(model.SearchList[0].text, "/data/b");
     EXPECT_EQ(model.selectedSearchPath, 0);
     EXPECT_TRUE(model.cmdRemoveEnabled);
 
