@@ -64,9 +64,8 @@ TEST(ExclusionListFile, awkwardNamesAndCheckedStatesReadBackUnchanged) {
 TEST(ExclusionListFile, readsWhatAHandWrittenOrOlderFileHolds) {
     const TempDir dir;
     // No extension marker, LF line ends, truth words in any case, blank lines.
-    const std::string path = dir.write("exclusion.lst", "<<Folder List Start Here>>\n"
-                                                        "C:\\,true\n\n"
-                                                        "/srv/x, FALSE \n");
+    const std::string path =
+        dir.write("exclusion.lst", "<<Folder List Start Here>>\nC:\\,true\n\n/srv/x, FALSE \n");
     ExclusionList list;
     list.extensions.push_back({"*.old", true}); // a load replaces what was there
     list.load(path);
@@ -85,13 +84,10 @@ TEST(ExclusionListFile, readsWhatAHandWrittenOrOlderFileHolds) {
 
 TEST(ExclusionListFile, damagedLinesAreReportedAndEveryOtherLineIsKept) {
     const TempDir dir;
-    const std::string path = dir.write("exclusion.lst", "<<Folder List Start Here>>\r\n"
-                                                        "/before,True\r\n"
-                                                        "/no comma at all\r\n"
-                                                        "/after,False\r\n"
-                                                        "<<Extension List Start Here>>\r\n"
-                                                        "*.tmp,maybe\r\n"
-                                                        "*.log,True\r\n");
+    const std::string path =
+        dir.write("exclusion.lst",
+                  "<<Folder List Start Here>>\r\n/before,True\r\n/no comma at all\r\n"
+                  "/after,False\r\n<<Extension List Start Here>>\r\n*.tmp,maybe\r\n*.log,True\r\n");
     ExclusionList list;
     try {
         list.load(path);
