@@ -61,7 +61,7 @@ TEST(ExclusionListFile, awkwardNamesAndCheckedStatesReadBackUnchanged) {
     EXPECT_EQ(back.extensions, list.extensions);
 }
 
-TEST(ExclusionListFile, readsWhatAHandWrittenOrOlderFileHolds) {
+TEST(ExclusionListFile, readsWhatAHandWrittenOrOlderFileHoldsAndNoDevice) {
     const TempDir dir;
     // No extension marker, LF line ends, truth words in any case, blank lines.
     const std::string path =
@@ -77,9 +77,13 @@ TEST(ExclusionListFile, readsWhatAHandWrittenOrOlderFileHolds) {
     EXPECT_EQ(list.folders, (std::vector<ExclusionEntry>{{"/a", true}}));
     EXPECT_EQ(list.extensions, (std::vector<ExclusionEntry>{{"*.x", true}}));
 
-    // A missing file leaves two empty lists.
+    // A missing file leaves two empty lists; a device or FIFO is refused, not read.
     list.load(dir.path() + "none.lst");
     EXPECT_TRUE(list.folders.empty() && list.extensions.empty());
+    const std::string fifo = dir.path() + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo})
+        EXPECT_THROW(list.load(path), RuntimeError) << path;
 }
 
 TEST(ExclusionListFile, damagedLinesAreReportedAndEveryOtherLineIsKept) {
@@ -115,16 +119,6 @@ TEST(ExclusionListFile, loadingWithoutTheReportCountsTheDamagedLines) {
     EXPECT_EQ(damagedLinesText(damaged, path),
               "Cannot read lines 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 and 3 more of '" + path +
                   "': an entry line ends in a comma and True or False.");
-}
-
-TEST(ExclusionListFile, aDeviceOrFifoIsRefusedNotRead) {
-    const TempDir dir;
-    const std::string fifo = dir.path() + "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& path : {std::string("/dev/zero"), fifo}) {
-        ExclusionList list;
-        EXPECT_THROW(list.load(path), RuntimeError) << path;
-    }
 }
 
 TEST(ExclusionListFile, failedSaveReportsAndLeavesNoPartialFile) {
