@@ -186,24 +186,9 @@ TEST(ParametersFileTest, unreadableValuesGoToTheErrorReportAndAbortEndsTheRead) 
               "Type mismatch: " + path + " line 1, field 2 (Protect System Folders): not a number");
 }
 
-TEST(ParametersFileTest, deviceOrFifoInPlaceOfTheFileIsReportedNotRead) {
-    TempDir dir;
-    const std::string fifo = dir.path() + "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& path : {std::string("/dev/zero"), fifo}) {
-        WindowModel model;
-        ScriptedAnswerer user;
-        user.expectErrorReport(ErrorReportAnswer::Abort);
-        const ParametersFileOutcome outcome = readParametersFile(model, path, user);
-        EXPECT_EQ(outcome.stop, ParametersFileOutcome::Failure) << path;
-        ASSERT_EQ(user.asked().size(), 1u);
-        EXPECT_EQ(user.asked()[0].error.description,
-                  "Path/File access error: '" + path + "' is not a regular file");
-    }
-}
-
-// A missing file starts a new session without a word; a folder is reported.
-TEST(ParametersFileTest, missingFileStartsANewSessionAndAFolderIsReported) {
+// A missing file starts a new session without a word; a folder, a device
+// or a FIFO in its place is reported, not read.
+TEST(ParametersFileTest, missingFileStartsANewSessionAndOtherKindsAreReported) {
     WindowModel model;
     model.SearchList.push_back(row("/left/over/"));
     ScriptedAnswerer user;
@@ -215,6 +200,17 @@ TEST(ParametersFileTest, missingFileStartsANewSessionAndAFolderIsReported) {
 
     user.expectErrorReport(ErrorReportAnswer::Abort);
     EXPECT_FALSE(OpenParametersFile(model, dir.path(), user));
+
+    const std::string fifo = dir.path() + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+        ScriptedAnswerer asked;
+        asked.expectErrorReport(ErrorReportAnswer::Abort);
+        EXPECT_EQ(readParametersFile(model, path, asked).stop, ParametersFileOutcome::Failure);
+        ASSERT_EQ(asked.asked().size(), 1u);
+        EXPECT_EQ(asked.asked()[0].error.description,
+                  "Path/File access error: '" + path + "' is not a regular file");
+    }
 }
 
 // An error report answered with Abort, without failing the test.
