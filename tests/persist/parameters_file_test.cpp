@@ -140,14 +140,10 @@ TEST(ParametersFileTest, lineWithTooFewFieldsEndsTheReadSilentlyKeepingEarlierRo
         ASSERT_EQ(model.SearchList.size(), 1u);
         EXPECT_EQ(model.SearchList[0].text, "/a/");
     }
-}
-
-// Opened as a session, the rows it could not read are told, or saving the
-// session again would drop them unseen.
-TEST(ParametersFileTest, aSessionEndedByAShortLineIsToldWhenOpened) {
+    // Opened as a session, the rows it could not read are told, or saving the
+    // session again would drop them unseen.
     TempDir dir;
-    const std::string path = dir.path() + "p.tsf";
-    writeText(path, "1,1,0\r\n/a/,Yes,x,0,0,15,,\r\n/b/,Yes\r\n/c/,Yes,x,0,0,15,,\r\n");
+    const std::string path = dir.write("p.tsf", "1,1,0\r\n/a/,Yes,x,0,0,15,,\r\n/b/,Yes\r\n");
     WindowModel model;
     ScriptedAnswerer user;
     user.expectMessage(
