@@ -1,8 +1,8 @@
 #pragma once
 
 // A deliberately plain duplicate search for tests: the pairwise loop over
-// each run of equal sizes, comparing two files at a time straight from disk
-// with 1000-byte blocks. The fast engines must give exactly what it gives.
+// each run of equal sizes, comparing two whole files at a time with
+// 1000-byte blocks. The fast engines must give exactly what it gives.
 
 #include "core/file_info.h"
 #include "core/format.h"
@@ -12,11 +12,10 @@
 #include "support/scripted_answerer.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cmath>
-#include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -24,118 +23,40 @@
 
 namespace twinsift::test::reference {
 
-inline constexpr std::int64_t kBlock = 1000;
+inline constexpr std::size_t kBlock = 1000;
 
-struct OpenPair {
-    std::ifstream a;
-    std::ifstream b;
-    std::int64_t lengthA = -1;
-    std::int64_t lengthB = -1;
-
-    OpenPair(const std::string& pathA, const std::string& pathB)
-        : a(pathA, std::ios::binary), b(pathB, std::ios::binary) {
-        if (a && b) {
-            a.seekg(0, std::ios::end);
-            b.seekg(0, std::ios::end);
-            lengthA = a.tellg();
-            lengthB = b.tellg();
-        }
-    }
-    bool opened() const { return lengthA >= 0 && lengthB >= 0; }
-
-    // The `length` bytes at `offset` of both files are equal; nothing on a read error.
-    std::optional<bool> equalAt(std::int64_t offset, std::int64_t length) {
-        std::string bufferA(static_cast<std::size_t>(length), '\0');
-        std::string bufferB(bufferA);
-        a.seekg(offset);
-        b.seekg(offset);
-        if (!a.read(bufferA.data(), length) || !b.read(bufferB.data(), length))
-            return std::nullopt;
-        return bufferA == bufferB;
-    }
-};
-
-// 1 identical, 0 different, -1 a file missing or unreadable.
-inline int CompareFilesExact(const std::string& pathA, const std::string& pathB) {
-    OpenPair pair(pathA, pathB);
-    if (!pair.opened())
-        return -1;
-    if (pair.lengthA != pair.lengthB)
-        return 0;
-    const std::int64_t blocks = pair.lengthA / kBlock;
-    const std::int64_t rest = pair.lengthA % kBlock;
-    for (std::int64_t b = 0; b < blocks; ++b) {
-        const std::optional<bool> equal = pair.equalAt(b * kBlock, kBlock);
-        if (!equal)
-            return -1;
-        if (!*equal)
-            return 0;
-    }
-    const std::optional<bool> equal = pair.equalAt(blocks * kBlock, rest);
-    return equal ? int(*equal) : -1;
+inline std::optional<std::string> contentOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The share of equal blocks in percent, rounded to four decimals, is at least 50.
-inline bool atLeastHalf(std::int64_t blocks, std::int64_t same) {
+inline bool atLeastHalf(std::size_t blocks, std::size_t same) {
     const double percent =
         std::round(100.0 / static_cast<double>(blocks) * static_cast<double>(same) * 1e4) / 1e4;
     return percent >= 50;
 }
 
-inline int CompareFilesFuzzy(const std::string& pathA, const std::string& pathB) {
-    if (!FileExists(pathA) || !FileExists(pathB))
-        return -1;
-    OpenPair pair(pathA, pathB);
-    if (!pair.opened())
-        return -1;
-    if (pair.lengthA != pair.lengthB)
-        return 0;
-    const std::int64_t blocks = pair.lengthA / kBlock;
-    const std::int64_t rest = pair.lengthA % kBlock;
-    if (blocks == 0)
-        return -1;
-    std::int64_t same = 0;
-    for (std::int64_t b = 0; b < blocks; ++b) {
-        const std::optional<bool> equal = pair.equalAt(b * kBlock, kBlock);
-        if (!equal)
-            return -1;
-        same += *equal ? 1 : 0;
-    }
-    if (atLeastHalf(blocks, same))
-        return 1;
+// A file that cannot be read matches nothing; the CRC matches what is equal.
+inline bool filesMatch(const WindowModel& model, const std::string& pathA,
+                       const std::string& pathB) {
+    const std::optional<std::string> a = contentOf(pathA), b = contentOf(pathB);
+    if (!a || !b || a->size() != b->size())
+        return false;
+    if (model.engine != Engine::ByteByByte || !model.chkFuzzy.checked)
+        return *a == *b;
+    const std::size_t blocks = a->size() / kBlock;
+    std::size_t same = 0;
+    for (std::size_t at = 0; at < blocks * kBlock; at += kBlock)
+        same += a->compare(at, kBlock, *b, at, kBlock) == 0 ? 1 : 0;
+    if (blocks == 0 || atLeastHalf(blocks, same))
+        return blocks > 0;
     // The final partial block counts as one more block, and never alone.
-    if (rest == 0)
-        return 0;
-    const std::optional<bool> equal = pair.equalAt(blocks * kBlock, rest);
-    if (!equal)
-        return -1;
-    return *equal && same >= 1 && atLeastHalf(blocks + 1, same + 1) ? 1 : 0;
-}
-
-// Eight upper-case hexadecimal digits; empty when the file cannot be read.
-inline std::string crcText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    uLong crc = crc32(0, nullptr, 0);
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer), static_cast<uInt>(in.gcount()));
-    char text[9];
-    std::snprintf(text, sizeof text, "%08lX", crc & 0xFFFFFFFFul);
-    return text;
-}
-
-// A file that cannot be read matches nothing.
-inline bool CRC(const std::string& pathA, const std::string& pathB) {
-    const std::string a = crcText(pathA);
-    return !a.empty() && a == crcText(pathB);
-}
-
-inline bool filesMatch(const WindowModel& model, const std::string& a, const std::string& b) {
-    if (model.engine == Engine::ByteByByte)
-        return (model.chkFuzzy.checked ? CompareFilesFuzzy(a, b) : CompareFilesExact(a, b)) == 1;
-    return CRC(a, b);
+    const std::size_t tail = blocks * kBlock;
+    return tail < a->size() && a->compare(tail, kBlock, *b, tail, kBlock) == 0 && same >= 1 &&
+           atLeastHalf(blocks + 1, same + 1);
 }
 
 inline void appendElement(WindowModel& model, const FileRecord& file) {
@@ -190,6 +111,18 @@ inline void FindDuplicates(WindowModel& model) {
             records.erase(records.begin() + std::ptrdiff_t(i));
         }
     }
+}
+
+// A comparison as the window sets it: the engine and the tolerant switch.
+struct Mode {
+    Engine engine;
+    bool fuzzy;
+};
+
+inline std::string nameOf(const ::testing::TestParamInfo<Mode>& info) {
+    if (info.param.engine == Engine::Crc32)
+        return "Crc";
+    return info.param.fuzzy ? "Fuzzy" : "Exact";
 }
 
 // One DuplicateGroups element with every slot.

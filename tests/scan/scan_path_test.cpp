@@ -26,15 +26,24 @@ struct Found {
     std::time_t lastWrite = 0;
 };
 
-// Records what a walk reports; paths below `root` are given relative to it.
-class Recorder {
-public:
-    Recorder(cScanPath& walker, std::string root) : m_walker(walker), m_root(std::move(root)) {
+// A walker that accepts every non-empty file, as the scan driver sets it up,
+// over a folder of its own; what it reports is recorded, paths below the
+// folder relative to it.
+class WalkTest : public ::testing::Test {
+protected:
+    WalkTest() {
+        walker.MinimumSize = 1;
+        record();
+    }
+    void record() {
         walker.FileMatchEx = [this](const EntryDetails& d) { files.push_back(found(d)); };
         walker.DirMatchEx = [this](const EntryDetails& d) { folders.push_back(found(d)); };
         walker.Skipped = [this](std::string_view path, std::string_view reason) {
             skipped.push_back({std::string(path), std::string(reason)});
         };
+    }
+    static Found found(const EntryDetails& d) {
+        return {std::string(d.Name), std::string(d.Folder), d.Size, d.LastWrite};
     }
 
     // Forgets the last walk's reports, walks `start` and returns the files found.
@@ -42,48 +51,24 @@ public:
         files.clear();
         folders.clear();
         skipped.clear();
-        m_walker.StartScan(start, subFolders);
-        return filePaths();
-    }
-
-    std::set<std::string> filePaths() const { return pathsOf(files); }
-    std::set<std::string> folderPaths() const { return pathsOf(folders); }
-
-    std::vector<Found> files;
-    std::vector<Found> folders;
-    std::vector<SkippedItem> skipped;
-
-private:
-    static Found found(const EntryDetails& d) {
-        return {std::string(d.Name), std::string(d.Folder), d.Size, d.LastWrite};
+        walker.StartScan(start, subFolders);
+        return pathsOf(files);
     }
     std::set<std::string> pathsOf(const std::vector<Found>& entries) const {
         std::set<std::string> paths;
         for (const auto& e : entries) {
             const std::string full = e.folder + e.name;
-            paths.insert(full.starts_with(m_root) ? full.substr(m_root.size()) : full);
+            paths.insert(full.starts_with(dir.path()) ? full.substr(dir.path().size()) : full);
         }
         return paths;
     }
 
-    cScanPath& m_walker;
-    std::string m_root;
-};
-
-// A walker that accepts every non-empty file, as the scan driver sets it up,
-// over a folder of its own.
-class WalkTest : public ::testing::Test {
-protected:
-    WalkTest() { walker.MinimumSize = 1; }
-
     TempDir dir;
     cScanPath walker;
-    Recorder seen{walker, dir.path()};
+    std::vector<Found> files;
+    std::vector<Found> folders;
+    std::vector<SkippedItem> skipped;
 };
-struct ScanPathEntryTest : WalkTest {};
-struct ScanPathWalk : WalkTest {};
-struct ScanPathSpecialEntries : WalkTest {};
-struct ScanPathNames : WalkTest {};
 
 std::time_t localTime(int year, int month, int day, int hour, int minute, int second) {
     std::tm parts{};
@@ -102,130 +87,125 @@ void setTimes(const std::string& path, std::time_t modified, std::time_t accesse
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
 
-// ---- the entry test -------------------------------------------------------
-
-TEST_F(ScanPathEntryTest, masksAndExcludedExtensionsFilterByWholeExtension) {
+TEST_F(WalkTest, masksAndExcludedExtensionsFilterByWholeExtension) {
     for (const char* name : {"a.TXT", "b.bak", "c.txt2", "noext", "e.tx", "f.tmp", "g.TMP.txt"})
         dir.write(name, "x");
     walker.setFilter("Text files  (*.txt *.bak)");
-    EXPECT_EQ(seen.walk(dir.path()), (std::set<std::string>{"a.TXT", "b.bak", "g.TMP.txt"}));
+    EXPECT_EQ(walk(dir.path()), (std::set<std::string>{"a.TXT", "b.bak", "g.TMP.txt"}));
+
+    // A name that is not UTF-8 is matched and reported by its bytes.
+    const std::string bytes = dir.write("caf\xe9 \xff?*.txt", "x");
+    walker.setFilter("*.TXT");
+    EXPECT_EQ(walk(dir.path()),
+              (std::set<std::string>{"a.TXT", "caf\xe9 \xff?*.txt", "g.TMP.txt"}));
+    ::unlink(bytes.c_str());
 
     walker.setFilter("");
     walker.setExFilter("*.txt;*.mp;");
-    EXPECT_EQ(seen.walk(dir.path()),
+    EXPECT_EQ(walk(dir.path()),
               (std::set<std::string>{"b.bak", "c.txt2", "noext", "e.tx", "f.tmp"}))
         << "f.tmp must survive excluding mp, and c.txt2 excluding txt";
 }
 
-TEST_F(ScanPathEntryTest, excludedFoldersCoverWholeComponentsAndTheirSubtrees) {
+TEST_F(WalkTest, excludedFoldersCoverWholeComponentsAndTheirSubtrees) {
     for (const char* path : {"Temp/a", "Temp/deep/b", "Temp2/c", "a;b/x", "a/y"})
         dir.write(path, "x");
     walker.setExFolder(dir.path() + "TEMP;");
-    EXPECT_EQ(seen.walk(dir.path()), (std::set<std::string>{"Temp2/c", "a;b/x", "a/y"}));
-    EXPECT_EQ(seen.folderPaths(), (std::set<std::string>{"Temp2", "a;b", "a"}));
+    EXPECT_EQ(walk(dir.path()), (std::set<std::string>{"Temp2/c", "a;b/x", "a/y"}));
+    EXPECT_EQ(pathsOf(folders), (std::set<std::string>{"Temp2", "a;b", "a"}));
     EXPECT_EQ(walker.DirCount(), 3);
-    EXPECT_TRUE(seen.walk(dir.path() + "Temp/deep").empty())
+    EXPECT_TRUE(walk(dir.path() + "Temp/deep").empty())
         << "a start folder inside an excluded one walks nothing";
 
     // Given as a list, a name that holds a ";" stays one name.
     walker.setExFolders({dir.path() + "a;b"});
-    EXPECT_EQ(seen.walk(dir.path()),
-              (std::set<std::string>{"Temp/a", "Temp/deep/b", "Temp2/c", "a/y"}));
+    EXPECT_EQ(walk(dir.path()), (std::set<std::string>{"Temp/a", "Temp/deep/b", "Temp2/c", "a/y"}));
 }
 
-TEST_F(ScanPathEntryTest, hiddenEntriesNeedTheHiddenSwitch) {
+TEST_F(WalkTest, hiddenEntriesNeedTheHiddenSwitch) {
     dir.write(".hidden", "x");
     dir.write(".cache/inner", "x");
     dir.write("visible", "x");
-    EXPECT_EQ(seen.walk(dir.path()), std::set<std::string>{"visible"});
-    EXPECT_TRUE(seen.folders.empty());
-    EXPECT_EQ(seen.walk(dir.path() + ".cache"), std::set<std::string>{".cache/inner"})
+    EXPECT_EQ(walk(dir.path()), std::set<std::string>{"visible"});
+    EXPECT_TRUE(folders.empty());
+    EXPECT_EQ(walk(dir.path() + ".cache"), std::set<std::string>{".cache/inner"})
         << "a hidden start folder still shows its visible children";
 
     walker.Hidden = true;
-    EXPECT_EQ(seen.walk(dir.path()), (std::set<std::string>{".hidden", ".cache/inner", "visible"}));
+    EXPECT_EQ(walk(dir.path()), (std::set<std::string>{".hidden", ".cache/inner", "visible"}));
 }
 
-TEST_F(ScanPathEntryTest, sizeBoundsAreInclusiveAndNoBoundsMeansEmptyFilesOnly) {
+// Sizes past 4 GiB keep every bit.
+TEST_F(WalkTest, sizeBoundsAreInclusiveAndNoBoundsMeansEmptyFilesOnly) {
     dir.write("empty", "");
     dir.write("one", "1");
     dir.write("ten", "0123456789");
-    auto walk = [&](std::int64_t minimum, std::int64_t maximum) {
+    constexpr std::int64_t huge = (std::int64_t{5} << 30) + 7;
+    ASSERT_EQ(::truncate(dir.write("sparse", "").c_str(), huge), 0);
+    auto bounded = [&](std::int64_t minimum, std::int64_t maximum) {
         walker.MinimumSize = minimum;
         walker.MaximumSize = maximum;
-        return seen.walk(dir.path());
+        return walk(dir.path());
     };
-    EXPECT_EQ(walk(0, 0), std::set<std::string>{"empty"});
-    EXPECT_EQ(walk(1, 0), (std::set<std::string>{"one", "ten"}));
-    EXPECT_EQ(walk(0, 1), (std::set<std::string>{"empty", "one"}));
-    EXPECT_EQ(walk(1, 10), (std::set<std::string>{"one", "ten"}));
-    EXPECT_EQ(walk(2, 10), std::set<std::string>{"ten"});
-    EXPECT_EQ(walk(2, 9), std::set<std::string>{});
+    EXPECT_EQ(bounded(0, 0), std::set<std::string>{"empty"});
+    EXPECT_EQ(bounded(1, 0), (std::set<std::string>{"one", "ten", "sparse"}));
+    EXPECT_EQ(bounded(0, 1), (std::set<std::string>{"empty", "one"}));
+    EXPECT_EQ(bounded(1, 10), (std::set<std::string>{"one", "ten"}));
+    EXPECT_EQ(bounded(2, 10), std::set<std::string>{"ten"});
+    EXPECT_EQ(bounded(2, 9), std::set<std::string>{});
+    EXPECT_EQ(bounded(1, std::int64_t{4} << 30), (std::set<std::string>{"one", "ten"}));
+    ASSERT_EQ(bounded((std::int64_t{4} << 30) + 1, 0), std::set<std::string>{"sparse"});
+    EXPECT_EQ(files[0].size, huge);
 }
 
-TEST_F(ScanPathEntryTest, filesOver4GiBKeepTheirFullSize) {
-    constexpr std::int64_t size = (std::int64_t{5} << 30) + 7;
-    ASSERT_EQ(::truncate(dir.write("sparse.bin", "").c_str(), size), 0);
-    walker.MinimumSize = (std::int64_t{4} << 30) + 1;
-    seen.walk(dir.path());
-    ASSERT_EQ(seen.files.size(), 1U);
-    EXPECT_EQ(seen.files[0].size, size);
-
-    walker.MinimumSize = 1;
-    walker.MaximumSize = std::int64_t{4} << 30;
-    EXPECT_TRUE(seen.walk(dir.path()).empty());
-}
-
-TEST_F(ScanPathEntryTest, dateBoundsAreInclusiveAtMinutePrecision) {
+TEST_F(WalkTest, dateBoundsAreInclusiveAtMinutePrecision) {
     setTimes(dir.write("newYear", "x"), localTime(2024, 1, 1, 0, 0, 30),
              localTime(2024, 6, 1, 0, 0, 0));
     setTimes(dir.write("lastDay", "x"), localTime(2024, 1, 31, 10, 15, 59),
              localTime(2024, 1, 2, 0, 0, 0));
     walker.FromDate = localTime(2024, 1, 1, 0, 0, 0);
     walker.ToDate = localTime(2024, 1, 31, 0, 0, 0);
-    ASSERT_EQ(seen.walk(dir.path()), std::set<std::string>{"newYear"});
-    EXPECT_EQ(seen.files[0].lastWrite, localTime(2024, 1, 1, 0, 0, 0));
+    ASSERT_EQ(walk(dir.path()), std::set<std::string>{"newYear"});
+    EXPECT_EQ(files[0].lastWrite, localTime(2024, 1, 1, 0, 0, 0));
 
     walker.ToDate.reset();
-    seen.walk(dir.path());
-    const auto last = std::find_if(seen.files.begin(), seen.files.end(),
+    walk(dir.path());
+    const auto last = std::find_if(files.begin(), files.end(),
                                    [](const Found& f) { return f.name == "lastDay"; });
-    ASSERT_NE(last, seen.files.end());
+    ASSERT_NE(last, files.end());
     EXPECT_EQ(last->lastWrite, localTime(2024, 1, 31, 10, 15, 0)) << "seconds are dropped";
 
     walker.DateType = 2; // access time
     walker.FromDate = localTime(2024, 3, 1, 0, 0, 0);
-    EXPECT_EQ(seen.walk(dir.path()), std::set<std::string>{"newYear"});
+    EXPECT_EQ(walk(dir.path()), std::set<std::string>{"newYear"});
 }
 
-// ---- order, counts and sub-folders -----------------------------------------
-
-TEST_F(ScanPathWalk, listsBreadthFirstAndCountsWhatItReports) {
+TEST_F(WalkTest, listsBreadthFirstAndCountsWhatItReports) {
     for (const char* path : {"top", "a/a1", "a/deep/a2", "b/b1", "b/deeper/still/b2"})
         dir.write(path, "x");
-    std::vector<std::string> folders;
-    walker.FileMatchEx = [&](const EntryDetails& d) { folders.emplace_back(d.Folder); };
+    std::vector<std::string> fileFolders;
+    walker.FileMatchEx = [&](const EntryDetails& d) { fileFolders.emplace_back(d.Folder); };
     walker.DirMatchEx = [&](const EntryDetails& d) { EXPECT_TRUE(d.Folder.ends_with('/')); };
     walker.StartScan(dir.path().substr(0, dir.path().size() - 1), true); // no trailing "/"
 
-    ASSERT_EQ(folders.size(), 5U);
+    ASSERT_EQ(fileFolders.size(), 5U);
     auto depth = [&](const std::string& folder) {
         EXPECT_TRUE(folder.starts_with(dir.path())) << folder;
         return std::count(folder.begin() + static_cast<long>(dir.path().size()), folder.end(), '/');
     };
-    for (std::size_t i = 1; i < folders.size(); ++i)
-        EXPECT_LE(depth(folders[i - 1]), depth(folders[i])) << folders[i];
+    for (std::size_t i = 1; i < fileFolders.size(); ++i)
+        EXPECT_LE(depth(fileFolders[i - 1]), depth(fileFolders[i])) << fileFolders[i];
     EXPECT_EQ(walker.FileCount(), 5);
     EXPECT_EQ(walker.DirCount(), 5); // a, a/deep, b, b/deeper, b/deeper/still
 
     // Without sub-folders they are reported but not entered.
-    Recorder fresh(walker, dir.path());
-    EXPECT_EQ(fresh.walk(dir.path(), false), std::set<std::string>{"top"});
-    EXPECT_EQ(fresh.folderPaths(), (std::set<std::string>{"a", "b"}));
+    record();
+    EXPECT_EQ(walk(dir.path(), false), std::set<std::string>{"top"});
+    EXPECT_EQ(pathsOf(folders), (std::set<std::string>{"a", "b"}));
     EXPECT_EQ(walker.DirCount(), 2);
 }
 
-TEST_F(ScanPathWalk, stopFromTheYieldEndsTheWalkWithinTenEntries) {
+TEST_F(WalkTest, stopFromTheYieldEndsTheWalkWithinTenEntries) {
     for (int i = 0; i < 200; ++i)
         dir.write("sub" + std::to_string(i % 4) + "/f" + std::to_string(i), "x");
     int yields = 0;
@@ -242,9 +222,7 @@ TEST_F(ScanPathWalk, stopFromTheYieldEndsTheWalkWithinTenEntries) {
     EXPECT_EQ(walker.FileCount(), 200) << "the next walk starts afresh";
 }
 
-// ---- what the walk never reports or enters --------------------------------
-
-TEST_F(ScanPathSpecialEntries, linksAndFifosAreNeverReportedButAStartLinkIsWalked) {
+TEST_F(WalkTest, linksAndFifosAreNeverReportedButAStartLinkIsWalked) {
     const std::string target = dir.write("real/file", "x");
     ASSERT_EQ(::symlink(target.c_str(), (dir.path() + "fileLink").c_str()), 0);
     ASSERT_EQ(::symlink((dir.path() + "real").c_str(), (dir.path() + "folderLink").c_str()), 0);
@@ -253,86 +231,75 @@ TEST_F(ScanPathSpecialEntries, linksAndFifosAreNeverReportedButAStartLinkIsWalke
     walker.MaximumSize = 100; // empty files too: a FIFO has size 0
     walker.Hidden = true;
     walker.System = true;
-    EXPECT_EQ(seen.walk(dir.path()), std::set<std::string>{"real/file"});
-    EXPECT_EQ(seen.folderPaths(), std::set<std::string>{"real"});
-    EXPECT_EQ(seen.walk(dir.path() + "folderLink"), std::set<std::string>{"folderLink/file"});
+    EXPECT_EQ(walk(dir.path()), std::set<std::string>{"real/file"});
+    EXPECT_EQ(pathsOf(folders), std::set<std::string>{"real"});
+    EXPECT_EQ(walk(dir.path() + "folderLink"), std::set<std::string>{"folderLink/file"});
 }
 
-TEST_F(ScanPathSpecialEntries, pseudoFileSystemsAreNeverEnteredAndReportedAsLeftOut) {
+// Pseudo file systems are never entered; system folders only with System
+// on, also not through a start folder that is a link into one. Both are
+// reported as left out; an excluded folder is the user's choice, not.
+TEST_F(WalkTest, pseudoFileSystemsAndSystemFoldersAreLeftOutAndReported) {
+    ASSERT_EQ(::symlink("/usr/share", (dir.path() + "share").c_str()), 0);
+    for (const std::string& start : {std::string("/usr/share"), dir.path() + "share"}) {
+        walk(start, false);
+        EXPECT_TRUE(files.empty() && folders.empty()) << start;
+    }
+    walk("/", false);
+    std::set<std::string> roots = pathsOf(folders);
+    EXPECT_EQ(roots.count("/usr") + roots.count("/etc") + roots.count("/proc"), 0U);
+    EXPECT_EQ(roots.count("/tmp"), 1U);
+    EXPECT_NE(std::find(skipped.begin(), skipped.end(), SkippedItem{"/usr/", kProtectedFolder}),
+              skipped.end());
+
     walker.System = true;
     walker.Hidden = true;
     walker.MinimumSize = 0;
     walker.MaximumSize = 1 << 30;
     for (const char* start : {"/proc", "/proc/self/", "/sys/kernel"}) {
-        seen.walk(start);
+        walk(start);
         EXPECT_EQ(walker.FileCount() + walker.DirCount(), 0) << start;
     }
-    seen.walk("/proc");
-    EXPECT_EQ(seen.skipped, (std::vector<SkippedItem>{{"/proc/", kPseudoFileSystem}}));
+    walk("/proc");
+    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{"/proc/", kPseudoFileSystem}}));
+    walk("/", false);
+    roots = pathsOf(folders);
+    EXPECT_EQ(roots.count("/proc") + roots.count("/sys"), 0U);
+    EXPECT_EQ(roots.count("/usr"), 1U);
 
-    seen.walk("/", false);
-    const auto roots = seen.folderPaths();
-    EXPECT_EQ(roots.count("/proc"), 0U);
-    EXPECT_EQ(roots.count("/sys"), 0U);
-    EXPECT_EQ(roots.count("/usr"), 1U) << "with System on, /usr is walked";
-}
-
-TEST_F(ScanPathSpecialEntries, systemFoldersAreProtectedAndReportedUnlessSystemIsOn) {
-    ASSERT_EQ(::symlink("/usr/share", (dir.path() + "share").c_str()), 0);
-    for (const std::string& start : {std::string("/usr/share"), dir.path() + "share"}) {
-        seen.walk(start, false);
-        EXPECT_TRUE(seen.files.empty() && seen.folders.empty())
-            << start << ": also not when the start folder is a link into one";
-    }
-
-    seen.walk("/", false);
-    const auto roots = seen.folderPaths();
-    EXPECT_EQ(roots.count("/usr"), 0U);
-    EXPECT_EQ(roots.count("/etc"), 0U);
-    EXPECT_EQ(roots.count("/tmp"), 1U);
-    EXPECT_NE(
-        std::find(seen.skipped.begin(), seen.skipped.end(), SkippedItem{"/usr/", kProtectedFolder}),
-        seen.skipped.end());
-
-    // Excluding a folder is the user's choice, not something left out.
+    walker.System = false;
     walker.setExFolders({"/usr"});
-    seen.walk("/usr/lib");
-    EXPECT_TRUE(seen.skipped.empty());
+    walk("/usr/lib");
+    EXPECT_TRUE(skipped.empty());
 
     // A row of a parameters file may name no folder at all.
-    EXPECT_TRUE(seen.walk("").empty());
-    EXPECT_EQ(seen.skipped, (std::vector<SkippedItem>{{"", "no path given"}}));
+    EXPECT_TRUE(walk("").empty());
+    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{"", "no path given"}}));
 }
 
-TEST_F(ScanPathSpecialEntries, foldersThatVanishAreSkippedSilently) {
+// A folder gone between being reported and being listed, files gone after
+// their folder was listed: neither reported nor skipped.
+TEST_F(WalkTest, entriesThatVanishDuringTheWalkAreLeftOutSilently) {
     dir.write("gone/file", "x");
-    dir.write("stays/file", "x");
-    // The folder disappears between being reported and being listed.
+    for (int i = 0; i < 50; ++i)
+        dir.write("stays/f" + std::to_string(i), "x");
     walker.DirMatchEx = [&](const EntryDetails& d) {
         if (d.Name == "gone")
             std::filesystem::remove_all(dir.path() + "gone");
     };
-    EXPECT_EQ(seen.walk(dir.path()), std::set<std::string>{"stays/file"});
-    EXPECT_TRUE(seen.skipped.empty());
-}
-
-TEST_F(ScanPathSpecialEntries, aFileRemovedAfterListingIsNotReported) {
-    for (int i = 0; i < 50; ++i)
-        dir.write("f" + std::to_string(i), "x");
-    // The first report removes every file; the listing still holds their names.
     int reported = 0;
     walker.FileMatchEx = [&](const EntryDetails&) {
         ++reported;
         for (int i = 0; i < 50; ++i)
-            ::unlink((dir.path() + "f" + std::to_string(i)).c_str());
+            ::unlink((dir.path() + "stays/f" + std::to_string(i)).c_str());
     };
-    seen.walk(dir.path());
+    walk(dir.path());
     EXPECT_EQ(reported, 1);
     EXPECT_EQ(walker.FileCount(), 1);
-    EXPECT_TRUE(seen.skipped.empty());
+    EXPECT_TRUE(skipped.empty());
 }
 
-TEST_F(ScanPathSpecialEntries, foldersWithoutReadPermissionAreReportedAsSkipped) {
+TEST_F(WalkTest, foldersWithoutReadPermissionAreReportedAsSkipped) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permission bits do not stop the superuser";
     dir.write("locked/file", "x");
@@ -341,12 +308,11 @@ TEST_F(ScanPathSpecialEntries, foldersWithoutReadPermissionAreReportedAsSkipped)
     ASSERT_EQ(::chmod((dir.path() + "locked").c_str(), 0), 0);
     // Found all the same: only a comparison that must read it leaves it out.
     ASSERT_EQ(::chmod(unreadable.c_str(), 0), 0);
-    EXPECT_EQ(seen.walk(dir.path()), (std::set<std::string>{"open/file", "open/unreadable"}));
-    EXPECT_EQ(seen.skipped,
-              (std::vector<SkippedItem>{{dir.path() + "locked/", "Permission denied"}}));
+    EXPECT_EQ(walk(dir.path()), (std::set<std::string>{"open/file", "open/unreadable"}));
+    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{dir.path() + "locked/", "Permission denied"}}));
 }
 
-TEST_F(ScanPathSpecialEntries, aFolderDeeperThanThePathLimitIsReportedNotDropped) {
+TEST_F(WalkTest, aFolderDeeperThanThePathLimitIsReportedNotDropped) {
     dir.write("top", "x");
     // Built and removed through descriptors: its path is too long to name.
     const std::string component(250, 'd');
@@ -358,25 +324,14 @@ TEST_F(ScanPathSpecialEntries, aFolderDeeperThanThePathLimitIsReportedNotDropped
         ASSERT_GE(fds.back(), 0);
         relative += component + "/";
     }
-    seen.walk(dir.path());
+    walk(dir.path());
 
-    EXPECT_EQ(seen.skipped,
-              (std::vector<SkippedItem>{{dir.path() + relative, "File name too long"}}));
+    EXPECT_EQ(skipped, (std::vector<SkippedItem>{{dir.path() + relative, "File name too long"}}));
     for (std::size_t i = fds.size() - 1; i > 0; --i) {
         ::close(fds[i]);
         ::unlinkat(fds[i - 1], component.c_str(), AT_REMOVEDIR);
     }
     ::close(fds[0]);
-}
-
-// ---- names ------------------------------------------------------------------
-
-TEST_F(ScanPathNames, namesThatAreNotUtf8AreReportedByTheirBytes) {
-    const std::string name = "caf\xe9 \xff?*.txt";
-    dir.write(name, "x");
-    walker.setFilter("*.TXT");
-    ASSERT_EQ(seen.walk(dir.path()), std::set<std::string>{name});
-    EXPECT_TRUE(std::filesystem::exists(seen.files[0].folder + seen.files[0].name));
 }
 
 } // namespace
