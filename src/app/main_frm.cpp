@@ -65,7 +65,9 @@ void closeWindowNamed(const std::string& name) {
 
 // Where an action goes: a menu of the menu bar, the Mark Quick submenu or the toolbar.
 enum class Place { MenuBar, File, Action, Mark, Help, Toolbar };
-constexpr std::size_t kMenuPlaces = 5;
+// A slot for every place, so that any entry may look its place up; the menu
+// bar's and the toolbar's stay empty.
+constexpr std::size_t kPlaces = static_cast<std::size_t>(Place::Toolbar) + 1;
 
 // The states that the scanning state and the engine choice switch.
 bool idle(const WindowModel& model) {
@@ -270,7 +272,7 @@ void MainFrm::buildActions() {
     toolbar->setMovable(false);
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar->setIconSize(QSize(24, 24));
-    std::array<QMenu*, kMenuPlaces> menus{};
+    std::array<QMenu*, kPlaces> menus{};
     for (const ActionEntry& spec : kActions) {
         QMenu* menu = menus[static_cast<std::size_t>(spec.place)];
         QAction* action = nullptr;
