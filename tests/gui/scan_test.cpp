@@ -71,6 +71,19 @@ struct ScanHarness : test::WindowHarness {
 class ScanTest : public QObject {
     Q_OBJECT
 private slots:
+    void scanWithoutASearchPathOffersTheFolderDialog() {
+        ScanHarness h;
+        h.ui.expectMessage(
+            {"Please add search path first.", "Error", MsgIcon::Information, MsgButtons::OK, 1},
+            MsgAnswer::OK);
+        const auto offered =
+            test::whenModalShown("FolderFrm", [](QWidget& dialog) { dialog.close(); });
+        h.action("MScan")->trigger();
+        QVERIFY(*offered);
+        QVERIFY(h.model().SearchList.empty());
+        QVERIFY(!h.model().Timer2Enabled); // no scan ran
+    }
+
     void zeroSizeScanListsTheEmptyFiles() {
         ScanHarness h;
         h.tree.write("a/empty.txt", "");
