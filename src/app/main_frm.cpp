@@ -251,7 +251,7 @@ MainFrm::MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* par
     m_timer1->setInterval(1000);
     connect(m_timer1, &QTimer::timeout, this, [this] {
         showElapsedTime(m_model);
-        m_panels[4]->setText(qs(m_model.statusPanels[4].text));
+        m_panels[PanelElapsed]->setText(qs(m_model.statusPanels[PanelElapsed].text));
     });
     m_timer2 = new QTimer(this);
     m_timer2->setInterval(500);

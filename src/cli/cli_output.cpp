@@ -166,12 +166,12 @@ void printGroups(const WindowModel& model, std::ostream& out, bool null) {
 
 void printJson(const WindowModel& model, std::ostream& out, bool withGroups) {
     out << "{\n  \"engine\": \"" << engineName(model) << "\",\n  \"status\": ";
-    writeJsonString(out, model.statusPanels[0].text);
+    writeJsonString(out, model.statusPanels[PanelProgress].text);
     out << ",\n  \"duplicate_count\": " << model.DuplicateCount
         << ",\n  \"duplicate_bytes\": " << model.DuplicateBytes
         << ",\n  \"files\": " << model.FilesFound << ",\n  \"folders\": " << model.FoldersFound
         << ",\n  \"elapsed\": ";
-    writeJsonString(out, model.statusPanels[4].text);
+    writeJsonString(out, model.statusPanels[PanelElapsed].text);
     out << ",\n";
     writeSkipped(out, model.skipped);
     if (withGroups) {

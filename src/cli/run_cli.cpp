@@ -247,7 +247,7 @@ public:
 
     void statusChanged() override {
         if (m_model.scanning)
-            show(m_model.statusPanels[0].text);
+            show(m_model.statusPanels[PanelProgress].text);
     }
     void clear() {
         if (m_enabled && !m_shown.empty())

@@ -293,7 +293,7 @@ bool showProgress(WindowModel& model, std::string_view activity, std::size_t pro
     std::string text = model.minimised
                            ? percent + "% (" + counts + ")"
                            : std::string(activity) + "(" + counts + ") " + percent + "%";
-    std::string& shown = model.minimised ? model.caption : model.statusPanels[0].text;
+    std::string& shown = model.minimised ? model.caption : model.statusPanels[PanelProgress].text;
     if (text == shown)
         return false;
     shown = std::move(text);

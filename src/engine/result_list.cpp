@@ -98,7 +98,7 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
     model.GroupSizes.assign(1, 0);
     model.RowShades.clear();
     model.lvFolders.clear();
-    model.statusPanels[0].text = "Loading Searched Result...";
+    model.statusPanels[PanelProgress].text = "Loading Searched Result...";
     model.notices().statusChanged();
 
     const WorkerPool::Phase phase(pool, [&] {
@@ -151,8 +151,9 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
                                            rowFactsOf(*found[inBatch], group)));
         ++model.GroupSizes[static_cast<std::size_t>(group)];
         if (i % kElementsPerProgress == 0) {
-            model.statusPanels[0].text = "Loading Searched Result...(" + std::to_string(i) + "/" +
-                                         std::to_string(count) + ")";
+            model.statusPanels[PanelProgress].text = "Loading Searched Result...(" +
+                                                     std::to_string(i) + "/" +
+                                                     std::to_string(count) + ")";
             announced = announceAppendedRows(model, announced);
             model.notices().statusChanged();
         }

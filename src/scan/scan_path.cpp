@@ -94,7 +94,6 @@ EntryDetails detailsOf(std::string_view name, std::string_view folder, const str
     details.Name = name;
     details.Folder = folder;
     details.Size = S_ISREG(info.stx_mode) ? static_cast<std::int64_t>(info.stx_size) : 0;
-    details.Attributes = info.stx_mode;
     details.LastWrite = toMinute(info.stx_mtime.tv_sec);
     details.Created =
         (info.stx_mask & STATX_BTIME) ? toMinute(info.stx_btime.tv_sec) : details.LastWrite;

@@ -20,10 +20,9 @@ class ScanWalk;
 // What the detailed events tell about an accepted file or folder. The views
 // are valid only while the event handler runs.
 struct EntryDetails {
-    std::string_view Name;        // the name as listed: its real bytes, UTF-8 or not
-    std::string_view Folder;      // the listed folder's path, ending in "/"
-    std::int64_t Size = 0;        // bytes; 0 for a folder
-    std::uint32_t Attributes = 0; // the mode bits (type and permissions)
+    std::string_view Name;   // the name as listed: its real bytes, UTF-8 or not
+    std::string_view Folder; // the listed folder's path, ending in "/"
+    std::int64_t Size = 0;   // bytes; 0 for a folder
     // Seconds since the epoch, truncated to the minute. Created is the birth
     // time where the file system records one, else the last-write time.
     std::time_t LastWrite = 0;

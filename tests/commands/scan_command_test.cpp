@@ -42,7 +42,7 @@ SearchPathRow row(const std::string& folder, const std::string& minKB = "0",
 
 // A scan as a front end starts it: an empty exclusion list and a default
 // parameters file of its own.
-class ScanDriverTest : public ::testing::Test {
+class ScanCommandTest : public ::testing::Test {
 protected:
     ScanOutcome scan() { return Scan(model, user, settings()); }
 
@@ -86,7 +86,7 @@ protected:
     std::int64_t tooManyFiles = kTooManyFiles;
 };
 
-TEST_F(ScanDriverTest, completedScanReportsCountsAndLeavesTheWindowIdle) {
+TEST_F(ScanCommandTest, completedScanReportsCountsAndLeavesTheWindowIdle) {
     tree.write("a/one.txt", "1234567890");
     tree.write("a/two.txt", "123456789");
     tree.write("a/empty.txt", "");
@@ -105,7 +105,7 @@ TEST_F(ScanDriverTest, completedScanReportsCountsAndLeavesTheWindowIdle) {
     expectIdle();
 }
 
-TEST_F(ScanDriverTest, noSearchPathAsksForOneAfterSavingTheDefaults) {
+TEST_F(ScanCommandTest, noSearchPathAsksForOneAfterSavingTheDefaults) {
     model.statusPanels[0].text = "before";
     user.expectMessage(
         {"Please add search path first.", "Error", MsgIcon::Information, MsgButtons::OK, 1},
@@ -118,7 +118,7 @@ TEST_F(ScanDriverTest, noSearchPathAsksForOneAfterSavingTheDefaults) {
     EXPECT_FALSE(model.Timer2Enabled);
 }
 
-TEST_F(ScanDriverTest, eachRowIsWalkedWithItsOwnBounds) {
+TEST_F(ScanCommandTest, eachRowIsWalkedWithItsOwnBounds) {
     tree.write("a/small.bin", std::string(10239, 'x'));
     tree.write("a/ten.bin", std::string(10240, 'x'));
     tree.write("b/big.bin", std::string(30000, 'x'));
@@ -144,7 +144,7 @@ TEST_F(ScanDriverTest, eachRowIsWalkedWithItsOwnBounds) {
 }
 
 // A value the walker cannot take ends the whole scan, later rows unwalked.
-TEST_F(ScanDriverTest, sizeValuesTheWalkerCannotTakeEndTheScanNamedInTheErrorReport) {
+TEST_F(ScanCommandTest, sizeValuesTheWalkerCannotTakeEndTheScanNamedInTheErrorReport) {
     tree.write("a/one.txt", "1");
     tree.write("b/two.txt", "2");
     const std::string a = tree.path() + "a";
@@ -177,7 +177,7 @@ TEST_F(ScanDriverTest, sizeValuesTheWalkerCannotTakeEndTheScanNamedInTheErrorRep
 // Rows as a parameters file may hold them: after the row that would walk
 // the folder, untidy, or naming the folder through a link. A file reached
 // twice (a hard link, a row inside another) counts once, breadth first.
-TEST_F(ScanDriverTest, rowsMarkedExcludeFolderLeaveTheirFoldersOutOfEveryPath) {
+TEST_F(ScanCommandTest, rowsMarkedExcludeFolderLeaveTheirFoldersOutOfEveryPath) {
     tree.write("a/keep.empty", "");
     tree.write("a/sub/empty", "");
     ASSERT_EQ(::link((tree.path() + "a/sub/empty").c_str(), (tree.path() + "a/linked").c_str()), 0);
@@ -205,7 +205,7 @@ TEST_F(ScanDriverTest, rowsMarkedExcludeFolderLeaveTheirFoldersOutOfEveryPath) {
     expectIdle();
 }
 
-TEST_F(ScanDriverTest, dateBoundsBeforeNineteenSeventyAreBoundsToo) {
+TEST_F(ScanCommandTest, dateBoundsBeforeNineteenSeventyAreBoundsToo) {
     const auto stamp = [](const std::string& path, std::time_t when) {
         const timespec times[2] = {{when, 0}, {when, 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
@@ -228,7 +228,7 @@ TEST_F(ScanDriverTest, dateBoundsBeforeNineteenSeventyAreBoundsToo) {
     EXPECT_EQ(listedPaths(), std::set<std::string>{tree.path() + "a/recent"});
 }
 
-TEST_F(ScanDriverTest, pathsThatCannotBeWalkedAreAccountedAsSkipped) {
+TEST_F(ScanCommandTest, pathsThatCannotBeWalkedAreAccountedAsSkipped) {
     const std::string file = tree.write("plain.txt", "x");
     const std::string fifo = tree.path() + "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -269,7 +269,7 @@ TEST_F(ScanDriverTest, pathsThatCannotBeWalkedAreAccountedAsSkipped) {
     EXPECT_EQ(model.skipped.count(), 0);
 }
 
-TEST_F(ScanDriverTest, filesTheComparisonCannotReadAreAccountedButStillFound) {
+TEST_F(ScanCommandTest, filesTheComparisonCannotReadAreAccountedButStillFound) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permission bits do not stop the superuser";
     const std::string locked = tree.write("a/locked", "same");
@@ -289,7 +289,7 @@ TEST_F(ScanDriverTest, filesTheComparisonCannotReadAreAccountedButStillFound) {
 // The listing of empty files reads no content, so only its look at each
 // path can notice that a file vanished or a folder now leads elsewhere.
 // Its times are shown in local time.
-TEST_F(ScanDriverTest, zeroSizeListingIgnoresSizeBoundsAndLeavesOutVanishedOrSwappedPaths) {
+TEST_F(ScanCommandTest, zeroSizeListingIgnoresSizeBoundsAndLeavesOutVanishedOrSwappedPaths) {
     const char* oldTz = std::getenv("TZ");
     const std::optional<std::string> savedTz =
         oldTz ? std::optional<std::string>(oldTz) : std::nullopt;
@@ -331,15 +331,18 @@ TEST_F(ScanDriverTest, zeroSizeListingIgnoresSizeBoundsAndLeavesOutVanishedOrSwa
                                         first[ColLastModified], first[ColSortDate]}),
               (std::vector<std::string>{"empty.log", "0", "N/A", "N/A", "000000000000", "log",
                                         "1970-01-01 05:30", "19700101053000"}));
-    // The row keeps the file's own time for what decides by it.
+    // The row keeps the file's own time and identity for what decides by them.
+    struct stat status {};
+    ASSERT_EQ(::stat((tree.path() + "a/empty.log").c_str(), &status), 0);
     EXPECT_EQ(model.rows[0].facts.lastWriteSeconds, 59);
+    EXPECT_EQ(model.rows[0].facts.identity, (FileIdentity{status.st_dev, status.st_ino}));
     EXPECT_EQ(model.rows[1].columns[ColExt], "");
     // The listing's candidates stay until the next scan; panel 2 stays hidden.
     EXPECT_EQ(model.Candidates.size(), 5u);
     EXPECT_FALSE(model.statusPanels[1].visible);
 }
 
-TEST_F(ScanDriverTest, cancelAskedDuringTheFirstPathStopsTheWholeScan) {
+TEST_F(ScanCommandTest, cancelAskedDuringTheFirstPathStopsTheWholeScan) {
     for (int i = 0; i < 200; ++i)
         tree.write("a/f" + std::to_string(i), "x");
     tree.write("b/other", "x");
@@ -367,7 +370,7 @@ TEST_F(ScanDriverTest, cancelAskedDuringTheFirstPathStopsTheWholeScan) {
     expectIdle();
 }
 
-TEST_F(ScanDriverTest, progressEveryFiftyFoldersGoesToTheCaptionWhenMinimised) {
+TEST_F(ScanCommandTest, progressEveryFiftyFoldersGoesToTheCaptionWhenMinimised) {
     for (int i = 0; i < 120; ++i)
         tree.mkdir("a/d" + std::to_string(i));
     model.SearchList = {row(tree.path() + "a")};
@@ -398,7 +401,7 @@ TEST_F(ScanDriverTest, progressEveryFiftyFoldersGoesToTheCaptionWhenMinimised) {
 
 // Up to the limit (100000 unless told) files pass without a question; one
 // more asks, and Cancel stops.
-TEST_F(ScanDriverTest, tooManyFilesAreAskedAboutAboveTheLimitOnly) {
+TEST_F(ScanCommandTest, tooManyFilesAreAskedAboutAboveTheLimitOnly) {
     tooManyFiles = 20;
     for (int i = 0; i < tooManyFiles; ++i)
         tree.write("many/f" + std::to_string(i) + ".dat", "x");
@@ -422,7 +425,7 @@ TEST_F(ScanDriverTest, tooManyFilesAreAskedAboutAboveTheLimitOnly) {
 }
 
 // Deleting one path of a hard-linked pair would delete the only copy.
-TEST_F(ScanDriverTest, twoPathsOfOneFileAreNoGroup) {
+TEST_F(ScanCommandTest, twoPathsOfOneFileAreNoGroup) {
     const std::string original = tree.write("x/a/one", test::randomBytes(4000, 10));
     ASSERT_EQ(::link(original.c_str(), (tree.mkdir("x/b") + "link").c_str()), 0);
     tree.write("x/c/copy", test::randomBytes(3000, 11));

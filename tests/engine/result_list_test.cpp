@@ -84,7 +84,10 @@ TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
     struct stat status {};
     ASSERT_EQ(::stat((dir.path() + "README").c_str(), &status), 0);
     const RowFacts& facts = model.rows[1].facts;
+    EXPECT_EQ(facts.size, 1234);
+    EXPECT_EQ(facts.lastWriteSeconds, 1'700'000'059);
     EXPECT_EQ(facts.lastWriteNanoseconds, 123'456'789);
+    EXPECT_EQ(facts.group, 1);
     EXPECT_EQ(facts.identity, (FileIdentity{status.st_dev, status.st_ino}));
 }
 
