@@ -95,6 +95,9 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
         throw std::logic_error("the stored results and what the walk saw of them differ in number");
     clearResultRows(model);
     model.rows.reserve(static_cast<std::size_t>(count));
+    // Counted as the groups are numbered, so that a listing stopped part-way
+    // never leaves the last scan's count beside this scan's rows.
+    model.GroupCount = 0;
     model.GroupSizes.assign(1, 0);
     model.RowShades.clear();
     model.lvFolders.clear();
@@ -141,7 +144,7 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
             continue;
         if (groupStarts) {
             groupStarts = false;
-            ++group;
+            model.GroupCount = ++group;
             model.GroupSizes.push_back(0);
         }
         if (knownFolders.insert(stored.folder).second)
@@ -159,7 +162,6 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
         }
     }
     announceAppendedRows(model, announced);
-    model.GroupCount = group;
     model.ShadingSuspended = false;
     if (!model.rows.empty())
         RefreshColorShade(model, ui);

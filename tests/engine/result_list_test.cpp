@@ -1,6 +1,7 @@
 #include "engine/result_list.h"
 
 #include "core/format.h"
+#include "core/runtime_error.h"
 #include "engine/worker_pool.h"
 #include "support/notice_recorder.h"
 #include "support/scripted_answerer.h"
@@ -112,6 +113,20 @@ TEST_F(ResultListTest, numbersAndShadesTheGroupsLeavingVanishedFilesOut) {
     EXPECT_EQ(column(again, ColGroup), (std::vector<std::string>{"1", "1", "2", "2"}));
     EXPECT_EQ(again.GroupCount, 2);
     EXPECT_EQ(shading(again), (std::vector<bool>{false, false, true, true}));
+}
+
+// An error report abandoned in the middle of the listing leaves the rows
+// listed so far; pruning then bounds group numbers by the count.
+TEST_F(ResultListTest, aListingStoppedPartWayCountsTheGroupsItNumbered) {
+    twoGroupsOfThree();
+    model.GroupCount = 7; // the last scan's
+    model.yield = [&] {
+        if (model.rows.size() == 3) // the first group listed, the second not begun
+            throw RuntimeError(5, "stopped");
+    };
+    EXPECT_THROW(ListDuplicateGroups(model, user, pool), RuntimeError);
+    EXPECT_EQ(column(model, ColGroup), (std::vector<std::string>{"1", "1", "1"}));
+    EXPECT_EQ(model.GroupCount, 1);
 }
 
 TEST_F(ResultListTest, showsProgressEveryFiveHundredElements) {
