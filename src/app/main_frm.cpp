@@ -273,26 +273,26 @@ void MainFrm::buildActions() {
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar->setIconSize(QSize(24, 24));
     std::array<QMenu*, kPlaces> menus{};
-    for (const ActionEntry& spec : kActions) {
-        QMenu* menu = menus[static_cast<std::size_t>(spec.place)];
+    for (const ActionEntry& entry : kActions) {
+        QMenu* menu = menus[static_cast<std::size_t>(entry.place)];
         QAction* action = nullptr;
-        if (spec.opens) {
-            QMenu* opened = spec.place == Place::MenuBar ? menuBar()->addMenu(qs(spec.caption))
-                                                         : menu->addMenu(qs(spec.caption));
-            opened->setObjectName(qs(spec.name));
-            menus[static_cast<std::size_t>(*spec.opens)] = opened;
+        if (entry.opens) {
+            QMenu* opened = entry.place == Place::MenuBar ? menuBar()->addMenu(qs(entry.caption))
+                                                          : menu->addMenu(qs(entry.caption));
+            opened->setObjectName(qs(entry.name));
+            menus[static_cast<std::size_t>(*entry.opens)] = opened;
             action = opened->menuAction();
-        } else if (!spec.name) {
-            action = spec.place == Place::Toolbar ? toolbar->addSeparator() : menu->addSeparator();
+        } else if (!entry.name) {
+            action = entry.place == Place::Toolbar ? toolbar->addSeparator() : menu->addSeparator();
         } else {
-            action = new QAction(ImageList::icon(spec.icon), qs(spec.caption), this);
-            action->setObjectName(qs(spec.name));
-            action->setShortcut(QKeySequence(qs(spec.shortcut)));
-            action->setToolTip(qs(spec.tip));
-            action->setCheckable(spec.checked != nullptr);
-            if (spec.handler)
-                connect(action, &QAction::triggered, this, spec.handler);
-            if (spec.place == Place::Toolbar)
+            action = new QAction(ImageList::icon(entry.icon), qs(entry.caption), this);
+            action->setObjectName(qs(entry.name));
+            action->setShortcut(QKeySequence(qs(entry.shortcut)));
+            action->setToolTip(qs(entry.tip));
+            action->setCheckable(entry.checked != nullptr);
+            if (entry.handler)
+                connect(action, &QAction::triggered, this, entry.handler);
+            if (entry.place == Place::Toolbar)
                 toolbar->addAction(action);
             else
                 menu->addAction(action);
@@ -474,16 +474,16 @@ void MainFrm::listReplaced() {
 
 void MainFrm::renderActions() {
     for (std::size_t i = 0; i < m_actions.size(); ++i) {
-        const ActionEntry& spec = kActions[i];
+        const ActionEntry& entry = kActions[i];
         QAction* action = m_actions[i];
-        if (spec.enabled)
-            action->setEnabled(spec.enabled(m_model));
-        if (spec.visible)
-            action->setVisible(spec.visible(m_model));
-        if (spec.checked)
-            action->setChecked(spec.checked(m_model));
-        if (spec.image)
-            action->setIcon(ImageList::icon(spec.image(m_model)));
+        if (entry.enabled)
+            action->setEnabled(entry.enabled(m_model));
+        if (entry.visible)
+            action->setVisible(entry.visible(m_model));
+        if (entry.checked)
+            action->setChecked(entry.checked(m_model));
+        if (entry.image)
+            action->setIcon(ImageList::icon(entry.image(m_model)));
     }
 }
 
