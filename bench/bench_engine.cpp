@@ -112,6 +112,9 @@ public:
         return {};
     }
     bool tooManyFilesWarning(long) override { return true; }
+    OriginalsAnswer originalsWarning(WindowModel&, const std::vector<std::size_t>&) override {
+        return OriginalsAnswer::Closed;
+    }
 };
 
 void runSearch(benchmark::State& state, Engine engine, bool fuzzy) {

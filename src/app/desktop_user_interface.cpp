@@ -102,6 +102,13 @@ bool DesktopUserInterface::tooManyFilesWarning(long files) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+// Until the warning dialog exists, a command that would take every copy of
+// a group does not act.
+OriginalsAnswer DesktopUserInterface::originalsWarning(WindowModel&,
+                                                       const std::vector<std::size_t>&) {
+    return OriginalsAnswer::Closed;
+}
+
 std::optional<std::string> DesktopUserInterface::inputBox(const std::string& prompt,
                                                           const std::string& title,
                                                           const std::string& defaultText) {

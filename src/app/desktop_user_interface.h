@@ -31,6 +31,8 @@ public:
                                const std::string& initialFolder,
                                const std::string& proposedName) override;
     bool tooManyFilesWarning(long files) override;
+    OriginalsAnswer originalsWarning(WindowModel& model,
+                                     const std::vector<std::size_t>& rows) override;
 
     // "Twinsift(*.tsf)|*.tsf|All|*.*" as Qt name filters.
     static QStringList qtFilters(const std::string& filter);

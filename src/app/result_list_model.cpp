@@ -37,12 +37,12 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     const ResultRow& r = m_model.rows[row];
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(r.columns[static_cast<std::size_t>(index.column())]);
+        return QString::fromStdString(r.text(static_cast<ResultColumn>(index.column())));
     case Qt::ToolTipRole:
         // A tooltip that looks like markup is read as markup, and a name such
         // as <img src="/dev/zero"> would make it load that file: escape it.
         return Qt::convertFromPlainText(
-            QString::fromStdString(r.columns[static_cast<std::size_t>(index.column())]),
+            QString::fromStdString(r.text(static_cast<ResultColumn>(index.column()))),
             Qt::WhiteSpaceNoWrap);
     case Qt::DecorationRole:
         return index.column() == ColFileName ? ImageList::icon(r.icon) : QVariant();

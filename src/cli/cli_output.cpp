@@ -75,9 +75,9 @@ void writePath(std::ostream& out, const std::string& path) {
 void writeFile(std::ostream& out, const ResultRow& row) {
     writePath(out, row.fullPath());
     out << ", \"size\": " << row.facts.size << ", \"modified\": ";
-    writeJsonString(out, row.columns[ColLastModified]);
+    writeJsonString(out, row.text(ColLastModified));
     out << ", \"version\": ";
-    writeJsonString(out, row.columns[ColFileVersion]);
+    writeJsonString(out, row.text(ColFileVersion));
     out << '}';
 }
 

@@ -64,6 +64,13 @@ bool TerminalUserInterface::tooManyFilesWarning(long) {
     return true;
 }
 
+// Nobody is there to choose which copy stays, so a command that would take
+// every copy of a group does not act.
+OriginalsAnswer TerminalUserInterface::originalsWarning(WindowModel&,
+                                                        const std::vector<std::size_t>&) {
+    return OriginalsAnswer::Closed;
+}
+
 std::string TerminalUserInterface::browseFolder(const std::string&, bool) {
     return {};
 }

@@ -22,6 +22,8 @@ public:
     std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
                                         const std::string& defaultText) override;
     bool tooManyFilesWarning(long files) override;
+    OriginalsAnswer originalsWarning(WindowModel& model,
+                                     const std::vector<std::size_t>& rows) override;
     std::string browseFolder(const std::string& title, bool newStyle) override;
     std::string openFileDialog(const std::string& filter, const std::string& title,
                                const std::string& initialFolder) override;

@@ -66,12 +66,12 @@ void sortResultRows(WindowModel& model, int keyColumn, bool descending) {
     // rows of a few hundred bytes each, nearly every comparison of a large
     // list would miss the cache. Sorting positions and moving each row once
     // keeps the strings' buffers in place.
-    const auto key = static_cast<std::size_t>(keyColumn);
+    const auto key = static_cast<ResultColumn>(keyColumn);
     std::string keyText;
     std::vector<std::size_t> keyEnds;
     keyEnds.reserve(model.rows.size());
     for (const ResultRow& row : model.rows) {
-        keyText += row.columns[key];
+        keyText += row.text(key);
         keyEnds.push_back(keyText.size());
     }
     struct Keyed {

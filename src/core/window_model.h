@@ -86,9 +86,16 @@ struct ResultRow {
     // removed or re-sorted.
     bool selected = false;
 
+    // What the list shows in `column`. Read the texts through these, not
+    // through `columns`, whose layout is free to change.
+    const std::string& text(ResultColumn column) const { return columns[column]; }
+    const std::string& name() const { return columns[ColFileName]; }
+    // Ends in "/".
+    const std::string& folder() const { return columns[ColInFolder]; }
+
     bool marked() const { return icon == image::Marked; }
     // The "In Folder" text ends in "/", so the path is a plain concatenation.
-    std::string fullPath() const { return columns[ColInFolder] + columns[ColFileName]; }
+    std::string fullPath() const { return folder() + name(); }
 };
 
 // The one way a result row is made, for every engine, the zero-size listing

@@ -176,7 +176,7 @@ void RefreshColorShade(WindowModel& model, UserInterface& ui) {
     });
 }
 
-void PruneSingleFileGroups(WindowModel& model, UserInterface& ui) {
+void RemoveRemainingOriginal(WindowModel& model, UserInterface& ui) {
     if (model.engine == Engine::ZeroSize)
         return;
     // Group numbers outside the filled range cannot come from filling; such

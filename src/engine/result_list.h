@@ -28,6 +28,6 @@ void RefreshColorShade(WindowModel& model, UserInterface& ui);
 // Removes every row that is the only listed row of its group, then shades
 // again. GroupSizes is recounted from the rows; group numbers are kept, so
 // gaps may appear. The zero-size listing, which has no groups, is left alone.
-void PruneSingleFileGroups(WindowModel& model, UserInterface& ui);
+void RemoveRemainingOriginal(WindowModel& model, UserInterface& ui);
 
 } // namespace twinsift

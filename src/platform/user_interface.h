@@ -2,8 +2,10 @@
 
 #include "core/runtime_error.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace twinsift {
 
@@ -20,6 +22,11 @@ struct MessageBoxRequest {
 };
 
 enum class ErrorReportAnswer { Retry, Abort };
+
+// The buttons of the original-protection warning, or its close box.
+enum class OriginalsAnswer { KeepAllOriginals, IgnoreWarnings, Continue, Closed };
+
+struct WindowModel;
 
 // Everything the core asks or tells the user goes through this interface. The
 // desktop answers with real dialogs, the terminal front end from its options
@@ -41,6 +48,12 @@ public:
     // The too-many-files warning ("frmTooManyFiles") for a scan that found
     // `files` files: true to go on (OK), false to stop (Cancel).
     virtual bool tooManyFilesWarning(long files) = 0;
+
+    // The original-protection warning ("WarningFrm") for a group whose rows
+    // `rows` (list order) are all marked. Ticking or unticking a file there
+    // marks or unmarks its row of `model` at once.
+    virtual OriginalsAnswer originalsWarning(WindowModel& model,
+                                             const std::vector<std::size_t>& rows) = 0;
 
     // The choosers return the chosen path, or an empty text when cancelled.
     // A filter is "description|pattern|description|pattern...".

@@ -253,7 +253,7 @@ TEST_F(ChangedFilesBase, aFolderSwappedAfterTheWalkIsNotListedAsASameNameFile) {
     sortCandidates(model.Candidates, RecordOrder::NameFirst);
     FindSameNames(model, user);
     ListDuplicateGroups(model, user, pool);
-    PruneSingleFileGroups(model, user);
+    RemoveRemainingOriginal(model, user);
     EXPECT_TRUE(model.rows.empty());
 }
 

@@ -165,7 +165,7 @@ TEST_F(ResultListTest, pruningDropsGroupsLeftWithOneRowAndReshades) {
     ASSERT_EQ(column(model, ColGroup), (std::vector<std::string>{"1", "2", "2", "2", "3", "3"}));
 
     test::NoticeRecorder notices(model);
-    PruneSingleFileGroups(model, user);
+    RemoveRemainingOriginal(model, user);
     EXPECT_EQ(notices.rowNotices, (std::vector<std::string>{"removed 0-0", "changed 0-4"}));
     EXPECT_EQ(column(model, ColFileName), (std::vector<std::string>{"d", "e", "f", "g", "h"}));
     // Numbers are kept, so the first group left is 2 and gets the plain background.
@@ -180,14 +180,14 @@ TEST_F(ResultListTest, pruningLeavesTheZeroSizeListingAndForeignGroupTextsAlone)
     model.rows[0].columns[ColGroup] = "N/A";
     model.rows[1].columns[ColGroup] = "N/A";
     model.engine = Engine::ZeroSize;
-    PruneSingleFileGroups(model, user);
+    RemoveRemainingOriginal(model, user);
     EXPECT_EQ(model.rows.size(), 2u);
 
     // A group number past the count must not be counted out of bounds.
     model.engine = Engine::ByteByByte;
     model.GroupCount = 1;
     model.rows[1].facts.group = 99999;
-    PruneSingleFileGroups(model, user);
+    RemoveRemainingOriginal(model, user);
     EXPECT_EQ(model.rows.size(), 2u);
 }
 

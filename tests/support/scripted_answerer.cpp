@@ -1,5 +1,7 @@
 #include "support/scripted_answerer.h"
 
+#include "core/window_model.h"
+
 #include <gtest/gtest.h>
 #include <utility>
 
@@ -7,10 +9,14 @@ namespace twinsift::test {
 namespace {
 
 const char* kindName(Question::Kind kind) {
-    static constexpr const char* names[] = {
-        "message box",           "error report",      "input box",
-        "folder chooser",        "open-file chooser", "save-file chooser",
-        "too-many-files warning"};
+    static constexpr const char* names[] = {"message box",
+                                            "error report",
+                                            "input box",
+                                            "folder chooser",
+                                            "open-file chooser",
+                                            "save-file chooser",
+                                            "too-many-files warning",
+                                            "original-protection warning"};
     return names[kind];
 }
 
@@ -51,6 +57,8 @@ std::string describe(const Question& question) {
                quoted(question.filter) + ", folder " + quoted(question.initialFolder) + ")";
     case Question::TooManyFiles:
         return "too-many-files warning for " + std::to_string(question.files) + " files";
+    case Question::OriginalsWarning:
+        return "original-protection warning for " + std::to_string(question.rows.size()) + " rows";
     }
     return kindName(question.kind);
 }
@@ -90,6 +98,13 @@ ScriptedAnswerer& ScriptedAnswerer::expectOpenFile(const std::string& path) {
 
 ScriptedAnswerer& ScriptedAnswerer::expectSaveFile(const std::string& path) {
     return expect({.kind = Question::SaveFile, .textAnswer = path});
+}
+
+ScriptedAnswerer& ScriptedAnswerer::expectOriginalsWarning(OriginalsAnswer answer,
+                                                           std::vector<std::size_t> untick) {
+    return expect({.kind = Question::OriginalsWarning,
+                   .originalsAnswer = answer,
+                   .untick = std::move(untick)});
 }
 
 ScriptedAnswerer& ScriptedAnswerer::expectTooManyFiles(bool answer) {
@@ -184,6 +199,17 @@ std::string ScriptedAnswerer::saveFileDialog(const std::string& filter, const st
 bool ScriptedAnswerer::tooManyFilesWarning(long files) {
     const auto expected = take({.kind = Question::TooManyFiles, .files = files});
     return expected && expected->goOn;
+}
+
+OriginalsAnswer ScriptedAnswerer::originalsWarning(WindowModel& model,
+                                                   const std::vector<std::size_t>& rows) {
+    const auto expected = take({.kind = Question::OriginalsWarning, .rows = rows});
+    if (!expected)
+        return OriginalsAnswer::Closed;
+    for (std::size_t position : expected->untick)
+        if (position < rows.size())
+            markRows(model, {rows[position], rows[position]}, false);
+    return expected->originalsAnswer;
 }
 
 } // namespace twinsift::test

@@ -11,19 +11,29 @@ namespace twinsift::test {
 
 // One question the code under test put to the user.
 struct Question {
-    enum Kind { MessageBox, ErrorReport, InputBox, BrowseFolder, OpenFile, SaveFile, TooManyFiles };
+    enum Kind {
+        MessageBox,
+        ErrorReport,
+        InputBox,
+        BrowseFolder,
+        OpenFile,
+        SaveFile,
+        TooManyFiles,
+        OriginalsWarning
+    };
 
     Kind kind = MessageBox;
-    MessageBoxRequest message{}; // MessageBox
-    ErrorRecord error{};         // ErrorReport
-    std::string prompt{};        // InputBox
-    std::string title{};         // InputBox and the choosers
-    std::string defaultText{};   // InputBox
-    std::string filter{};        // OpenFile, SaveFile
-    std::string initialFolder{}; // OpenFile, SaveFile
-    std::string proposedName{};  // SaveFile
-    bool newStyle = false;       // BrowseFolder
-    long files = 0;              // TooManyFiles
+    MessageBoxRequest message{};     // MessageBox
+    ErrorRecord error{};             // ErrorReport
+    std::string prompt{};            // InputBox
+    std::string title{};             // InputBox and the choosers
+    std::string defaultText{};       // InputBox
+    std::string filter{};            // OpenFile, SaveFile
+    std::string initialFolder{};     // OpenFile, SaveFile
+    std::string proposedName{};      // SaveFile
+    bool newStyle = false;           // BrowseFolder
+    long files = 0;                  // TooManyFiles
+    std::vector<std::size_t> rows{}; // OriginalsWarning: the group's rows
 };
 
 // One line describing a question, as the failure messages show it.
@@ -59,6 +69,10 @@ public:
     ScriptedAnswerer& expectSaveFile(const std::string& path);
     // The too-many-files warning; true answers OK (go on), false Cancel.
     ScriptedAnswerer& expectTooManyFiles(bool answer);
+    // The original-protection warning: unticks the files at `untick`
+    // (positions in the warning's list) and answers `answer`.
+    ScriptedAnswerer& expectOriginalsWarning(OriginalsAnswer answer,
+                                             std::vector<std::size_t> untick = {});
 
     // Fails the running test for every expected question not asked yet, and
     // forgets them.
@@ -77,6 +91,8 @@ public:
                                const std::string& initialFolder,
                                const std::string& proposedName) override;
     bool tooManyFilesWarning(long files) override;
+    OriginalsAnswer originalsWarning(WindowModel& model,
+                                     const std::vector<std::size_t>& rows) override;
 
 private:
     struct Expected {
@@ -87,6 +103,8 @@ private:
         ErrorReportAnswer reportAnswer = ErrorReportAnswer::Abort;
         std::optional<std::string> textAnswer{};
         bool goOn = false;
+        OriginalsAnswer originalsAnswer = OriginalsAnswer::Closed;
+        std::vector<std::size_t> untick{};
     };
 
     static std::string describeExpected(const Expected& expected);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace twinsift {
+
+struct WindowModel;
+class UserInterface;
+class SettingsStore;
+
+// The advanced-marking dialog's choices, kept in section "AdvMarking".
+struct AdvMarkChoices {
+    enum class Keep { None, Newer, Older }; // date, size, version rules:
+    Keep dateRule = Keep::Newer;            // "DateTime"
+    Keep sizeRule = Keep::None;             // "FileSize" (larger / smaller)
+    Keep versionRule = Keep::None;          // "Version"
+    enum class Limit { None, CD, DVD, Specify } limit = Limit::None; // "SizeLimit"
+    std::string limitText;                                           // "txtSize"
+    std::string limitUnit = "KB";                                    // "cmbSizeOptions"
+    std::string rangeMask = "All files(*.*)";                        // "cmbFileMask1"
+    bool includeSubFolders = true;                                   // "chkIncSubFolders"
+    std::string folderMask = "All files(*.*)";                       // "cmbFileMask2"
+};
+
+AdvMarkChoices loadAdvMarkChoices(const SettingsStore& settings);
+void saveAdvMarkChoices(SettingsStore& settings, const AdvMarkChoices& choices);
+
+// The preset masks of both mask boxes, in list order.
+const std::vector<std::string>& presetMasks();
+
+// Whether `name`'s extension is one of the mask's patterns (whole tokens,
+// case-insensitive, with the walker's mask rules); "*.*" matches every name.
+bool MaskMatch(std::string_view name, std::string_view mask);
+
+// The size limit in KB (0: none); nothing when "Specify :" holds no number.
+std::optional<std::int64_t> sizeLimitKb(const AdvMarkChoices& choices);
+
+// "By Range": in every group, marks the rows matching the range mask but
+// the one the rule keeps, up to the size limit. False (after "Type only
+// integer values") when the limit text is not a number; nothing is marked then.
+bool markByRange(WindowModel& model, UserInterface& ui, const AdvMarkChoices& choices);
+
+// "By Folders": `ticked` runs beside model.lvFolders. With sub-folders
+// included, the folders below a ticked one are ticked too (in `ticked`).
+void markByFolders(WindowModel& model, UserInterface& ui, std::vector<bool>& ticked,
+                   bool includeSubFolders, std::string_view mask);
+
+// "Clear all marks": unmarks every row, status bar untouched.
+void clearAllMarks(WindowModel& model);
+
+} // namespace twinsift
