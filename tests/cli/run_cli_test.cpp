@@ -3,6 +3,7 @@
 #include "core/window_model.h"
 #include "persist/parameters_file.h"
 #include "scan/exclusion_list.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -13,10 +14,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -416,9 +415,7 @@ TEST_F(RunCliTest, aClosedOutputIsReportedAndFailsTheRun) {
 
 TEST_F(RunCliTest, readsAndWritesNoPerUserFileButTheExclusionsItIsGiven) {
     TempDir data;
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
-    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    const test::ScopedEnv dataHome("XDG_DATA_HOME", data.path().c_str());
     ExclusionList own;
     own.addExtension("tmp");
     own.save(data.mkdir("Twinsift") + "exclusion.lst");
@@ -430,7 +427,6 @@ TEST_F(RunCliTest, readsAndWritesNoPerUserFileButTheExclusionsItIsGiven) {
     const CliRun given = runWith(
         {"--engine", "zero", "--exclusions", data.path() + "Twinsift/exclusion.lst", m_root + "a"});
     EXPECT_EQ(given.out.find("skip.tmp"), std::string::npos) << given.out;
-    saved ? ::setenv("XDG_DATA_HOME", saved->c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(RunCliTest, interruptEndsTheSearchAsTerminated) {

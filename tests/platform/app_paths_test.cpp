@@ -1,39 +1,17 @@
 #include "platform/app_paths.h"
 
 #include "core/runtime_error.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 #include <sys/stat.h>
 
 namespace twinsift {
 namespace {
 
-// Sets or unsets one environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using test::ScopedEnv;
 
 TEST(UserDataFolderTest, isMadeBelowXdgDataHomeOrHomeAndNowhereElse) {
     const test::TempDir home;
