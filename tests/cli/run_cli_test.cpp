@@ -241,8 +241,6 @@ TEST_F(CliGroupsTest, interruptDuringTheComparisonPrintsTheGroupsFoundSoFar) {
 // ending in a line break is the whole error stream, any other a part of it.
 TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
     const std::string a = m_root + "a";
-    const std::string fifo = m_root + "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     m_dir.write("bad.tsf", "x,1,0\r\n");
     m_dir.write("badrow.tsf",
                 "1,1,0\r\n" + m_root + "a/,Yes,,0,,15,,\r\n" + m_root + "x/,Yes,,abc,,15,,\r\n");
@@ -286,12 +284,6 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
          failed,
          "twinsift-cli: --exclusions: Cannot read line 2 of '" + m_root +
              "bad.lst': an entry line ends in a comma and True or False.\n"},
-        // Devices and FIFOs are not read: they would block or never end.
-        {{"--exclusions", "/dev/zero", a},
-         failed,
-         "twinsift-cli: --exclusions: Path/File access error: '/dev/zero' is not a regular "
-         "file\n"},
-        {{"--parameters", fifo}, failed, "'" + fifo + "' is not a regular file"},
     };
     if (::geteuid() != 0) { // permission bits do not stop the superuser
         const std::string locked = m_dir.write("locked.lst", "/a,True\r\n");
