@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -26,15 +25,10 @@ SearchPathRow row(std::string folder, int icon = image::SearchPath) {
     return r;
 }
 
-void writeText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 // Reads `text` as a parameters file into a fresh model.
 ParametersFileOutcome readText(WindowModel& model, const std::string& text, UserInterface& ui) {
-    TempDir dir;
-    writeText(dir.path() + "p.tsf", text);
-    return readParametersFile(model, dir.path() + "p.tsf", ui);
+    const TempDir dir;
+    return readParametersFile(model, dir.write("p.tsf", text), ui);
 }
 
 TEST(ParametersFileTest, writesTheHeaderAndOneLinePerSearchPathWithCrLf) {

@@ -20,14 +20,6 @@ ExclusionList listOf(std::vector<ExclusionEntry> folders, std::vector<ExclusionE
     return list;
 }
 
-ExclusionList reloaded(const ExclusionList& list, const TempDir& dir) {
-    const std::string path = dir.path() + "exclusion.lst";
-    list.save(path);
-    ExclusionList back;
-    back.load(path);
-    return back;
-}
-
 TEST(ExclusionListFile, writesMarkersEntriesAndTruthWordsWithCrLf) {
     const TempDir dir;
     const auto list = listOf({{"/data/Temp", true}, {"/", false}}, {{"*.tmp", false}});
@@ -56,7 +48,9 @@ TEST(ExclusionListFile, awkwardNamesAndCheckedStatesReadBackUnchanged) {
             {",", true},
         },
         {{"*.tmp", true}, {"*.BAK", false}, {"*.7z", true}});
-    const auto back = reloaded(list, dir);
+    list.save(dir.path() + "exclusion.lst");
+    ExclusionList back;
+    back.load(dir.path() + "exclusion.lst");
     EXPECT_EQ(back.folders, list.folders);
     EXPECT_EQ(back.extensions, list.extensions);
 }
