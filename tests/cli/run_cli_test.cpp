@@ -69,7 +69,6 @@ TEST_F(RunCliTest, listsWhatTheOptionsSelectInEachOutputForm) {
     };
     stamp(m_root + "a/empty1", -441763200); // 1956
     stamp(m_root + "x/empty4", 1577836800); // 2020
-    m_dir.write("none/full", "x");
     std::filesystem::create_directory_symlink(m_root + "x", m_root + "link");
     const std::string a = m_root + "a", x = m_root + "x", cd = m_root + "c, d";
     const std::string completed = "Search Completed.\n";
@@ -82,10 +81,6 @@ TEST_F(RunCliTest, listsWhatTheOptionsSelectInEachOutputForm) {
           "--no-subfolders", a, x},
          a + "/.hidden\n" + a + "/empty1\n" + x + "/empty4\n\n",
          completed},
-        {{"--engine", "zero", "--null", x, cd},
-         x + "/empty4" + '\0' + cd + "/empty?3" + '\0' + '\0',
-         completed},
-        {{"--engine", "zero", m_root + "none"}, "", completed},
         // Bounds at the ends of their ranges are taken, dates before 1970 too.
         {{"--engine", "zero", "--from", "01/01/1950", "--to", "01/01/1960", a, x},
          a + "/empty1\n\n",
