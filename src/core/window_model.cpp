@@ -59,50 +59,130 @@ void computeRowShades(WindowModel& model) {
     }
 }
 
+namespace {
+
+// A row's place in a sort: a number that orders as the row's key does (for a
+// text, its first eight case-folded bytes), where the whole folded text lies
+// in the shared buffer, and the row's position before the sort.
+struct SortEntry {
+    std::uint64_t key = 0;
+    std::size_t textStart = 0;
+    std::uint32_t textLength = 0;
+    std::uint32_t row = 0;
+};
+
+// Keeps the order of signed numbers when compared without sign.
+std::uint64_t orderedBits(std::int64_t value) {
+    return static_cast<std::uint64_t>(value) ^ (std::uint64_t{1} << 63);
+}
+
+// The typed fact behind a key column whose text was formatted from it. The
+// fact also orders sizes of a terabyte and more, which the padded text does not.
+std::optional<std::int64_t> typedKey(const ResultRow& row, ResultColumn key) {
+    switch (key) {
+    case ColSortSize:
+        return row.facts.size;
+    case ColSortDate:
+        return row.facts.lastWriteSeconds;
+    case ColSortGrpno:
+        return row.facts.group;
+    default:
+        return std::nullopt;
+    }
+}
+
+// Appends the text as compareText orders it; plain ASCII, the common case,
+// is folded in place without building a string.
+void appendFolded(std::string& folded, std::string_view text) {
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii) {
+        folded += foldCase(text);
+        return;
+    }
+    for (const char c : text)
+        folded.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+}
+
+std::uint64_t bigEndianPrefix(std::string_view bytes) {
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0U);
+    return prefix;
+}
+
+// Moves every row to its place: row i receives what row formerRow[i] held.
+// Following the permutation's cycles moves each row once and needs room for
+// one row only, not a second list.
+void permuteRows(std::vector<ResultRow>& rows, const std::vector<std::size_t>& formerRow) {
+    std::vector<bool> placed(rows.size(), false);
+    for (std::size_t start = 0; start < rows.size(); ++start) {
+        if (placed[start] || formerRow[start] == start)
+            continue;
+        ResultRow held = std::move(rows[start]);
+        std::size_t at = start;
+        while (formerRow[at] != start) {
+            rows[at] = std::move(rows[formerRow[at]]);
+            placed[at] = true;
+            at = formerRow[at];
+        }
+        rows[at] = std::move(held);
+        placed[at] = true;
+    }
+}
+
+} // namespace
+
 void sortResultRows(WindowModel& model, int keyColumn, bool descending) {
     if (keyColumn < 0 || keyColumn >= kResultColumnCount)
         return;
-    // The keys are copied side by side first: compared where they stand, in
-    // rows of a few hundred bytes each, nearly every comparison of a large
-    // list would miss the cache. Sorting positions and moving each row once
-    // keeps the strings' buffers in place.
+    // Each row's key is read once into a compact entry: compared where they
+    // stand, in rows of a few hundred bytes each, nearly every comparison of
+    // a large list would miss the cache. Texts are folded once, so that a
+    // comparison is a number and at most a plain byte comparison.
     const auto key = static_cast<ResultColumn>(keyColumn);
-    std::string keyText;
-    std::vector<std::size_t> keyEnds;
-    keyEnds.reserve(model.rows.size());
-    for (const ResultRow& row : model.rows) {
-        keyText += row.text(key);
-        keyEnds.push_back(keyText.size());
+    std::vector<SortEntry> entries(model.rows.size());
+    std::string folded;
+    for (std::size_t r = 0; r < model.rows.size(); ++r) {
+        const ResultRow& row = model.rows[r];
+        SortEntry& entry = entries[r];
+        entry.row = static_cast<std::uint32_t>(r);
+        if (const auto value = typedKey(row, key)) {
+            entry.key = orderedBits(*value);
+            continue;
+        }
+        entry.textStart = folded.size();
+        appendFolded(folded, row.text(key));
+        const std::string_view text = std::string_view(folded).substr(entry.textStart);
+        entry.textLength = static_cast<std::uint32_t>(text.size());
+        entry.key = bigEndianPrefix(text);
     }
-    struct Keyed {
-        std::string_view key;
-        std::size_t row;
+    const std::string_view texts = folded;
+    // Equal keys keep their order, as the list control's sort does.
+    auto before = [&](const SortEntry& a, const SortEntry& b) {
+        int order = a.key < b.key ? -1 : a.key > b.key ? 1 : 0;
+        if (order == 0)
+            order = texts.substr(a.textStart, a.textLength)
+                        .compare(texts.substr(b.textStart, b.textLength));
+        if (order != 0)
+            return descending ? order > 0 : order < 0;
+        return a.row < b.row;
     };
-    std::vector<Keyed> keyed;
-    keyed.reserve(model.rows.size());
-    for (std::size_t r = 0, start = 0; r < keyEnds.size(); start = keyEnds[r++])
-        keyed.push_back({std::string_view(keyText).substr(start, keyEnds[r] - start), r});
-    keyEnds = {};
-    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        const int c = compareText(a.key, b.key);
-        return descending ? c > 0 : c < 0;
-    });
-    std::vector<std::size_t> order;
-    order.reserve(keyed.size());
-    for (const Keyed& k : keyed)
-        order.push_back(k.row);
-    keyed = {};
-    std::vector<ResultRow> sorted;
-    sorted.reserve(model.rows.size());
-    for (std::size_t i : order)
-        sorted.push_back(std::move(model.rows[i]));
-    model.rows = std::move(sorted);
     model.sortKey = keyColumn;
     model.sortDescending = descending;
+    if (std::is_sorted(entries.begin(), entries.end(), before))
+        return;
+    std::sort(entries.begin(), entries.end(), before);
+    folded = {};
+    std::vector<std::size_t> formerRow(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        formerRow[i] = entries[i].row;
+    entries = {};
+    permuteRows(model.rows, formerRow);
     if (model.focusedRow)
         model.focusedRow = static_cast<std::size_t>(
-            std::find(order.begin(), order.end(), *model.focusedRow) - order.begin());
-    model.notices().rowsReordered(order);
+            std::find(formerRow.begin(), formerRow.end(), *model.focusedRow) - formerRow.begin());
+    model.notices().rowsReordered(formerRow);
 }
 
 void clearResultRows(WindowModel& model) {
