@@ -14,17 +14,11 @@ namespace twinsift {
 namespace {
 
 ResultRow row(const std::string& name, int group, const std::string& folder,
-              std::uint64_t size = 1234) {
-    char sizeKey[16];
-    std::snprintf(sizeKey, sizeof sizeKey, "%012llu", static_cast<unsigned long long>(size));
-    char groupKey[16];
-    std::snprintf(groupKey, sizeof groupKey, "%011d", group);
-    ResultRow r;
-    r.columns = {
-        name,    std::to_string(size), "2024-03-01 10:00", "N/A", std::to_string(group), folder,
-        sizeKey, "20240301100000",     groupKey,           "txt"};
-    r.facts.group = group;
-    return r;
+              std::int64_t size = 1234) {
+    RowFacts facts;
+    facts.size = size;
+    facts.group = group;
+    return makeResultRow(name, folder, "N/A", "2024-03-01 10:00", facts);
 }
 
 bool shaded(const ResultListModel& model, int r) {
