@@ -180,18 +180,28 @@ void prefetchRow(const ResultRow& row) {
 // one row only, not a second list. The rows a cycle reaches next are asked
 // for ahead of time, so that their reads overlap.
 void permuteRows(std::vector<ResultRow>& rows, const std::vector<std::size_t>& formerRow) {
-    constexpr int kAhead = 8;
+    constexpr int kAhead = 32;
     std::vector<bool> placed(rows.size(), false);
     for (std::size_t start = 0; start < rows.size(); ++start) {
         if (placed[start] || formerRow[start] == start)
             continue;
+        // `ahead` runs kAhead steps before `at` along the cycle, and stops
+        // where the cycle closes.
         std::size_t ahead = start;
+        bool closed = false;
+        auto askAhead = [&] {
+            if (closed)
+                return;
+            ahead = formerRow[ahead];
+            closed = ahead == start;
+            prefetchRow(rows[ahead]);
+        };
         for (int step = 0; step < kAhead; ++step)
-            prefetchRow(rows[ahead = formerRow[ahead]]);
+            askAhead();
         ResultRow held = std::move(rows[start]);
         std::size_t at = start;
         while (formerRow[at] != start) {
-            prefetchRow(rows[ahead = formerRow[ahead]]);
+            askAhead();
             rows[at] = std::move(rows[formerRow[at]]);
             placed[at] = true;
             at = formerRow[at];

@@ -1,12 +1,13 @@
 #include "marking/keep_one.h"
 
-#include "core/convert.h"
 #include "core/format.h"
 #include "core/text_compare.h"
 #include "core/window_model.h"
 #include "marking/mark_writer.h"
 #include "scan/file_mask.h"
 
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 namespace twinsift {
