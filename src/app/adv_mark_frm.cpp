@@ -191,8 +191,14 @@ QWidget* AdvMarkFrm::buildFoldersTab() {
 
 void AdvMarkFrm::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
-        m_sizeRangeFrame->setEnabled(m_model.engine == Engine::SameNames);
-        showChoices(loadAdvMarkChoices(m_settings));
+        const bool sizeRuleOffered = m_model.engine == Engine::SameNames;
+        m_sizeRangeFrame->setEnabled(sizeRuleOffered);
+        AdvMarkChoices stored = loadAdvMarkChoices(m_settings);
+        // Files of one group have one size unless the names decided the
+        // group; a size rule left from such a search would rank nothing.
+        if (!sizeRuleOffered)
+            chooseKeepRule(stored, RuleFrame::FileSize, Keep::None);
+        showChoices(stored);
         fillFolders();
     }
     QDialog::showEvent(event);

@@ -90,21 +90,19 @@ void WarningFrm::fillList() {
             continue;
         const ResultRow& r = m_model.rows[row];
         auto* item = new QTreeWidgetItem(m_wList);
-        const std::string* texts[] = {
-            &r.name(),         &r.text(ColSize), &r.text(ColLastModified), &r.text(ColFileVersion),
-            &r.text(ColGroup), &r.folder()};
-        for (int column = 0; column < 6; ++column)
-            item->setText(column, QString::fromStdString(*texts[column]));
+        int column = 0;
+        for (const ResultColumn shown :
+             {ColFileName, ColSize, ColLastModified, ColFileVersion, ColGroup, ColInFolder})
+            item->setText(column++, QString::fromStdString(std::string(r.text(shown))));
+        // The line's result row travels with it, whatever lines were left out.
+        item->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(row)));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, r.marked() ? Qt::Checked : Qt::Unchecked);
     }
 }
 
 void WarningFrm::tickChanged(QTreeWidgetItem* item) {
-    const int line = m_wList->indexOfTopLevelItem(item);
-    if (line < 0 || static_cast<std::size_t>(line) >= m_rows.size())
-        return;
-    const std::size_t row = m_rows[static_cast<std::size_t>(line)];
+    const auto row = static_cast<std::size_t>(item->data(0, Qt::UserRole).toULongLong());
     markRows(m_model, {row, row}, item->checkState(0) == Qt::Checked);
 }
 

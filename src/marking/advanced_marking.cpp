@@ -27,7 +27,7 @@ constexpr const char* kSection = "AdvMarking";
 constexpr std::int64_t kCdKb = 716800;
 constexpr std::int64_t kDvdKb = 4589843; // 4,700,000,000 bytes
 // Larger limits mean no limit in practice and must not overflow as bytes.
-constexpr std::int64_t kLargestLimitKb = std::numeric_limits<std::int64_t>::max() / 1024;
+constexpr std::int64_t kLargestLimitBytes = std::numeric_limits<std::int64_t>::max() / 2;
 
 Keep& ruleOf(AdvMarkChoices& choices, RuleFrame frame) {
     switch (frame) {
@@ -158,31 +158,33 @@ bool MaskMatch(std::string_view name, std::string_view mask) {
     return FileMask(mask).matches(name);
 }
 
-std::optional<std::int64_t> sizeLimitKb(const AdvMarkChoices& choices) {
+std::optional<std::int64_t> sizeLimitBytes(const AdvMarkChoices& choices) {
     switch (choices.limit) {
     case Limit::None:
         return 0;
     case Limit::CD:
-        return kCdKb;
+        return kCdKb * 1024;
     case Limit::DVD:
-        return kDvdKb;
+        return kDvdKb * 1024;
     case Limit::Specify:
         break;
     }
     const std::optional<double> number = readNumber(choices.limitText);
     if (!number)
         return std::nullopt;
-    double kilobytes = std::trunc(*number);
-    if (choices.limitUnit == "MB")
-        kilobytes *= 1024;
+    // A limit in KB keeps its fraction (2.7 KB stops past 2,764 bytes); MB and
+    // GB take the whole part of the number.
+    double bytes = 0;
+    if (choices.limitUnit == "KB")
+        bytes = std::floor(*number * 1024);
+    else if (choices.limitUnit == "MB")
+        bytes = std::trunc(*number) * 1024 * 1024;
     else if (choices.limitUnit == "GB")
-        kilobytes *= 1024.0 * 1024.0;
-    else if (choices.limitUnit != "KB")
+        bytes = std::trunc(*number) * 1024 * 1024 * 1024;
+    if (bytes <= 0)
         return 0;
-    if (kilobytes <= 0)
-        return 0;
-    return kilobytes >= static_cast<double>(kLargestLimitKb) ? kLargestLimitKb
-                                                             : static_cast<std::int64_t>(kilobytes);
+    return bytes >= static_cast<double>(kLargestLimitBytes) ? kLargestLimitBytes
+                                                            : static_cast<std::int64_t>(bytes);
 }
 
 bool markByRange(WindowModel& model, UserInterface& ui, const AdvMarkChoices& choices) {
@@ -191,16 +193,16 @@ bool markByRange(WindowModel& model, UserInterface& ui, const AdvMarkChoices& ch
     bool marked = false;
     Guard(ui, "AdvMarking - Tab1").step(1, [&] {
         SortCols(model, ui, 5, SortRequest::Ascending);
-        const std::optional<std::int64_t> limitKb = sizeLimitKb(choices);
-        if (!limitKb) {
+        const std::optional<std::int64_t> limitBytes = sizeLimitBytes(choices);
+        if (!limitBytes) {
             ui.messageBox({"Type only integer values", "Error", MsgIcon::None, MsgButtons::OK});
             return;
         }
         // A sort the user abandoned in the error report leaves groups apart.
         if (model.sortKey != ColSortGrpno || model.sortDescending)
             return;
-        const MarkedTotals totals = markAllButOnePerGroup(
-            model, keepRuleOf(choices), FileMask(choices.rangeMask), *limitKb * 1024);
+        const MarkedTotals totals = markAllButOnePerGroup(model, keepRuleOf(choices),
+                                                          FileMask(choices.rangeMask), *limitBytes);
         ShowMarkedTotals(model, totals);
         marked = true;
     });

@@ -44,8 +44,10 @@ const std::vector<std::string>& presetMasks();
 // case-insensitive, with the walker's mask rules); "*.*" matches every name.
 bool MaskMatch(std::string_view name, std::string_view mask);
 
-// The size limit in KB (0: none); nothing when "Specify :" holds no number.
-std::optional<std::int64_t> sizeLimitKb(const AdvMarkChoices& choices);
+// The size limit in bytes (0: none): marking stops at the first matching row
+// met once more bytes than this are marked. Nothing when "Specify :" holds
+// no number.
+std::optional<std::int64_t> sizeLimitBytes(const AdvMarkChoices& choices);
 
 // "By Range": in every group, marks the rows matching the range mask but
 // the one the rule keeps, up to the size limit, and shows the totals of the

@@ -323,6 +323,14 @@ private slots:
                  "Text files  (*.txt *.bak)");
         child<QRadioButton>(again, "optSizeLarger")->click();
         QVERIFY(child<QRadioButton>(again, "optDateNone")->isChecked());
+
+        // A stored size rule the engine does not offer gives way to the date rule.
+        again.hide();
+        model.engine = Engine::ByteByByte;
+        AdvMarkFrm third(model, settings, ui);
+        third.show();
+        QVERIFY(child<QRadioButton>(third, "optSizeNone")->isChecked());
+        QVERIFY(child<QRadioButton>(third, "optDateNewer")->isChecked());
     }
 
     void advancedMarkingByFoldersTicksSubFoldersAndHides() {

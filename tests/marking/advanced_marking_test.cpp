@@ -91,25 +91,24 @@ TEST_F(AdvancedMarkingTest, theCdLimitStopsAtTheFirstMatchingRowPastIt) {
     EXPECT_EQ(totalsShown(model), "Total Files Marked 1 Size 400.00 MB");
 }
 
-TEST_F(AdvancedMarkingTest, sizeLimitsInKilobytes) {
+TEST_F(AdvancedMarkingTest, sizeLimits) {
     struct Case {
         Limit limit;
         const char* text;
         const char* unit;
-        std::optional<std::int64_t> kb;
+        std::optional<std::int64_t> bytes;
     };
     for (const Case& c :
-         {Case{Limit::None, "", "KB", 0}, Case{Limit::CD, "", "KB", 716'800},
-          Case{Limit::DVD, "", "KB", 4'589'843}, Case{Limit::Specify, "300", "KB", 300},
-          Case{Limit::Specify, " 2.7 ", "MB", 2048},
-          Case{Limit::Specify, "3", "GB", 3 * 1024 * 1024}, Case{Limit::Specify, "3", "", 0},
-          Case{Limit::Specify, "1e30", "GB", INT64_MAX / 1024},
+         {Case{Limit::None, "", "KB", 0}, Case{Limit::DVD, "", "KB", 4'589'843 * 1024LL},
+          Case{Limit::Specify, "2.7", "KB", 2764}, Case{Limit::Specify, " 2.7 ", "MB", 2 * kMB},
+          Case{Limit::Specify, "3", "GB", 3 * 1024 * kMB}, Case{Limit::Specify, "3", "", 0},
+          Case{Limit::Specify, "1e30", "GB", INT64_MAX / 2},
           Case{Limit::Specify, "12 KB", "KB", std::nullopt}}) {
         AdvMarkChoices choices;
         choices.limit = c.limit;
         choices.limitText = c.text;
         choices.limitUnit = c.unit;
-        EXPECT_EQ(sizeLimitKb(choices), c.kb) << c.text << c.unit;
+        EXPECT_EQ(sizeLimitBytes(choices), c.bytes) << c.text << c.unit;
     }
 }
 

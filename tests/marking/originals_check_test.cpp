@@ -82,6 +82,16 @@ TEST_F(OriginalsCheckTest, namesRowsBeyond32767) {
     EXPECT_EQ(warnedRows(0), (std::vector<std::size_t>{39'998, 39'999}));
 }
 
+// A session file names its own groups; a huge number must not size a table.
+TEST_F(OriginalsCheckTest, findsAFullyMarkedGroupWhateverItsNumber) {
+    model.rows.clear();
+    for (const char* path : {"/d/a", "/d/b"})
+        model.rows.push_back(test::listedRow({path, 2'000'000'000, 1, 0, "N/A", true}));
+    user.expectOriginalsWarning(OriginalsAnswer::Continue);
+    checkOriginals(model, user);
+    EXPECT_EQ(warnedRows(0), (std::vector<std::size_t>{0, 1}));
+}
+
 TEST_F(OriginalsCheckTest, theZeroSizeListingIsNeverChecked) {
     model.engine = Engine::ZeroSize;
     EXPECT_EQ(checkOriginals(model, user), OriginalsCheck::GoOn);
