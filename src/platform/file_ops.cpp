@@ -32,6 +32,15 @@ std::string joined(const std::string& folder, const std::string& name) {
     return folder.ends_with('/') ? folder + name : folder + "/" + name;
 }
 
+bool sameFolder(const std::string& file, const std::string& folder) {
+    struct stat fileFolder {};
+    struct stat other {};
+    const std::string own = file.substr(0, file.rfind('/') + 1);
+    return ::stat(own.empty() ? "." : own.c_str(), &fileFolder) == 0 &&
+           ::stat(folder.c_str(), &other) == 0 && fileFolder.st_dev == other.st_dev &&
+           fileFolder.st_ino == other.st_ino;
+}
+
 int errnoOf(const GError& error) {
     if (error.domain != G_IO_ERROR)
         return EIO;
@@ -194,7 +203,7 @@ std::optional<IoError> fillCopy(const CopyJob& job, int in, const struct stat& s
     if (!sameContentState(source, sourceNow))
         return job.failure(0, "the file changed while it was copied");
     if (copy.st_size != source.st_size)
-        return job.failure(EIO, "the copy has not the size of the file");
+        return job.failure(EIO, "the copy's size differs from the file's");
     return std::nullopt;
 }
 
@@ -264,6 +273,9 @@ Placed copyIntoFolder(const std::string& source, const std::string& folder,
 Placed moveIntoFolder(const std::string& source, const std::string& folder,
                       const CancelCheck& cancelled) {
     const CopyJob job{source, folder, "move", cancelled};
+    // Already there: numbering it would only rename it.
+    if (sameFolder(source, folder))
+        return {IoResult(), source};
     const std::string name = baseName(source);
     for (int n = 1; n <= maxNumberedName; ++n) {
         const std::string target = joined(folder, numberedName(name, n));

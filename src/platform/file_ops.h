@@ -43,7 +43,8 @@ Placed copyIntoFolder(const std::string& source, const std::string& folder,
 
 // Moves a file into `folder`, named as copyIntoFolder() does. On another file
 // system it copies first and removes the source only once the copy is placed
-// and flushed; when anything fails the source stays and the copy goes.
+// and flushed; when anything fails the source stays and the copy goes. A
+// file already in `folder` stays as it is.
 Placed moveIntoFolder(const std::string& source, const std::string& folder,
                       const CancelCheck& cancelled = {});
 

@@ -210,6 +210,11 @@ TEST(FileOpsTest, collisionsAreNumberedAndNothingIsReplaced) {
         EXPECT_EQ(test::readFile(to + cases[i].name), "old");
     }
 
+    const Placed stays = moveIntoFolder(to + "notes", to);
+    ASSERT_TRUE(stays.result.ok());
+    EXPECT_EQ(stays.path, to + "notes");
+    EXPECT_EQ(namesIn(to).size(), 4 + cases.size());
+
     const IoResult refused = renameFile(to + "notes", to + "a.txt");
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().error, EEXIST);
