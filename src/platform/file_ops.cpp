@@ -273,9 +273,6 @@ Placed copyIntoFolder(const std::string& source, const std::string& folder,
 Placed moveIntoFolder(const std::string& source, const std::string& folder,
                       const CancelCheck& cancelled) {
     const CopyJob job{source, folder, "move", cancelled};
-    // Already there: numbering it would only rename it.
-    if (sameFolder(source, folder))
-        return {IoResult(), source};
     const std::string name = baseName(source);
     for (int n = 1; n <= maxNumberedName; ++n) {
         const std::string target = joined(folder, numberedName(name, n));
@@ -285,6 +282,9 @@ Placed moveIntoFolder(const std::string& source, const std::string& folder,
             break;
         if (errno != EEXIST)
             return {job.failure(errno), {}};
+        // Already there: numbering it would only rename it.
+        if (n == 1 && sameFolder(source, folder))
+            return {IoResult(), source};
         if (n == maxNumberedName)
             return {job.failure(EEXIST), {}};
     }
