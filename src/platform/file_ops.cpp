@@ -130,17 +130,20 @@ private:
     int m_openError = 0;
 };
 
-bool writeAll(int fd, const char* data, std::size_t length) {
+// errno, or 0 when all of `data` was written.
+int writeAll(int fd, const char* data, std::size_t length) {
     while (length > 0) {
         const ssize_t written = ::write(fd, data, length);
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
-            return false;
+        if (written < 0)
+            return errno;
+        if (written == 0)
+            return EIO;
         data += written;
         length -= static_cast<std::size_t>(written);
     }
-    return true;
+    return 0;
 }
 
 // Copies `size` bytes from the current positions; errno, ENODATA when the
@@ -164,8 +167,11 @@ int copyBytes(int in, int out, std::uint64_t size, const CancelCheck& cancelled)
         } else {
             buffer.resize(fallbackBuffer);
             copied = ::read(in, buffer.data(), std::min(want, buffer.size()));
-            if (copied > 0 && !writeAll(out, buffer.data(), static_cast<std::size_t>(copied)))
-                return errno != 0 ? errno : EIO;
+            if (copied > 0) {
+                if (const int error =
+                        writeAll(out, buffer.data(), static_cast<std::size_t>(copied)))
+                    return error;
+            }
         }
         if (copied < 0 && errno == EINTR)
             continue;
@@ -208,7 +214,9 @@ std::optional<IoError> fillCopy(const CopyJob& job, int in, const struct stat& s
 }
 
 Placed copyFile(const CopyJob& job) {
-    const UniqueFd in(::open(job.source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    // Not waiting on a name that turned into a FIFO; it is refused below.
+    const UniqueFd in(
+        ::open(job.source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat source {};
     if (!in.valid() || ::fstat(in.get(), &source) != 0)
         return {job.failure(errno), {}};
