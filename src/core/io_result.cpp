@@ -5,7 +5,10 @@
 namespace twinsift {
 
 std::string IoError::message() const {
-    return "cannot " + operation + " '" + path + "': " + std::strerror(error);
+    std::string text = "cannot " + operation + " '" + path + "'";
+    if (!destination.empty())
+        text += " to " + destination;
+    return text + ": " + (reason.empty() ? std::strerror(error) : reason);
 }
 
 } // namespace twinsift

@@ -13,8 +13,15 @@ struct IoError {
     std::string operation; // the verb of the message: "move", "delete", ...
     std::string path;
     int error = 0; // errno
+    // Where the operation was taking the file, worded to follow "to" in the
+    // message ("the Trash", "'/backup/'"); empty when there is no such place.
+    std::string destination = {};
+    // The system's own words when errno cannot say it (GIO's reason for a
+    // Trash that refuses a file); used instead of errno's text.
+    std::string reason = {};
 
-    // "cannot move '/a/b.txt': Permission denied"
+    // "cannot move '/a/b.txt': Permission denied",
+    // "cannot move '/a/b.txt' to the Trash: Unable to find or create trash directory"
     std::string message() const;
 
     friend bool operator==(const IoError&, const IoError&) = default;
