@@ -285,9 +285,6 @@ void ScanRun::runEngine() {
         FindSameNames(m_model, m_ui);
     else
         FindDuplicates(m_model, m_ui, pool);
-    // The rows are made from the stored groups alone: the candidates give
-    // their memory back before the rows take theirs.
-    m_model.Candidates.clear();
     ListDuplicateGroups(m_model, m_ui, pool);
 }
 
@@ -297,8 +294,7 @@ void ScanRun::releaseStores() {
     if (m_model.engine == Engine::ZeroSize)
         return;
     m_model.Candidates.clear();
-    m_model.DuplicateGroups.Clear();
-    m_model.DuplicateSeen = {};
+    m_model.DuplicateFiles = {};
 }
 
 // Empty files need no comparison: every one still there is listed.

@@ -2,7 +2,6 @@
 
 #include "core/buz_timer.h"
 #include "core/candidates.h"
-#include "core/chive.h"
 #include "core/problem_report.h"
 #include "core/skip_list.h"
 
@@ -47,6 +46,17 @@ struct Switch {
     bool checked = false;
     bool enabled = true;
     std::string tag;
+};
+
+// A file an engine listed: its record in `WindowModel::Candidates` and the
+// shade of its group. Shades alternate from one group to the next, so a
+// change of shade starts a group. The rows are made from these when the
+// search is over, so that the search holds a few bytes per listed file.
+struct DuplicateEntry {
+    std::uint32_t record = 0;
+    std::int32_t shade = 0;
+
+    friend bool operator==(const DuplicateEntry&, const DuplicateEntry&) = default;
 };
 
 // The columns of an RLV row, in model order.
@@ -227,10 +237,8 @@ struct WindowModel {
 
     // The stores of a search and the clock.
     CandidateStore Candidates;
-    CHive DuplicateGroups;
-    // What the walk saw of each DuplicateGroups element, in the same order, so
-    // that a file replaced after its comparison is not listed as a copy.
-    std::vector<FileSeen> DuplicateSeen;
+    // What an engine found, group by group, until the rows are made of it.
+    std::vector<DuplicateEntry> DuplicateFiles;
     std::optional<buzTimer> clock;
 
     // What the front end fills in: `yield` lets the window breathe during

@@ -1,6 +1,7 @@
 #include "engine/result_list.h"
 
 #include "core/format.h"
+#include "core/pe_image_builder.h"
 #include "core/runtime_error.h"
 #include "engine/worker_pool.h"
 #include "support/notice_recorder.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,18 +21,31 @@ namespace {
 using test::ScriptedAnswerer;
 using test::TempDir;
 
-// A store element as the engines write it.
+// 2024-03-05 14:07 local time, as the walk gives it.
+std::time_t walkedTime() {
+    std::tm fields{};
+    fields.tm_year = 2024 - 1900;
+    fields.tm_mon = 2;
+    fields.tm_mday = 5;
+    fields.tm_hour = 14;
+    fields.tm_min = 7;
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+// A candidate and its entry as the walk and an engine leave them.
 void addResult(WindowModel& model, const std::string& folder, const std::string& name,
-               std::int64_t size, std::int32_t shade, const std::string& stamp = "2024-03-05 14:07",
-               const std::string& version = "N/A") {
-    model.DuplicateGroups.Add(zeroPadded(size, 12), name, folder, version, shade, stamp);
-    model.DuplicateSeen.push_back(test::seenNow(folder + name));
+               std::int64_t size, std::int32_t shade) {
+    CandidateStore& store = model.Candidates;
+    store.records.push_back(
+        {size, name, store.folderIndex(folder), walkedTime(), test::seenNow(folder + name)});
+    model.DuplicateFiles.push_back({static_cast<std::uint32_t>(store.size() - 1), shade});
 }
 
 std::vector<std::string> column(const WindowModel& model, ResultColumn c) {
     std::vector<std::string> texts;
     for (const ResultRow& row : model.rows)
-        texts.push_back(row.columns[c]);
+        texts.push_back(row.text(c));
     return texts;
 }
 
@@ -57,35 +72,44 @@ protected:
     WorkerPool pool{2};
 };
 
-TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
-    const std::string content(1234, 'x');
-    dir.write("archive.tar.gz", content);
+TEST_F(ResultListTest, fillsEveryColumnFromTheListedFile) {
+    const test::PeImage image = test::buildPeImage();
+    const std::string content(image.bytes.begin(), image.bytes.end());
+    const auto size = static_cast<std::int64_t>(content.size());
+    dir.write("setup.1.exe", content);
     dir.write("README", content);
     dir.write("sub/README", content);
     // What decides reads the file's own time, to the nanosecond, not the minute shown.
     const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'059, 123'456'789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir.path() + "README").c_str(), times, 0), 0);
-    addResult(model, dir.path(), "archive.tar.gz", 1234, 1, "2024-03-05 14:07", "1.2.3.4");
-    addResult(model, dir.path(), "README", 1234, 1);
-    addResult(model, dir.path() + "sub/", "README", 1234, 1);
+    addResult(model, dir.path(), "setup.1.exe", size, 1);
+    addResult(model, dir.path(), "README", size, 1);
+    addResult(model, dir.path() + "sub/", "README", size, 1);
     ListDuplicateGroups(model, user, pool);
 
     ASSERT_EQ(model.rows.size(), 3u);
-    const auto& c = model.rows[0].columns;
-    EXPECT_EQ(
-        (std::vector<std::string>{c[ColFileName], c[ColSize], c[ColSortSize], c[ColLastModified],
-                                  c[ColSortDate], c[ColFileVersion], c[ColInFolder],
-                                  c[ColSortGrpno]}),
-        (std::vector<std::string>{"archive.tar.gz", "1234", "000000001234", "2024-03-05 14:07",
-                                  "20240305140700", "1.2.3.4", dir.path(), "00000000001"}));
-    EXPECT_EQ(column(model, ColExt), (std::vector<std::string>{"gz", "", ""}));
+    const ResultRow& row = model.rows[0];
+    std::vector<std::string> texts;
+    for (const ResultColumn c : {ColFileName, ColSize, ColSortSize, ColLastModified, ColSortDate,
+                                 ColFileVersion, ColInFolder, ColSortGrpno})
+        texts.push_back(row.text(c));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"setup.1.exe", std::to_string(size), zeroPadded(size, 12),
+                                        "2024-03-05 14:07", "20240305140700", "5.1.2600.0",
+                                        dir.path(), "00000000001"}));
+    EXPECT_EQ(column(model, ColFileVersion),
+              (std::vector<std::string>{"5.1.2600.0", "N/A", "N/A"}));
+    EXPECT_EQ(column(model, ColExt), (std::vector<std::string>{"exe", "", ""}));
+    // The listing holds the rows alone.
+    EXPECT_TRUE(model.Candidates.empty());
+    EXPECT_TRUE(model.DuplicateFiles.empty());
     EXPECT_EQ(model.rows[2].fullPath(), dir.path() + "sub/README");
     EXPECT_EQ(model.lvFolders, (std::vector<std::string>{dir.path(), dir.path() + "sub/"}));
 
     struct stat status {};
     ASSERT_EQ(::stat((dir.path() + "README").c_str(), &status), 0);
     const RowFacts& facts = model.rows[1].facts;
-    EXPECT_EQ(facts.size, 1234);
+    EXPECT_EQ(facts.size, size);
     EXPECT_EQ(facts.lastWriteSeconds, 1'700'000'059);
     EXPECT_EQ(facts.lastWriteNanoseconds, 123'456'789);
     EXPECT_EQ(facts.group, 1);
@@ -176,9 +200,8 @@ TEST_F(ResultListTest, pruningDropsGroupsLeftWithOneRowAndReshades) {
 }
 
 TEST_F(ResultListTest, pruningLeavesTheZeroSizeListingAndForeignGroupTextsAlone) {
-    model.rows.resize(2);
-    model.rows[0].columns[ColGroup] = "N/A";
-    model.rows[1].columns[ColGroup] = "N/A";
+    for (const char* name : {"a", "b"})
+        model.rows.push_back(makeResultRow(name, "/f/", "N/A", "", {}));
     model.engine = Engine::ZeroSize;
     RemoveRemainingOriginal(model, user);
     EXPECT_EQ(model.rows.size(), 2u);
