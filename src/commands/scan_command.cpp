@@ -300,13 +300,19 @@ void ScanRun::releaseStores() {
 // Empty files need no comparison: every one still there is listed.
 void ScanRun::listZeroSizeFiles() {
     const CandidateStore& candidates = m_model.Candidates;
+    // Each folder's text once for all its rows.
+    std::vector<std::optional<SharedText>> folders(candidates.folders.size());
     for (const FileRecord& file : candidates.records) {
         m_model.yieldToWindow();
         const std::string& folder = candidates.folderOf(file);
         const auto stamp = stillWalkedFile(folder + file.name, file.seen, file.size);
-        if (stamp)
-            m_model.rows.push_back(makeResultRow(
-                file.name, folder, "N/A", fileTimeText(file.lastWrite), rowFactsOf(*stamp, 0)));
+        if (!stamp)
+            continue;
+        std::optional<SharedText>& shared = folders[file.folder];
+        if (!shared)
+            shared = SharedText(folder);
+        m_model.rows.push_back(makeResultRow(file.name, *shared, "N/A",
+                                             fileTimeText(file.lastWrite), rowFactsOf(*stamp, 0)));
     }
 }
 

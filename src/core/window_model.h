@@ -88,30 +88,55 @@ struct RowFacts {
     std::optional<FileIdentity> identity;
 };
 
+// A text that many rows hold at once, such as the folder of a folder's
+// files: stored once, however many rows share it.
+class SharedText {
+public:
+    SharedText() = default;
+    SharedText(std::string text); // NOLINT(google-explicit-constructor): a text is a shared text
+    SharedText(const char* text); // NOLINT(google-explicit-constructor)
+
+    const std::string& str() const;
+
+private:
+    std::shared_ptr<const std::string> m_text;
+};
+
+// Only what cannot be derived is stored: the size, group and sort texts and
+// the extension are made from the facts, the name and the time text each
+// time they are read, so that a million rows fit where the search's own
+// stores were.
 struct ResultRow {
-    std::array<std::string, kResultColumnCount> columns;
     RowFacts facts;
     int icon = image::Unmarked;
     // Chosen by the user in the list; moves with the row when rows are
     // removed or re-sorted.
     bool selected = false;
 
-    // What the list shows in `column`. Read the texts through these, not
-    // through `columns`, whose layout is free to change.
-    const std::string& text(ResultColumn column) const { return columns[column]; }
-    const std::string& name() const { return columns[ColFileName]; }
+    // What the list shows in `column`.
+    std::string text(ResultColumn column) const;
+    const std::string& name() const { return m_name; }
     // Ends in "/".
-    const std::string& folder() const { return columns[ColInFolder]; }
+    const std::string& folder() const { return m_folder.str(); }
 
     bool marked() const { return icon == image::Marked; }
     // The "In Folder" text ends in "/", so the path is a plain concatenation.
     std::string fullPath() const { return folder() + name(); }
+
+private:
+    friend ResultRow makeResultRow(std::string name, SharedText folder, std::string version,
+                                   std::string lastWrite, const RowFacts& facts);
+
+    std::string m_name;
+    SharedText m_folder;
+    std::string m_version;
+    std::string m_lastWrite;
 };
 
 // The one way a result row is made, for every engine, the zero-size listing
 // and a session file: the size and group texts follow `facts`, the sort keys
 // follow the texts. `folder` ends in "/"; `lastWrite` is the time text shown.
-ResultRow makeResultRow(std::string name, std::string folder, std::string version,
+ResultRow makeResultRow(std::string name, SharedText folder, std::string version,
                         std::string lastWrite, const RowFacts& facts);
 
 // Whether `row` opens a group in the rows' current order: the first row, or

@@ -9,13 +9,14 @@
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_set>
 
 namespace twinsift {
 namespace {
 
 // The progress text is rewritten only this often while the list fills.
-constexpr std::int32_t kElementsPerProgress = 500;
+constexpr std::size_t kElementsPerProgress = 500;
 // Elements whose files are looked at together, on the worker threads: the
 // looks are system calls, and a large list holds many.
 constexpr std::size_t kElementsPerBatch = 4096;
@@ -33,19 +34,35 @@ struct Looked {
     std::string version;
 };
 
-// The listed files' records, copied out in listing order, and the folder
-// table. The candidates and the entries give their memory back before the
-// first row is made, so the rows take their place instead of adding to them.
-std::vector<ListedFile> takeListedFiles(WindowModel& model, std::vector<std::string>& folders) {
+// The listed files' records, copied out of the candidates in listing order
+// in batches, each given back once its rows are made, and the folder table
+// as texts the rows share.
+struct ListedFiles {
+    std::vector<std::vector<ListedFile>> batches;
+    std::vector<SharedText> folders;
+    std::size_t count = 0;
+};
+
+// The candidates and the entries give their memory back before the first
+// row is made, so the rows take their place instead of adding to them.
+ListedFiles takeListedFiles(WindowModel& model) {
     CandidateStore& store = model.Candidates;
-    for (const DuplicateEntry& entry : model.DuplicateFiles)
+    const std::vector<DuplicateEntry>& entries = model.DuplicateFiles;
+    for (const DuplicateEntry& entry : entries)
         if (entry.record >= store.size())
             throw std::logic_error("a listed file has no candidate record");
-    std::vector<ListedFile> listed;
-    listed.reserve(model.DuplicateFiles.size());
-    for (const DuplicateEntry& entry : model.DuplicateFiles)
-        listed.push_back({store.records[entry.record], entry.shade});
-    folders = std::move(store.folders);
+    ListedFiles listed;
+    listed.count = entries.size();
+    for (std::size_t first = 0; first < entries.size(); first += kElementsPerBatch) {
+        const std::size_t end = std::min(entries.size(), first + kElementsPerBatch);
+        std::vector<ListedFile>& batch = listed.batches.emplace_back();
+        batch.reserve(end - first);
+        for (std::size_t e = first; e < end; ++e)
+            batch.push_back({store.records[entries[e].record], entries[e].shade});
+    }
+    listed.folders.reserve(store.folders.size());
+    for (std::string& folder : store.folders)
+        listed.folders.emplace_back(std::move(folder));
     store.clear();
     model.DuplicateFiles = {};
     return listed;
@@ -53,9 +70,9 @@ std::vector<ListedFile> takeListedFiles(WindowModel& model, std::vector<std::str
 
 // The listed file must still be the one that was compared: a path that now
 // reaches another file, or a file written since, is no copy of anything.
-Looked look(const ListedFile& file, const std::vector<std::string>& folders) {
+Looked look(const ListedFile& file, const std::vector<SharedText>& folders) {
     const FileRecord& record = file.record;
-    const std::string path = folders[record.folder] + record.name;
+    const std::string path = folders[record.folder].str() + record.name;
     Looked looked{stillWalkedFile(path, record.seen, record.size), {}};
     if (looked.stamp)
         looked.version = VersionText(path);
@@ -78,11 +95,10 @@ RowFacts rowFactsOf(const FileStamp& stamp, std::int32_t group) {
 }
 
 void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool) {
-    std::vector<std::string> folders;
-    const std::vector<ListedFile> listed = takeListedFiles(model, folders);
-    const auto count = static_cast<std::int32_t>(listed.size());
+    ListedFiles listed = takeListedFiles(model);
+    const std::size_t count = listed.count;
     clearResultRows(model);
-    model.rows.reserve(listed.size());
+    model.rows.reserve(count);
     // Counted as the groups are numbered, so that a listing stopped part-way
     // never leaves the last scan's count beside this scan's rows.
     model.GroupCount = 0;
@@ -97,7 +113,9 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
         return true;
     });
     std::vector<Looked> found;
-    std::unordered_set<std::string> knownFolders;
+    // The table may hold a folder twice, from overlapping search paths.
+    std::vector<bool> folderSeen(listed.folders.size(), false);
+    std::unordered_set<std::string_view> knownFolders;
     std::int32_t group = 0;
     std::int64_t previousShade = 0;
     bool groupStarts = false;
@@ -107,47 +125,51 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
     const bool membersNeedTheirFirst = model.engine == Engine::ByteByByte && model.chkFuzzy.checked;
     bool firstLost = false;
     std::size_t announced = 0;
-    for (std::int32_t i = 1; i <= count; ++i) {
-        model.yieldToWindow();
-        const auto at = static_cast<std::size_t>(i - 1);
-        const auto inBatch = at % kElementsPerBatch;
-        if (inBatch == 0) {
-            found.assign(std::min<std::size_t>(kElementsPerBatch, listed.size() - at), {});
-            pool.forEach(found.size(),
-                         [&](std::size_t k) { found[k] = look(listed[at + k], folders); });
+    std::size_t i = 0; // the entries passed
+    for (std::vector<ListedFile>& batch : listed.batches) {
+        found.assign(batch.size(), {});
+        pool.forEach(batch.size(),
+                     [&](std::size_t k) { found[k] = look(batch[k], listed.folders); });
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            ++i;
+            model.yieldToWindow();
+            const ListedFile& file = batch[k];
+            Looked& looked = found[k];
+            // Group boundaries are taken from every entry, listed or not: if
+            // a whole group has vanished, its neighbours share a shade, and
+            // one number for both would let marking treat two different
+            // contents as copies of one file.
+            if (file.shade != previousShade) {
+                previousShade = file.shade;
+                groupStarts = true;
+                firstLost = membersNeedTheirFirst && !looked.stamp;
+            }
+            if (!looked.stamp || firstLost)
+                continue;
+            if (groupStarts) {
+                groupStarts = false;
+                model.GroupCount = ++group;
+                model.GroupSizes.push_back(0);
+            }
+            const SharedText& folder = listed.folders[file.record.folder];
+            if (!folderSeen[file.record.folder]) {
+                folderSeen[file.record.folder] = true;
+                if (knownFolders.insert(folder.str()).second)
+                    model.lvFolders.push_back(folder.str());
+            }
+            model.rows.push_back(makeResultRow(file.record.name, folder, std::move(looked.version),
+                                               fileTimeText(file.record.lastWrite),
+                                               rowFactsOf(*looked.stamp, group)));
+            ++model.GroupSizes[static_cast<std::size_t>(group)];
+            if (i % kElementsPerProgress == 0) {
+                model.statusPanels[PanelProgress].text = "Loading Searched Result...(" +
+                                                         std::to_string(i) + "/" +
+                                                         std::to_string(count) + ")";
+                announced = announceAppendedRows(model, announced);
+                model.notices().statusChanged();
+            }
         }
-        const ListedFile& file = listed[at];
-        Looked& looked = found[inBatch];
-        // Group boundaries are taken from every stored element, listed or
-        // not: if a whole group has vanished, its neighbours share a shade,
-        // and one number for both would let marking treat two different
-        // contents as copies of one file.
-        if (file.shade != previousShade) {
-            previousShade = file.shade;
-            groupStarts = true;
-            firstLost = membersNeedTheirFirst && !looked.stamp;
-        }
-        if (!looked.stamp || firstLost)
-            continue;
-        if (groupStarts) {
-            groupStarts = false;
-            model.GroupCount = ++group;
-            model.GroupSizes.push_back(0);
-        }
-        const std::string& folder = folders[file.record.folder];
-        if (knownFolders.insert(folder).second)
-            model.lvFolders.push_back(folder);
-        model.rows.push_back(makeResultRow(file.record.name, folder, std::move(looked.version),
-                                           fileTimeText(file.record.lastWrite),
-                                           rowFactsOf(*looked.stamp, group)));
-        ++model.GroupSizes[static_cast<std::size_t>(group)];
-        if (i % kElementsPerProgress == 0) {
-            model.statusPanels[PanelProgress].text = "Loading Searched Result...(" +
-                                                     std::to_string(i) + "/" +
-                                                     std::to_string(count) + ")";
-            announced = announceAppendedRows(model, announced);
-            model.notices().statusChanged();
-        }
+        batch = {};
     }
     announceAppendedRows(model, announced);
     model.ShadingSuspended = false;

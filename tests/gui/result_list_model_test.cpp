@@ -15,16 +15,10 @@ namespace {
 
 ResultRow row(const std::string& name, int group, const std::string& folder,
               std::uint64_t size = 1234) {
-    char sizeKey[16];
-    std::snprintf(sizeKey, sizeof sizeKey, "%012llu", static_cast<unsigned long long>(size));
-    char groupKey[16];
-    std::snprintf(groupKey, sizeof groupKey, "%011d", group);
-    ResultRow r;
-    r.columns = {
-        name,    std::to_string(size), "2024-03-01 10:00", "N/A", std::to_string(group), folder,
-        sizeKey, "20240301100000",     groupKey,           "txt"};
-    r.facts.group = group;
-    return r;
+    RowFacts facts;
+    facts.size = static_cast<std::int64_t>(size);
+    facts.group = group;
+    return makeResultRow(name, folder, "N/A", "2024-03-01 10:00", facts);
 }
 
 bool shaded(const ResultListModel& model, int r) {
@@ -59,8 +53,8 @@ private slots:
         QPersistentModelIndex kept = model.index(9, ColFileName); // n7
         sortResultRows(window, ColFileName, true);
         QCOMPARE(kept.row(), 0);
-        removeResultRows(window, [](const ResultRow& r) { return r.columns[0] == "n6"; });
-        removeResultRows(window, [](const ResultRow& r) { return r.columns[0].ends_with("txt"); });
+        removeResultRows(window, [](const ResultRow& r) { return r.name() == "n6"; });
+        removeResultRows(window, [](const ResultRow& r) { return r.name().ends_with("txt"); });
         QCOMPARE(model.rowCount(), 7);
         QCOMPARE(kept.row(), 0);
         QCOMPARE(kept.data().toString(), "n7");
