@@ -326,7 +326,7 @@ void ScanRun::releaseStores() {
     if (m_model.engine == Engine::ZeroSize)
         return;
     m_model.Candidates.clear();
-    m_model.DuplicateFiles = {};
+    m_model.DuplicateGroups = {};
 }
 
 // Empty files need no comparison: every one still there is listed.

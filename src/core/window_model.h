@@ -93,8 +93,9 @@ struct RowFacts {
 class SharedText {
 public:
     SharedText() = default;
-    SharedText(std::string text); // NOLINT(google-explicit-constructor): a text is a shared text
-    SharedText(const char* text); // NOLINT(google-explicit-constructor)
+    // Not explicit: a plain text may stand wherever a shared one is taken.
+    SharedText(std::string text);
+    SharedText(const char* text);
 
     const std::string& str() const;
 
@@ -113,7 +114,8 @@ struct ResultRow {
     // removed or re-sorted.
     bool selected = false;
 
-    // What the list shows in `column`.
+    // What the list shows in `column`, made on each call: keep the text,
+    // never a pointer or a view into it.
     std::string text(ResultColumn column) const;
     const std::string& name() const { return m_name; }
     // Ends in "/".
@@ -263,7 +265,7 @@ struct WindowModel {
     // The stores of a search and the clock.
     CandidateStore Candidates;
     // What an engine found, group by group, until the rows are made of it.
-    std::vector<DuplicateEntry> DuplicateFiles;
+    std::vector<DuplicateEntry> DuplicateGroups;
     std::optional<buzTimer> clock;
 
     // What the front end fills in: `yield` lets the window breathe during

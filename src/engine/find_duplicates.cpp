@@ -54,7 +54,7 @@ class DuplicateSearch {
 public:
     DuplicateSearch(WindowModel& model, UserInterface& ui, WorkerPool& pool)
         : m_model(model), m_ui(ui), m_pool(pool), m_store(std::move(model.Candidates)),
-          m_comparison(comparisonOf(model)), m_firstEntry(model.DuplicateFiles.size()) {}
+          m_comparison(comparisonOf(model)), m_firstEntry(model.DuplicateGroups.size()) {}
 
     void run();
 
@@ -81,7 +81,7 @@ private:
     // Set by a run's worker once its slot in m_runs is final.
     std::unique_ptr<std::atomic<bool>[]> m_finished;
     std::size_t m_appended = 0;
-    // Where this search's entries begin in DuplicateFiles.
+    // Where this search's entries begin in DuplicateGroups.
     const std::size_t m_firstEntry;
 };
 
@@ -278,8 +278,8 @@ void DuplicateSearch::keepSharedSizesOnly() {
         ++kept;
     }
     m_store.records.resize(kept);
-    for (std::size_t e = m_firstEntry; e < m_model.DuplicateFiles.size(); ++e) {
-        std::uint32_t& record = m_model.DuplicateFiles[e].record;
+    for (std::size_t e = m_firstEntry; e < m_model.DuplicateGroups.size(); ++e) {
+        std::uint32_t& record = m_model.DuplicateGroups[e].record;
         record = movedTo[record];
     }
 }
@@ -293,7 +293,7 @@ void FindDuplicates(WindowModel& model, UserInterface& ui, WorkerPool& pool) {
 void appendGroupMember(WindowModel& model, std::size_t record, bool startsGroup) {
     if (startsGroup)
         model.GroupShade = model.GroupShade == 1 ? 2 : 1;
-    model.DuplicateFiles.push_back({static_cast<std::uint32_t>(record), model.GroupShade});
+    model.DuplicateGroups.push_back({static_cast<std::uint32_t>(record), model.GroupShade});
 }
 
 bool showProgress(WindowModel& model, std::string_view activity, std::size_t processed,

@@ -13,7 +13,7 @@ class WorkerPool;
 
 // The byte-by-byte (exact or, with chkFuzzy, tolerant) and CRC32 engines:
 // cuts the size-sorted `model.Candidates` into runs of equal size and appends
-// every file that has a duplicate in its run to `model.DuplicateFiles`,
+// every file that has a duplicate in its run to `model.DuplicateGroups`,
 // group by group, each group with the next alternating shade; counts the
 // duplicates in DuplicateCount and DuplicateBytes and lowers FilesFound for a
 // path met twice. Reading runs on `pool` while this thread yields to the
@@ -24,7 +24,7 @@ class WorkerPool;
 // "Find Duplicates".
 void FindDuplicates(WindowModel& model, UserInterface& ui, WorkerPool& pool);
 
-// Appends the candidate record at `record` to DuplicateFiles with the
+// Appends the candidate record at `record` to DuplicateGroups with the
 // current GroupShade. A file that starts a group flips GroupShade first.
 void appendGroupMember(WindowModel& model, std::size_t record, bool startsGroup);
 

@@ -47,7 +47,7 @@ struct ListedFiles {
 // row is made, so the rows take their place instead of adding to them.
 ListedFiles takeListedFiles(WindowModel& model) {
     CandidateStore& store = model.Candidates;
-    const std::vector<DuplicateEntry>& entries = model.DuplicateFiles;
+    const std::vector<DuplicateEntry>& entries = model.DuplicateGroups;
     for (const DuplicateEntry& entry : entries)
         if (entry.record >= store.size())
             throw std::logic_error("a listed file has no candidate record");
@@ -64,7 +64,7 @@ ListedFiles takeListedFiles(WindowModel& model) {
     for (std::string& folder : store.folders)
         listed.folders.emplace_back(std::move(folder));
     store.clear();
-    model.DuplicateFiles = {};
+    model.DuplicateGroups = {};
     return listed;
 }
 

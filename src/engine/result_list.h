@@ -7,7 +7,7 @@ namespace twinsift {
 class UserInterface;
 class WorkerPool;
 
-// Fills the result rows from `model.DuplicateFiles`: one unmarked row per
+// Fills the result rows from `model.DuplicateGroups`: one unmarked row per
 // entry whose path still reaches the file the walk saw, unchanged (its
 // record in `model.Candidates`), in entry order; after a tolerant comparison
 // a group whose first file is gone is left out whole. A new group number

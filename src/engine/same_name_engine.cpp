@@ -44,7 +44,7 @@ void dropRepeatedFiles(WindowModel& model) {
 // Panel 1 follows only while the count of listed files is a multiple of
 // 100; the minimised caption follows every candidate.
 void showSameNameProgress(WindowModel& model, std::size_t processed, std::size_t total) {
-    if (!model.minimised && model.DuplicateFiles.size() % 100 != 0)
+    if (!model.minimised && model.DuplicateGroups.size() % 100 != 0)
         return;
     if (showProgress(model, "Searching for same name files...", processed, total))
         model.notices().statusChanged();

@@ -8,7 +8,7 @@ class UserInterface;
 // The same-name search over `model.Candidates` (sorted name first): every run
 // of two or more files whose names are equal once trimmed of blanks and
 // compared without regard to letter case becomes one group of
-// `model.DuplicateFiles`, in candidate order, with the next shade; every
+// `model.DuplicateGroups`, in candidate order, with the next shade; every
 // member but the first counts in DuplicateCount and DuplicateBytes. A path
 // listed twice in a row is kept once and FilesFound drops by one. Afterwards
 // the store holds the files that were listed, plus whatever a cancel left

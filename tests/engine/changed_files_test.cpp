@@ -94,7 +94,7 @@ protected:
         FindDuplicates(model, user, pool);
         std::vector<std::string> paths;
         const CandidateStore& store = model.Candidates;
-        for (const DuplicateEntry& entry : model.DuplicateFiles)
+        for (const DuplicateEntry& entry : model.DuplicateGroups)
             paths.push_back(store.pathOf(store.records.at(entry.record)).substr(dir.path().size()));
         return paths;
     }

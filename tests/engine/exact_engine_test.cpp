@@ -127,7 +127,7 @@ TEST_F(FindDuplicatesTest, vanishedChangedAndRepeatedFilesAreHandledWithoutAGrou
 
 TEST_F(FindDuplicatesTest, showsProgressInThePanelOrInTheMinimisedCaption) {
     run(); // no candidate at all
-    EXPECT_TRUE(model.DuplicateFiles.empty());
+    EXPECT_TRUE(model.DuplicateGroups.empty());
     for (int i = 0; i < 5; ++i)
         add("f" + std::to_string(i), std::string(std::size_t(i % 2 + 1), 'z'));
     run();

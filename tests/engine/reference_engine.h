@@ -75,11 +75,11 @@ inline Element elementOf(const CandidateStore& store, const FileRecord& file, st
             fileTimeText(file.lastWrite)};
 }
 
-// What an engine listed in DuplicateFiles, read through the candidates.
+// What an engine listed in DuplicateGroups, read through the candidates.
 inline std::vector<Element> elementsOf(const WindowModel& model) {
     std::vector<Element> elements;
     const CandidateStore& store = model.Candidates;
-    for (const DuplicateEntry& entry : model.DuplicateFiles)
+    for (const DuplicateEntry& entry : model.DuplicateGroups)
         elements.push_back(elementOf(store, store.records.at(entry.record), entry.shade));
     return elements;
 }

@@ -39,7 +39,7 @@ void addResult(WindowModel& model, const std::string& folder, const std::string&
     CandidateStore& store = model.Candidates;
     store.records.push_back(
         {size, name, store.folderIndex(folder), walkedTime(), test::seenNow(folder + name)});
-    model.DuplicateFiles.push_back({static_cast<std::uint32_t>(store.size() - 1), shade});
+    model.DuplicateGroups.push_back({static_cast<std::uint32_t>(store.size() - 1), shade});
 }
 
 std::vector<std::string> column(const WindowModel& model, ResultColumn c) {
@@ -102,7 +102,7 @@ TEST_F(ResultListTest, fillsEveryColumnFromTheListedFile) {
     EXPECT_EQ(column(model, ColExt), (std::vector<std::string>{"exe", "", ""}));
     // The listing holds the rows alone.
     EXPECT_TRUE(model.Candidates.empty());
-    EXPECT_TRUE(model.DuplicateFiles.empty());
+    EXPECT_TRUE(model.DuplicateGroups.empty());
     EXPECT_EQ(model.rows[2].fullPath(), dir.path() + "sub/README");
     EXPECT_EQ(model.lvFolders, (std::vector<std::string>{dir.path(), dir.path() + "sub/"}));
 

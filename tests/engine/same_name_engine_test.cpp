@@ -38,7 +38,7 @@ protected:
     std::vector<Listed> listed() {
         std::vector<Listed> result;
         const CandidateStore& store = model.Candidates;
-        for (const DuplicateEntry& entry : model.DuplicateFiles)
+        for (const DuplicateEntry& entry : model.DuplicateGroups)
             result.push_back({store.pathOf(store.records.at(entry.record)), entry.shade});
         return result;
     }
