@@ -17,7 +17,7 @@ namespace {
 
 // The progress text is rewritten only this often while the list fills.
 constexpr std::size_t kElementsPerProgress = 500;
-// Elements whose files are looked at together, on the worker threads: the
+// Entries whose files are looked at together, on the worker threads: the
 // looks are system calls, and a large list holds many.
 constexpr std::size_t kElementsPerBatch = 4096;
 
