@@ -8,7 +8,7 @@
 #include "core/window_model.h"
 #include "engine/find_duplicates.h"
 #include "engine/worker_pool.h"
-#include "platform/user_interface.h"
+#include "no_questions.h"
 #include "scan/scan_path.h"
 
 #include <benchmark/benchmark.h>
@@ -94,31 +94,8 @@ const CandidateStore& candidates() {
     return store;
 }
 
-class NoQuestions : public UserInterface {
-public:
-    MsgAnswer messageBox(const MessageBoxRequest&) override { return MsgAnswer::OK; }
-    ErrorReportAnswer errorReport(const ErrorRecord&) override { return ErrorReportAnswer::Abort; }
-    std::optional<std::string> inputBox(const std::string&, const std::string&,
-                                        const std::string&) override {
-        return std::nullopt;
-    }
-    std::string browseFolder(const std::string&, bool) override { return {}; }
-    std::string openFileDialog(const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    std::string saveFileDialog(const std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
-        return {};
-    }
-    bool tooManyFilesWarning(long) override { return true; }
-    OriginalsAnswer originalsWarning(WindowModel&, const std::vector<std::size_t>&) override {
-        return OriginalsAnswer::Closed;
-    }
-};
-
 void runSearch(benchmark::State& state, Engine engine, bool fuzzy) {
-    NoQuestions ui;
+    bench::NoQuestions ui;
     std::int64_t duplicates = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -3,6 +3,7 @@
 #include "app/bug_frm.h"
 #include "app/desktop_services.h"
 #include "app/scan_dialogs.h"
+#include "app/warning_frm.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -102,11 +103,13 @@ bool DesktopUserInterface::tooManyFilesWarning(long files) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-// Until the warning dialog exists, a command that would take every copy of
-// a group does not act.
-OriginalsAnswer DesktopUserInterface::originalsWarning(WindowModel&,
-                                                       const std::vector<std::size_t>&) {
-    return OriginalsAnswer::Closed;
+OriginalsAnswer DesktopUserInterface::originalsWarning(WindowModel& model,
+                                                       const std::vector<std::size_t>& rows) {
+    WarningFrm dialog(model, rows, *this, m_parent);
+    dialog.adjustSize();
+    CentreOnWorkArea(dialog);
+    dialog.exec();
+    return dialog.answer();
 }
 
 std::optional<std::string> DesktopUserInterface::inputBox(const std::string& prompt,

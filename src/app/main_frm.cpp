@@ -1,5 +1,6 @@
 #include "app/main_frm.h"
 
+#include "app/adv_mark_frm.h"
 #include "app/desktop_services.h"
 #include "app/exclude_frm.h"
 #include "app/folder_frm.h"
@@ -12,9 +13,11 @@
 #include "app/tip_frm.h"
 #include "commands/command_line_session.h"
 #include "core/file_info.h"
+#include "core/format.h"
 #include "core/guard.h"
 #include "core/runtime_error.h"
 #include "core/window_commands.h"
+#include "marking/quick_marks.h"
 #include "persist/parameters_file.h"
 #include "platform/app_paths.h"
 #include "platform/settings_store.h"
@@ -27,6 +30,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -37,6 +41,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cerrno>
@@ -119,6 +124,9 @@ struct MainFrm::ActionEntry {
     const char* tip = "";
     int icon = -1;
     void (MainFrm::*handler)() = nullptr;
+    // A command of the core, run under the error report's guard; for those
+    // that need the window's own widgets, `handler`.
+    void (*command)(WindowModel&, UserInterface&) = nullptr;
     // Rules over the window model; none: enabled and visible, not checkable,
     // `icon` throughout.
     bool (*enabled)(const WindowModel&) = nullptr;
@@ -158,30 +166,43 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::MenuBar, .name = "MAction", .caption = "Action", .opens = Place::Action,
      .enabled = idle},
     {.place = Place::Action, .name = "MMark", .caption = "Mark Quick", .opens = Place::Mark},
-    {.place = Place::Mark, .name = "MNone", .caption = "None"},
-    {.place = Place::Mark, .name = "minvert", .caption = "Invert Mark"},
+    {.place = Place::Mark, .name = "MNone", .caption = "None",
+     .command = [](WindowModel& m, UserInterface&) { markNone(m); }, .enabled = idle},
+    {.place = Place::Mark, .name = "minvert", .caption = "Invert Mark",
+     .command = [](WindowModel& m, UserInterface&) { invertMarks(m); }, .enabled = idle},
     {.place = Place::Mark},
-    {.place = Place::Mark, .name = "MMarkAll", .caption = "Mark All", .visible = markAllShown},
-    {.place = Place::Mark, .name = "mnuAdvMarking", .caption = "Advance Marking", .visible = never},
+    {.place = Place::Mark, .name = "MMarkAll", .caption = "Mark All",
+     .command = [](WindowModel& m, UserInterface&) { markAll(m); }, .enabled = idle,
+     .visible = markAllShown},
+    {.place = Place::Mark, .name = "mnuAdvMarking", .caption = "Advance Marking",
+     .handler = &MainFrm::showAdvMarking, .enabled = idle, .visible = never},
     {.place = Place::Mark, .name = "MMarkAllDuplicates", .caption = "Mark All Duplicates",
-     .shortcut = "Ctrl+D", .visible = markAllDuplicatesShown},
+     .shortcut = "Ctrl+D", .command = markAllDuplicates, .enabled = idle,
+     .visible = markAllDuplicatesShown},
     {.place = Place::Mark},
-    {.place = Place::Mark, .name = "MMarkingSelected", .caption = "Mark Selected"},
-    {.place = Place::Mark, .name = "mnuUnMarkSelected", .caption = "UnMark Selected"},
+    {.place = Place::Mark, .name = "MMarkingSelected", .caption = "Mark Selected",
+     .command = [](WindowModel& m, UserInterface&) { MMarkingSelected_Click(m); },
+     .enabled = idle},
+    {.place = Place::Mark, .name = "mnuUnMarkSelected", .caption = "UnMark Selected",
+     .command = [](WindowModel& m, UserInterface&) { mnuUnMarkSelected_Click(m); },
+     .enabled = idle},
     {.place = Place::Mark},
-    {.place = Place::Mark, .name = "MMarkFolder", .caption = "Mark Folder"},
+    {.place = Place::Mark, .name = "MMarkFolder", .caption = "Mark Folder",
+     .command = [](WindowModel& m, UserInterface&) { markFolder(m, false); }, .enabled = idle},
     {.place = Place::Mark, .name = "mnuFolderAndSubFolder",
-     .caption = "Mark Folder and Sub Folders"},
+     .caption = "Mark Folder and Sub Folders",
+     .command = [](WindowModel& m, UserInterface&) { markFolder(m, true); }, .enabled = idle},
     {.place = Place::Action, .name = "mnuAdvMarkForm", .caption = "Advance Marking",
-     .shortcut = "Ctrl+A", .visible = advancedMarkingShown},
-    {.place = Place::Action},
+     .shortcut = "Ctrl+A", .handler = &MainFrm::showAdvMarking, .enabled = idle,
+     .visible = advancedMarkingShown},
+    {.place = Place::Action, .visible = advancedMarkingShown}, // MarkSep2
     {.place = Place::Action, .name = "MCopyMarkFiles", .caption = "Copy", .shortcut = "Ctrl+C"},
     {.place = Place::Action, .name = "MMoveSelected", .caption = "Move ", .shortcut = "Ctrl+M"},
     {.place = Place::Action, .name = "MDelete", .caption = "Delete", .shortcut = "Del"},
     {.place = Place::Action, .name = "MRename", .caption = "Rename", .shortcut = "Ctrl+R"},
     {.place = Place::Action},
     {.place = Place::Action, .name = "mnuRemoveFromResult", .caption = "Remove from result list",
-     .shortcut = "Ctrl+K"},
+     .shortcut = "Ctrl+K", .command = removeMarkedFromResult, .enabled = idle},
     {.place = Place::Action},
     {.place = Place::Action, .name = "MOpenFile", .caption = "Open File", .shortcut = "Ctrl+O"},
     {.place = Place::Action, .name = "MOpenFolder", .caption = "Open Folder", .shortcut = "Ctrl+F"},
@@ -213,7 +234,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::Toolbar},
     {.place = Place::Toolbar, .name = "Toolbar1Button4", .caption = "Mark",
      .tip = "Select the desire marking option for deletion/moving/copeing files",
-     .icon = ImageList::Mark, .enabled = toolbarEnabled},
+     .icon = ImageList::Mark, .handler = &MainFrm::popUpMarkMenu, .enabled = toolbarEnabled},
     {.place = Place::Toolbar, .name = "Toolbar1Button5", .caption = "Copy",
      .tip = "Click here to copy all marked files", .icon = ImageList::Copy,
      .enabled = toolbarEnabled},
@@ -292,6 +313,12 @@ void MainFrm::buildActions() {
             action->setCheckable(entry.checked != nullptr);
             if (entry.handler)
                 connect(action, &QAction::triggered, this, entry.handler);
+            if (entry.command)
+                connect(action, &QAction::triggered, this, [this, &entry] {
+                    Guard(m_services.ui, entry.caption).run({[this, &entry] {
+                        entry.command(m_model, m_services.ui);
+                    }});
+                });
             if (entry.place == Place::Toolbar)
                 toolbar->addAction(action);
             else
@@ -300,6 +327,7 @@ void MainFrm::buildActions() {
         m_actions.push_back(action);
     }
     m_actionMenu = menus[static_cast<std::size_t>(Place::Action)];
+    m_markMenu = menus[static_cast<std::size_t>(Place::Mark)];
     auto* escape = new QShortcut(Qt::Key_Escape, this);
     connect(escape, &QShortcut::activated, this, &MainFrm::cancelScan);
 }
@@ -377,7 +405,7 @@ void MainFrm::buildCentralArea() {
     topLayout->addLayout(buttons);
     topLayout->addWidget(frame1);
 
-    m_rlv = new ResultListView(m_model, m_actionMenu);
+    m_rlv = new ResultListView(m_model, m_services.ui, m_services.launcher, m_actionMenu);
 
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(top);
@@ -402,6 +430,7 @@ void MainFrm::buildStatusBar() {
         statusBar()->addWidget(panel, i == 0 ? 1 : 0);
         m_panels[i] = panel;
     }
+    m_panels[PanelProgress]->installEventFilter(this);
     m_skippedSign = new SkippedSign(m_model.skipped);
     statusBar()->addPermanentWidget(m_skippedSign);
 }
@@ -757,6 +786,49 @@ void MainFrm::removeSearchPath() {
 
 void MainFrm::showExclusions() {
     showExcludeFrm(m_exclusions, m_services.ui, this);
+}
+
+void MainFrm::showAdvMarking() {
+    if (!m_advMarkFrm)
+        m_advMarkFrm = new AdvMarkFrm(m_model, m_services.settings, m_services.ui, this);
+    CentreOnWorkArea(*m_advMarkFrm);
+    m_advMarkFrm->exec();
+}
+
+void MainFrm::popUpMarkMenu() {
+    if (m_model.rows.empty()) {
+        m_services.ui.messageBox(
+            {"No items marked/checked", "Error", MsgIcon::None, MsgButtons::OK, 1});
+        return;
+    }
+    const QWidget* button = findChild<QToolBar*>(QStringLiteral("Toolbar1"))
+                                ->widgetForAction(findChild<QAction*>("Toolbar1Button4"));
+    m_markMenu->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_panels[PanelProgress] || event->type() != QEvent::ToolTip)
+        return QMainWindow::eventFilter(watched, event);
+    showFreedSpace(static_cast<QHelpEvent*>(event)->globalPos());
+    return true;
+}
+
+// Counted when asked for, so that a mark-box click on a long list pays for
+// one count only.
+void MainFrm::showFreedSpace(QPoint where) {
+    const MarkedTotals totals =
+        m_model.statusPanels[PanelProgress].text.starts_with("Total Files Marked ")
+            ? countMarked(m_model)
+            : MarkedTotals{};
+    if (totals.count == 0) {
+        QToolTip::hideText();
+        return;
+    }
+    // Up to: a file with other hard links keeps its space.
+    std::string tip = "Deleting the marked files would free up to " + SizeText(totals.bytes);
+    if (m_model.sendsToRecycleBin())
+        tip += " once the Trash is emptied";
+    QToolTip::showText(where, qs(tip + "."), m_panels[PanelProgress]);
 }
 
 void MainFrm::newSession() {

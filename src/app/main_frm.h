@@ -21,6 +21,7 @@ class QTreeWidget;
 
 namespace twinsift {
 
+class AdvMarkFrm;
 class Launcher;
 class NamedLock;
 class ResultListView;
@@ -64,6 +65,8 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Panel 1's tooltip: the space that deleting the marked files would free.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct ActionEntry;
@@ -112,6 +115,10 @@ private:
     void editSearchPath();
     void removeSearchPath();
     void showExclusions();
+    void showAdvMarking();
+    // Toolbar button 4: the Mark Quick menu under the button.
+    void popUpMarkMenu();
+    void showFreedSpace(QPoint where);
 
     MainFrmServices m_services;
     CommandLine m_commandLine;
@@ -134,8 +141,10 @@ private:
     SkippedSign* m_skippedSign = nullptr;
     std::vector<QAction*> m_actions; // by position in kActions
     QMenu* m_actionMenu = nullptr;
-    QTimer* m_timer1 = nullptr; // elapsed time while scanning
-    QTimer* m_timer2 = nullptr; // end sound after a scan
+    QMenu* m_markMenu = nullptr;
+    AdvMarkFrm* m_advMarkFrm = nullptr; // made on first use, then shown and hidden
+    QTimer* m_timer1 = nullptr;         // elapsed time while scanning
+    QTimer* m_timer2 = nullptr;         // end sound after a scan
     std::unique_ptr<NamedLock> m_tsMutex;
 };
 

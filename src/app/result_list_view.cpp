@@ -1,16 +1,29 @@
 #include "app/result_list_view.h"
 
 #include "app/result_list_model.h"
+#include "core/guard.h"
+#include "core/startup.h"
+#include "marking/quick_marks.h"
+#include "marking/sort_cols.h"
+#include "platform/shell_services.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 
 namespace twinsift {
+namespace {
 
-ResultListView::ResultListView(WindowModel& model, QMenu* contextMenu, QWidget* parent)
-    : QTableView(parent), m_model(model), m_results(new ResultListModel(model, this)),
-      m_contextMenu(contextMenu) {
+// The mark box: 300 twips from the row's left end.
+constexpr int kMarkBoxWidth = static_cast<int>(300 / kTwipsPerPixel);
+
+} // namespace
+
+ResultListView::ResultListView(WindowModel& model, UserInterface& ui, Launcher& launcher,
+                               QMenu* contextMenu, QWidget* parent)
+    : QTableView(parent), m_model(model), m_ui(ui), m_launcher(launcher),
+      m_results(new ResultListModel(model, this)), m_contextMenu(contextMenu) {
     setObjectName(QStringLiteral("RLV"));
     setModel(m_results);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -22,8 +35,14 @@ ResultListView::ResultListView(WindowModel& model, QMenu* contextMenu, QWidget* 
     // Fixed row heights keep a million rows as cheap as a hundred.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    // The mark image fills the mark box.
+    setIconSize(QSize(kMarkBoxWidth - 4, kMarkBoxWidth - 4));
     QHeaderView* header = horizontalHeader();
     header->setHighlightSections(false);
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    connect(header, &QHeaderView::sectionClicked, this, &ResultListView::sortByHeader);
+    connect(this, &QAbstractItemView::clicked, this, &ResultListView::rowClicked);
     header->setStretchLastSection(false);
     const int widths[kResultColumnCount] = {220, 95, 125, 95, 55, 300, 0, 0, 0, 55};
     for (int column = 0; column < kResultColumnCount; ++column)
@@ -81,7 +100,84 @@ void ResultListView::currentChanged(const QModelIndex& current, const QModelInde
 }
 
 void ResultListView::contextMenuEvent(QContextMenuEvent* event) {
-    m_contextMenu->popup(event->globalPos());
+    if (!m_model.rows.empty())
+        m_contextMenu->popup(event->globalPos());
+}
+
+bool ResultListView::event(QEvent* event) {
+    // Inside the list Ctrl+A selects every row, as in any list, rather than
+    // opening the advanced marking: the marking commands then act on them.
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        event->accept();
+        return true;
+    }
+    return QTableView::event(event);
+}
+
+void ResultListView::keyPressEvent(QKeyEvent* event) {
+    // The list's own Space would make the focused row the only one selected.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        if (!event->isAutoRepeat())
+            markSelectionAsFocused("Key Up");
+        return;
+    }
+    QTableView::keyPressEvent(event);
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)
+        previewFocusedRow();
+}
+
+void ResultListView::mousePressEvent(QMouseEvent* event) {
+    m_pressedOnMarkBox =
+        event->button() == Qt::LeftButton && onMarkBox(event->position().toPoint());
+    QTableView::mousePressEvent(event);
+}
+
+void ResultListView::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() != Qt::RightButton)
+        previewFocusedRow();
+}
+
+void ResultListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const bool onBox = onMarkBox(event->position().toPoint());
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton || m_model.rows.empty() || !m_model.focusedRow)
+        return;
+    if (onBox)
+        markSelectionAsFocused("RLV Select");
+    else
+        openFocusedFile();
+}
+
+bool ResultListView::onMarkBox(QPoint pos) const {
+    const int rowStart = columnViewportPosition(horizontalHeader()->logicalIndex(0));
+    return pos.x() >= rowStart && pos.x() - rowStart <= kMarkBoxWidth;
+}
+
+void ResultListView::rowClicked(const QModelIndex& index) {
+    if (!m_pressedOnMarkBox || !index.isValid())
+        return;
+    Guard(m_ui, "RLV ItemClick").run({[&] {
+        flipMark(m_model, static_cast<std::size_t>(index.row()));
+    }});
+}
+
+void ResultListView::openFocusedFile() {
+    Guard(m_ui, "RLV Select").run({[this] {
+        const std::size_t row = *m_model.focusedRow;
+        if (row < m_model.rows.size() && !m_launcher.openDocument(m_model.rows[row].fullPath()))
+            m_ui.messageBox({"There is no program associated with the specified type of file.",
+                             "Error", MsgIcon::None, MsgButtons::OK, 1});
+    }});
+}
+
+void ResultListView::markSelectionAsFocused(const char* procedure) {
+    Guard(m_ui, procedure).run({[this] { markSelectionLikeFocus(m_model); }});
+}
+
+void ResultListView::sortByHeader(int column) {
+    SortCols(m_model, m_ui, column + 1, SortRequest::Toggle);
 }
 
 void ResultListView::showChosenRows() {

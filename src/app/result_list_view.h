@@ -8,16 +8,22 @@ class QMenu;
 
 namespace twinsift {
 
+class Launcher;
 class ResultListModel;
+class UserInterface;
 
-// The result list RLV: its columns and header, its context menu, and the
+// The result list RLV: its columns and header, its context menu, the
 // user's selection and current row, which it keeps in step with the window
-// model's so that commands read them there.
+// model's so that commands read them there, and the marking done with the
+// mouse and the keyboard: a click on a row's mark box flips its mark, Space
+// marks or unmarks the selection, a header click sorts by that column.
 class ResultListView : public QTableView {
     Q_OBJECT
 public:
-    // Right clicks pop up `contextMenu` (not owned).
-    ResultListView(WindowModel& model, QMenu* contextMenu, QWidget* parent = nullptr);
+    // Right clicks pop up `contextMenu` (not owned); double clicks open files
+    // through `launcher`.
+    ResultListView(WindowModel& model, UserInterface& ui, Launcher& launcher, QMenu* contextMenu,
+                   QWidget* parent = nullptr);
 
     // Where the window model's row notices go.
     ResultListModel& results() { return *m_results; }
@@ -31,14 +37,30 @@ protected:
                           const QItemSelection& deselected) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void showChosenRows();
     void showFocusedRow();
+    // Whether `pos` (viewport coordinates) is on the mark box at the row's left end.
+    bool onMarkBox(QPoint pos) const;
+    void rowClicked(const QModelIndex& index);
+    void openFocusedFile();
+    void markSelectionAsFocused(const char* procedure);
+    void sortByHeader(int column);
+    // The picture viewer of the focused row, once the viewer exists.
+    void previewFocusedRow() {}
 
     WindowModel& m_model;
+    UserInterface& m_ui;
+    Launcher& m_launcher;
     ResultListModel* m_results;
     QMenu* m_contextMenu;
+    bool m_pressedOnMarkBox = false;
 };
 
 } // namespace twinsift

@@ -85,50 +85,205 @@ void computeRowShades(WindowModel& model) {
     }
 }
 
+namespace {
+
+// A row's place in a sort: two numbers that order as the row's key does (for
+// a text, sixteen case-folded bytes after the prefix all keys share), where
+// the whole folded text lies in the shared buffer, and the row's position
+// before the sort.
+struct SortEntry {
+    std::uint64_t high = 0;
+    std::uint64_t low = 0;
+    std::size_t textStart = 0;
+    std::uint32_t textLength = 0;
+    std::uint32_t row = 0;
+};
+
+// Keeps the order of signed numbers when compared without sign.
+std::uint64_t orderedBits(std::int64_t value) {
+    return static_cast<std::uint64_t>(value) ^ (std::uint64_t{1} << 63);
+}
+
+// The typed fact behind a key column whose text was formatted from it. The
+// fact also orders sizes of a terabyte and more, which the padded text does not.
+std::optional<std::int64_t> typedKey(const ResultRow& row, ResultColumn key) {
+    switch (key) {
+    case ColSortSize:
+        return row.facts.size;
+    case ColSortDate:
+        return row.facts.lastWriteSeconds;
+    case ColSortGrpno:
+        return row.facts.group;
+    default:
+        return std::nullopt;
+    }
+}
+
+// Appends the text as compareText orders it; plain ASCII, the common case,
+// is folded in place without building a string.
+void appendFolded(std::string& folded, std::string_view text) {
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii) {
+        folded += foldCase(text);
+        return;
+    }
+    for (const char c : text)
+        folded.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+}
+
+// Eight bytes from `from` on, big-endian, zero-padded past the end.
+std::uint64_t bigEndianAt(std::string_view bytes, std::size_t from) {
+    std::uint64_t word = 0;
+    for (std::size_t i = from; i < from + 8; ++i)
+        word = (word << 8) | (i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0U);
+    return word;
+}
+
+// Text keys: folded once into one buffer. Most texts of a list share a long
+// prefix (a folder path, "IMG_2024"), so the numbers are taken after it and
+// most comparisons never read the buffer.
+class FoldedKeys {
+public:
+    FoldedKeys(const std::vector<ResultRow>& rows, ResultColumn key,
+               std::vector<SortEntry>& entries) {
+        std::size_t total = 0;
+        for (const ResultRow& row : rows)
+            total += row.text(key).size();
+        m_texts.reserve(total);
+        // The names lie wherever the heap put them: asking for those a few
+        // rows ahead lets their reads overlap instead of waiting one by one.
+        // (Other texts are made on the spot, or shared by many rows.)
+        constexpr std::size_t kAhead = 16;
+        const bool byName = key == ColFileName || key == ColExt;
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            if (byName && r + kAhead < rows.size())
+                __builtin_prefetch(rows[r + kAhead].name().data());
+            entries[r].textStart = m_texts.size();
+            appendFolded(m_texts, rows[r].text(key));
+            entries[r].textLength =
+                static_cast<std::uint32_t>(m_texts.size() - entries[r].textStart);
+        }
+        m_shared = entries.empty() ? 0 : entries[0].textLength;
+        for (const SortEntry& entry : entries) {
+            const std::string_view first = text(entries[0]).substr(0, m_shared);
+            const std::string_view other = text(entry);
+            m_shared = static_cast<std::size_t>(
+                std::mismatch(first.begin(), first.end(), other.begin(), other.end()).first -
+                first.begin());
+        }
+        for (SortEntry& entry : entries) {
+            entry.high = bigEndianAt(text(entry), m_shared);
+            entry.low = bigEndianAt(text(entry), m_shared + 8);
+        }
+    }
+
+    // The order of two texts whose numbers are equal.
+    int compareRest(const SortEntry& a, const SortEntry& b) const {
+        const std::size_t covered = m_shared + 16;
+        if (a.textLength <= covered && b.textLength <= covered)
+            return a.textLength < b.textLength ? -1 : a.textLength > b.textLength ? 1 : 0;
+        const std::string_view restA = text(a).substr(std::min<std::size_t>(covered, a.textLength));
+        const std::string_view restB = text(b).substr(std::min<std::size_t>(covered, b.textLength));
+        return restA.compare(restB);
+    }
+
+private:
+    std::string_view text(const SortEntry& entry) const {
+        return std::string_view(m_texts).substr(entry.textStart, entry.textLength);
+    }
+
+    std::string m_texts;
+    std::size_t m_shared = 0;
+};
+
+void prefetchRow(const ResultRow& row) {
+    const auto* bytes = reinterpret_cast<const char*>(&row);
+    for (std::size_t offset = 0; offset < sizeof(ResultRow); offset += 64)
+        __builtin_prefetch(bytes + offset);
+}
+
+// Moves every row to its place: row i receives what row formerRow[i] held.
+// Following the permutation's cycles moves each row once and needs room for
+// one row only, not a second list. The rows a cycle reaches next are asked
+// for ahead of time, so that their reads overlap.
+void permuteRows(std::vector<ResultRow>& rows, const std::vector<std::size_t>& formerRow) {
+    constexpr int kAhead = 32;
+    std::vector<bool> placed(rows.size(), false);
+    for (std::size_t start = 0; start < rows.size(); ++start) {
+        if (placed[start] || formerRow[start] == start)
+            continue;
+        // `ahead` runs kAhead steps before `at` along the cycle, and stops
+        // where the cycle closes.
+        std::size_t ahead = start;
+        bool closed = false;
+        auto askAhead = [&] {
+            if (closed)
+                return;
+            ahead = formerRow[ahead];
+            closed = ahead == start;
+            prefetchRow(rows[ahead]);
+        };
+        for (int step = 0; step < kAhead; ++step)
+            askAhead();
+        ResultRow held = std::move(rows[start]);
+        std::size_t at = start;
+        while (formerRow[at] != start) {
+            askAhead();
+            rows[at] = std::move(rows[formerRow[at]]);
+            placed[at] = true;
+            at = formerRow[at];
+        }
+        rows[at] = std::move(held);
+        placed[at] = true;
+    }
+}
+
+} // namespace
+
 void sortResultRows(WindowModel& model, int keyColumn, bool descending) {
     if (keyColumn < 0 || keyColumn >= kResultColumnCount)
         return;
-    // The keys are copied side by side first: compared where they stand, in
-    // rows of a few hundred bytes each, nearly every comparison of a large
-    // list would miss the cache. Sorting positions and moving each row once
-    // keeps the strings' buffers in place.
+    // Each row's key is read once into a compact entry: compared where they
+    // stand, in rows of a few hundred bytes each, nearly every comparison of
+    // a large list would miss the cache.
     const auto key = static_cast<ResultColumn>(keyColumn);
-    std::string keyText;
-    std::vector<std::size_t> keyEnds;
-    keyEnds.reserve(model.rows.size());
-    for (const ResultRow& row : model.rows) {
-        keyText += row.text(key);
-        keyEnds.push_back(keyText.size());
+    std::vector<SortEntry> entries(model.rows.size());
+    for (std::size_t r = 0; r < entries.size(); ++r)
+        entries[r].row = static_cast<std::uint32_t>(r);
+    std::optional<FoldedKeys> texts;
+    if (!model.rows.empty() && typedKey(model.rows[0], key)) {
+        for (SortEntry& entry : entries)
+            entry.high = orderedBits(*typedKey(model.rows[entry.row], key));
+    } else {
+        texts.emplace(model.rows, key, entries);
     }
-    struct Keyed {
-        std::string_view key;
-        std::size_t row;
+    // Equal keys keep their order, as the list control's sort does.
+    auto before = [&](const SortEntry& a, const SortEntry& b) {
+        int order = a.high < b.high ? -1 : a.high > b.high ? 1 : 0;
+        if (order == 0)
+            order = a.low < b.low ? -1 : a.low > b.low ? 1 : 0;
+        if (order == 0 && texts)
+            order = texts->compareRest(a, b);
+        if (order != 0)
+            return descending ? order > 0 : order < 0;
+        return a.row < b.row;
     };
-    std::vector<Keyed> keyed;
-    keyed.reserve(model.rows.size());
-    for (std::size_t r = 0, start = 0; r < keyEnds.size(); start = keyEnds[r++])
-        keyed.push_back({std::string_view(keyText).substr(start, keyEnds[r] - start), r});
-    keyEnds = {};
-    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        const int c = compareText(a.key, b.key);
-        return descending ? c > 0 : c < 0;
-    });
-    std::vector<std::size_t> order;
-    order.reserve(keyed.size());
-    for (const Keyed& k : keyed)
-        order.push_back(k.row);
-    keyed = {};
-    std::vector<ResultRow> sorted;
-    sorted.reserve(model.rows.size());
-    for (std::size_t i : order)
-        sorted.push_back(std::move(model.rows[i]));
-    model.rows = std::move(sorted);
     model.sortKey = keyColumn;
     model.sortDescending = descending;
+    if (std::is_sorted(entries.begin(), entries.end(), before))
+        return;
+    std::sort(entries.begin(), entries.end(), before);
+    texts.reset();
+    std::vector<std::size_t> formerRow(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        formerRow[i] = entries[i].row;
+    entries = {};
+    permuteRows(model.rows, formerRow);
     if (model.focusedRow)
         model.focusedRow = static_cast<std::size_t>(
-            std::find(order.begin(), order.end(), *model.focusedRow) - order.begin());
-    model.notices().rowsReordered(order);
+            std::find(formerRow.begin(), formerRow.end(), *model.focusedRow) - formerRow.begin());
+    model.notices().rowsReordered(formerRow);
 }
 
 void clearResultRows(WindowModel& model) {

@@ -26,6 +26,14 @@ struct AdvMarkChoices {
     std::string folderMask = "All files(*.*)";                       // "cmbFileMask2"
 };
 
+// The three rule frames exclude each other: a keep choice in one frame puts
+// the other two to None, and None where the other two frames show None
+// brings back "Keep Newer Files". Applies the choice of `keep` in `frame`.
+enum class RuleFrame { DateTime, FileSize, Version };
+void chooseKeepRule(AdvMarkChoices& choices, RuleFrame frame, AdvMarkChoices::Keep keep);
+
+// The rules are read as if the user chose them in frame order, so stored
+// values that contradict each other end as one rule.
 AdvMarkChoices loadAdvMarkChoices(const SettingsStore& settings);
 void saveAdvMarkChoices(SettingsStore& settings, const AdvMarkChoices& choices);
 
@@ -36,17 +44,22 @@ const std::vector<std::string>& presetMasks();
 // case-insensitive, with the walker's mask rules); "*.*" matches every name.
 bool MaskMatch(std::string_view name, std::string_view mask);
 
-// The size limit in KB (0: none); nothing when "Specify :" holds no number.
-std::optional<std::int64_t> sizeLimitKb(const AdvMarkChoices& choices);
+// The size limit in bytes (0: none): marking stops at the first matching row
+// met once more bytes than this are marked. Nothing when "Specify :" holds
+// no number.
+std::optional<std::int64_t> sizeLimitBytes(const AdvMarkChoices& choices);
 
 // "By Range": in every group, marks the rows matching the range mask but
-// the one the rule keeps, up to the size limit. False (after "Type only
-// integer values") when the limit text is not a number; nothing is marked then.
+// the one the rule keeps, up to the size limit, and shows the totals of the
+// run. False when nothing was marked and the dialog stays: the list is empty
+// ("No duplicate file has been found!") or the limit text is not a number
+// ("Type only integer values").
 bool markByRange(WindowModel& model, UserInterface& ui, const AdvMarkChoices& choices);
 
 // "By Folders": `ticked` runs beside model.lvFolders. With sub-folders
 // included, the folders below a ticked one are ticked too (in `ticked`).
-void markByFolders(WindowModel& model, UserInterface& ui, std::vector<bool>& ticked,
+// False when the list is empty (after "No duplicate file has been found!").
+bool markByFolders(WindowModel& model, UserInterface& ui, std::vector<bool>& ticked,
                    bool includeSubFolders, std::string_view mask);
 
 // "Clear all marks": unmarks every row, status bar untouched.

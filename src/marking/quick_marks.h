@@ -29,7 +29,8 @@ void markAll(WindowModel& model);
 // Marks (or unmarks) every selected row.
 void MMarkingSelected_Click(WindowModel& model);
 void mnuUnMarkSelected_Click(WindowModel& model);
-// Every row in the focused row's folder, or also below it.
+// Every row in the focused row's folder, or also below it; nothing without
+// a focused row.
 void markFolder(WindowModel& model, bool withSubFolders);
 // Sorts by group and marks every row of each group but its newest file.
 void markAllDuplicates(WindowModel& model, UserInterface& ui);
@@ -37,7 +38,8 @@ void markAllDuplicates(WindowModel& model, UserInterface& ui);
 // The mark box of one row was clicked: flips that row's mark.
 void flipMark(WindowModel& model, std::size_t row);
 // Space on the list, or a double click on the mark box: marks the selected
-// rows when the focused row is unmarked, unmarks them otherwise.
+// rows when the focused row is unmarked, unmarks them otherwise; nothing
+// without a focused row.
 void markSelectionLikeFocus(WindowModel& model);
 
 // "Remove from result list": the marked rows leave the list in one pass

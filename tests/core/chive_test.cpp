@@ -105,22 +105,17 @@ private:
     std::vector<std::string> m_inOrderKeys;
 };
 
-// One past the first allocation, and tables whose factor would not grow them.
-TEST(CHiveGrowth, keepsElementsAndNodeNumbersWhenTheTablesGrow) {
-    for (const bool stuck : {false, true}) {
-        SCOPED_TRACE(stuck ? "Init(0, 1.0)" : "default tables");
-        CHive hive;
-        if (stuck)
-            hive.Init(0, 1.0f);
-        for (int i = 1; i <= 101; ++i)
-            addText(hive, numbered("e", i));
-        for (std::int32_t position = 1; position <= 101; ++position) {
-            EXPECT_EQ(hive.nodeAt(position), position);
-            EXPECT_EQ(hive.Item(position), Variant(numbered("e", position)));
-        }
-        EXPECT_EQ(hive.errors().Count(), 0);
-        TreeChecker(hive).check();
-    }
+// Tables whose factor would not grow them must grow all the same; growth
+// with the default factor is the random run's.
+TEST(CHiveGrowth, keepsElementsWhenTablesWithAUselessFactorGrow) {
+    CHive hive;
+    hive.Init(0, 1.0f);
+    for (int i = 1; i <= 101; ++i)
+        addText(hive, numbered("e", i));
+    for (std::int32_t position = 1; position <= 101; ++position)
+        EXPECT_EQ(hive.Item(position), Variant(numbered("e", position)));
+    EXPECT_EQ(hive.errors().Count(), 0);
+    TreeChecker(hive).check();
 }
 
 // Text-mode keys are equal exactly when compareText calls them equal: simple
@@ -218,12 +213,9 @@ TEST(CHiveKeys, guidKeysAreBracedUpperCaseVersionFourAndDistinct) {
         seen.insert(key);
     }
     EXPECT_EQ(seen.size(), 2000u);
-
-    CHive hive;
+    CHive hive; // an element added without a key gets one
     addText(hive, "keyless");
-    const Variant key = hive.Key(1);
-    EXPECT_TRUE(isVersionFourGuidText(key.text()));
-    EXPECT_EQ(hive.Item(key), Variant("keyless"));
+    EXPECT_TRUE(isVersionFourGuidText(hive.Key(1).text()));
 }
 
 TEST(CHiveKeys, assigningAKeyReordersTheTreeButNotThePositions) {

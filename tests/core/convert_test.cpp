@@ -1,11 +1,12 @@
 #include "core/convert.h"
 #include "core/format.h"
+#include "support/scoped_env.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace twinsift {
@@ -82,22 +83,14 @@ TEST(ConvertTest, readsTypedDatesAndTimeStampsAndRefusesMalformedOnes) {
 // Sets the process time zone for one test and puts the old one back.
 class TimeZone {
 public:
-    explicit TimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ"))
-            m_old = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
+    explicit TimeZone(const char* zone) : m_variable(std::in_place, "TZ", zone) { tzset(); }
     ~TimeZone() {
-        if (m_old.empty())
-            unsetenv("TZ");
-        else
-            setenv("TZ", m_old.c_str(), 1);
+        m_variable.reset();
         tzset();
     }
 
 private:
-    std::string m_old;
+    std::optional<test::ScopedEnv> m_variable;
 };
 
 TEST(ConvertTest, fileTimesAreLocalAndCutToTheMinute) {

@@ -1,3 +1,4 @@
+#include "core/append_string.h"
 #include "core/format.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 
 namespace twinsift {
 namespace {
-
 TEST(FormatTest, roundsTheDecimalValueHalfAwayFromZero) {
     const struct {
         double value;
@@ -98,6 +98,25 @@ TEST(FormatTest, writesEveryDateShapeAndNowReadsBack) {
     const std::string now = nowText();
     ASSERT_EQ(now.size(), 19u) << now;
     EXPECT_TRUE(readTimeStamp(now).has_value()) << now;
+}
+
+// Pieces that end exactly at a growth step, cross one and span several, and
+// appending after a read continues the same text.
+TEST(AppendStringTest, keepsEveryPieceAcrossGrowthStepsAndReads) {
+    constexpr std::size_t step = AppendString::growthStep;
+    AppendString text;
+    text.AddToString("");
+    EXPECT_EQ(text.ReturnString(), "");
+    const std::string fill(step - 1, 'b');
+    const std::string longPiece(2 * step + 5, 'x');
+    text.AddToString("a");
+    text.AddToString(fill);
+    text.AddToString("c");
+    text.AddToString(longPiece);
+    const std::string first = text.ReturnString();
+    EXPECT_EQ(first, "a" + fill + "c" + longPiece);
+    text.AddToString("Ünïcödé\r\n");
+    EXPECT_EQ(text.ReturnString(), first + "Ünïcödé\r\n");
 }
 
 } // namespace

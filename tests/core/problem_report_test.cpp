@@ -1,10 +1,10 @@
 #include "core/problem_report.h"
 
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace twinsift {
 namespace {
@@ -90,23 +90,9 @@ TEST(ProblemReportTest, valuesCannotAddMarkupOrPlaceholders) {
 
 class ProblemReportFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", m_dataHome.path().c_str(), 1);
-    }
-    void TearDown() override {
-        if (m_oldDataHome)
-            ::setenv("XDG_DATA_HOME", m_oldDataHome->c_str(), 1);
-        else
-            ::unsetenv("XDG_DATA_HOME");
-    }
-
     TempDir m_dataHome;
     TempDir m_templates;
-
-private:
-    std::optional<std::string> m_oldDataHome;
+    test::ScopedEnv m_dataHomeVariable{"XDG_DATA_HOME", m_dataHome.path().c_str()};
 };
 
 TEST_F(ProblemReportFileTest, writesReportOverAnEarlierOneFromTheChosenTemplate) {

@@ -1,4 +1,3 @@
-#include "support/memory_settings.h"
 #include "support/scripted_answerer.h"
 
 #include <gtest/gtest-spi.h>
@@ -7,7 +6,6 @@
 namespace twinsift {
 namespace {
 
-using test::MemorySettings;
 using test::ScriptedAnswerer;
 
 MessageBoxRequest message(const std::string& text, const std::string& title = {}) {
@@ -15,20 +13,6 @@ MessageBoxRequest message(const std::string& text, const std::string& title = {}
     request.text = text;
     request.title = title;
     return request;
-}
-
-TEST(MemorySettingsTest, listsNumericKeysByNumberThenOthersByName) {
-    MemorySettings settings;
-    for (const char* key : {"b", "10", "2", "a", "0", "x1"})
-        settings.saveSetting("Paths", key, std::string("v") + key);
-    settings.saveSetting("Other", "1", "elsewhere");
-
-    std::vector<std::string> listed;
-    for (const auto& [key, value] : settings.getAllSettings("Paths"))
-        listed.push_back(key + "=" + value);
-    EXPECT_EQ(listed,
-              (std::vector<std::string>{"0=v0", "2=v2", "10=v10", "a=va", "b=vb", "x1=vx1"}));
-    EXPECT_TRUE(settings.getAllSettings("Missing").empty());
 }
 
 // Answering and recording are used by every test that scripts the user; what

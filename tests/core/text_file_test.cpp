@@ -1,5 +1,6 @@
 #include "core/text_file.h"
 
+#include "core/io_result.h"
 #include "core/runtime_error.h"
 #include "support/temp_dir.h"
 
@@ -9,11 +10,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <filesystem>
+#include <set>
 #include <string>
 
 namespace twinsift {
 namespace {
 
+using test::readFile;
 using test::TempDir;
 
 // The description of what reading `path` throws; empty when nothing is thrown.
@@ -72,6 +77,62 @@ TEST(TextFileTest, linesEndInLfOrCrLfAndTheLastNeedsNoEnd) {
     for (const char* expected : {"a", "b", "", "c"})
         EXPECT_EQ(reader.next(), expected);
     EXPECT_EQ(reader.next(), std::nullopt);
+}
+
+TEST(RuntimeErrorTest, mapsOperatingSystemErrorsToRunTimeErrorNumbers) {
+    EXPECT_EQ(systemError(ENOENT).number(), 53);
+    EXPECT_EQ(systemError(ENOENT, true).number(), 76);
+    EXPECT_EQ(systemError(EACCES).number(), 70);
+    EXPECT_EQ(systemError(EPERM).number(), 70);
+    EXPECT_EQ(systemError(ENOSPC).number(), 61);
+    EXPECT_EQ(systemError(EIO).number(), 57);
+    EXPECT_EQ(systemError(EBUSY).number(), 75);
+    EXPECT_EQ(systemError(EACCES).description(), "Permission denied");
+    EXPECT_EQ(runtimeErrorText(457),
+              "This key is already associated with an element of this collection");
+}
+
+TEST(IoErrorTest, messageNamesOperationPathAndSystemReason) {
+    const IoResult failed = IoError{"move", "/a/b.txt", EACCES};
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.error().message(), "cannot move '/a/b.txt': Permission denied");
+}
+
+std::set<std::string> namesIn(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST(ReplaceWholeFileTest, keepsPermissionsAndNeverWritesThroughALinkPlantedBesideTheFile) {
+    const TempDir shared;
+    const TempDir elsewhere;
+    const std::string victim = elsewhere.write("victim", "precious");
+    const std::string target = shared.write("default.tsf", "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    // Another user who can write the folder guesses the sibling's name.
+    ASSERT_EQ(::symlink(victim.c_str(), (target + ".partial").c_str()), 0);
+
+    replaceWholeFile(target, "new text");
+
+    EXPECT_EQ(readFile(target), "new text");
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_EQ(namesIn(shared.path()),
+              (std::set<std::string>{"default.tsf", "default.tsf.partial"}));
+    struct stat status {};
+    ASSERT_EQ(::stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
+}
+
+TEST(ReplaceWholeFileTest, failureLeavesTheEarlierFileAndNoSibling) {
+    const TempDir dir;
+    const std::string missing = dir.path() + "missing/file.txt";
+    EXPECT_EQ(failureOf([&] { replaceWholeFile(missing, "x"); }).substr(0, 3), "76 ");
+    // A folder in the way of the rename: the written sibling is removed again.
+    dir.mkdir("taken");
+    EXPECT_THROW(replaceWholeFile(dir.path() + "taken", "x"), RuntimeError);
+    EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"taken"});
 }
 
 } // namespace

@@ -11,7 +11,7 @@ namespace twinsift::test {
 
 bool RecordingLauncher::openDocument(const std::string& path) {
     opened.push_back(path);
-    return true;
+    return opens;
 }
 
 bool RecordingLauncher::openUrl(const std::string& url) {

@@ -23,6 +23,7 @@ public:
     void showInFileManager(const std::string& path) override;
 
     std::vector<std::string> opened;
+    bool opens = true; // what openDocument answers
 };
 
 class SilentSoundPlayer : public SoundPlayer {

@@ -14,9 +14,9 @@ namespace twinsift {
 namespace {
 
 ResultRow row(const std::string& name, int group, const std::string& folder,
-              std::uint64_t size = 1234) {
+              std::int64_t size = 1234) {
     RowFacts facts;
-    facts.size = static_cast<std::int64_t>(size);
+    facts.size = size;
     facts.group = group;
     return makeResultRow(name, folder, "N/A", "2024-03-01 10:00", facts);
 }

@@ -87,23 +87,17 @@ void setTimes(const std::string& path, std::time_t modified, std::time_t accesse
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
 
+// What the masks match is the mask tests' concern; here, that the walker
+// applies them, to a name that is not UTF-8 by its bytes.
 TEST_F(WalkTest, masksAndExcludedExtensionsFilterByWholeExtension) {
-    for (const char* name : {"a.TXT", "b.bak", "c.txt2", "noext", "e.tx", "f.tmp", "g.TMP.txt"})
+    for (const char* name : {"a.TXT", "b.bak", "c.txt2", "f.tmp", "caf\xe9 \xff?*.txt"})
         dir.write(name, "x");
     walker.setFilter("Text files  (*.txt *.bak)");
-    EXPECT_EQ(walk(dir.path()), (std::set<std::string>{"a.TXT", "b.bak", "g.TMP.txt"}));
-
-    // A name that is not UTF-8 is matched and reported by its bytes.
-    const std::string bytes = dir.write("caf\xe9 \xff?*.txt", "x");
-    walker.setFilter("*.TXT");
-    EXPECT_EQ(walk(dir.path()),
-              (std::set<std::string>{"a.TXT", "caf\xe9 \xff?*.txt", "g.TMP.txt"}));
-    ::unlink(bytes.c_str());
+    EXPECT_EQ(walk(dir.path()), (std::set<std::string>{"a.TXT", "b.bak", "caf\xe9 \xff?*.txt"}));
 
     walker.setFilter("");
     walker.setExFilter("*.txt;*.mp;");
-    EXPECT_EQ(walk(dir.path()),
-              (std::set<std::string>{"b.bak", "c.txt2", "noext", "e.tx", "f.tmp"}))
+    EXPECT_EQ(walk(dir.path()), (std::set<std::string>{"b.bak", "c.txt2", "f.tmp"}))
         << "f.tmp must survive excluding mp, and c.txt2 excluding txt";
 }
 

@@ -167,38 +167,34 @@ SearchPathRow rowFor(const std::string& path, const std::string& minimum = "10")
     return searchPathRow(f);
 }
 
+// The listed folders with their minimum sizes, the selected row and whether
+// Remove is offered.
+std::string listState(const WindowModel& model) {
+    std::string text;
+    for (const SearchPathRow& row : model.SearchList)
+        text += row.text + "(" + row.subItems[SearchPathRow::MinSize] + ") ";
+    return text + "selected " + std::to_string(model.selectedSearchPath) +
+           (model.cmdRemoveEnabled ? " removable" : "");
+}
+
 TEST(SearchListCommands, addUpdatesSamePathExactlyAndRemoveDropsTheSelectedRow) {
     WindowModel model;
     addSearchPath(model, rowFor("/data/a"));
     addSearchPath(model, rowFor("/data/b"));
-    EXPECT_TRUE(model.cmdRemoveEnabled);
-    EXPECT_EQ(model.selectedSearchPath, 1);
-
+    EXPECT_EQ(listState(model), "/data/a(10) /data/b(10) selected 1 removable");
     addSearchPath(model, rowFor("/data/a", "99"));
-    ASSERT_EQ(model.SearchList.size(), 2u);
-    EXPECT_EQ(model.SearchList[0].subItems[SearchPathRow::MinSize], "99");
-    EXPECT_EQ(model.selectedSearchPath, 0);
-
+    EXPECT_EQ(listState(model), "/data/a(99) /data/b(10) selected 0 removable");
     addSearchPath(model, rowFor("/data/A"));
-    ASSERT_EQ(model.SearchList.size(), 3u);
-    EXPECT_EQ(model.SearchList[2].text, "/data/A");
+    EXPECT_EQ(listState(model), "/data/a(99) /data/b(10) /data/A(10) selected 2 removable");
 
-    model.selectedSearchPath = 2;
     removeSelectedSearchPath(model);
-    ASSERT_EQ(model.SearchList.size(), 2u);
-    EXPECT_EQ(model.selectedSearchPath, 1);
-
+    EXPECT_EQ(listState(model), "/data/a(99) /data/b(10) selected 1 removable");
     model.selectedSearchPath = 0;
     removeSelectedSearchPath(model);
-    EXPECT_EQ(model.SearchList[0].text, "/data/b");
-    EXPECT_EQ(model.selectedSearchPath, 0);
-    EXPECT_TRUE(model.cmdRemoveEnabled);
-
+    EXPECT_EQ(listState(model), "/data/b(10) selected 0 removable");
     removeSelectedSearchPath(model);
     removeSelectedSearchPath(model); // nothing left: harmless
-    EXPECT_TRUE(model.SearchList.empty());
-    EXPECT_EQ(model.selectedSearchPath, -1);
-    EXPECT_FALSE(model.cmdRemoveEnabled);
+    EXPECT_EQ(listState(model), "selected -1");
 }
 
 } // namespace
