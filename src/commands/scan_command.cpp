@@ -17,10 +17,11 @@
 #include "scan/scan_path.h"
 #include "scan/search_paths.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <filesystem>
-#include <unordered_set>
+#include <tuple>
 
 namespace twinsift {
 namespace {
@@ -63,6 +64,7 @@ private:
     std::vector<std::string> excludedFolders() const;
     void folderFound(const EntryDetails& folder);
     void fileFound(const EntryDetails& file);
+    void dropFilesMetTwice();
     bool tooManyFilesAccepted();
     void storeCandidates();
     void runEngine();
@@ -75,7 +77,6 @@ private:
     const ScanSettings& m_settings;
     std::unique_ptr<cScanPath> m_walker;
     CandidateStore m_records;
-    std::unordered_set<FileIdentity, FileIdentityHash> m_seen;
 };
 
 ScanOutcome ScanRun::run() {
@@ -97,7 +98,7 @@ ScanOutcome ScanRun::run() {
         if (row.icon != image::ExcludedPath)
             guard.step(9, [&] { walk(row); });
     }
-    m_seen = {};
+    dropFilesMetTwice();
     if (!guard.abandoned() && m_model.FilesFound > 0 && !m_model.SearchCancelled) {
         setPanel(m_model, PanelProgress, "Starting search engine, please wait...");
         m_model.notices().statusChanged();
@@ -156,7 +157,6 @@ void ScanRun::resetSearchState() {
     // giving them back now keeps them out of this scan's peak.
     m_model.Candidates.clear();
     m_records.clear();
-    m_seen.clear();
     m_model.skipped.clear();
 }
 
@@ -249,16 +249,48 @@ void ScanRun::fileFound(const EntryDetails& file) {
                             std::strerror(ENAMETOOLONG));
         return;
     }
-    // A file met again under another path (hard link, bind mount,
-    // overlapping search paths) is the same file: the first path stays.
-    if (!m_seen.insert(file.Identity).second)
-        return;
     ++m_model.FilesFound;
     m_records.records.push_back({file.Size,
                                  std::string(file.Name),
                                  m_records.folderIndex(file.Folder),
                                  file.LastWrite,
                                  {file.Identity, file.ChangeTime}});
+}
+
+// A file met again under another path (hard link, bind mount, overlapping
+// search paths) is the same file: the path met first stays. Sorted out once
+// the walk is over: a set of every file seen while walking would keep tens
+// of bytes a file in the heap for the rest of the search.
+void ScanRun::dropFilesMetTwice() {
+    struct Met {
+        FileIdentity identity;
+        std::uint32_t record;
+    };
+    std::vector<FileRecord>& records = m_records.records;
+    std::vector<Met> met;
+    met.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        met.push_back({records[i].seen.identity, static_cast<std::uint32_t>(i)});
+    std::sort(met.begin(), met.end(), [](const Met& a, const Met& b) {
+        return std::tie(a.identity.device, a.identity.inode, a.record) <
+               std::tie(b.identity.device, b.identity.inode, b.record);
+    });
+    std::vector<bool> again(records.size(), false);
+    for (std::size_t k = 1; k < met.size(); ++k)
+        if (met[k].identity == met[k - 1].identity)
+            again[met[k].record] = true;
+    met = {};
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (again[i]) {
+            --m_model.FilesFound;
+        } else {
+            if (kept != i)
+                records[kept] = std::move(records[i]);
+            ++kept;
+        }
+    }
+    records.resize(kept);
 }
 
 bool ScanRun::tooManyFilesAccepted() {
@@ -285,9 +317,6 @@ void ScanRun::runEngine() {
         FindSameNames(m_model, m_ui);
     else
         FindDuplicates(m_model, m_ui, pool);
-    // The rows are made from the stored groups alone: the candidates give
-    // their memory back before the rows take theirs.
-    m_model.Candidates.clear();
     ListDuplicateGroups(m_model, m_ui, pool);
 }
 
@@ -297,20 +326,25 @@ void ScanRun::releaseStores() {
     if (m_model.engine == Engine::ZeroSize)
         return;
     m_model.Candidates.clear();
-    m_model.DuplicateGroups.Clear();
-    m_model.DuplicateSeen = {};
+    m_model.DuplicateGroups = {};
 }
 
 // Empty files need no comparison: every one still there is listed.
 void ScanRun::listZeroSizeFiles() {
     const CandidateStore& candidates = m_model.Candidates;
+    // Each folder's text once for all its rows.
+    std::vector<std::optional<SharedText>> folders(candidates.folders.size());
     for (const FileRecord& file : candidates.records) {
         m_model.yieldToWindow();
         const std::string& folder = candidates.folderOf(file);
         const auto stamp = stillWalkedFile(folder + file.name, file.seen, file.size);
-        if (stamp)
-            m_model.rows.push_back(makeResultRow(
-                file.name, folder, "N/A", fileTimeText(file.lastWrite), rowFactsOf(*stamp, 0)));
+        if (!stamp)
+            continue;
+        std::optional<SharedText>& shared = folders[file.folder];
+        if (!shared)
+            shared = SharedText(folder);
+        m_model.rows.push_back(makeResultRow(file.name, *shared, "N/A",
+                                             fileTimeText(file.lastWrite), rowFactsOf(*stamp, 0)));
     }
 }
 

@@ -21,25 +21,51 @@ bool rowIsShaded(const WindowModel& model, std::size_t row) {
     return model.RowShades[row] % 2 == 0;
 }
 
-ResultRow makeResultRow(std::string name, std::string folder, std::string version,
+SharedText::SharedText(std::string text)
+    : m_text(std::make_shared<const std::string>(std::move(text))) {}
+
+SharedText::SharedText(const char* text) : SharedText(std::string(text)) {}
+
+const std::string& SharedText::str() const {
+    static const std::string empty;
+    return m_text ? *m_text : empty;
+}
+
+std::string ResultRow::text(ResultColumn column) const {
+    switch (column) {
+    case ColFileName:
+        return m_name;
+    case ColSize:
+        return std::to_string(facts.size);
+    case ColLastModified:
+        return m_lastWrite;
+    case ColFileVersion:
+        return m_version;
+    case ColGroup:
+        return facts.group != 0 ? std::to_string(facts.group) : "N/A";
+    case ColInFolder:
+        return folder();
+    case ColSortSize:
+        return zeroPadded(facts.size, 12);
+    case ColSortDate: {
+        const auto stamp = readTimeStamp(m_lastWrite);
+        return stamp ? sortableStamp(*stamp) : std::string();
+    }
+    case ColSortGrpno:
+        return facts.group != 0 ? zeroPadded(facts.group, 11) : std::string();
+    case ColExt:
+        return ExtensionOf(m_name);
+    }
+    return {};
+}
+
+ResultRow makeResultRow(std::string name, SharedText folder, std::string version,
                         std::string lastWrite, const RowFacts& facts) {
     ResultRow row;
-    auto& columns = row.columns;
-    columns[ColSize] = std::to_string(facts.size);
-    columns[ColSortSize] = zeroPadded(facts.size, 12);
-    const auto stamp = readTimeStamp(lastWrite);
-    columns[ColSortDate] = stamp ? sortableStamp(*stamp) : std::string();
-    columns[ColLastModified] = std::move(lastWrite);
-    columns[ColFileVersion] = std::move(version);
-    if (facts.group != 0) {
-        columns[ColGroup] = std::to_string(facts.group);
-        columns[ColSortGrpno] = zeroPadded(facts.group, 11);
-    } else {
-        columns[ColGroup] = "N/A";
-    }
-    columns[ColInFolder] = std::move(folder);
-    columns[ColExt] = ExtensionOf(name);
-    columns[ColFileName] = std::move(name);
+    row.m_name = std::move(name);
+    row.m_folder = std::move(folder);
+    row.m_version = std::move(version);
+    row.m_lastWrite = std::move(lastWrite);
     row.facts = facts;
     return row;
 }
@@ -125,12 +151,14 @@ public:
         for (const ResultRow& row : rows)
             total += row.text(key).size();
         m_texts.reserve(total);
-        // The texts lie wherever the heap put them: asking for those a few
+        // The names lie wherever the heap put them: asking for those a few
         // rows ahead lets their reads overlap instead of waiting one by one.
+        // (Other texts are made on the spot, or shared by many rows.)
         constexpr std::size_t kAhead = 16;
+        const bool byName = key == ColFileName || key == ColExt;
         for (std::size_t r = 0; r < rows.size(); ++r) {
-            if (r + kAhead < rows.size())
-                __builtin_prefetch(rows[r + kAhead].text(key).data());
+            if (byName && r + kAhead < rows.size())
+                __builtin_prefetch(rows[r + kAhead].name().data());
             entries[r].textStart = m_texts.size();
             appendFolded(m_texts, rows[r].text(key));
             entries[r].textLength =

@@ -2,7 +2,6 @@
 
 #include "core/buz_timer.h"
 #include "core/candidates.h"
-#include "core/chive.h"
 #include "core/problem_report.h"
 #include "core/skip_list.h"
 
@@ -49,6 +48,17 @@ struct Switch {
     std::string tag;
 };
 
+// A file an engine listed: its record in `WindowModel::Candidates` and the
+// shade of its group. Shades alternate from one group to the next, so a
+// change of shade starts a group. The rows are made from these when the
+// search is over, so that the search holds a few bytes per listed file.
+struct DuplicateEntry {
+    std::uint32_t record = 0;
+    std::int32_t shade = 0;
+
+    friend bool operator==(const DuplicateEntry&, const DuplicateEntry&) = default;
+};
+
 // The columns of an RLV row, in model order.
 enum ResultColumn {
     ColFileName,
@@ -78,30 +88,57 @@ struct RowFacts {
     std::optional<FileIdentity> identity;
 };
 
+// A text that many rows hold at once, such as the folder of a folder's
+// files: stored once, however many rows share it.
+class SharedText {
+public:
+    SharedText() = default;
+    // Not explicit: a plain text may stand wherever a shared one is taken.
+    SharedText(std::string text);
+    SharedText(const char* text);
+
+    const std::string& str() const;
+
+private:
+    std::shared_ptr<const std::string> m_text;
+};
+
+// Only what cannot be derived is stored: the size, group and sort texts and
+// the extension are made from the facts, the name and the time text each
+// time they are read, so that a million rows fit where the search's own
+// stores were.
 struct ResultRow {
-    std::array<std::string, kResultColumnCount> columns;
     RowFacts facts;
     int icon = image::Unmarked;
     // Chosen by the user in the list; moves with the row when rows are
     // removed or re-sorted.
     bool selected = false;
 
-    // What the list shows in `column`. Read the texts through these, not
-    // through `columns`, whose layout is free to change.
-    const std::string& text(ResultColumn column) const { return columns[column]; }
-    const std::string& name() const { return columns[ColFileName]; }
+    // What the list shows in `column`, made on each call: keep the text,
+    // never a pointer or a view into it.
+    std::string text(ResultColumn column) const;
+    const std::string& name() const { return m_name; }
     // Ends in "/".
-    const std::string& folder() const { return columns[ColInFolder]; }
+    const std::string& folder() const { return m_folder.str(); }
 
     bool marked() const { return icon == image::Marked; }
     // The "In Folder" text ends in "/", so the path is a plain concatenation.
     std::string fullPath() const { return folder() + name(); }
+
+private:
+    friend ResultRow makeResultRow(std::string name, SharedText folder, std::string version,
+                                   std::string lastWrite, const RowFacts& facts);
+
+    std::string m_name;
+    SharedText m_folder;
+    std::string m_version;
+    std::string m_lastWrite;
 };
 
 // The one way a result row is made, for every engine, the zero-size listing
 // and a session file: the size and group texts follow `facts`, the sort keys
 // follow the texts. `folder` ends in "/"; `lastWrite` is the time text shown.
-ResultRow makeResultRow(std::string name, std::string folder, std::string version,
+ResultRow makeResultRow(std::string name, SharedText folder, std::string version,
                         std::string lastWrite, const RowFacts& facts);
 
 // Whether `row` opens a group in the rows' current order: the first row, or
@@ -227,10 +264,8 @@ struct WindowModel {
 
     // The stores of a search and the clock.
     CandidateStore Candidates;
-    CHive DuplicateGroups;
-    // What the walk saw of each DuplicateGroups element, in the same order, so
-    // that a file replaced after its comparison is not listed as a copy.
-    std::vector<FileSeen> DuplicateSeen;
+    // What an engine found, group by group, until the rows are made of it.
+    std::vector<DuplicateEntry> DuplicateGroups;
     std::optional<buzTimer> clock;
 
     // What the front end fills in: `yield` lets the window breathe during

@@ -54,7 +54,7 @@ class DuplicateSearch {
 public:
     DuplicateSearch(WindowModel& model, UserInterface& ui, WorkerPool& pool)
         : m_model(model), m_ui(ui), m_pool(pool), m_store(std::move(model.Candidates)),
-          m_comparison(comparisonOf(model)) {}
+          m_comparison(comparisonOf(model)), m_firstEntry(model.DuplicateGroups.size()) {}
 
     void run();
 
@@ -81,6 +81,8 @@ private:
     // Set by a run's worker once its slot in m_runs is final.
     std::unique_ptr<std::atomic<bool>[]> m_finished;
     std::size_t m_appended = 0;
+    // Where this search's entries begin in DuplicateGroups.
+    const std::size_t m_firstEntry;
 };
 
 void DuplicateSearch::run() {
@@ -208,8 +210,9 @@ void DuplicateSearch::appendRun(Run& run) {
     for (const auto& group : run.groups) {
         bool first = true;
         for (const std::size_t member : group) {
-            const FileRecord& file = m_store.records[run.members[member]];
-            appendGroupMember(m_model, m_store, file, first);
+            const std::size_t record = run.members[member];
+            appendGroupMember(m_model, record, first);
+            const FileRecord& file = m_store.records[record];
             if (!first) {
                 ++m_model.DuplicateCount;
                 m_model.DuplicateBytes += file.size;
@@ -251,7 +254,9 @@ void DuplicateSearch::showProgress(std::size_t processed) {
     m_model.notices().statusChanged();
 }
 
-// Files whose size no other file has are dropped as the search passes them.
+// Files whose size no other file has are dropped as the search passes them;
+// the entries follow their records to where they move. Only files in runs
+// are listed, and those are all kept.
 void DuplicateSearch::keepSharedSizesOnly() {
     const std::size_t passed = m_model.SearchCancelled
                                    ? (m_appended == 0 ? 0 : m_runs[m_appended - 1].end)
@@ -261,11 +266,22 @@ void DuplicateSearch::keepSharedSizesOnly() {
         std::fill(keep.begin() + std::ptrdiff_t(run.begin), keep.begin() + std::ptrdiff_t(run.end),
                   true);
     std::fill(keep.begin() + std::ptrdiff_t(passed), keep.end(), true);
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < m_store.size(); ++i)
-        if (keep[i])
-            m_store.records[kept++] = std::move(m_store.records[i]);
+    std::vector<std::uint32_t> movedTo(m_store.size());
+    std::uint32_t kept = 0;
+    for (std::size_t i = 0; i < m_store.size(); ++i) {
+        if (!keep[i])
+            continue;
+        movedTo[i] = kept;
+        // Moved onto itself, a record would lose its name.
+        if (kept != i)
+            m_store.records[kept] = std::move(m_store.records[i]);
+        ++kept;
+    }
     m_store.records.resize(kept);
+    for (std::size_t e = m_firstEntry; e < m_model.DuplicateGroups.size(); ++e) {
+        std::uint32_t& record = m_model.DuplicateGroups[e].record;
+        record = movedTo[record];
+    }
 }
 
 } // namespace
@@ -274,15 +290,10 @@ void FindDuplicates(WindowModel& model, UserInterface& ui, WorkerPool& pool) {
     DuplicateSearch(model, ui, pool).run();
 }
 
-void appendGroupMember(WindowModel& model, const CandidateStore& store, const FileRecord& file,
-                       bool startsGroup) {
+void appendGroupMember(WindowModel& model, std::size_t record, bool startsGroup) {
     if (startsGroup)
         model.GroupShade = model.GroupShade == 1 ? 2 : 1;
-    const std::string& folder = store.folderOf(file);
-    model.DuplicateGroups.Add(
-        zeroPadded(file.size, 12), file.name, folder, VersionText(folder + file.name),
-        static_cast<std::int16_t>(model.GroupShade), fileTimeText(file.lastWrite));
-    model.DuplicateSeen.push_back(file.seen);
+    model.DuplicateGroups.push_back({static_cast<std::uint32_t>(record), model.GroupShade});
 }
 
 bool showProgress(WindowModel& model, std::string_view activity, std::size_t processed,

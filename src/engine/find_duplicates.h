@@ -19,16 +19,14 @@ class WorkerPool;
 // path met twice. Reading runs on `pool` while this thread yields to the
 // window and shows progress; returns when done or when
 // SearchCancelled is set. Afterwards Candidates holds only the files that
-// shared their size with another. Unexpected failures reach `ui` as an error
-// report labelled "Find Duplicates".
+// shared their size with another, and the entries appended name their
+// records there. Unexpected failures reach `ui` as an error report labelled
+// "Find Duplicates".
 void FindDuplicates(WindowModel& model, UserInterface& ui, WorkerPool& pool);
 
-// Appends `file` to DuplicateGroups in the result layout: Item size text,
-// Item1 name, Item2 folder, Item3 version text, Item4 the current GroupShade,
-// Item5 last-write time text. A file that starts a group flips GroupShade
-// first.
-void appendGroupMember(WindowModel& model, const CandidateStore& store, const FileRecord& file,
-                       bool startsGroup);
+// Appends the candidate record at `record` to DuplicateGroups with the
+// current GroupShade. A file that starts a group flips GroupShade first.
+void appendGroupMember(WindowModel& model, std::size_t record, bool startsGroup);
 
 // Shows how far an engine got through `total` candidates: "12.5% (1/8)" in
 // the caption while the window is minimised, otherwise `activity` + "(1/8)

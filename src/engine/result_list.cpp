@@ -1,76 +1,82 @@
 #include "engine/result_list.h"
 
+#include "core/file_info.h"
+#include "core/format.h"
 #include "core/guard.h"
 #include "core/walked_file.h"
 #include "engine/worker_pool.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_set>
 
 namespace twinsift {
 namespace {
 
 // The progress text is rewritten only this often while the list fills.
-constexpr std::int32_t kElementsPerProgress = 500;
-// Elements whose files are looked at together, on the worker threads: the
+constexpr std::size_t kElementsPerProgress = 500;
+// Entries whose files are looked at together, on the worker threads: the
 // looks are system calls, and a large list holds many.
-constexpr std::int32_t kElementsPerBatch = 4096;
+constexpr std::size_t kElementsPerBatch = 4096;
 
-// A store slot as text; the engines write texts, but a number reads the same.
-std::string textOf(const Variant& value) {
-    if (const auto number = value.wholeNumber())
-        return std::to_string(*number);
-    return std::string(value.text());
-}
-
-std::optional<std::int64_t> integerOf(std::string_view text) {
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end)
-        return std::nullopt;
-    return value;
-}
-
-std::int64_t shadeOf(const Variant& value) {
-    if (const auto number = value.wholeNumber())
-        return *number;
-    if (const auto* real = value.get<double>())
-        return static_cast<std::int64_t>(*real);
-    return integerOf(value.text()).value_or(0);
-}
-
-struct StoredResult {
-    FileSeen seen;
-    std::string size; // twelve digits
-    std::string name;
-    std::string folder; // ends in "/"
-    std::string version;
-    std::int64_t shade = 0;
-    std::string lastWrite;
+// A listed file as the rows need it: its record and its group's shade.
+struct ListedFile {
+    FileRecord record;
+    std::int32_t shade = 0;
 };
 
-StoredResult storedResult(const WindowModel& model, CHive& store, std::int32_t position) {
-    const Variant at(position);
-    return {model.DuplicateSeen[static_cast<std::size_t>(position - 1)],
-            textOf(store.Item(at)),
-            textOf(store.Item1(at)),
-            textOf(store.Item2(at)),
-            textOf(store.Item3(at)),
-            shadeOf(store.Item4(at)),
-            textOf(store.Item5(at))};
+// What the listing found of a listed file: its state when it is still the
+// file that was compared, and then its version text.
+struct Looked {
+    std::optional<FileStamp> stamp;
+    std::string version;
+};
+
+// The listed files' records, copied out of the candidates in listing order
+// in batches, each given back once its rows are made, and the folder table
+// as texts the rows share.
+struct ListedFiles {
+    std::vector<std::vector<ListedFile>> batches;
+    std::vector<SharedText> folders;
+    std::size_t count = 0;
+};
+
+// The candidates and the entries give their memory back before the first
+// row is made, so the rows take their place instead of adding to them.
+ListedFiles takeListedFiles(WindowModel& model) {
+    CandidateStore& store = model.Candidates;
+    const std::vector<DuplicateEntry>& entries = model.DuplicateGroups;
+    for (const DuplicateEntry& entry : entries)
+        if (entry.record >= store.size())
+            throw std::logic_error("a listed file has no candidate record");
+    ListedFiles listed;
+    listed.count = entries.size();
+    for (std::size_t first = 0; first < entries.size(); first += kElementsPerBatch) {
+        const std::size_t end = std::min(entries.size(), first + kElementsPerBatch);
+        std::vector<ListedFile>& batch = listed.batches.emplace_back();
+        batch.reserve(end - first);
+        for (std::size_t e = first; e < end; ++e)
+            batch.push_back({store.records[entries[e].record], entries[e].shade});
+    }
+    listed.folders.reserve(store.folders.size());
+    for (std::string& folder : store.folders)
+        listed.folders.emplace_back(std::move(folder));
+    store.clear();
+    model.DuplicateGroups = {};
+    return listed;
 }
 
 // The listed file must still be the one that was compared: a path that now
 // reaches another file, or a file written since, is no copy of anything.
-std::optional<FileStamp> stillCompared(const StoredResult& stored) {
-    const auto size = integerOf(stored.size);
-    if (!size)
-        return std::nullopt;
-    return stillWalkedFile(stored.folder + stored.name, stored.seen, *size);
+Looked look(const ListedFile& file, const std::vector<SharedText>& folders) {
+    const FileRecord& record = file.record;
+    const std::string path = folders[record.folder].str() + record.name;
+    Looked looked{stillWalkedFile(path, record.seen, record.size), {}};
+    if (looked.stamp)
+        looked.version = VersionText(path);
+    return looked;
 }
 
 } // namespace
@@ -89,12 +95,10 @@ RowFacts rowFactsOf(const FileStamp& stamp, std::int32_t group) {
 }
 
 void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool) {
-    CHive& store = model.DuplicateGroups;
-    const std::int32_t count = store.Count();
-    if (model.DuplicateSeen.size() != static_cast<std::size_t>(count))
-        throw std::logic_error("the stored results and what the walk saw of them differ in number");
+    ListedFiles listed = takeListedFiles(model);
+    const std::size_t count = listed.count;
     clearResultRows(model);
-    model.rows.reserve(static_cast<std::size_t>(count));
+    model.rows.reserve(count);
     // Counted as the groups are numbered, so that a listing stopped part-way
     // never leaves the last scan's count beside this scan's rows.
     model.GroupCount = 0;
@@ -108,9 +112,10 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
         model.yieldToWindow();
         return true;
     });
-    std::vector<StoredResult> batch;
-    std::vector<std::optional<FileStamp>> found;
-    std::unordered_set<std::string> knownFolders;
+    std::vector<Looked> found;
+    // The table may hold a folder twice, from overlapping search paths.
+    std::vector<bool> folderSeen(listed.folders.size(), false);
+    std::unordered_set<std::string_view> knownFolders;
     std::int32_t group = 0;
     std::int64_t previousShade = 0;
     bool groupStarts = false;
@@ -120,46 +125,51 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
     const bool membersNeedTheirFirst = model.engine == Engine::ByteByByte && model.chkFuzzy.checked;
     bool firstLost = false;
     std::size_t announced = 0;
-    for (std::int32_t i = 1; i <= count; ++i) {
-        model.yieldToWindow();
-        const auto inBatch = static_cast<std::size_t>((i - 1) % kElementsPerBatch);
-        if (inBatch == 0) {
-            batch.clear();
-            for (std::int32_t k = i; k <= std::min(count, i + kElementsPerBatch - 1); ++k)
-                batch.push_back(storedResult(model, store, k));
-            found.assign(batch.size(), std::nullopt);
-            pool.forEach(batch.size(), [&](std::size_t k) { found[k] = stillCompared(batch[k]); });
+    std::size_t i = 0; // the entries passed
+    for (std::vector<ListedFile>& batch : listed.batches) {
+        found.assign(batch.size(), {});
+        pool.forEach(batch.size(),
+                     [&](std::size_t k) { found[k] = look(batch[k], listed.folders); });
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            ++i;
+            model.yieldToWindow();
+            const ListedFile& file = batch[k];
+            Looked& looked = found[k];
+            // Group boundaries are taken from every entry, listed or not: if
+            // a whole group has vanished, its neighbours share a shade, and
+            // one number for both would let marking treat two different
+            // contents as copies of one file.
+            if (file.shade != previousShade) {
+                previousShade = file.shade;
+                groupStarts = true;
+                firstLost = membersNeedTheirFirst && !looked.stamp;
+            }
+            if (!looked.stamp || firstLost)
+                continue;
+            if (groupStarts) {
+                groupStarts = false;
+                model.GroupCount = ++group;
+                model.GroupSizes.push_back(0);
+            }
+            const SharedText& folder = listed.folders[file.record.folder];
+            if (!folderSeen[file.record.folder]) {
+                folderSeen[file.record.folder] = true;
+                if (knownFolders.insert(folder.str()).second)
+                    model.lvFolders.push_back(folder.str());
+            }
+            model.rows.push_back(makeResultRow(file.record.name, folder, std::move(looked.version),
+                                               fileTimeText(file.record.lastWrite),
+                                               rowFactsOf(*looked.stamp, group)));
+            ++model.GroupSizes[static_cast<std::size_t>(group)];
+            if (i % kElementsPerProgress == 0) {
+                model.statusPanels[PanelProgress].text = "Loading Searched Result...(" +
+                                                         std::to_string(i) + "/" +
+                                                         std::to_string(count) + ")";
+                announced = announceAppendedRows(model, announced);
+                model.notices().statusChanged();
+            }
         }
-        StoredResult stored = std::move(batch[inBatch]);
-        // Group boundaries are taken from every stored element, listed or
-        // not: if a whole group has vanished, its neighbours share a shade,
-        // and one number for both would let marking treat two different
-        // contents as copies of one file.
-        if (stored.shade != previousShade) {
-            previousShade = stored.shade;
-            groupStarts = true;
-            firstLost = membersNeedTheirFirst && !found[inBatch];
-        }
-        if (!found[inBatch] || firstLost)
-            continue;
-        if (groupStarts) {
-            groupStarts = false;
-            model.GroupCount = ++group;
-            model.GroupSizes.push_back(0);
-        }
-        if (knownFolders.insert(stored.folder).second)
-            model.lvFolders.push_back(stored.folder);
-        model.rows.push_back(makeResultRow(std::move(stored.name), std::move(stored.folder),
-                                           std::move(stored.version), std::move(stored.lastWrite),
-                                           rowFactsOf(*found[inBatch], group)));
-        ++model.GroupSizes[static_cast<std::size_t>(group)];
-        if (i % kElementsPerProgress == 0) {
-            model.statusPanels[PanelProgress].text = "Loading Searched Result...(" +
-                                                     std::to_string(i) + "/" +
-                                                     std::to_string(count) + ")";
-            announced = announceAppendedRows(model, announced);
-            model.notices().statusChanged();
-        }
+        batch = {};
     }
     announceAppendedRows(model, announced);
     model.ShadingSuspended = false;

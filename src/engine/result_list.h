@@ -8,14 +8,15 @@ class UserInterface;
 class WorkerPool;
 
 // Fills the result rows from `model.DuplicateGroups`: one unmarked row per
-// stored file whose path still reaches the file the walk saw, unchanged
-// (`model.DuplicateSeen`, one per element), in store order; after a tolerant
-// comparison a group whose first file is gone is left out whole. A new group number starts
-// at the first listed file after a change of the stored shade; a group whose
-// files have all vanished gets no number. Also fills GroupSizes,
-// GroupCount, lvFolders and RowShades, and shows "Loading Searched
-// Result...(i/N)" in panel 1 after every 500th element. The files are
-// looked at on `pool`.
+// entry whose path still reaches the file the walk saw, unchanged (its
+// record in `model.Candidates`), in entry order; after a tolerant comparison
+// a group whose first file is gone is left out whole. A new group number
+// starts at the first listed file after a change of the entries' shade; a
+// group whose files have all vanished gets no number. The version text is
+// read here, for the listed files only. The candidates and the entries are
+// given back before the rows are made. Also fills GroupSizes, GroupCount,
+// lvFolders and RowShades, and shows "Loading Searched Result...(i/N)" in
+// panel 1 after every 500th entry. The files are looked at on `pool`.
 void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool);
 
 // The facts of a listed row whose file lstat found as `stamp`.

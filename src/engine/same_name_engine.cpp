@@ -44,7 +44,7 @@ void dropRepeatedFiles(WindowModel& model) {
 // Panel 1 follows only while the count of listed files is a multiple of
 // 100; the minimised caption follows every candidate.
 void showSameNameProgress(WindowModel& model, std::size_t processed, std::size_t total) {
-    if (!model.minimised && model.DuplicateGroups.Count() % 100 != 0)
+    if (!model.minimised && model.DuplicateGroups.size() % 100 != 0)
         return;
     if (showProgress(model, "Searching for same name files...", processed, total))
         model.notices().statusChanged();
@@ -87,6 +87,7 @@ private:
             const FileRecord& file = m_records[m_next];
             if (compareText(trimmedBlanks(file.name), runKey) != 0 || m_model.SearchCancelled)
                 break;
+            // The record moves to m_kept, and the entry names it there.
             if (!m_guard.step(1, [&] { appendMember(file, started); })) {
                 m_model.SearchCancelled = true;
                 return false;
@@ -101,7 +102,7 @@ private:
     }
 
     void appendMember(const FileRecord& file, bool started) {
-        appendGroupMember(m_model, m_model.Candidates, file, !started);
+        appendGroupMember(m_model, m_kept, !started);
         if (started) {
             ++m_model.DuplicateCount;
             m_model.DuplicateBytes += file.size;

@@ -12,7 +12,7 @@ class UserInterface;
 // member but the first counts in DuplicateCount and DuplicateBytes. A path
 // listed twice in a row is kept once and FilesFound drops by one. Afterwards
 // the store holds the files that were listed, plus whatever a cancel left
-// unvisited. Only version resources are read. Progress goes to status panel 1
+// unvisited; the entries name their records there. No file is read. Progress goes to status panel 1
 // (or the caption while minimised); an unexpected failure reaches `ui` through
 // the error report.
 void FindSameNames(WindowModel& model, UserInterface& ui);

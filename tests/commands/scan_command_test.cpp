@@ -325,18 +325,18 @@ TEST_F(ScanCommandTest, zeroSizeListingIgnoresSizeBoundsAndLeavesOutVanishedOrSw
     EXPECT_EQ(listedPaths(),
               (std::set<std::string>{tree.path() + "a/empty.log", tree.path() + "a/b/noext",
                                      tree.path() + "a/d2/x"}));
-    const auto& first = model.rows[0].columns;
-    EXPECT_EQ((std::vector<std::string>{first[ColFileName], first[ColSize], first[ColFileVersion],
-                                        first[ColGroup], first[ColSortSize], first[ColExt],
-                                        first[ColLastModified], first[ColSortDate]}),
-              (std::vector<std::string>{"empty.log", "0", "N/A", "N/A", "000000000000", "log",
-                                        "1970-01-01 05:30", "19700101053000"}));
+    std::vector<std::string> first;
+    for (const ResultColumn c : {ColFileName, ColSize, ColFileVersion, ColGroup, ColSortSize,
+                                 ColExt, ColLastModified, ColSortDate})
+        first.push_back(model.rows[0].text(c));
+    EXPECT_EQ(first, (std::vector<std::string>{"empty.log", "0", "N/A", "N/A", "000000000000",
+                                               "log", "1970-01-01 05:30", "19700101053000"}));
     // The row keeps the file's own time and identity for what decides by them.
     struct stat status {};
     ASSERT_EQ(::stat((tree.path() + "a/empty.log").c_str(), &status), 0);
     EXPECT_EQ(model.rows[0].facts.lastWriteSeconds, 59);
     EXPECT_EQ(model.rows[0].facts.identity, (FileIdentity{status.st_dev, status.st_ino}));
-    EXPECT_EQ(model.rows[1].columns[ColExt], "");
+    EXPECT_EQ(model.rows[1].text(ColExt), "");
     // The listing's candidates stay until the next scan; panel 2 stays hidden.
     EXPECT_EQ(model.Candidates.size(), 5u);
     EXPECT_FALSE(model.statusPanels[1].visible);

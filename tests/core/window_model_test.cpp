@@ -7,18 +7,15 @@ namespace twinsift {
 namespace {
 
 ResultRow rowOf(const std::string& name, const std::string& group) {
-    ResultRow row;
-    row.columns[ColFileName] = name;
-    row.columns[ColGroup] = group;
-    row.facts.group = std::stoi(group);
-    row.columns[ColInFolder] = "/f/";
-    return row;
+    RowFacts facts;
+    facts.group = std::stoi(group);
+    return makeResultRow(name, "/f/", "", "", facts);
 }
 
 std::vector<std::string> names(const WindowModel& model) {
     std::vector<std::string> listed;
     for (const ResultRow& row : model.rows)
-        listed.push_back(row.columns[ColFileName] + (row.selected ? "*" : ""));
+        listed.push_back(row.name() + (row.selected ? "*" : ""));
     return listed;
 }
 
@@ -56,16 +53,16 @@ TEST(SortResultRowsTest, sortsByKeyTextIgnoringCaseAndKeepsTiesInOrder) {
     sortResultRows(model, ColFileName, false);
     std::vector<std::string> groups;
     for (const ResultRow& row : model.rows)
-        groups.push_back(row.columns[ColGroup]);
+        groups.push_back(row.text(ColGroup));
     EXPECT_EQ(groups, (std::vector<std::string>{"2", "3", "1", "5", "4"}));
 
     sortResultRows(model, ColFileName, true);
-    EXPECT_EQ(model.rows.front().columns[ColGroup], "4");
-    EXPECT_EQ(model.rows.back().columns[ColFileName], "alpha");
+    EXPECT_EQ(model.rows.front().text(ColGroup), "4");
+    EXPECT_EQ(model.rows.back().name(), "alpha");
     EXPECT_TRUE(model.sortDescending);
 
     sortResultRows(model, kResultColumnCount, false); // no such column: nothing moves
-    EXPECT_EQ(model.rows.front().columns[ColGroup], "4");
+    EXPECT_EQ(model.rows.front().text(ColGroup), "4");
 }
 
 // What the user chose stays on the same files, and the view is told only
@@ -93,15 +90,14 @@ TEST(ResultRowChangesTest, keepSelectionAndFocusOnTheirFilesAndAnnounceTheirScop
     EXPECT_TRUE(model.rows[3].marked());
 
     removeResultRows(model, [](const ResultRow& row) {
-        return row.columns[ColFileName] == "a" || row.columns[ColFileName] == "b" ||
-               row.columns[ColFileName] == "e";
+        return row.name() == "a" || row.name() == "b" || row.name() == "e";
     });
     removeResultRows(model, [](const ResultRow&) { return false; });
     EXPECT_EQ(names(model), (std::vector<std::string>{"c*", "d*", "f"}));
     EXPECT_EQ(model.focusedRow, 0u);
 
     // The focused row itself going leaves no row focused.
-    removeResultRows(model, [](const ResultRow& row) { return row.columns[ColFileName] == "c"; });
+    removeResultRows(model, [](const ResultRow& row) { return row.name() == "c"; });
     EXPECT_EQ(model.focusedRow, std::nullopt);
     EXPECT_EQ(notices.rowNotices,
               (std::vector<std::string>{"changed 2-2", "changed 4-5", "changed 4-4", "reordered 6",

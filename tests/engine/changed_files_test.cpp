@@ -93,10 +93,9 @@ protected:
         sortCandidates(model.Candidates, RecordOrder::SizeFirst);
         FindDuplicates(model, user, pool);
         std::vector<std::string> paths;
-        CHive& groups = model.DuplicateGroups;
-        for (std::int32_t i = 1; i <= groups.Count(); ++i)
-            paths.push_back(std::string(groups.Item2(i).text()).substr(dir.path().size()) +
-                            std::string(groups.Item1(i).text()));
+        const CandidateStore& store = model.Candidates;
+        for (const DuplicateEntry& entry : model.DuplicateGroups)
+            paths.push_back(store.pathOf(store.records.at(entry.record)).substr(dir.path().size()));
         return paths;
     }
 

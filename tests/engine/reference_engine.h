@@ -4,7 +4,6 @@
 // each run of equal sizes, comparing two whole files at a time with
 // 1000-byte blocks. The fast engines must give exactly what it gives.
 
-#include "core/file_info.h"
 #include "core/format.h"
 #include "core/window_model.h"
 #include "engine/find_duplicates.h"
@@ -59,15 +58,39 @@ inline bool filesMatch(const WindowModel& model, const std::string& pathA,
            atLeastHalf(blocks + 1, same + 1);
 }
 
-inline void appendElement(WindowModel& model, const FileRecord& file) {
-    const std::string& folder = model.Candidates.folderOf(file);
-    model.DuplicateGroups.Add(
-        zeroPadded(file.size, 12), file.name, folder, VersionText(folder + file.name),
-        static_cast<std::int16_t>(model.GroupShade), fileTimeText(file.lastWrite));
-    model.DuplicateSeen.push_back(file.seen);
+// One listed file with everything the listing takes from it.
+struct Element {
+    std::string size, name, folder;
+    std::int64_t shade = 0;
+    std::string time;
+    bool operator==(const Element&) const = default;
+};
+
+inline void PrintTo(const Element& e, std::ostream* out) {
+    *out << e.folder << e.name << " [" << e.size << ", shade " << e.shade << ", " << e.time << "]";
 }
 
-inline void CompareGroup(WindowModel& model, std::vector<FileRecord> group) {
+inline Element elementOf(const CandidateStore& store, const FileRecord& file, std::int64_t shade) {
+    return {zeroPadded(file.size, 12), file.name, store.folderOf(file), shade,
+            fileTimeText(file.lastWrite)};
+}
+
+// What an engine listed in DuplicateGroups, read through the candidates.
+inline std::vector<Element> elementsOf(const WindowModel& model) {
+    std::vector<Element> elements;
+    const CandidateStore& store = model.Candidates;
+    for (const DuplicateEntry& entry : model.DuplicateGroups)
+        elements.push_back(elementOf(store, store.records.at(entry.record), entry.shade));
+    return elements;
+}
+
+inline void appendElement(WindowModel& model, const FileRecord& file,
+                          std::vector<Element>& listed) {
+    listed.push_back(elementOf(model.Candidates, file, model.GroupShade));
+}
+
+inline void CompareGroup(WindowModel& model, std::vector<FileRecord> group,
+                         std::vector<Element>& listed) {
     const CandidateStore& store = model.Candidates;
     for (std::size_t i = 0; i + 1 < group.size();) {
         if (store.pathOf(group[i + 1]) == store.pathOf(group[i])) {
@@ -86,18 +109,19 @@ inline void CompareGroup(WindowModel& model, std::vector<FileRecord> group) {
             }
             if (!started) {
                 model.GroupShade = model.GroupShade == 1 ? 2 : 1;
-                appendElement(model, group[j]);
+                appendElement(model, group[j], listed);
                 started = true;
             }
             ++model.DuplicateCount;
             model.DuplicateBytes += group[k].size;
-            appendElement(model, group[k]);
+            appendElement(model, group[k], listed);
             group.erase(group.begin() + std::ptrdiff_t(k));
         }
     }
 }
 
-inline void FindDuplicates(WindowModel& model) {
+inline std::vector<Element> FindDuplicates(WindowModel& model) {
+    std::vector<Element> listed;
     std::vector<FileRecord>& records = model.Candidates.records;
     std::size_t i = 0;
     while (i + 1 < records.size()) {
@@ -106,11 +130,12 @@ inline void FindDuplicates(WindowModel& model) {
             std::vector<FileRecord> group;
             while (i < records.size() && records[i].size == key)
                 group.push_back(records[i++]);
-            CompareGroup(model, std::move(group));
+            CompareGroup(model, std::move(group), listed);
         } else {
             records.erase(records.begin() + std::ptrdiff_t(i));
         }
     }
+    return listed;
 }
 
 // A comparison as the window sets it: the engine and the tolerant switch.
@@ -123,30 +148,6 @@ inline std::string nameOf(const ::testing::TestParamInfo<Mode>& info) {
     if (info.param.engine == Engine::Crc32)
         return "Crc";
     return info.param.fuzzy ? "Fuzzy" : "Exact";
-}
-
-// One DuplicateGroups element with every slot.
-struct Element {
-    std::string size, name, folder, version;
-    std::int64_t shade = 0;
-    std::string time;
-    bool operator==(const Element&) const = default;
-};
-
-inline void PrintTo(const Element& e, std::ostream* out) {
-    *out << e.folder << e.name << " [" << e.size << ", " << e.version << ", shade " << e.shade
-         << ", " << e.time << "]";
-}
-
-inline std::vector<Element> elementsOf(WindowModel& model) {
-    std::vector<Element> elements;
-    CHive& groups = model.DuplicateGroups;
-    for (std::int32_t i = 1; i <= groups.Count(); ++i)
-        elements.push_back(
-            {std::string(groups.Item(i).text()), std::string(groups.Item1(i).text()),
-             std::string(groups.Item2(i).text()), std::string(groups.Item3(i).text()),
-             groups.Item4(i).wholeNumber().value_or(-1), std::string(groups.Item5(i).text())});
-    return elements;
 }
 
 // Runs the fast search and the pairwise loop on the same candidates and
@@ -164,14 +165,14 @@ inline std::int32_t expectSameAsPairwiseLoop(const CandidateStore& store, std::i
     ScriptedAnswerer user;
     WorkerPool pool(2);
     twinsift::FindDuplicates(fast, user, pool);
-    FindDuplicates(literal);
+    const std::vector<Element> listed = FindDuplicates(literal);
 
-    EXPECT_EQ(elementsOf(fast), elementsOf(literal));
+    EXPECT_EQ(elementsOf(fast), listed);
     EXPECT_EQ(fast.DuplicateCount, literal.DuplicateCount);
     EXPECT_EQ(fast.DuplicateBytes, literal.DuplicateBytes);
     EXPECT_EQ(fast.FilesFound, literal.FilesFound);
     EXPECT_EQ(fast.GroupShade, literal.GroupShade);
-    return literal.DuplicateGroups.Count();
+    return static_cast<std::int32_t>(listed.size());
 }
 
 } // namespace twinsift::test::reference

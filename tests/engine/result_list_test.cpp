@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,18 +20,31 @@ namespace {
 using test::ScriptedAnswerer;
 using test::TempDir;
 
-// A store element as the engines write it.
+// 2024-03-05 14:07 local time, as the walk gives it.
+std::time_t walkedTime() {
+    std::tm fields{};
+    fields.tm_year = 2024 - 1900;
+    fields.tm_mon = 2;
+    fields.tm_mday = 5;
+    fields.tm_hour = 14;
+    fields.tm_min = 7;
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+// A candidate and its entry as the walk and an engine leave them.
 void addResult(WindowModel& model, const std::string& folder, const std::string& name,
-               std::int64_t size, std::int32_t shade, const std::string& stamp = "2024-03-05 14:07",
-               const std::string& version = "N/A") {
-    model.DuplicateGroups.Add(zeroPadded(size, 12), name, folder, version, shade, stamp);
-    model.DuplicateSeen.push_back(test::seenNow(folder + name));
+               std::int64_t size, std::int32_t shade) {
+    CandidateStore& store = model.Candidates;
+    store.records.push_back(
+        {size, name, store.folderIndex(folder), walkedTime(), test::seenNow(folder + name)});
+    model.DuplicateGroups.push_back({static_cast<std::uint32_t>(store.size() - 1), shade});
 }
 
 std::vector<std::string> column(const WindowModel& model, ResultColumn c) {
     std::vector<std::string> texts;
     for (const ResultRow& row : model.rows)
-        texts.push_back(row.columns[c]);
+        texts.push_back(row.text(c));
     return texts;
 }
 
@@ -57,7 +71,7 @@ protected:
     WorkerPool pool{2};
 };
 
-TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
+TEST_F(ResultListTest, fillsEveryColumnFromTheListedFile) {
     const std::string content(1234, 'x');
     dir.write("archive.tar.gz", content);
     dir.write("README", content);
@@ -65,20 +79,24 @@ TEST_F(ResultListTest, fillsEveryColumnFromTheStoredElement) {
     // What decides reads the file's own time, to the nanosecond, not the minute shown.
     const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'059, 123'456'789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir.path() + "README").c_str(), times, 0), 0);
-    addResult(model, dir.path(), "archive.tar.gz", 1234, 1, "2024-03-05 14:07", "1.2.3.4");
+    addResult(model, dir.path(), "archive.tar.gz", 1234, 1);
     addResult(model, dir.path(), "README", 1234, 1);
     addResult(model, dir.path() + "sub/", "README", 1234, 1);
     ListDuplicateGroups(model, user, pool);
 
     ASSERT_EQ(model.rows.size(), 3u);
-    const auto& c = model.rows[0].columns;
-    EXPECT_EQ(
-        (std::vector<std::string>{c[ColFileName], c[ColSize], c[ColSortSize], c[ColLastModified],
-                                  c[ColSortDate], c[ColFileVersion], c[ColInFolder],
-                                  c[ColSortGrpno]}),
-        (std::vector<std::string>{"archive.tar.gz", "1234", "000000001234", "2024-03-05 14:07",
-                                  "20240305140700", "1.2.3.4", dir.path(), "00000000001"}));
+    const ResultRow& row = model.rows[0];
+    std::vector<std::string> texts;
+    for (const ResultColumn c : {ColFileName, ColSize, ColSortSize, ColLastModified, ColSortDate,
+                                 ColFileVersion, ColInFolder, ColSortGrpno})
+        texts.push_back(row.text(c));
+    EXPECT_EQ(texts, (std::vector<std::string>{"archive.tar.gz", "1234", "000000001234",
+                                               "2024-03-05 14:07", "20240305140700", "N/A",
+                                               dir.path(), "00000000001"}));
     EXPECT_EQ(column(model, ColExt), (std::vector<std::string>{"gz", "", ""}));
+    // The listing holds the rows alone.
+    EXPECT_TRUE(model.Candidates.empty());
+    EXPECT_TRUE(model.DuplicateGroups.empty());
     EXPECT_EQ(model.rows[2].fullPath(), dir.path() + "sub/README");
     EXPECT_EQ(model.lvFolders, (std::vector<std::string>{dir.path(), dir.path() + "sub/"}));
 
@@ -176,9 +194,8 @@ TEST_F(ResultListTest, pruningDropsGroupsLeftWithOneRowAndReshades) {
 }
 
 TEST_F(ResultListTest, pruningLeavesTheZeroSizeListingAndForeignGroupTextsAlone) {
-    model.rows.resize(2);
-    model.rows[0].columns[ColGroup] = "N/A";
-    model.rows[1].columns[ColGroup] = "N/A";
+    for (const char* name : {"a", "b"})
+        model.rows.push_back(makeResultRow(name, "/f/", "N/A", "", {}));
     model.engine = Engine::ZeroSize;
     RemoveRemainingOriginal(model, user);
     EXPECT_EQ(model.rows.size(), 2u);

@@ -37,11 +37,9 @@ protected:
 
     std::vector<Listed> listed() {
         std::vector<Listed> result;
-        CHive& groups = model.DuplicateGroups;
-        for (std::int32_t i = 1; i <= groups.Count(); ++i)
-            result.push_back(
-                {std::string(groups.Item2(i).text()) + std::string(groups.Item1(i).text()),
-                 static_cast<int>(groups.Item4(i).wholeNumber().value_or(0))});
+        const CandidateStore& store = model.Candidates;
+        for (const DuplicateEntry& entry : model.DuplicateGroups)
+            result.push_back({store.pathOf(store.records.at(entry.record)), entry.shade});
         return result;
     }
 

@@ -329,11 +329,10 @@ private slots:
         MainFrm& window = h.start();
         WindowModel& model = window.model();
         for (int i = 0; i < 300; ++i) {
-            ResultRow row;
-            row.columns[ColFileName] =
-                QStringLiteral("f%1").arg(i, 3, 10, QChar('0')).toStdString();
-            row.columns[ColGroup] = std::to_string(i / 3 + 1);
-            model.rows.push_back(row);
+            RowFacts facts;
+            facts.group = i / 3 + 1;
+            model.rows.push_back(makeResultRow(
+                QStringLiteral("f%1").arg(i, 3, 10, QChar('0')).toStdString(), "", "", "", facts));
         }
         announceAppendedRows(model, 0);
         auto* rlv = h.child<QTableView>("RLV");
@@ -349,7 +348,7 @@ private slots:
         QVERIFY(scrolled > 0);
 
         const auto nameAt = [&](std::size_t row) {
-            return QString::fromStdString(model.rows[row].columns[ColFileName]);
+            return QString::fromStdString(model.rows[row].name());
         };
         const QStringList chosen{"f150", "f152", "f155"};
         const auto stillChosen = [&] {
@@ -379,7 +378,7 @@ private slots:
         QVERIFY(!model.rows[152].marked() && model.rows[153].marked());
 
         removeResultRows(model, [](const ResultRow& row) {
-            const std::string& name = row.columns[ColFileName];
+            const std::string& name = row.name();
             return name < "f100" || name.ends_with('1') || name == "f154";
         });
         QTest::qWait(10);
@@ -397,7 +396,7 @@ private slots:
 
         // The user's next choice reaches the model as well.
         click(0, Qt::NoModifier);
-        QVERIFY(model.rows[0].selected && !model.rows[*model.focusedRow].columns[0].empty());
+        QVERIFY(model.rows[0].selected && !model.rows[*model.focusedRow].name().empty());
         QCOMPARE(model.focusedRow, 0u);
         QCOMPARE(std::count_if(model.rows.begin(), model.rows.end(),
                                [](const ResultRow& row) { return row.selected; }),

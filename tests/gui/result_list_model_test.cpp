@@ -53,8 +53,8 @@ private slots:
         QPersistentModelIndex kept = model.index(9, ColFileName); // n7
         sortResultRows(window, ColFileName, true);
         QCOMPARE(kept.row(), 0);
-        removeResultRows(window, [](const ResultRow& r) { return r.columns[0] == "n6"; });
-        removeResultRows(window, [](const ResultRow& r) { return r.columns[0].ends_with("txt"); });
+        removeResultRows(window, [](const ResultRow& r) { return r.name() == "n6"; });
+        removeResultRows(window, [](const ResultRow& r) { return r.name().ends_with("txt"); });
         QCOMPARE(model.rowCount(), 7);
         QCOMPARE(kept.row(), 0);
         QCOMPARE(kept.data().toString(), "n7");
