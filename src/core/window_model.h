@@ -293,9 +293,9 @@ bool rowIsShaded(const WindowModel& model, std::size_t row);
 // changes seen from the top down to each row.
 void computeRowShades(WindowModel& model);
 
-// The list control's own re-sort: stable, by the text of column `keyColumn`,
-// compared without regard to letter case. Selection and focus stay with
-// their rows.
+// The list control's own re-sort, stable: the size, date and group keys by
+// the rows' typed facts, the other columns by their text compared without
+// regard to letter case. Selection and focus stay with their rows.
 void sortResultRows(WindowModel& model, int keyColumn, bool descending);
 
 // Empties the result list, focus included.

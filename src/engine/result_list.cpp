@@ -195,20 +195,23 @@ void RemoveRemainingOriginal(WindowModel& model, UserInterface& ui) {
         const std::int32_t group = row.facts.group;
         return group >= 1 && group <= model.GroupCount ? static_cast<std::size_t>(group) : 0;
     };
-    model.GroupSizes.assign(1, 0);
-    for (const ResultRow& row : model.rows) {
-        const std::size_t group = groupOf(row);
-        if (group == 0)
-            continue;
-        if (group >= model.GroupSizes.size())
-            model.GroupSizes.resize(group + 1, 0);
-        ++model.GroupSizes[group];
-    }
-    removeResultRows(model, [&](const ResultRow& row) {
-        const std::size_t group = groupOf(row);
-        return group != 0 && model.GroupSizes[group] == 1;
+    const bool done = Guard(ui, "Remove Remaining Original").step(1, [&] {
+        model.GroupSizes.assign(1, 0);
+        for (const ResultRow& row : model.rows) {
+            const std::size_t group = groupOf(row);
+            if (group == 0)
+                continue;
+            if (group >= model.GroupSizes.size())
+                model.GroupSizes.resize(group + 1, 0);
+            ++model.GroupSizes[group];
+        }
+        removeResultRows(model, [&](const ResultRow& row) {
+            const std::size_t group = groupOf(row);
+            return group != 0 && model.GroupSizes[group] == 1;
+        });
     });
-    RefreshColorShade(model, ui);
+    if (done)
+        RefreshColorShade(model, ui);
 }
 
 } // namespace twinsift
