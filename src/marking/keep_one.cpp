@@ -155,13 +155,10 @@ MarkedTotals markAllButOnePerGroup(WindowModel& model, const KeepRule& rule, con
             writer.set(row, row != kept);
         marked.clear();
     };
-    std::int32_t previousGroup = 0;
     for (std::size_t r = 0; r < model.rows.size(); ++r) {
         const ResultRow& row = model.rows[r];
-        if (row.facts.group != previousGroup) {
+        if (startsGroup(model.rows, r))
             settle();
-            previousGroup = row.facts.group;
-        }
         if (!mask.matches(row.name()))
             continue;
         if (limitBytes > 0 && totals.bytes > limitBytes)
