@@ -816,10 +816,7 @@ bool MainFrm::eventFilter(QObject* watched, QEvent* event) {
 // Counted when asked for, so that a mark-box click on a long list pays for
 // one count only.
 void MainFrm::showFreedSpace(QPoint where) {
-    const MarkedTotals totals =
-        m_model.statusPanels[PanelProgress].text.starts_with("Total Files Marked ")
-            ? countMarked(m_model)
-            : MarkedTotals{};
+    const MarkedTotals totals = countMarked(m_model);
     if (totals.count == 0) {
         QToolTip::hideText();
         return;
