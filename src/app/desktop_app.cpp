@@ -39,11 +39,12 @@ int runDesktop(int argc, char* argv[]) {
 
     QtSettingsStore settings;
     DesktopLauncher launcher;
+    DesktopShellServices shell;
     DesktopSoundPlayer sound;
     DesktopUserInterface ui;
     if (!userDataFolderUsable(ui))
         return 1;
-    MainFrm window({settings, ui, launcher, sound, osDescription()}, commandLine);
+    MainFrm window({settings, ui, launcher, shell, sound, osDescription()}, commandLine);
     ui.setParentWindow(&window);
     ui.setReportSender([&](const ErrorRecord& error, const std::string& userText) {
         Guard(ui, "Send Error Report").run({[&] {

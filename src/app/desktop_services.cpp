@@ -37,6 +37,19 @@ void DesktopLauncher::showInFileManager(const std::string& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absolutePath()));
 }
 
+bool DesktopShellServices::ShowProperties(const std::string& path) {
+    QDBusInterface manager(QStringLiteral("org.freedesktop.FileManager1"),
+                           QStringLiteral("/org/freedesktop/FileManager1"),
+                           QStringLiteral("org.freedesktop.FileManager1"));
+    manager.setTimeout(3000);
+    if (!manager.isValid())
+        return false;
+    const QDBusReply<void> reply = manager.call(
+        QStringLiteral("ShowItemProperties"),
+        QStringList{QUrl::fromLocalFile(QString::fromStdString(path)).toString()}, QString());
+    return reply.isValid();
+}
+
 DesktopSoundPlayer::DesktopSoundPlayer() : m_effect(std::make_unique<QSoundEffect>()) {}
 
 DesktopSoundPlayer::~DesktopSoundPlayer() = default;

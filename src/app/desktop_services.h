@@ -18,6 +18,14 @@ public:
     void showInFileManager(const std::string& path) override;
 };
 
+// The file operations every front end shares, and the file manager's own
+// properties sheet.
+class DesktopShellServices : public FileShellServices {
+public:
+    // False when no file manager answered: the caller shows its own.
+    bool ShowProperties(const std::string& path) override;
+};
+
 // "end.wav" and the like through Qt Multimedia; no file or no device is silence.
 class DesktopSoundPlayer : public SoundPlayer {
 public:

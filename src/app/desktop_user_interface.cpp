@@ -37,6 +37,11 @@ std::vector<std::pair<Button, MsgAnswer>> buttonsOf(MsgButtons buttons) {
         return {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}};
     case MsgButtons::RetryCancel:
         return {{QMessageBox::Retry, MsgAnswer::Retry}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
+    case MsgButtons::YesYesToAllNoCancel:
+        return {{QMessageBox::Yes, MsgAnswer::Yes},
+                {QMessageBox::YesToAll, MsgAnswer::YesToAll},
+                {QMessageBox::No, MsgAnswer::No},
+                {QMessageBox::Cancel, MsgAnswer::Cancel}};
     }
     return {{QMessageBox::Ok, MsgAnswer::OK}};
 }

@@ -26,6 +26,7 @@ class Launcher;
 class NamedLock;
 class ResultListView;
 class SettingsStore;
+class ShellServices;
 class SkippedSign;
 class SoundPlayer;
 class UserInterface;
@@ -35,6 +36,7 @@ struct MainFrmServices {
     SettingsStore& settings;
     UserInterface& ui;
     Launcher& launcher;
+    ShellServices& shell;
     SoundPlayer& sound;
     std::string osDescription;
 };

@@ -21,6 +21,8 @@ std::vector<MsgAnswer> buttonAnswers(MsgButtons buttons) {
         return {MsgAnswer::Yes, MsgAnswer::No};
     case MsgButtons::RetryCancel:
         return {MsgAnswer::Retry, MsgAnswer::Cancel};
+    case MsgButtons::YesYesToAllNoCancel:
+        return {MsgAnswer::Yes, MsgAnswer::YesToAll, MsgAnswer::No, MsgAnswer::Cancel};
     }
     return {MsgAnswer::OK};
 }

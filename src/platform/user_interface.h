@@ -10,8 +10,18 @@
 namespace twinsift {
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { OK, OKCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
-enum class MsgAnswer { OK, Cancel, Abort, Retry, Ignore, Yes, No };
+// YesYesToAllNoCancel: the question a file operation asks for each file when
+// it does not answer its own questions.
+enum class MsgButtons {
+    OK,
+    OKCancel,
+    AbortRetryIgnore,
+    YesNoCancel,
+    YesNo,
+    RetryCancel,
+    YesYesToAllNoCancel
+};
+enum class MsgAnswer { OK, Cancel, Abort, Retry, Ignore, Yes, No, YesToAll };
 
 struct MessageBoxRequest {
     std::string text;

@@ -26,6 +26,17 @@ public:
     bool opens = true; // what openDocument answers
 };
 
+// The real file operations; the properties sheet is recorded, and answers
+// as if no file manager took it.
+class RecordingShell : public FileShellServices {
+public:
+    bool ShowProperties(const std::string& path) override {
+        properties.push_back(path);
+        return false;
+    }
+    std::vector<std::string> properties;
+};
+
 class SilentSoundPlayer : public SoundPlayer {
 public:
     void play(const std::string& path) override { played.push_back(path); }
@@ -37,6 +48,7 @@ struct WindowHarness {
     MemorySettings settings;
     ScriptedAnswerer ui;
     RecordingLauncher launcher;
+    RecordingShell shell;
     SilentSoundPlayer sound;
     std::unique_ptr<MainFrm> window;
 

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/io_result.h"
+#include "fileops/file_operation.h"
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace twinsift {
+
+class UserInterface;
+
+// The lines of the deletion error log, without their CR LF ends: the
+// heading with the saving time ("Created at : 07-Dec-2026 02:05:09 PM"), then
+// one "number, description, path" line per failure.
+std::vector<std::string> errorLogLines(const std::vector<FileOpFailure>& failures,
+                                       std::time_t savedAt);
+
+// Writes the log with CR LF ends in one atomic replace: a reader sees the old
+// file or the whole new one. A folder at `path` is refused.
+IoResult writeErrorLog(const std::string& path, const std::vector<FileOpFailure>& failures,
+                       std::time_t savedAt);
+
+// "Save Err Log": proposes "Error dd-mm-yyyy" in the save dialog ("Error
+// Logs", "Error Logs|*.log") and writes the log there; a cancelled dialog
+// writes nothing, and a folder or a failed write gets a message.
+void saveErrorLog(const std::vector<FileOpFailure>& failures, UserInterface& ui, std::time_t now);
+
+} // namespace twinsift
