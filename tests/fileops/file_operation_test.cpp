@@ -281,6 +281,30 @@ TEST_F(FileOperationTest, aFileChangedAfterTheSearchIsLeftAlone) {
     }
 }
 
+// Someone else deletes the file between the run's look and its delete.
+class RacingShell : public FileOnlyShell {
+public:
+    IoResult ShellDelete(const std::string& path, bool toTrash) override {
+        ::unlink(path.c_str());
+        return FileOnlyShell::ShellDelete(path, toTrash);
+    }
+};
+
+TEST_F(FileOperationTest, aFileGoneJustBeforeItsDeleteIsNoFailure) {
+    list(dir.write("a.txt", "a"), 0, true);
+    RacingShell racing;
+    for (const bool toTrash : {true, false}) {
+        FileOpSettings settings;
+        settings.toTrash = toTrash;
+        settings.removeEmptyFolders = false;
+        const FileOpOutcome outcome = runFileOperation(model, settings, racing, user, progress);
+        EXPECT_EQ(outcome.done, 0);
+        EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].description;
+        dir.write("a.txt", "a");
+        model.rows = {listedRow(dir.path() + "a.txt", 0, true)};
+    }
+}
+
 // The copy the user kept went away after the search: its marked twins stay.
 // A group left fully marked on purpose is not held back.
 TEST_F(FileOperationTest, aMarkedFileStaysWhenNoKeptCopyRemains) {
