@@ -23,18 +23,29 @@ namespace {
 constexpr int kFiles = 10'000;
 constexpr int kRows = 1'000'000;
 
-// One scratch folder for the whole program; GIO reads the Trash's place
-// once, so it is set before the first benchmark.
-const std::string& scratch() {
-    static const std::string folder = [] {
+// One scratch folder for the whole program, removed at its end; GIO reads
+// the Trash's place once, so it is set before the first benchmark.
+class Scratch {
+public:
+    Scratch() {
         char pattern[] = "/tmp/twinsift-bench-XXXXXX";
-        const std::string made = ::mkdtemp(pattern);
-        ::setenv("HOME", made.c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (made + "/data").c_str(), 1);
-        std::atexit([] { std::filesystem::remove_all(scratch()); });
-        return made + "/";
-    }();
-    return folder;
+        m_folder = std::string(::mkdtemp(pattern)) + "/";
+        ::setenv("HOME", m_folder.c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (m_folder + "data").c_str(), 1);
+    }
+    ~Scratch() { std::filesystem::remove_all(m_folder); }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    const std::string& folder() const { return m_folder; }
+
+private:
+    std::string m_folder;
+};
+
+const std::string& scratch() {
+    static const Scratch made;
+    return made.folder();
 }
 
 class NoSheet : public FileShellServices {
