@@ -157,7 +157,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::File},
     {.place = Place::File, .name = "MPicViewer", .caption = "Show Picture Viewer",
      .handler = &MainFrm::togglePictureViewer, .checked = viewerOn},
-    {.place = Place::File, .name = "MSendToRecycleBin", .caption = "Send to Recycle Bin",
+    {.place = Place::File, .name = "MSendToRecycleBin", .caption = "Move to Trash",
      .handler = &MainFrm::toggleRecycleBin, .checked = toRecycleBin},
     {.place = Place::File},
     {.place = Place::File, .name = "MClose", .caption = "Close", .shortcut = "Ctrl+X",
@@ -254,7 +254,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::Toolbar, .name = "Toolbar1Button11", .caption = "Viewer",
      .tip = "Show/Hide picture viewer", .handler = &MainFrm::togglePictureViewer,
      .enabled = toolbarEnabled, .image = viewerImage},
-    {.place = Place::Toolbar, .name = "Toolbar1Button12", .caption = "Recycle",
+    {.place = Place::Toolbar, .name = "Toolbar1Button12", .caption = "Trash",
      .tip = "Set the default deletion destination", .handler = &MainFrm::toggleRecycleBin,
      .enabled = toolbarEnabled, .image = recycleBinImage},
 };
