@@ -3,6 +3,8 @@
 #include "app/adv_mark_frm.h"
 #include "app/desktop_services.h"
 #include "app/exclude_frm.h"
+#include "app/file_cm_frm.h"
+#include "app/file_del_frm.h"
 #include "app/folder_frm.h"
 #include "app/image_list.h"
 #include "app/named_lock.h"
@@ -157,7 +159,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::File},
     {.place = Place::File, .name = "MPicViewer", .caption = "Show Picture Viewer",
      .handler = &MainFrm::togglePictureViewer, .checked = viewerOn},
-    {.place = Place::File, .name = "MSendToRecycleBin", .caption = "Send to Recycle Bin",
+    {.place = Place::File, .name = "MSendToRecycleBin", .caption = "Move to Trash",
      .handler = &MainFrm::toggleRecycleBin, .checked = toRecycleBin},
     {.place = Place::File},
     {.place = Place::File, .name = "MClose", .caption = "Close", .shortcut = "Ctrl+X",
@@ -196,9 +198,12 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
      .shortcut = "Ctrl+A", .handler = &MainFrm::showAdvMarking, .enabled = idle,
      .visible = advancedMarkingShown},
     {.place = Place::Action, .visible = advancedMarkingShown}, // MarkSep2
-    {.place = Place::Action, .name = "MCopyMarkFiles", .caption = "Copy", .shortcut = "Ctrl+C"},
-    {.place = Place::Action, .name = "MMoveSelected", .caption = "Move ", .shortcut = "Ctrl+M"},
-    {.place = Place::Action, .name = "MDelete", .caption = "Delete", .shortcut = "Del"},
+    {.place = Place::Action, .name = "MCopyMarkFiles", .caption = "Copy", .shortcut = "Ctrl+C",
+     .handler = &MainFrm::copyMarked},
+    {.place = Place::Action, .name = "MMoveSelected", .caption = "Move ", .shortcut = "Ctrl+M",
+     .handler = &MainFrm::moveMarked},
+    {.place = Place::Action, .name = "MDelete", .caption = "Delete", .shortcut = "Del",
+     .handler = &MainFrm::deleteMarked},
     {.place = Place::Action, .name = "MRename", .caption = "Rename", .shortcut = "Ctrl+R"},
     {.place = Place::Action},
     {.place = Place::Action, .name = "mnuRemoveFromResult", .caption = "Remove from result list",
@@ -237,13 +242,13 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
      .icon = ImageList::Mark, .handler = &MainFrm::popUpMarkMenu, .enabled = toolbarEnabled},
     {.place = Place::Toolbar, .name = "Toolbar1Button5", .caption = "Copy",
      .tip = "Click here to copy all marked files", .icon = ImageList::Copy,
-     .enabled = toolbarEnabled},
+     .handler = &MainFrm::copyMarked, .enabled = toolbarEnabled},
     {.place = Place::Toolbar, .name = "Toolbar1Button6", .caption = "Move",
      .tip = "Click here to move all marked files", .icon = ImageList::Move,
-     .enabled = toolbarEnabled},
+     .handler = &MainFrm::moveMarked, .enabled = toolbarEnabled},
     {.place = Place::Toolbar, .name = "Toolbar1Button7", .caption = "Delete",
      .tip = "Click here to delete all marked files", .icon = ImageList::Delete,
-     .enabled = toolbarEnabled},
+     .handler = &MainFrm::deleteMarked, .enabled = toolbarEnabled},
     {.place = Place::Toolbar, .name = "Toolbar1Button8", .caption = "Rename",
      .tip = "Click here to rename selected file", .icon = ImageList::Rename,
      .enabled = toolbarEnabled},
@@ -254,7 +259,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::Toolbar, .name = "Toolbar1Button11", .caption = "Viewer",
      .tip = "Show/Hide picture viewer", .handler = &MainFrm::togglePictureViewer,
      .enabled = toolbarEnabled, .image = viewerImage},
-    {.place = Place::Toolbar, .name = "Toolbar1Button12", .caption = "Recycle",
+    {.place = Place::Toolbar, .name = "Toolbar1Button12", .caption = "Trash",
      .tip = "Set the default deletion destination", .handler = &MainFrm::toggleRecycleBin,
      .enabled = toolbarEnabled, .image = recycleBinImage},
 };
@@ -525,6 +530,11 @@ void MainFrm::syncTimers() {
         m_model.Timer1Enabled ? m_timer1->start() : m_timer1->stop();
     if (m_model.Timer2Enabled && !m_timer2->isActive())
         m_timer2->start();
+}
+
+void MainFrm::startEndSound() {
+    m_model.Timer2Enabled = true;
+    syncTimers();
 }
 
 void MainFrm::playEndSound() {
@@ -866,6 +876,55 @@ void MainFrm::openHelpPage(const char* page) {
     const std::string path = findResource(page);
     if (!path.empty())
         m_services.launcher.openDocument(path);
+}
+
+void MainFrm::deleteMarked() {
+    fileOperation(FileOpMode::Delete);
+}
+
+void MainFrm::moveMarked() {
+    fileOperation(FileOpMode::Move);
+}
+
+void MainFrm::copyMarked() {
+    fileOperation(FileOpMode::Copy);
+}
+
+void MainFrm::fileOperation(FileOpMode mode) {
+    const bool copying = mode == FileOpMode::Copy;
+    UserInterface& ui = m_services.ui;
+    Guard guard(ui, copying ? "Copy Files" : "Delete/Move Files");
+    std::optional<MarkedTotals> totals;
+    const auto begin = [&] {
+        totals = copying ? beginCopy(m_model, ui) : beginDeleteOrMove(m_model, ui);
+    };
+    if (!guard.step(1, begin) || !totals)
+        return;
+    std::string destination;
+    if (mode != FileOpMode::Delete) {
+        destination = ui.browseFolder(destinationPrompt(mode), false);
+        if (destination.empty())
+            return;
+    }
+    bool ran = false;
+    if (!guard.step(2, [&] { ran = showFileOpFrm(mode, destination, totals->count); }) || !ran ||
+        copying)
+        return;
+    guard.step(3, [&] { updateListAfterFileOperation(m_model, ui); });
+}
+
+bool MainFrm::showFileOpFrm(FileOpMode mode, const std::string& destination, std::int64_t count) {
+    FileOpServices services{m_services.shell, m_services.ui, m_services.launcher,
+                            [this] { startEndSound(); }};
+    std::unique_ptr<FileOpFrm> dialog;
+    if (mode == FileOpMode::Delete)
+        dialog = std::make_unique<fileDelFrm>(m_model, std::move(services), this);
+    else
+        dialog = std::make_unique<FileCMFrm>(mode, destination, m_model, std::move(services), this);
+    dialog->setMarkedCount(count);
+    CentreOnWorkArea(*dialog);
+    dialog->exec();
+    return !dialog->NothingDone();
 }
 
 } // namespace twinsift

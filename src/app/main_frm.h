@@ -3,6 +3,7 @@
 #include "commands/scan_command.h"
 #include "core/startup.h"
 #include "core/window_model.h"
+#include "fileops/file_operation.h"
 #include "scan/exclusion_list.h"
 
 #include <QMainWindow>
@@ -109,6 +110,8 @@ private:
     void renderActions();
     void renderRemoveButton();
     void syncTimers();
+    // Timer2: the end sound, half a second from now.
+    void startEndSound();
     void playEndSound();
     void fuzzyToggled(bool checked);
     void protectToggled(bool checked);
@@ -121,6 +124,14 @@ private:
     // Toolbar button 4: the Mark Quick menu under the button.
     void popUpMarkMenu();
     void showFreedSpace(QPoint where);
+    void deleteMarked();
+    void moveMarked();
+    void copyMarked();
+    // Delete and Move: the protection check, the dialog, then the list
+    // without the files that are gone; Copy: the dialog only.
+    void fileOperation(FileOpMode mode);
+    // True when the dialog ran before it closed.
+    bool showFileOpFrm(FileOpMode mode, const std::string& destination, std::int64_t count);
 
     MainFrmServices m_services;
     CommandLine m_commandLine;

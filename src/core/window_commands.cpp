@@ -40,17 +40,17 @@ void togglePictureViewer(WindowModel& model, SettingsStore& settings) {
     settings.saveSetting("Options", "Display", std::to_string(model.display));
 }
 
+bool confirmPermanentDeletion(UserInterface& ui) {
+    return ui.messageBox({"This will delete the files permanently i.e., they are not moved to the "
+                          "Trash.\r\nDo you want to proceed? (not recommended)",
+                          "Confirm", MsgIcon::None, MsgButtons::YesNo, 2}) == MsgAnswer::Yes;
+}
+
 void toggleRecycleBin(WindowModel& model, SettingsStore& settings, UserInterface& ui) {
-    if (!model.sendsToRecycleBin()) {
+    if (!model.sendsToRecycleBin())
         model.recycleBin = image::DeleteToTrash;
-    } else {
-        const MsgAnswer answer = ui.messageBox(
-            {"This will delete the files permanently i.e., they are not sent to the recycle "
-             "bin.\r\nDo you want to proceed? (not recommended)",
-             "Confirm", MsgIcon::None, MsgButtons::YesNo, 2});
-        if (answer == MsgAnswer::Yes)
-            model.recycleBin = image::DeletePermanent;
-    }
+    else if (confirmPermanentDeletion(ui))
+        model.recycleBin = image::DeletePermanent;
     settings.saveSetting("Options", "RecycleBin", std::to_string(model.recycleBin));
 }
 

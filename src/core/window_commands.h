@@ -17,7 +17,10 @@ void newSession(WindowModel& model);
 
 // Toolbar button 11 / "Show Picture Viewer".
 void togglePictureViewer(WindowModel& model, SettingsStore& settings);
-// Toolbar button 12 / "Send to Recycle Bin": leaving the recycle bin asks first.
+// Asks before files are deleted for good rather than moved to the Trash;
+// true for Yes. No is the default button.
+bool confirmPermanentDeletion(UserInterface& ui);
+// Toolbar button 12 / "Move to Trash": leaving the Trash asks first.
 void toggleRecycleBin(WindowModel& model, SettingsStore& settings, UserInterface& ui);
 
 // The Cancel command: asks "Are you sure to cancel searching?"; on Yes stops

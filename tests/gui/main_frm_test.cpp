@@ -415,12 +415,14 @@ private slots:
     void recycleBinToggleAsksBeforeDeletingPermanently() {
         Harness h;
         const MessageBoxRequest confirm{
-            "This will delete the files permanently i.e., they are not sent to the recycle "
-            "bin.\r\nDo you want to proceed? (not recommended)",
+            "This will delete the files permanently i.e., they are not moved to the "
+            "Trash.\r\nDo you want to proceed? (not recommended)",
             "Confirm", MsgIcon::None, MsgButtons::YesNo, 2};
         h.ui.expectMessage(confirm, MsgAnswer::No).expectMessage(confirm, MsgAnswer::Yes);
         h.start();
         QAction* menu = h.action("MSendToRecycleBin");
+        QCOMPARE(menu->text(), "Move to Trash");
+        QCOMPARE(h.action("Toolbar1Button12")->text(), "Trash");
         // No keeps the recycle bin, Yes leaves it, and the way back asks nothing.
         for (const auto& [act, stored] : {std::pair{"Toolbar1Button12", "12"},
                                           {"MSendToRecycleBin", "11"},
