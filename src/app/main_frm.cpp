@@ -3,6 +3,8 @@
 #include "app/adv_mark_frm.h"
 #include "app/desktop_services.h"
 #include "app/exclude_frm.h"
+#include "app/file_info_frm.h"
+#include "app/file_properties_frm.h"
 #include "app/folder_frm.h"
 #include "app/image_list.h"
 #include "app/named_lock.h"
@@ -17,6 +19,7 @@
 #include "core/guard.h"
 #include "core/runtime_error.h"
 #include "core/window_commands.h"
+#include "fileops/single_file.h"
 #include "marking/quick_marks.h"
 #include "persist/parameters_file.h"
 #include "platform/app_paths.h"
@@ -27,6 +30,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -199,25 +203,29 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::Action, .name = "MCopyMarkFiles", .caption = "Copy", .shortcut = "Ctrl+C"},
     {.place = Place::Action, .name = "MMoveSelected", .caption = "Move ", .shortcut = "Ctrl+M"},
     {.place = Place::Action, .name = "MDelete", .caption = "Delete", .shortcut = "Del"},
-    {.place = Place::Action, .name = "MRename", .caption = "Rename", .shortcut = "Ctrl+R"},
+    {.place = Place::Action, .name = "MRename", .caption = "Rename", .shortcut = "Ctrl+R",
+     .handler = &MainFrm::renameFile},
     {.place = Place::Action},
     {.place = Place::Action, .name = "mnuRemoveFromResult", .caption = "Remove from result list",
      .shortcut = "Ctrl+K", .command = removeMarkedFromResult, .enabled = idle},
     {.place = Place::Action},
-    {.place = Place::Action, .name = "MOpenFile", .caption = "Open File", .shortcut = "Ctrl+O"},
-    {.place = Place::Action, .name = "MOpenFolder", .caption = "Open Folder", .shortcut = "Ctrl+F"},
+    {.place = Place::Action, .name = "MOpenFile", .caption = "Open File", .shortcut = "Ctrl+O",
+     .handler = &MainFrm::openFile},
+    {.place = Place::Action, .name = "MOpenFolder", .caption = "Open Folder", .shortcut = "Ctrl+F",
+     .handler = &MainFrm::openFolder},
     {.place = Place::Action, .name = "mnuOpenAllMarkFiles", .caption = "Open Mark Files",
-     .shortcut = "Ctrl+J", .visible = never},
+     .shortcut = "Ctrl+J", .handler = &MainFrm::openMarkFiles, .visible = never},
     {.place = Place::Action},
     {.place = Place::Action, .name = "MCopyPath", .caption = "Copy path to clipboard",
-     .shortcut = "Ctrl+W"},
+     .shortcut = "Ctrl+W", .handler = &MainFrm::copyPath},
     {.place = Place::Action},
     {.place = Place::Action, .name = "MFileProperties", .caption = "File Properties",
-     .shortcut = "Ctrl+P"},
+     .shortcut = "Ctrl+P", .handler = &MainFrm::showFileProperties},
 
     {.place = Place::MenuBar, .name = "MHelp", .caption = "Help", .opens = Place::Help,
      .enabled = idle},
-    {.place = Place::Help, .name = "MHelpTopics", .caption = "Help Topics", .shortcut = "F1"},
+    {.place = Place::Help, .name = "MHelpTopics", .caption = "Help Topics", .shortcut = "F1",
+     .handler = &MainFrm::showHelpTopics},
     {.place = Place::Help, .name = "mnuTip", .caption = "Tip of the day", .shortcut = "F2",
      .handler = &MainFrm::showTips},
     {.place = Place::Help},
@@ -246,7 +254,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
      .enabled = toolbarEnabled},
     {.place = Place::Toolbar, .name = "Toolbar1Button8", .caption = "Rename",
      .tip = "Click here to rename selected file", .icon = ImageList::Rename,
-     .enabled = toolbarEnabled},
+     .handler = &MainFrm::renameFile, .enabled = toolbarEnabled},
     {.place = Place::Toolbar},
     {.place = Place::Toolbar, .name = "Toolbar1Button10", .caption = "Export",
      .tip = "Export the result to selected format", .icon = ImageList::Export,
@@ -406,6 +414,7 @@ void MainFrm::buildCentralArea() {
     topLayout->addWidget(frame1);
 
     m_rlv = new ResultListView(m_model, m_services.ui, m_services.launcher, m_actionMenu);
+    connect(m_rlv, &ResultListView::previewWanted, this, &MainFrm::previewPicture);
 
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(top);
@@ -866,6 +875,55 @@ void MainFrm::openHelpPage(const char* page) {
     const std::string path = findResource(page);
     if (!path.empty())
         m_services.launcher.openDocument(path);
+}
+
+void MainFrm::renameFile() {
+    Guard(m_services.ui, "Rename").run({[this] {
+        renameFocusedFile(m_model, m_services.ui, m_services.shell);
+    }});
+}
+
+void MainFrm::openFile() {
+    m_rlv->openFocusedFile();
+}
+
+void MainFrm::openFolder() {
+    if (const std::optional<std::string> path = focusedPath(m_model))
+        m_services.launcher.showInFileManager(*path);
+}
+
+void MainFrm::openMarkFiles() {
+    for (const std::string& path : markedPaths(m_model))
+        m_services.launcher.openDocument(path);
+}
+
+void MainFrm::copyPath() {
+    if (const std::optional<std::string> path = focusedPath(m_model))
+        QGuiApplication::clipboard()->setText(qs(*path));
+}
+
+void MainFrm::showFileProperties() {
+    const std::optional<std::string> path = focusedPath(m_model);
+    if (!path || m_services.shell.ShowProperties(*path))
+        return;
+    (new FilePropertiesFrm(*path, this))->show();
+}
+
+void MainFrm::showHelpTopics() {
+    openHelpPage("help/index.html");
+}
+
+void MainFrm::previewPicture() {
+    const PicturePreview preview = previewOfFocusedRow(m_model);
+    if (preview.step == PicturePreview::Hide && m_fileInfoFrm)
+        m_fileInfoFrm->hide();
+    if (preview.step != PicturePreview::Show)
+        return;
+    if (!m_fileInfoFrm)
+        m_fileInfoFrm = new FileInfoFrm(m_model, m_services.settings, m_services.ui, this);
+    m_fileInfoFrm->LoadPic(preview.path);
+    if (!m_fileInfoFrm->isVisible())
+        m_fileInfoFrm->show();
 }
 
 } // namespace twinsift
