@@ -3,7 +3,6 @@
 #include "core/file_info.h"
 #include "core/window_model.h"
 #include "platform/shell_services.h"
-#include "support/memory_settings.h"
 #include "support/notice_recorder.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
@@ -75,6 +74,8 @@ TEST(Rename, refusesTheNineCharactersAndAsksAgainWithTheCurrentName) {
     EXPECT_TRUE(row.marked());
     EXPECT_EQ(row.facts.size, 7);
     EXPECT_EQ(row.text(ColLastModified), "2024-03-05 14:07");
+    // The extension is the file's, as a fresh search would show it.
+    EXPECT_EQ(row.text(ColExt), "jpg");
     EXPECT_EQ(notices.rowNotices, std::vector<std::string>{"changed 0-0"});
 }
 
@@ -115,13 +116,6 @@ TEST(Rename, reportsAFailureWithItsReasonAndKeepsTheRow) {
     EXPECT_EQ(s.model.rows[0].name(), "a.txt");
 }
 
-TEST(Rename, asksNothingWithoutAFocusedRow) {
-    RenameSetup s("a.txt");
-    s.model.focusedRow.reset();
-    s.rename();
-    EXPECT_TRUE(s.user.asked().empty());
-}
-
 TEST(PictureNames, areTheViewerTypesAndWhatTheImageReadersAdd) {
     const std::pair<const char*, bool> cases[] = {
         {"photo.jpg", true},     {"PHOTO.JPG", true}, {"scan.Bmp", true},   {"icon.ico", true},
@@ -131,20 +125,6 @@ TEST(PictureNames, areTheViewerTypesAndWhatTheImageReadersAdd) {
         {"photo.jpg.txt", false}};
     for (const auto& [name, shown] : cases)
         EXPECT_EQ(isPictureName(name), shown) << name;
-}
-
-TEST(PictureViewerGeometry, defaultsWhereNothingReadableIsStored) {
-    test::MemorySettings settings;
-    settings.saveSetting("PicWindowSize", "W", "wide");
-    settings.saveSetting("PicWindowSize", "T", "300");
-    const WindowGeometry stored = savedPictureViewerGeometry(settings);
-    EXPECT_EQ(stored.width, 2000);
-    EXPECT_EQ(stored.height, 2500);
-    EXPECT_EQ(stored.top, 300);
-    EXPECT_EQ(stored.left, 9000);
-    savePictureViewerGeometry(settings, {150, 300, 4500, 6000});
-    EXPECT_EQ(settings.getSetting("PicWindowSize", "L", ""), "150");
-    EXPECT_EQ(settings.getSetting("PicWindowSize", "H", ""), "6000");
 }
 
 TEST(FileProperties, tellWhatTheFileIsAndWhyNotWhenItIsGone) {
