@@ -4,6 +4,7 @@
 #include "core/file_info.h"
 #include "core/format.h"
 #include "core/io_result.h"
+#include "core/text_compare.h"
 #include "core/window_model.h"
 #include "platform/settings_store.h"
 #include "platform/shell_services.h"
@@ -36,14 +37,6 @@ MessageBoxRequest forbiddenCharactersMessage() {
 MessageBoxRequest nameTakenMessage(const std::string& name) {
     return {"\"" + name + "\" already exists in this folder.\r\nPlease type another name.",
             "Rename", MsgIcon::Exclamation, MsgButtons::OK, 1};
-}
-
-std::string asciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
 }
 
 std::string permissionsText(mode_t mode) {
@@ -139,11 +132,11 @@ bool isPictureName(const std::string& name) {
     constexpr std::string_view kViewerTypes = ".bmp .dib .gif .jpg .wmf .emf .ico .cur";
     const std::string_view lastFour =
         std::string_view(name).substr(name.size() - std::min<std::size_t>(name.size(), 4));
-    if (kViewerTypes.find(asciiLower(lastFour)) != std::string_view::npos)
+    if (kViewerTypes.find(foldCase(lastFour)) != std::string_view::npos)
         return true;
     constexpr std::array<std::string_view, 6> kReadableTypes{"png", "jpeg", "webp",
                                                              "tif", "tiff", "svg"};
-    const std::string extension = asciiLower(ExtensionOf(name));
+    const std::string extension = foldCase(ExtensionOf(name));
     return std::find(kReadableTypes.begin(), kReadableTypes.end(), extension) !=
            kReadableTypes.end();
 }
