@@ -27,7 +27,7 @@ const MessageBoxRequest kForbidden{
     "A file name cannot contain any of the following characters:\r\n\\ / : * ? \" <> |", "Error",
     MsgIcon::None, MsgButtons::OK, 1};
 
-// One listed file, focused, in group 1 of a two-row list.
+// One listed file, focused, with another file beside it.
 struct RenameSetup {
     TempDir dir;
     WindowModel model;
@@ -41,8 +41,6 @@ struct RenameSetup {
         facts.size = 7;
         facts.group = 1;
         model.rows.push_back(makeResultRow(name, dir.path(), "N/A", "2024-03-05 14:07", facts));
-        model.rows.push_back(
-            makeResultRow("keep.txt", dir.path(), "N/A", "2024-03-05 14:07", facts));
         model.rows[0].icon = image::Marked;
         model.focusedRow = 0;
     }
