@@ -5,6 +5,8 @@
 #include "app/exclude_frm.h"
 #include "app/file_cm_frm.h"
 #include "app/file_del_frm.h"
+#include "app/file_info_frm.h"
+#include "app/file_properties_frm.h"
 #include "app/folder_frm.h"
 #include "app/image_list.h"
 #include "app/named_lock.h"
@@ -19,6 +21,7 @@
 #include "core/guard.h"
 #include "core/runtime_error.h"
 #include "core/window_commands.h"
+#include "fileops/single_file.h"
 #include "marking/quick_marks.h"
 #include "persist/parameters_file.h"
 #include "platform/app_paths.h"
@@ -29,6 +32,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -204,25 +208,29 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
      .handler = &MainFrm::moveMarked},
     {.place = Place::Action, .name = "MDelete", .caption = "Delete", .shortcut = "Del",
      .handler = &MainFrm::deleteMarked},
-    {.place = Place::Action, .name = "MRename", .caption = "Rename", .shortcut = "Ctrl+R"},
+    {.place = Place::Action, .name = "MRename", .caption = "Rename", .shortcut = "Ctrl+R",
+     .handler = &MainFrm::renameFile},
     {.place = Place::Action},
     {.place = Place::Action, .name = "mnuRemoveFromResult", .caption = "Remove from result list",
      .shortcut = "Ctrl+K", .command = removeMarkedFromResult, .enabled = idle},
     {.place = Place::Action},
-    {.place = Place::Action, .name = "MOpenFile", .caption = "Open File", .shortcut = "Ctrl+O"},
-    {.place = Place::Action, .name = "MOpenFolder", .caption = "Open Folder", .shortcut = "Ctrl+F"},
+    {.place = Place::Action, .name = "MOpenFile", .caption = "Open File", .shortcut = "Ctrl+O",
+     .handler = &MainFrm::openFile},
+    {.place = Place::Action, .name = "MOpenFolder", .caption = "Open Folder", .shortcut = "Ctrl+F",
+     .handler = &MainFrm::openFolder},
     {.place = Place::Action, .name = "mnuOpenAllMarkFiles", .caption = "Open Mark Files",
-     .shortcut = "Ctrl+J", .visible = never},
+     .shortcut = "Ctrl+J", .handler = &MainFrm::openMarkFiles, .visible = never},
     {.place = Place::Action},
     {.place = Place::Action, .name = "MCopyPath", .caption = "Copy path to clipboard",
-     .shortcut = "Ctrl+W"},
+     .shortcut = "Ctrl+W", .handler = &MainFrm::copyPath},
     {.place = Place::Action},
     {.place = Place::Action, .name = "MFileProperties", .caption = "File Properties",
-     .shortcut = "Ctrl+P"},
+     .shortcut = "Ctrl+P", .handler = &MainFrm::showFileProperties},
 
     {.place = Place::MenuBar, .name = "MHelp", .caption = "Help", .opens = Place::Help,
      .enabled = idle},
-    {.place = Place::Help, .name = "MHelpTopics", .caption = "Help Topics", .shortcut = "F1"},
+    {.place = Place::Help, .name = "MHelpTopics", .caption = "Help Topics", .shortcut = "F1",
+     .handler = &MainFrm::showHelpTopics},
     {.place = Place::Help, .name = "mnuTip", .caption = "Tip of the day", .shortcut = "F2",
      .handler = &MainFrm::showTips},
     {.place = Place::Help},
@@ -251,7 +259,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
      .handler = &MainFrm::deleteMarked, .enabled = toolbarEnabled},
     {.place = Place::Toolbar, .name = "Toolbar1Button8", .caption = "Rename",
      .tip = "Click here to rename selected file", .icon = ImageList::Rename,
-     .enabled = toolbarEnabled},
+     .handler = &MainFrm::renameFile, .enabled = toolbarEnabled},
     {.place = Place::Toolbar},
     {.place = Place::Toolbar, .name = "Toolbar1Button10", .caption = "Export",
      .tip = "Export the result to selected format", .icon = ImageList::Export,
@@ -411,6 +419,7 @@ void MainFrm::buildCentralArea() {
     topLayout->addWidget(frame1);
 
     m_rlv = new ResultListView(m_model, m_services.ui, m_services.launcher, m_actionMenu);
+    connect(m_rlv, &ResultListView::previewWanted, this, &MainFrm::previewPicture);
 
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(top);
@@ -925,6 +934,55 @@ bool MainFrm::showFileOpFrm(FileOpMode mode, const std::string& destination, std
     CentreOnWorkArea(*dialog);
     dialog->exec();
     return !dialog->NothingDone();
+}
+
+void MainFrm::renameFile() {
+    Guard(m_services.ui, "Rename").run({[this] {
+        renameFocusedFile(m_model, m_services.ui, m_services.shell);
+    }});
+}
+
+void MainFrm::openFile() {
+    m_rlv->openFocusedFile();
+}
+
+void MainFrm::openFolder() {
+    if (const std::optional<std::string> path = focusedPath(m_model))
+        m_services.launcher.showInFileManager(*path);
+}
+
+void MainFrm::openMarkFiles() {
+    for (const std::string& path : markedPaths(m_model))
+        m_services.launcher.openDocument(path);
+}
+
+void MainFrm::copyPath() {
+    if (const std::optional<std::string> path = focusedPath(m_model))
+        QGuiApplication::clipboard()->setText(qs(*path));
+}
+
+void MainFrm::showFileProperties() {
+    const std::optional<std::string> path = focusedPath(m_model);
+    if (!path || m_services.shell.ShowProperties(*path))
+        return;
+    (new FilePropertiesFrm(*path, this))->show();
+}
+
+void MainFrm::showHelpTopics() {
+    openHelpPage("help/index.html");
+}
+
+void MainFrm::previewPicture() {
+    const PicturePreview preview = previewOfFocusedRow(m_model);
+    if (preview.step == PicturePreview::Hide && m_fileInfoFrm)
+        m_fileInfoFrm->hide();
+    if (preview.step != PicturePreview::Show)
+        return;
+    if (!m_fileInfoFrm)
+        m_fileInfoFrm = new FileInfoFrm(m_model, m_services.settings, m_services.ui, this);
+    m_fileInfoFrm->LoadPic(preview.path);
+    if (!m_fileInfoFrm->isVisible())
+        m_fileInfoFrm->show();
 }
 
 } // namespace twinsift

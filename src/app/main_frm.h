@@ -7,6 +7,7 @@
 #include "scan/exclusion_list.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@ class QTreeWidget;
 namespace twinsift {
 
 class AdvMarkFrm;
+class FileInfoFrm;
 class Launcher;
 class NamedLock;
 class ResultListView;
@@ -100,6 +102,17 @@ private:
     void openFaq();
     void openOnlineHelp();
     void openHelpPage(const char* page);
+    // The single-file commands of the Action menu; each does nothing
+    // without a focused row (Open Mark Files: without marked rows).
+    void renameFile();
+    void openFile();
+    void openFolder();
+    void openMarkFiles();
+    void copyPath();
+    void showFileProperties();
+    void showHelpTopics();
+    // The focused row's picture in the viewer, or the viewer hidden.
+    void previewPicture();
     // What a scan started from the window needs, after saving the window's
     // geometry and closing the windows that show old results.
     ScanSettings prepareScan();
@@ -155,9 +168,10 @@ private:
     std::vector<QAction*> m_actions; // by position in kActions
     QMenu* m_actionMenu = nullptr;
     QMenu* m_markMenu = nullptr;
-    AdvMarkFrm* m_advMarkFrm = nullptr; // made on first use, then shown and hidden
-    QTimer* m_timer1 = nullptr;         // elapsed time while scanning
-    QTimer* m_timer2 = nullptr;         // end sound after a scan
+    AdvMarkFrm* m_advMarkFrm = nullptr;  // made on first use, then shown and hidden
+    QPointer<FileInfoFrm> m_fileInfoFrm; // made by a preview, gone when closed
+    QTimer* m_timer1 = nullptr;          // elapsed time while scanning
+    QTimer* m_timer2 = nullptr;          // end sound after a scan
     std::unique_ptr<NamedLock> m_tsMutex;
 };
 

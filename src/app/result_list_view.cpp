@@ -124,7 +124,7 @@ void ResultListView::keyPressEvent(QKeyEvent* event) {
     }
     QTableView::keyPressEvent(event);
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)
-        previewFocusedRow();
+        emit previewWanted();
 }
 
 void ResultListView::mousePressEvent(QMouseEvent* event) {
@@ -136,7 +136,7 @@ void ResultListView::mousePressEvent(QMouseEvent* event) {
 void ResultListView::mouseReleaseEvent(QMouseEvent* event) {
     QTableView::mouseReleaseEvent(event);
     if (event->button() != Qt::RightButton)
-        previewFocusedRow();
+        emit previewWanted();
 }
 
 void ResultListView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -164,6 +164,8 @@ void ResultListView::rowClicked(const QModelIndex& index) {
 }
 
 void ResultListView::openFocusedFile() {
+    if (!m_model.focusedRow)
+        return;
     Guard(m_ui, "RLV Select").run({[this] {
         const std::size_t row = *m_model.focusedRow;
         if (row < m_model.rows.size() && !m_launcher.openDocument(m_model.rows[row].fullPath()))

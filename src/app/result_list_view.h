@@ -31,6 +31,13 @@ public:
     // The extension and the folder beside the name.
     void arrangeColumns();
     void renderSortIndicators();
+    // The double click's command: the focused row's file in its program.
+    void openFocusedFile();
+
+signals:
+    // The user moved to a row with the arrow keys or the mouse: the
+    // picture viewer may show it.
+    void previewWanted();
 
 protected:
     void selectionChanged(const QItemSelection& selected,
@@ -49,11 +56,8 @@ private:
     // Whether `pos` (viewport coordinates) is on the mark box at the row's left end.
     bool onMarkBox(QPoint pos) const;
     void rowClicked(const QModelIndex& index);
-    void openFocusedFile();
     void markSelectionAsFocused(const char* procedure);
     void sortByHeader(int column);
-    // The picture viewer of the focused row, once the viewer exists.
-    void previewFocusedRow() {}
 
     WindowModel& m_model;
     UserInterface& m_ui;

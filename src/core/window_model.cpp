@@ -307,6 +307,13 @@ void markRows(WindowModel& model, RowRange range, bool marked) {
     model.notices().rowsChanged(range);
 }
 
+void renameResultRow(WindowModel& model, std::size_t row, std::string name) {
+    if (row >= model.rows.size())
+        return;
+    model.rows[row].m_name = std::move(name);
+    model.notices().rowsChanged({row, row});
+}
+
 void removeResultRows(WindowModel& model, const std::function<bool(const ResultRow&)>& drop) {
     std::vector<RowRange> removed;
     std::size_t kept = 0;

@@ -88,6 +88,8 @@ struct RowFacts {
     std::optional<FileIdentity> identity;
 };
 
+struct WindowModel;
+
 // A text that many rows hold at once, such as the folder of a folder's
 // files: stored once, however many rows share it.
 class SharedText {
@@ -128,6 +130,7 @@ struct ResultRow {
 private:
     friend ResultRow makeResultRow(std::string name, SharedText folder, std::string version,
                                    std::string lastWrite, const RowFacts& facts);
+    friend void renameResultRow(WindowModel& model, std::size_t row, std::string name);
 
     std::string m_name;
     SharedText m_folder;
@@ -307,6 +310,10 @@ std::size_t announceAppendedRows(WindowModel& model, std::size_t from);
 
 // Sets or clears the mark of the rows in `range` (cut to the list).
 void markRows(WindowModel& model, RowRange range, bool marked);
+
+// The file of row `row` now has the name `name` in the same folder; its
+// facts, mark and place in the list stay.
+void renameResultRow(WindowModel& model, std::size_t row, std::string name);
 
 // Removes every row that `drop` picks; the others keep their order, their
 // selection and the focus.
