@@ -32,5 +32,6 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return twinsift::runCli(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+    return twinsift::runCli(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1,
+                            {&std::cin, ::isatty(STDIN_FILENO) == 1});
 }
