@@ -8,6 +8,7 @@
 #include "fileops/error_log.h"
 #include "fileops/file_operation.h"
 #include "marking/advanced_marking.h"
+#include "marking/sort_cols.h"
 #include "platform/shell_services.h"
 #include "scan/search_paths.h"
 
@@ -181,8 +182,11 @@ void markAsAsked(WindowModel& model, UserInterface& ui, const CliOptions& option
         markAllDuplicates(model, ui);
     else if (options.markRule)
         markByRange(model, ui, rangeChoices(options));
-    if (!options.markFolders.empty())
+    if (!options.markFolders.empty()) {
         markFolders(model, ui, options);
+        // Marking by folder sorts by folder; the listing shows whole groups.
+        SortCols(model, ui, 5, SortRequest::Ascending);
+    }
 }
 
 std::optional<MarkedTotals> prepareAction(WindowModel& model, TerminalUserInterface& ui,

@@ -15,8 +15,8 @@ class UserInterface;
 class TerminalUserInterface;
 
 // Marks the listed rows as the options ask: the --mark rule first, then the
-// --mark-folder folders (with their sub-folders) on top. Nothing without a
-// marking option or with an empty list.
+// --mark-folder folders (with their sub-folders) on top, the list left in
+// group order. Nothing without a marking option or with an empty list.
 void markAsAsked(WindowModel& model, UserInterface& ui, const CliOptions& options);
 
 // The steps before an action: for --delete and --move the protection check,

@@ -5,7 +5,6 @@
 #include "cli/cli_output.h"
 #include "cli/terminal_user_interface.h"
 #include "commands/scan_command.h"
-#include "core/format.h"
 #include "core/runtime_error.h"
 #include "core/window_commands.h"
 #include "persist/parameters_file.h"
