@@ -166,7 +166,9 @@ void replaceWholeFile(const std::string& path, std::string_view text) {
             ::fchmod(file.get(), earlier.st_mode & 07777) != 0)
             throw systemError(errno);
         writeAll(file.get(), text);
-        if (!file.close() || ::rename(partial.c_str(), path.c_str()) != 0)
+        // On disk before it takes the name: a crash must not leave an empty file there.
+        if (::fsync(file.get()) != 0 || !file.close() ||
+            ::rename(partial.c_str(), path.c_str()) != 0)
             throw systemError(errno);
     } catch (...) {
         ::unlink(partial.c_str());

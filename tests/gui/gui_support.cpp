@@ -30,7 +30,8 @@ WindowHarness::WindowHarness(std::optional<bool> tips) {
 
 MainFrm& WindowHarness::create(CommandLine commandLine) {
     window = std::make_unique<MainFrm>(
-        MainFrmServices{settings, ui, launcher, shell, sound, "OS : Linux 6.1"}, std::move(commandLine));
+        MainFrmServices{settings, ui, launcher, shell, sound, "OS : Linux 6.1"},
+        std::move(commandLine));
     return *window;
 }
 

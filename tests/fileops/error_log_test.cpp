@@ -1,0 +1,78 @@
+#include "fileops/error_log.h"
+
+#include "support/scripted_answerer.h"
+#include "support/temp_dir.h"
+
+#include <ctime>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace twinsift {
+namespace {
+
+using test::ScriptedAnswerer;
+using test::TempDir;
+
+// 2026-12-07 14:05:09 local time.
+std::time_t afternoon() {
+    std::tm fields{};
+    fields.tm_year = 2026 - 1900;
+    fields.tm_mon = 11;
+    fields.tm_mday = 7;
+    fields.tm_hour = 14;
+    fields.tm_min = 5;
+    fields.tm_sec = 9;
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+const std::vector<FileOpFailure> twoFailures = {
+    {"1005", "Unable to delete file: Permission denied", "/a/b.txt"},
+    {"1005", "Unable to delete file: changed since the search", "/a/c\xff.txt"}};
+
+TEST(ErrorLogTest, twoFailuresMakeNineCrLfLinesWithTheSavingTime) {
+    const TempDir dir;
+    const std::string path = dir.path() + "log.log";
+    ASSERT_TRUE(writeErrorLog(path, twoFailures, afternoon()).ok());
+    const std::string rule(51, '-');
+    EXPECT_EQ(test::readFile(path), rule + "\r\n" + "Twinsift Deletion Error Log File.\r\n" +
+                                        "Created at : 07-Dec-2026 02:05:09 PM\r\n" + rule +
+                                        "\r\n \r\nError No, Description, File Name\r\n" + rule +
+                                        "\r\n1005, Unable to delete file: Permission denied, "
+                                        "/a/b.txt\r\n1005, Unable to delete file: changed since "
+                                        "the search, /a/c\xff.txt\r\n");
+    EXPECT_EQ(errorLogLines(twoFailures, afternoon()).size(), 9u);
+
+    // A second save under the name replaces the first and leaves no temporary file.
+    ASSERT_TRUE(writeErrorLog(path, {}, afternoon()).ok());
+    EXPECT_EQ(errorLogLines({}, afternoon()).size(), 7u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_EQ(test::readFile(path).find("/a/b.txt"), std::string::npos);
+}
+
+TEST(ErrorLogTest, saveProposesTodaysNameAndRefusesAFolder) {
+    const TempDir dir;
+    const std::string folder = dir.mkdir("folder");
+    ScriptedAnswerer user;
+    user.expectSaveFile(folder)
+        .expectMessage({"cannot write '" + folder + "': Is a directory", "Error", MsgIcon::Critical,
+                        MsgButtons::OK},
+                       MsgAnswer::OK)
+        .expectSaveFile("");
+    saveErrorLog(twoFailures, user, afternoon());
+    saveErrorLog(twoFailures, user, afternoon());
+    const test::Question& asked = user.asked().front();
+    EXPECT_EQ(asked.proposedName, "Error 07-12-2026");
+    EXPECT_EQ(asked.title, "Error Logs");
+    EXPECT_EQ(asked.filter, "Error Logs|*.log");
+    // Neither the refused folder nor the cancelled dialog wrote anything.
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+} // namespace
+} // namespace twinsift

@@ -1,0 +1,519 @@
+#include "fileops/file_operation.h"
+
+#include "core/window_model.h"
+#include "platform/shell_services.h"
+#include "support/scoped_env.h"
+#include "support/scripted_answerer.h"
+#include "support/temp_dir.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <spawn.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace twinsift {
+namespace {
+
+using test::ScriptedAnswerer;
+using test::TempDir;
+
+// GIO reads $HOME and $XDG_DATA_HOME once, so the home Trash is set up
+// before any test runs.
+class TrashHome : public ::testing::Environment {
+public:
+    void SetUp() override {
+        m_home = std::make_unique<TempDir>();
+        ::setenv("HOME", m_home->path().c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (m_home->path() + "data").c_str(), 1);
+    }
+    void TearDown() override { m_home.reset(); }
+
+    static std::string trash() { return std::string(std::getenv("XDG_DATA_HOME")) + "/Trash/"; }
+
+private:
+    std::unique_ptr<TempDir> m_home;
+};
+[[maybe_unused]] const auto* const trashHome = ::testing::AddGlobalTestEnvironment(new TrashHome);
+
+bool exists(const std::string& path) {
+    return std::filesystem::exists(std::filesystem::symlink_status(path));
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::ranges::sort(names);
+    return names;
+}
+
+void appendTo(const std::string& path, const std::string& text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0) << path;
+    EXPECT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(fd);
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    EXPECT_EQ(std::fwrite(content.data(), 1, content.size(), file), content.size());
+    std::fclose(file);
+}
+
+// Puts another file under `path` with the same size and times.
+void replaceBySameLooking(const std::string& path) {
+    struct stat before {};
+    ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+    const std::string fresh = path + ".new";
+    writeFile(fresh, std::string(static_cast<std::size_t>(before.st_size), 'z'));
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, fresh.c_str(), times, 0), 0);
+    ASSERT_EQ(::rename(fresh.c_str(), path.c_str()), 0);
+}
+
+bool run(std::vector<const char*> argv) {
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    int status = 0;
+    return ::posix_spawnp(&child, argv[0], nullptr, nullptr, const_cast<char**>(argv.data()),
+                          environ) == 0 &&
+           ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A mount for one test (root only): a tmpfs of `size`, or `from` bound
+// read-only. mounted() is false where that is not allowed.
+class ScratchMount {
+public:
+    explicit ScratchMount(const char* size, const std::string& readOnlyFrom = {})
+        : m_path(m_dir.mkdir("mnt")) {
+        const std::string sizeOption = std::string("size=") + size;
+        m_mounted =
+            ::geteuid() == 0 &&
+            (readOnlyFrom.empty()
+                 ? run({"mount", "-t", "tmpfs", "-o", sizeOption.c_str(), "tmpfs", m_path.c_str()})
+                 : run({"mount", "--bind", readOnlyFrom.c_str(), m_path.c_str()}) &&
+                       run({"mount", "-o", "remount,bind,ro", m_path.c_str()}));
+    }
+    ~ScratchMount() {
+        if (m_mounted)
+            ::umount2(m_path.c_str(), MNT_DETACH);
+    }
+    ScratchMount(const ScratchMount&) = delete;
+    ScratchMount& operator=(const ScratchMount&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    const std::string& path() const { return m_path; }
+
+private:
+    TempDir m_dir;
+    std::string m_path;
+    bool m_mounted = false;
+};
+
+// The dialog as the run sees it: what it was shown, and a Cancel that can be
+// pressed at a chosen moment.
+class RecordingProgress : public FileOpProgress {
+public:
+    std::vector<std::string> labels;
+    std::vector<FileOpFailure> failures;
+    std::int64_t value = -1, maximum = -1;
+    std::function<void(const std::string&)> onLabel; // the moment before a file's checks
+    std::function<bool()> cancel = [] { return false; };
+
+    void showLabel(const std::string& text) override {
+        labels.push_back(text);
+        if (onLabel)
+            onLabel(text);
+    }
+    void showProgress(std::int64_t v, std::int64_t m) override {
+        value = v;
+        maximum = m;
+    }
+    void addFailure(const FileOpFailure& failure) override { failures.push_back(failure); }
+    bool cancelRequested() override { return cancel(); }
+};
+
+// The real file operations; no properties sheet here.
+class FileOnlyShell : public FileShellServices {
+public:
+    bool ShowProperties(const std::string&) override { return false; }
+};
+
+// A listed row of the file at `path` as the search saw it now.
+ResultRow listedRow(const std::string& path, std::int32_t group, bool marked) {
+    struct stat status {};
+    EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
+    const RowFacts facts{status.st_size, status.st_mtim.tv_sec,
+                         static_cast<std::int32_t>(status.st_mtim.tv_nsec), group,
+                         FileIdentity{status.st_dev, status.st_ino}};
+    const auto slash = path.rfind('/');
+    ResultRow row = makeResultRow(path.substr(slash + 1), path.substr(0, slash + 1), "N/A",
+                                  "2024-03-05 14:07", facts);
+    row.icon = marked ? image::Marked : image::Unmarked;
+    return row;
+}
+
+class FileOperationTest : public ::testing::Test {
+protected:
+    void list(const std::string& path, std::int32_t group, bool marked) {
+        model.rows.push_back(listedRow(path, group, marked));
+        model.GroupCount = std::max(model.GroupCount, group);
+    }
+    FileOpOutcome runWith(FileOpSettings settings) {
+        return runFileOperation(model, settings, shell, user, progress);
+    }
+    FileOpOutcome runMode(FileOpMode mode, const std::string& destination = {}) {
+        FileOpSettings settings;
+        settings.mode = mode;
+        settings.destination = destination;
+        return runWith(settings);
+    }
+    std::vector<std::string> listedNames() const {
+        std::vector<std::string> names;
+        for (const ResultRow& row : model.rows)
+            names.push_back(row.name());
+        return names;
+    }
+
+    TempDir dir;
+    WindowModel model;
+    FileOnlyShell shell;
+    ScriptedAnswerer user;
+    RecordingProgress progress;
+};
+
+const std::vector<std::string> hostileNames = {"line\nbreak.txt", "bad\xff\xfe.bin", "-rf",
+                                               "what?.txt"};
+
+TEST_F(FileOperationTest, everyModeActsOnHostileNamesAndReportsProgress) {
+    const std::string to = dir.mkdir("to");
+    for (const std::string& name : hostileNames) {
+        list(dir.write("a/" + name, "x" + name), 1, true);
+        list(dir.write("b/" + name, "x" + name), 1, false);
+    }
+    const FileOpOutcome copied = runMode(FileOpMode::Copy, to);
+    EXPECT_EQ(copied.done, 4);
+    EXPECT_EQ(progress.value, 4);
+    EXPECT_EQ(progress.labels.back(), "Completed");
+    EXPECT_EQ(namesIn(to).size(), 4u);
+
+    const FileOpOutcome trashed = runMode(FileOpMode::Delete);
+    EXPECT_EQ(trashed.done, 4);
+    EXPECT_TRUE(trashed.failures.empty());
+    for (const std::string& name : hostileNames) {
+        EXPECT_FALSE(exists(dir.path() + "a/" + name));
+        EXPECT_TRUE(exists(TrashHome::trash() + "files/" + name)) << name;
+        EXPECT_TRUE(exists(dir.path() + "b/" + name));
+    }
+    // The sweep took the emptied folder.
+    EXPECT_FALSE(exists(dir.path() + "a"));
+}
+
+// Each fault strikes just before its file is checked; the file stays as the
+// fault left it and gets its mode's row, save a vanished file during Delete.
+TEST_F(FileOperationTest, aFileChangedAfterTheSearchIsLeftAlone) {
+    struct Fault {
+        const char* name;
+        std::function<void(const std::string&)> strike;
+        const char* reason;
+    };
+    const std::string other = dir.write("other.txt", "12345");
+    const std::string gone = "no longer exists";
+    const std::vector<Fault> faults = {
+        {"vanished", [](const std::string& p) { ::unlink(p.c_str()); }, "no longer exists"},
+        {"grown", [](const std::string& p) { appendTo(p, "!"); }, "changed since the search"},
+        {"touched",
+         [](const std::string& p) {
+             const struct timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
+             ::utimensat(AT_FDCWD, p.c_str(), times, 0);
+         },
+         "changed since the search"},
+        {"a link",
+         [&other](const std::string& p) {
+             ::unlink(p.c_str());
+             ASSERT_EQ(::symlink(other.c_str(), p.c_str()), 0);
+         },
+         "is now a link"},
+        {"another file", replaceBySameLooking, "changed since the search"},
+    };
+    for (const FileOpMode mode : {FileOpMode::Delete, FileOpMode::Move, FileOpMode::Copy}) {
+        const std::string to = dir.mkdir("to");
+        for (const Fault& fault : faults) {
+            SCOPED_TRACE(std::string(fault.name) + " mode " +
+                         std::to_string(static_cast<int>(mode)));
+            model.rows.clear();
+            progress.failures.clear();
+            const std::string path = dir.write("from/f.txt", "12345");
+            list(path, 0, true);
+            progress.onLabel = [&](const std::string&) { fault.strike(path); };
+            const FileOpOutcome outcome = runMode(mode, to);
+            EXPECT_EQ(outcome.done, 0);
+            EXPECT_TRUE(namesIn(to).empty());
+            const bool silent = mode == FileOpMode::Delete && fault.reason == gone;
+            if (silent) {
+                EXPECT_TRUE(outcome.failures.empty());
+                continue;
+            }
+            const char* number = mode == FileOpMode::Delete ? "1005"
+                                 : mode == FileOpMode::Move ? "1006"
+                                                            : "1007";
+            const char* text = mode == FileOpMode::Delete ? "Unable to delete file"
+                               : mode == FileOpMode::Move ? "Unable to move file"
+                                                          : "Unable to copy file";
+            const std::vector<FileOpFailure> expected = {
+                {number, std::string(text) + ": " + fault.reason, path}};
+            EXPECT_EQ(outcome.failures, expected);
+            EXPECT_EQ(progress.failures, expected);
+            EXPECT_EQ(exists(path), fault.reason != gone);
+            ::unlink(path.c_str());
+        }
+    }
+}
+
+// The copy the user kept went away after the search: its marked twins stay.
+// A group left fully marked on purpose is not held back.
+TEST_F(FileOperationTest, aMarkedFileStaysWhenNoKeptCopyRemains) {
+    const std::string kept = dir.write("a/kept.txt", "one");
+    list(kept, 1, false);
+    list(dir.write("a/twin.txt", "one"), 1, true);
+    list(dir.write("b/x.txt", "two"), 2, true);
+    list(dir.write("b/y.txt", "two"), 2, true);
+    ::unlink(kept.c_str());
+
+    // Move first: then the fully marked group is gone before the Delete.
+    for (const FileOpMode mode : {FileOpMode::Move, FileOpMode::Delete}) {
+        const FileOpOutcome outcome = runMode(mode, dir.mkdir("to"));
+        const std::vector<FileOpFailure> expected = {
+            {mode == FileOpMode::Delete ? "1005" : "1006",
+             std::string(mode == FileOpMode::Delete ? "Unable to delete file"
+                                                    : "Unable to move file") +
+                 ": no unmarked copy of this group remains",
+             dir.path() + "a/twin.txt"}};
+        EXPECT_EQ(outcome.failures, expected);
+        EXPECT_TRUE(exists(dir.path() + "a/twin.txt"));
+    }
+    EXPECT_FALSE(exists(dir.path() + "b"));
+    EXPECT_EQ(namesIn(dir.path() + "to"), (std::vector<std::string>{"x.txt", "y.txt"}));
+}
+
+TEST_F(FileOperationTest, confirmationsActStopAskingLeaveOrEndTheRun) {
+    const std::string folder = dir.mkdir("q");
+    for (const char* name : {"1", "2", "3", "4"})
+        list(dir.write(std::string("q/") + name, name), 0, true);
+    const auto question = [](const char* name, bool toTrash) {
+        return MessageBoxRequest{
+            toTrash ? "Are you sure you want to move \"" + std::string(name) + "\" to the Trash?"
+                    : "Are you sure you want to permanently delete \"" + std::string(name) + "\"?",
+            "Confirm", MsgIcon::Question, MsgButtons::YesYesToAllNoCancel, 1};
+    };
+    user.expectMessage(question("1", true), MsgAnswer::Yes)
+        .expectMessage(question("2", true), MsgAnswer::No)
+        .expectMessage(question("3", true), MsgAnswer::Cancel);
+    FileOpSettings settings;
+    settings.yesToAll = false;
+    settings.removeEmptyFolders = false;
+    const FileOpOutcome first = runWith(settings);
+    EXPECT_TRUE(first.cancelled);
+    EXPECT_EQ(first.done, 1);
+    EXPECT_EQ(first.failures, (std::vector<FileOpFailure>{
+                                  {"1005", "Unable to delete file: not confirmed", folder + "2"}}));
+    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"2", "3", "4"}));
+    user.verify();
+
+    model.rows.erase(model.rows.begin());
+    user.expectMessage(question("2", false), MsgAnswer::YesToAll);
+    settings.toTrash = false;
+    const FileOpOutcome second = runWith(settings);
+    EXPECT_EQ(second.done, 3);
+    EXPECT_FALSE(second.cancelled);
+    EXPECT_EQ(namesIn(folder), std::vector<std::string>{});
+}
+
+// Declining a folder leaves every file bound for it, with one question.
+TEST_F(FileOperationTest, aMissingDestinationIsCreatedOnlyWithLeave) {
+    list(dir.write("src/a.txt", "a"), 0, true);
+    list(dir.write("src/b.txt", "b"), 0, true);
+    const std::string to = dir.path() + "new/deeper";
+    user.expectMessage({"Create the folder \"" + to + "\"?", "Confirm", MsgIcon::Question,
+                        MsgButtons::YesYesToAllNoCancel, 1},
+                       MsgAnswer::No);
+    FileOpSettings settings;
+    settings.mode = FileOpMode::Move;
+    settings.yesToAll = false;
+    settings.destination = to;
+    const FileOpOutcome declined = runWith(settings);
+    ASSERT_EQ(declined.failures.size(), 2u);
+    EXPECT_EQ(declined.failures[1].description, "Unable to move file: folder not created");
+    EXPECT_FALSE(exists(to));
+    user.verify();
+
+    settings.yesToAll = true;
+    settings.withStructure = true;
+    EXPECT_EQ(runWith(settings).done, 2);
+    EXPECT_EQ(namesIn(MakeStructure(dir.path() + "src/", to)),
+              (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(FileOperationTest, twoFilesOfOneNameIntoOneFolderAreBothKept) {
+    const std::string to = dir.mkdir("to");
+    list(dir.write("a/same.txt", "first"), 0, true);
+    list(dir.write("b/same.txt", "second"), 0, true);
+    EXPECT_EQ(runMode(FileOpMode::Move, to).done, 2);
+    EXPECT_EQ(test::readFile(to + "same.txt"), "first");
+    EXPECT_EQ(test::readFile(to + "same (2).txt"), "second");
+}
+
+// Cancel after the first file: the sweep still runs, and only the row of
+// the file that went leaves the list, with the group it left alone.
+TEST_F(FileOperationTest, cancelMidRunThenTheListLosesOnlyWhatWent) {
+    list(dir.write("a/1.txt", "1"), 1, true);
+    list(dir.write("a/2.txt", "1"), 1, false);
+    list(dir.write("b/3.txt", "3"), 2, true);
+    list(dir.write("b/4.txt", "3"), 2, false);
+    list(dir.write("b/5.txt", "3"), 2, true);
+    int asked = 0;
+    progress.cancel = [&asked] { return ++asked > 1; };
+    const FileOpOutcome outcome = runMode(FileOpMode::Delete);
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(outcome.done, 1);
+    EXPECT_EQ(progress.labels, (std::vector<std::string>{
+                                   dir.path() + "a/1.txt",
+                                   "Checking for empty folders. Please wait...", "Completed"}));
+
+    updateListAfterFileOperation(model, user);
+    EXPECT_EQ(listedNames(), (std::vector<std::string>{"3.txt", "4.txt", "5.txt"}));
+    EXPECT_EQ(model.statusPanels[PanelProgress].text, "Total Files Marked 2 Size 2 Bytes");
+}
+
+TEST_F(FileOperationTest, theSweepTakesEmptiedFoldersOnly) {
+    list(dir.write("p/emptied/a.txt", "a"), 0, true);
+    list(dir.write("p/hidden/b.txt", "b"), 0, true);
+    dir.write("p/hidden/.keep", "");
+    runMode(FileOpMode::Delete);
+    EXPECT_EQ(namesIn(dir.path() + "p"), std::vector<std::string>{"hidden"});
+    EXPECT_EQ(progress.value, 2);
+    EXPECT_EQ(progress.maximum, 2);
+}
+
+// Faults only a mount can make; each needs root.
+TEST_F(FileOperationTest, mountedFaultsLeaveTheSourceAndGiveARow) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount tmpfs and read-only binds";
+    {
+        const std::string folder = dir.mkdir("ro");
+        dir.write("ro/f.txt", "f");
+        const ScratchMount readOnly("", folder);
+        ASSERT_TRUE(readOnly.mounted());
+        list(readOnly.path() + "f.txt", 0, true);
+        FileOpSettings settings;
+        settings.toTrash = false;
+        const FileOpOutcome outcome = runWith(settings);
+        EXPECT_EQ(outcome.failures, (std::vector<FileOpFailure>{
+                                        {"1005", "Unable to delete file: Read-only file system",
+                                         readOnly.path() + "f.txt"}}));
+    }
+    {
+        const ScratchMount volume("8m");
+        ASSERT_TRUE(volume.mounted());
+        const std::string path = volume.path() + "keep.txt";
+        writeFile(path, "kept");
+        // A plain file where the volume's Trash folder would go.
+        writeFile(volume.path() + ".Trash-" + std::to_string(::getuid()), "");
+        model.rows.clear();
+        list(path, 0, true);
+        const FileOpOutcome outcome = runMode(FileOpMode::Delete);
+        ASSERT_EQ(outcome.failures.size(), 1u);
+        EXPECT_EQ(outcome.failures[0].description.rfind("Unable to delete file: ", 0), 0u);
+        EXPECT_GT(outcome.failures[0].description.size(), 23u);
+        EXPECT_EQ(test::readFile(path), "kept");
+    }
+    {
+        const ScratchMount small("1m");
+        ASSERT_TRUE(small.mounted());
+        // Larger than one chunk of a copy, so that Cancel can stop it half-way.
+        const std::string content = test::randomBytes(20 << 20, 5);
+        const std::string path = dir.write("src/big.bin", content);
+        model.rows.clear();
+        list(path, 0, true);
+        const FileOpOutcome outcome = runMode(FileOpMode::Copy, small.path());
+        EXPECT_EQ(outcome.failures,
+                  (std::vector<FileOpFailure>{
+                      {"1007", "Unable to copy file: No space left on device", path}}));
+        EXPECT_TRUE(namesIn(small.path()).empty());
+        EXPECT_TRUE(test::readFile(path) == content);
+
+        // A move across file systems that Cancel stops half-way.
+        int asked = 0;
+        progress.cancel = [&asked] { return ++asked > 2; };
+        const ScratchMount roomy("64m");
+        const FileOpOutcome stopped = runMode(FileOpMode::Move, roomy.path());
+        EXPECT_TRUE(stopped.cancelled);
+        EXPECT_TRUE(stopped.failures.empty());
+        EXPECT_TRUE(namesIn(roomy.path()).empty());
+        EXPECT_TRUE(test::readFile(path) == content);
+
+        progress.cancel = [] { return false; };
+        EXPECT_EQ(runMode(FileOpMode::Move, roomy.path()).done, 1);
+        EXPECT_TRUE(test::readFile(roomy.path() + "big.bin") == content);
+        EXPECT_FALSE(exists(path));
+    }
+}
+
+TEST(FileOperationTextTest, progressLabelCutsAt71Characters) {
+    const std::string seventy(70, 'p');
+    EXPECT_EQ(progressLabel(seventy), seventy);
+    EXPECT_EQ(progressLabel(seventy + "q"), seventy + "...");
+    // Characters, not bytes: a cut never splits one.
+    const std::string wide = std::string(69, 'p') + "\u00e9\u00e9";
+    EXPECT_EQ(progressLabel(wide), std::string(69, 'p') + "\u00e9...");
+}
+
+TEST(FileOperationTextTest, makeStructureRebuildsTheFolderBelowTheDestination) {
+    const std::vector<std::array<std::string, 3>> cases = {
+        {"/home/a/b/", "/backup", "/backup/home/a/b"},
+        {"/home/a/b/", "/backup/", "/backup/home/a/b"},
+        {"/home/a/", "/", "/home/a"},
+        {"/", "/backup", "/backup"},
+        {"//x/./y/../z/", "/d", "/d/x/y/z"},
+    };
+    for (const auto& [source, destination, expected] : cases)
+        EXPECT_EQ(MakeStructure(source, destination), expected) << source << " " << destination;
+}
+
+TEST_F(FileOperationTest, aRowFromASessionIsComparedToTheMinute) {
+    const std::string path = dir.write("f.txt", "12345");
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'000 - 1'700'000'000 % 60, 7}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ResultRow row = listedRow(path, 0, true);
+    row.facts.identity.reset();
+    row.facts.lastWriteNanoseconds = 0;
+    row.facts.lastWriteSeconds += 59;
+    EXPECT_EQ(changedSinceSearch(row), std::nullopt);
+    row.facts.lastWriteSeconds += 1;
+    EXPECT_EQ(changedSinceSearch(row), "changed since the search");
+}
+
+TEST_F(FileOperationTest, beginningNeedsAMarkedRow) {
+    list(dir.write("a", "aa"), 1, false);
+    list(dir.write("b", "aa"), 1, true);
+    EXPECT_EQ(beginDeleteOrMove(model, user)->bytes, 2);
+    EXPECT_EQ(model.statusPanels[PanelProgress].text, "Total Files Marked 1 Size 2 Bytes");
+    model.rows[1].icon = image::Unmarked;
+    user.expectMessage({"No items marked/checked", "Error", MsgIcon::None, MsgButtons::OK},
+                       MsgAnswer::OK);
+    EXPECT_EQ(beginCopy(model, user), std::nullopt);
+}
+
+} // namespace
+} // namespace twinsift
