@@ -160,10 +160,17 @@ public:
 
     void showLabel(const std::string& text) override { m_line.show(text); }
     void showProgress(std::int64_t, std::int64_t) override {}
+    // "error 1005: Unable to delete file '/a/b': Permission denied": the
+    // description carries the reason after its own fixed text.
     void addFailure(const FileOpFailure& failure) override {
         m_line.clear();
-        printMessage(m_console.err,
-                     "error " + failure.number + ": " + failure.description + ": " + failure.path);
+        const std::string& description = failure.description;
+        const std::size_t colon = description.find(": ");
+        std::string text = "error " + failure.number + ": " + description.substr(0, colon) + " '" +
+                           failure.path + "'";
+        if (colon != std::string::npos)
+            text += description.substr(colon);
+        printMessage(m_console.err, text);
     }
     bool cancelRequested() override { return m_console.interrupted(); }
     void clear() { m_line.clear(); }

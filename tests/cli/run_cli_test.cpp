@@ -480,6 +480,48 @@ TEST_F(RunCliTest, deleteOnATerminalAsksOnceAndActsOnlyOnYes) {
     }
 }
 
+// Standard input on which Ctrl-C comes while the "y" is typed.
+class InterruptedYes : public std::streambuf {
+protected:
+    int_type underflow() override {
+        if (gptr() != nullptr)
+            return traits_type::eof();
+        std::raise(SIGINT);
+        setg(m_answer, m_answer, m_answer + 2);
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    char m_answer[2] = {'y', '\n'};
+};
+
+TEST_F(RunCliTest, interruptStopsTheActionBeforeItsNextFile) {
+    m_dir.write("g/one", "same");
+    m_dir.write("g/two", "same");
+    InterruptedYes answer;
+    std::istream in(&answer);
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({"--mark", "all-duplicates", "--delete", "--permanent", m_root + "g"}, out,
+                     err, false, {&in, true}),
+              exit_status::Interrupted)
+        << err.str();
+    EXPECT_TRUE(std::filesystem::exists(m_root + "g/one") &&
+                std::filesystem::exists(m_root + "g/two"));
+}
+
+TEST_F(RunCliTest, dryRunPrintsEachFileEscapedAndTouchesNothing) {
+    const std::string hostile = m_dir.write("h/new\nline", "same");
+    m_dir.write("h/other", "same");
+    const CliRun run = runWith({"--mark-folder", m_root + "h", "--delete", "--permanent",
+                                "--allow-whole-groups", "--dry-run", m_root + "h"});
+    EXPECT_EQ(run.status, exit_status::Completed) << describe(run);
+    EXPECT_NE(run.err.find("would delete " + m_root + "h/new\\x0Aline permanently\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("would delete " + m_root + "h/other permanently\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(hostile));
+}
+
 TEST_F(RunCliTest, jsonTellsWhichFilesAreMarked) {
     m_dir.write("g/old", "same");
     m_dir.write("g/new", "same");
