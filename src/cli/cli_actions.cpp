@@ -114,6 +114,11 @@ const char* verbOf(FileOpMode mode) {
     return "Delete";
 }
 
+// "Deleted 3 files to the Trash, 0 failed": the run's last line.
+std::string pastTense(FileOpMode mode) {
+    return mode == FileOpMode::Copy ? "Copied" : std::string(verbOf(mode)) + 'd';
+}
+
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -227,6 +232,10 @@ int runAction(WindowModel& model, TerminalUserInterface& ui, const CliOptions& o
     progress.clear();
     if (settings.mode != FileOpMode::Copy)
         updateListAfterFileOperation(model, ui);
+    printMessage(console.err,
+                 pastTense(settings.mode) + ' ' + groupedCount(outcome.done) +
+                     (outcome.done == 1 ? " file " : " files ") + actionText(settings) + ", " +
+                     groupedCount(static_cast<std::int64_t>(outcome.failures.size())) + " failed");
     bool logged = true;
     if (options.errorLog) {
         const IoResult written =

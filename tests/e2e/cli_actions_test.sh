@@ -71,6 +71,7 @@ check "marked-only lists the marked paths, NUL-ended" cmp -s "$work/out" "$work/
 run --mark all-duplicates --delete --yes "$t"
 check "delete to the Trash exits 0" test $? -eq 0
 check "delete to the Trash leaves the newest of each group" newest_only
+check "the run is summed up" grep -qx 'twinsift-cli: Deleted 2 files to the Trash, 0 failed' "$work/err"
 check "the files are in the Trash" test -f "$XDG_DATA_HOME/Trash/files/one.txt" -a -f "$XDG_DATA_HOME/Trash/files/two.bin"
 check "with their trash info" grep -qx "Path=$t/a/one.txt" "$XDG_DATA_HOME/Trash/info/one.txt.trashinfo"
 
