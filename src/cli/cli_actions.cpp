@@ -48,19 +48,10 @@ AdvMarkChoices rangeChoices(const CliOptions& options) {
     return choices;
 }
 
-// The path made absolute without resolving links, as the folders of the
-// listed rows are written: ending in "/".
-std::string folderText(const std::string& path) {
-    std::string text = std::filesystem::absolute(path).lexically_normal().string();
-    if (!text.ends_with('/'))
-        text += '/';
-    return text;
-}
-
 void markFolders(WindowModel& model, UserInterface& ui, const CliOptions& options) {
     std::vector<bool> ticked(model.lvFolders.size(), false);
     for (const std::string& folder : options.markFolders) {
-        const std::string wanted = folderText(folder);
+        const std::string wanted = absoluteFolder(folder);
         // The folder itself may hold no listed file while those below it do.
         for (std::size_t f = 0; f < ticked.size(); ++f)
             if (model.lvFolders[f].starts_with(wanted))
@@ -186,6 +177,13 @@ private:
 };
 
 } // namespace
+
+std::string absoluteFolder(const std::string& path) {
+    std::string text = std::filesystem::absolute(path).lexically_normal().string();
+    if (!text.ends_with('/'))
+        text += '/';
+    return text;
+}
 
 void markAsAsked(WindowModel& model, UserInterface& ui, const CliOptions& options) {
     if (model.rows.empty())

@@ -7,12 +7,17 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <string>
 
 namespace twinsift {
 
 struct WindowModel;
 class UserInterface;
 class TerminalUserInterface;
+
+// The path made absolute without resolving links, as a folder text ending in
+// "/": how search paths and the folders of listed rows are written.
+std::string absoluteFolder(const std::string& path);
 
 // Marks the listed rows as the options ask: the --mark rule first, then the
 // --mark-folder folders (with their sub-folders) on top, the list left in

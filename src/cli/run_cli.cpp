@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <optional>
 
@@ -86,14 +85,6 @@ int refuse(std::ostream& err, const Refusal& refusal) {
 
 std::string quoted(const std::string& text) {
     return "'" + text + "'";
-}
-
-// The path made absolute without resolving links, as a folder text ending in "/".
-std::string absoluteFolder(const std::string& path) {
-    std::string text = std::filesystem::absolute(path).lexically_normal().string();
-    if (!text.ends_with('/'))
-        text += '/';
-    return text;
 }
 
 // Follows a link the user named: a FOLDER that is a link to a folder is a folder.
