@@ -250,16 +250,20 @@ private:
 
     Step deleteOne(const ResultRow& row) {
         const IoResult result = m_shell.ShellDelete(row.fullPath(), m_settings.toTrash);
-        if (!result.ok()) {
+        if (result.ok())
+            ++m_outcome.done;
+        // Gone between the look and the delete: as good as deleted.
+        else if (result.error().error != ENOENT)
             fail(row, reasonOf(result.error()));
-            return Step::Next;
-        }
-        ++m_outcome.done;
         return Step::Next;
     }
 
     Step placeOne(const ResultRow& row) {
-        const CancelCheck cancelled = [this] { return m_progress.cancelRequested(); };
+        // The window must breathe for a Cancel to be pressed during a long copy.
+        const CancelCheck cancelled = [this] {
+            m_model.yieldToWindow();
+            return m_progress.cancelRequested();
+        };
         const std::string source = row.fullPath();
         const std::string folder = targetFolder(row);
         const Placed placed = m_settings.mode == FileOpMode::Move

@@ -2,16 +2,15 @@
 
 #include "core/window_model.h"
 #include "platform/shell_services.h"
-#include "support/scoped_env.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -57,26 +56,12 @@ std::vector<std::string> namesIn(const std::string& folder) {
     return names;
 }
 
-void appendTo(const std::string& path, const std::string& text) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
-    ASSERT_GE(fd, 0) << path;
-    EXPECT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    ::close(fd);
-}
-
-void writeFile(const std::string& path, const std::string& content) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    EXPECT_EQ(std::fwrite(content.data(), 1, content.size(), file), content.size());
-    std::fclose(file);
-}
-
 // Puts another file under `path` with the same size and times.
 void replaceBySameLooking(const std::string& path) {
     struct stat before {};
     ASSERT_EQ(::lstat(path.c_str(), &before), 0);
     const std::string fresh = path + ".new";
-    writeFile(fresh, std::string(static_cast<std::size_t>(before.st_size), 'z'));
+    std::ofstream(fresh) << std::string(static_cast<std::size_t>(before.st_size), 'z');
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, fresh.c_str(), times, 0), 0);
     ASSERT_EQ(::rename(fresh.c_str(), path.c_str()), 0);
@@ -232,7 +217,8 @@ TEST_F(FileOperationTest, aFileChangedAfterTheSearchIsLeftAlone) {
     const std::string gone = "no longer exists";
     const std::vector<Fault> faults = {
         {"vanished", [](const std::string& p) { ::unlink(p.c_str()); }, "no longer exists"},
-        {"grown", [](const std::string& p) { appendTo(p, "!"); }, "changed since the search"},
+        {"grown", [](const std::string& p) { ASSERT_EQ(::truncate(p.c_str(), 6), 0); },
+         "changed since the search"},
         {"touched",
          [](const std::string& p) {
              const struct timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
@@ -278,6 +264,30 @@ TEST_F(FileOperationTest, aFileChangedAfterTheSearchIsLeftAlone) {
             EXPECT_EQ(exists(path), fault.reason != gone);
             ::unlink(path.c_str());
         }
+    }
+}
+
+// Someone else deletes the file between the run's look and its delete.
+class RacingShell : public FileOnlyShell {
+public:
+    IoResult ShellDelete(const std::string& path, bool toTrash) override {
+        ::unlink(path.c_str());
+        return FileOnlyShell::ShellDelete(path, toTrash);
+    }
+};
+
+TEST_F(FileOperationTest, aFileGoneJustBeforeItsDeleteIsNoFailure) {
+    list(dir.write("a.txt", "a"), 0, true);
+    RacingShell racing;
+    for (const bool toTrash : {true, false}) {
+        FileOpSettings settings;
+        settings.toTrash = toTrash;
+        settings.removeEmptyFolders = false;
+        const FileOpOutcome outcome = runFileOperation(model, settings, racing, user, progress);
+        EXPECT_EQ(outcome.done, 0);
+        EXPECT_TRUE(outcome.failures.empty()) << outcome.failures[0].description;
+        dir.write("a.txt", "a");
+        model.rows = {listedRow(dir.path() + "a.txt", 0, true)};
     }
 }
 
@@ -408,7 +418,8 @@ TEST_F(FileOperationTest, theSweepTakesEmptiedFoldersOnly) {
 
 // Faults only a mount can make; each needs root.
 TEST_F(FileOperationTest, mountedFaultsLeaveTheSourceAndGiveARow) {
-    if (::geteuid() != 0)
+    const ScratchMount small("1m");
+    if (!small.mounted())
         GTEST_SKIP() << "needs root to mount tmpfs and read-only binds";
     {
         const std::string folder = dir.mkdir("ro");
@@ -427,9 +438,9 @@ TEST_F(FileOperationTest, mountedFaultsLeaveTheSourceAndGiveARow) {
         const ScratchMount volume("8m");
         ASSERT_TRUE(volume.mounted());
         const std::string path = volume.path() + "keep.txt";
-        writeFile(path, "kept");
+        std::ofstream(path) << "kept";
         // A plain file where the volume's Trash folder would go.
-        writeFile(volume.path() + ".Trash-" + std::to_string(::getuid()), "");
+        std::ofstream(volume.path() + ".Trash-" + std::to_string(::getuid()));
         model.rows.clear();
         list(path, 0, true);
         const FileOpOutcome outcome = runMode(FileOpMode::Delete);
@@ -439,8 +450,6 @@ TEST_F(FileOperationTest, mountedFaultsLeaveTheSourceAndGiveARow) {
         EXPECT_EQ(test::readFile(path), "kept");
     }
     {
-        const ScratchMount small("1m");
-        ASSERT_TRUE(small.mounted());
         // Larger than one chunk of a copy, so that Cancel can stop it half-way.
         const std::string content = test::randomBytes(20 << 20, 5);
         const std::string path = dir.write("src/big.bin", content);
