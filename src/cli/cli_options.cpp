@@ -1,5 +1,9 @@
 #include "cli/cli_options.h"
 
+#include "core/convert.h"
+
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <functional>
 #include <map>
@@ -34,6 +38,23 @@ std::optional<UsageError> engineName(std::optional<std::string>& engine, const s
     return UsageError{"--engine: unknown engine '" + text + "' (byte, fuzzy, crc, name or zero)"};
 }
 
+std::optional<UsageError> markRule(std::optional<std::string>& rule, const std::string& text) {
+    const auto& names = markRuleNames();
+    if (std::find(names.begin(), names.end(), text) == names.end())
+        return UsageError{"--mark: unknown rule '" + text + "'"};
+    rule = text;
+    return std::nullopt;
+}
+
+std::optional<UsageError> sizeLimit(std::optional<std::string>& limit, const std::string& text) {
+    AdvMarkChoices ignored;
+    if (!readSizeLimit(text, ignored))
+        return UsageError{"--size-limit: '" + text +
+                          "' is not a size (N, NKB, NMB, NGB, cd or dvd)"};
+    limit = text;
+    return std::nullopt;
+}
+
 template <class Member> Setter store(Member member) {
     return [member](CliOptions& o, const std::string& value) -> std::optional<UsageError> {
         std::invoke(member, o) = value;
@@ -62,6 +83,14 @@ const std::map<std::string, Setter>& optionsWithValue() {
         {"--parameters", store(&CliOptions::parametersFile)},
         {"--threads",
          [](CliOptions& o, const std::string& v) { return threadCount(o.threads, v); }},
+        {"--mark", [](CliOptions& o, const std::string& v) { return markRule(o.markRule, v); }},
+        {"--mark-mask", store(&CliOptions::markMask)},
+        {"--size-limit",
+         [](CliOptions& o, const std::string& v) { return sizeLimit(o.sizeLimit, v); }},
+        {"--mark-folder", append(&CliOptions::markFolders)},
+        {"--move", store(&CliOptions::moveTo)},
+        {"--copy", store(&CliOptions::copyTo)},
+        {"--error-log", store(&CliOptions::errorLog)},
     };
     return options;
 }
@@ -76,6 +105,14 @@ const std::map<std::string, bool CliOptions::*>& switches() {
         {"--null", &CliOptions::null},
         {"--help", &CliOptions::help},
         {"--version", &CliOptions::version},
+        {"--allow-whole-groups", &CliOptions::allowWholeGroups},
+        {"--delete", &CliOptions::deleteMarked},
+        {"--permanent", &CliOptions::permanent},
+        {"--structure", &CliOptions::structure},
+        {"--remove-empty-folders", &CliOptions::removeEmptyFolders},
+        {"--dry-run", &CliOptions::dryRun},
+        {"--yes", &CliOptions::yes},
+        {"--marked-only", &CliOptions::markedOnly},
     };
     return options;
 }
@@ -85,7 +122,85 @@ bool looksLikeOption(const std::string& argument) {
     return argument.size() > 1 && argument[0] == '-';
 }
 
+// The first option of `named` that was given without `needed`.
+std::optional<UsageError> needs(std::initializer_list<std::pair<const char*, bool>> named,
+                                bool needed, const char* what) {
+    for (const auto& [name, given] : named)
+        if (given && !needed)
+            return UsageError{std::string(name) + " needs " + what};
+    return std::nullopt;
+}
+
+// Options that only mean something beside others, and actions that exclude
+// each other, refused before anything is searched.
+std::optional<UsageError> checkCombination(const CliOptions& o) {
+    const int actions = int{o.deleteMarked} + int{o.moveTo.has_value()} + int{o.copyTo.has_value()};
+    if (actions > 1)
+        return UsageError{"--delete, --move and --copy exclude each other"};
+    const bool keepRule = o.markRule && *o.markRule != markRuleNames().front();
+    std::optional<UsageError> error;
+    if ((error = needs({{"--delete", o.deleteMarked},
+                        {"--move", o.moveTo.has_value()},
+                        {"--copy", o.copyTo.has_value()},
+                        {"--marked-only", o.markedOnly}},
+                       o.marks(), "--mark or --mark-folder")) ||
+        (error = needs({{"--size-limit", o.sizeLimit.has_value()}}, keepRule,
+                       "--mark with a keep-... rule")) ||
+        (error =
+             needs({{"--mark-mask", o.markMask.has_value()}}, keepRule || !o.markFolders.empty(),
+                   "--mark with a keep-... rule or --mark-folder")) ||
+        (error = needs({{"--permanent", o.permanent}}, o.deleteMarked, "--delete")) ||
+        (error = needs({{"--structure", o.structure}}, o.moveTo || o.copyTo, "--move or --copy")) ||
+        (error = needs({{"--allow-whole-groups", o.allowWholeGroups},
+                        {"--remove-empty-folders", o.removeEmptyFolders}},
+                       o.deletesOrMoves(), "--delete or --move")) ||
+        (error = needs(
+             {{"--dry-run", o.dryRun}, {"--yes", o.yes}, {"--error-log", o.errorLog.has_value()}},
+             o.acts(), "--delete, --move or --copy")))
+        return error;
+    if (o.json && o.null)
+        return UsageError{"--null lists paths as text and cannot be combined with --json"};
+    if (o.markedOnly && (o.json || o.summary))
+        return UsageError{
+            "--marked-only lists paths and cannot be combined with --json or --summary"};
+    return std::nullopt;
+}
+
 } // namespace
+
+const std::vector<std::string>& markRuleNames() {
+    static const std::vector<std::string> names = {
+        "all-duplicates", "keep-newer",         "keep-older",        "keep-larger",
+        "keep-smaller",   "keep-newer-version", "keep-older-version"};
+    return names;
+}
+
+bool readSizeLimit(const std::string& text, AdvMarkChoices& choices) {
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower == "cd" || lower == "dvd") {
+        choices.limit = lower == "cd" ? AdvMarkChoices::Limit::CD : AdvMarkChoices::Limit::DVD;
+        return true;
+    }
+    std::string unit = "KB";
+    std::string number = lower;
+    for (const char* suffix : {"kb", "mb", "gb"})
+        if (lower.ends_with(suffix)) {
+            unit = {static_cast<char>(std::toupper(suffix[0])), 'B'};
+            number.resize(lower.size() - 2);
+        }
+    AdvMarkChoices limited = choices;
+    limited.limit = AdvMarkChoices::Limit::Specify;
+    limited.limitText = number;
+    limited.limitUnit = unit;
+    // A limit that comes to 0 bytes ("0.5GB" counts whole GB) would mean none.
+    const std::optional<std::int64_t> bytes = sizeLimitBytes(limited);
+    if (!bytes || *bytes <= 0)
+        return false;
+    choices = limited;
+    return true;
+}
 
 std::variant<CliOptions, UsageError> parseCliOptions(const std::vector<std::string>& arguments) {
     CliOptions options;
@@ -121,8 +236,8 @@ std::variant<CliOptions, UsageError> parseCliOptions(const std::vector<std::stri
         if (auto error = option->second(options, value))
             return *error;
     }
-    if (options.json && options.null)
-        return UsageError{"--null lists paths as text and cannot be combined with --json"};
+    if (auto error = checkCombination(options))
+        return *error;
     return options;
 }
 
@@ -147,9 +262,31 @@ Search:
   --threads N             worker threads for reading files, at most 1024
                           (default: one per core)
 
+Marking (after the search):
+  --mark RULE             all-duplicates: mark all but the newest file of each group;
+                          keep-newer, keep-older, keep-larger, keep-smaller,
+                          keep-newer-version, keep-older-version: mark all but the
+                          file the rule keeps
+  --mark-mask MASK        mark only files matching MASK, e.g. "*.jpg *.png"
+  --size-limit LIMIT      with a keep-... rule: stop marking past N[KB|MB|GB], cd or dvd
+  --mark-folder DIR       mark the files in DIR and its sub-folders (repeatable)
+  --allow-whole-groups    let --delete and --move take every file of a group; without
+                          it one file of each fully marked group is unmarked and stays
+
+Actions on the marked files (one of --delete, --move, --copy):
+  --delete                move them to the Trash (with --permanent: delete them for good)
+  --move DIR, --copy DIR  move or copy them into DIR, renaming on a name collision
+  --structure             with --move or --copy: re-create their folders below DIR
+  --remove-empty-folders  with --delete or --move: remove the folders they leave empty
+  --error-log FILE        write the failures to FILE after the run
+  --dry-run               print what would be done, one line per file; touch nothing
+  --yes                   do not ask: --delete and --move ask once when standard input
+                          is a terminal, and need --yes when it is not
+
 Output:
-  --json                  one JSON document on standard output
+  --json                  one JSON document on standard output; each file has "marked"
   --summary               the final status lines on standard output instead of the groups
+  --marked-only           only the marked files' paths on standard output, one a line
   --null                  end each path and each group with NUL instead of a line end
   --help, --version
 
@@ -157,8 +294,10 @@ The groups go to standard output in the result list's order, one path a line
 and an empty line after each group (with --null: each path and each group end
 in NUL); after Ctrl-C, the groups found so far. The final status lines and
 messages go to standard error, with control characters escaped, and so does
-each folder or file the search had to leave out, with the reason.
-Exit status: 0 search completed, 1 failure, 2 usage error, 130 interrupted.
+each folder or file the search had to leave out, with the reason, and each
+file an action could not delete, move or copy: error number, description, path.
+Exit status: 0 search and action completed, 1 failure (also of one file),
+2 usage error, 130 interrupted (the files already acted on stay so).
 )usage";
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "marking/advanced_marking.h"
+
 #include <optional>
 #include <string>
 #include <variant>
@@ -30,6 +32,27 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     std::vector<std::string> folders;
+
+    // Marking, then one action on the marked files.
+    std::optional<std::string> markRule; // all-duplicates or a keep-... rule
+    std::optional<std::string> markMask;
+    std::optional<std::string> sizeLimit; // N[KB|MB|GB], cd or dvd
+    std::vector<std::string> markFolders;
+    bool allowWholeGroups = false;
+    bool deleteMarked = false;
+    bool permanent = false;
+    std::optional<std::string> moveTo;
+    std::optional<std::string> copyTo;
+    bool structure = false;
+    bool removeEmptyFolders = false;
+    std::optional<std::string> errorLog;
+    bool dryRun = false;
+    bool yes = false;
+    bool markedOnly = false;
+
+    bool marks() const { return markRule || !markFolders.empty(); }
+    bool deletesOrMoves() const { return deleteMarked || moveTo; }
+    bool acts() const { return deletesOrMoves() || copyTo; }
 };
 
 // A command line that cannot be used; the text says why.
@@ -40,6 +63,13 @@ struct UsageError {
 // Options may come in any order before the folders and between them; "--"
 // ends the options; "--name=value" is the same as "--name value".
 std::variant<CliOptions, UsageError> parseCliOptions(const std::vector<std::string>& arguments);
+
+// The mark rules --mark knows, "all-duplicates" first.
+const std::vector<std::string>& markRuleNames();
+
+// --size-limit's value ("700MB", "2.5 gb", "100" in KB, "cd", "dvd") as the
+// advanced-marking dialog's limit choice; false when it is none of these.
+bool readSizeLimit(const std::string& text, AdvMarkChoices& choices);
 
 // The text of --help.
 const char* usageText();

@@ -1,5 +1,7 @@
 #include "cli/cli_output.h"
 
+#include "core/format.h"
+
 #include <utf8proc.h>
 
 #include <algorithm>
@@ -78,7 +80,7 @@ void writeFile(std::ostream& out, const ResultRow& row) {
     writeJsonString(out, row.text(ColLastModified));
     out << ", \"version\": ";
     writeJsonString(out, row.text(ColFileVersion));
-    out << '}';
+    out << ", \"marked\": " << (row.marked() ? "true" : "false") << '}';
 }
 
 // Groups numbered in list order, which is the "Group" column of a fresh list.
@@ -162,6 +164,33 @@ void printGroups(const WindowModel& model, std::ostream& out, bool null) {
         if (r + 1 == model.rows.size() || startsGroup(model.rows, r + 1))
             out << end;
     }
+}
+
+void printMarked(const WindowModel& model, std::ostream& out, bool null) {
+    for (std::size_t r = 0; r < model.rows.size() && out; ++r)
+        if (model.rows[r].marked())
+            out << model.rows[r].fullPath() << (null ? '\0' : '\n');
+}
+
+void TerminalLine::show(const std::string& text) {
+    if (!m_enabled || text == m_shown)
+        return;
+    m_shown = text;
+    m_err << '\r' << leadingCharacters(terminalSafe(text), kWidth) << "\x1b[K" << std::flush;
+}
+
+void TerminalLine::clear() {
+    if (m_enabled && !m_shown.empty())
+        m_err << "\r\x1b[K" << std::flush;
+    m_shown.clear();
+}
+
+std::string groupedCount(std::int64_t count) {
+    std::string digits = std::to_string(count);
+    const std::size_t first = digits.starts_with('-') ? 1 : 0;
+    for (std::size_t at = digits.size(); at > first + 3; at -= 3)
+        digits.insert(at - 3, 1, ',');
+    return digits;
 }
 
 void printJson(const WindowModel& model, std::ostream& out, bool withGroups) {

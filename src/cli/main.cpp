@@ -3,15 +3,34 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <iostream>
+#include <streambuf>
 
 namespace {
 
 bool isOpen(int fd) {
     return ::fcntl(fd, F_GETFD) != -1 || errno != EBADF;
 }
+
+// Standard input for the one question before an action. std::cin retries a
+// read that Ctrl-C interrupts, so the user could not stop at the prompt; here
+// the interrupt ends the input.
+class InterruptibleInput : public std::streambuf {
+protected:
+    int_type underflow() override {
+        const ssize_t got = ::read(STDIN_FILENO, m_buffer.data(), m_buffer.size());
+        if (got <= 0)
+            return traits_type::eof();
+        setg(m_buffer.data(), m_buffer.data(), m_buffer.data() + got);
+        return traits_type::to_int_type(m_buffer[0]);
+    }
+
+private:
+    std::array<char, 256> m_buffer{};
+};
 
 } // namespace
 
@@ -32,5 +51,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return twinsift::runCli(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+    InterruptibleInput input;
+    std::istream in(&input);
+    return twinsift::runCli(arguments, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1,
+                            {&in, ::isatty(STDIN_FILENO) == 1});
 }

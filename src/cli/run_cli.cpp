@@ -1,10 +1,10 @@
 #include "cli/run_cli.h"
 
+#include "cli/cli_actions.h"
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/terminal_user_interface.h"
 #include "commands/scan_command.h"
-#include "core/format.h"
 #include "core/runtime_error.h"
 #include "core/window_commands.h"
 #include "persist/parameters_file.h"
@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <optional>
 
@@ -86,14 +85,6 @@ int refuse(std::ostream& err, const Refusal& refusal) {
 
 std::string quoted(const std::string& text) {
     return "'" + text + "'";
-}
-
-// The path made absolute without resolving links, as a folder text ending in "/".
-std::string absoluteFolder(const std::string& path) {
-    std::string text = std::filesystem::absolute(path).lexically_normal().string();
-    if (!text.ends_with('/'))
-        text += '/';
-    return text;
 }
 
 // Follows a link the user named: a FOLDER that is a link to a folder is a folder.
@@ -221,6 +212,25 @@ std::optional<Refusal> setExclusions(ExclusionList& list, const CliOptions& opti
     return std::nullopt;
 }
 
+// The folders the marking and the action name, and the one question, checked
+// before anything is walked: a refusal after a long search wastes it.
+std::optional<Refusal> checkActionOptions(const CliOptions& options, const CliInput& input) {
+    for (const std::string& folder : options.markFolders)
+        if (auto refusal = checkFolder(folder))
+            return usage("--mark-folder: " + refusal->message);
+    for (const auto& [option, folder] :
+         {std::pair{"--move: ", &options.moveTo}, std::pair{"--copy: ", &options.copyTo}})
+        if (*folder)
+            if (auto refusal = checkFolder(**folder))
+                return usage(option + refusal->message);
+    const bool asks = options.deletesOrMoves() && !options.dryRun && !options.yes;
+    if (asks && !(input.in && input.isTerminal))
+        return usage(std::string(options.deleteMarked ? "--delete" : "--move") +
+                     " asks before it acts, and standard input is not a terminal: "
+                     "give --yes (or --dry-run to see what it would do)");
+    return std::nullopt;
+}
+
 // Everything the options describe, in the window model, before anything is walked.
 std::optional<Refusal> buildSearch(WindowModel& model, ExclusionList& exclusions,
                                    const CliOptions& options, UserInterface& ui) {
@@ -243,32 +253,17 @@ std::optional<Refusal> buildSearch(WindowModel& model, ExclusionList& exclusions
 class ProgressLine : public ModelListener {
 public:
     ProgressLine(const WindowModel& model, std::ostream& err, bool enabled)
-        : m_model(model), m_err(err), m_enabled(enabled) {}
+        : m_model(model), m_line(err, enabled) {}
 
     void statusChanged() override {
         if (m_model.scanning)
-            show(m_model.statusPanels[PanelProgress].text);
+            m_line.show(m_model.statusPanels[PanelProgress].text);
     }
-    void clear() {
-        if (m_enabled && !m_shown.empty())
-            m_err << "\r\x1b[K" << std::flush;
-        m_shown.clear();
-    }
+    void clear() { m_line.clear(); }
 
 private:
-    static constexpr int kWidth = 79;
-
-    void show(const std::string& text) {
-        if (!m_enabled || text == m_shown)
-            return;
-        m_shown = text;
-        m_err << '\r' << leadingCharacters(terminalSafe(text), kWidth) << "\x1b[K" << std::flush;
-    }
-
     const WindowModel& m_model;
-    std::ostream& m_err;
-    bool m_enabled;
-    std::string m_shown;
+    TerminalLine m_line;
 };
 
 ScanOutcome runScan(WindowModel& model, UserInterface& ui, const ScanSettings& settings,
@@ -295,6 +290,8 @@ bool printOutcome(const WindowModel& model, const CliOptions& options, std::ostr
     errno = 0;
     if (options.json)
         printJson(model, out, !options.summary);
+    else if (options.markedOnly)
+        printMarked(model, out, options.null);
     else if (!options.summary)
         printGroups(model, out, options.null);
     for (const std::string& line : statusLines(model))
@@ -309,7 +306,7 @@ bool printOutcome(const WindowModel& model, const CliOptions& options, std::ostr
 }
 
 int runSearch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-              bool errIsTerminal) {
+              bool errIsTerminal, const CliInput& input) {
     const auto parsed = parseCliOptions(arguments);
     if (const auto* error = std::get_if<UsageError>(&parsed))
         return refuse(err, usage(error->message));
@@ -319,6 +316,8 @@ int runSearch(const std::vector<std::string>& arguments, std::ostream& out, std:
         return exit_status::Completed;
     }
 
+    if (auto refusal = checkActionOptions(options, input))
+        return refuse(err, *refusal);
     TerminalUserInterface ui(err);
     WindowModel model;
     ExclusionList exclusions;
@@ -330,18 +329,29 @@ int runSearch(const std::vector<std::string>& arguments, std::ostream& out, std:
     settings.exclusions = &exclusions;
     if (runScan(model, ui, settings, err, errIsTerminal, watch) == ScanOutcome::NoSearchPath)
         return exit_status::Failed;
+    // Nothing is marked or acted on in an unfinished list.
+    std::optional<MarkedTotals> marked;
+    if (!watch.interrupted() && !ui.errorReported()) {
+        markAsAsked(model, ui, options);
+        marked = prepareAction(model, ui, options);
+    }
     const bool written = printOutcome(model, options, out, err);
     if (ui.errorReported() || !written)
         return exit_status::Failed;
-    return watch.interrupted() ? exit_status::Interrupted : exit_status::Completed;
+    if (watch.interrupted())
+        return exit_status::Interrupted;
+    if (!marked)
+        return exit_status::Completed;
+    const ActionConsole console{input.in, err, errIsTerminal, [&] { return watch.interrupted(); }};
+    return runAction(model, ui, options, *marked, console);
 }
 
 } // namespace
 
 int runCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-           bool errIsTerminal) {
+           bool errIsTerminal, CliInput input) {
     try {
-        return runSearch(arguments, out, err, errIsTerminal);
+        return runSearch(arguments, out, err, errIsTerminal, input);
     } catch (const std::bad_alloc&) {
         printMessage(err, "out of memory");
         return exit_status::Failed;

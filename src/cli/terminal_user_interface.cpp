@@ -66,11 +66,10 @@ bool TerminalUserInterface::tooManyFilesWarning(long) {
     return true;
 }
 
-// Nobody is there to choose which copy stays, so a command that would take
-// every copy of a group does not act.
+// Nobody is there to choose which copy stays: the answer was chosen before the run.
 OriginalsAnswer TerminalUserInterface::originalsWarning(WindowModel&,
                                                         const std::vector<std::size_t>&) {
-    return OriginalsAnswer::Closed;
+    return m_originalsAnswer;
 }
 
 std::string TerminalUserInterface::browseFolder(const std::string&, bool) {

@@ -1,5 +1,6 @@
 #include "cli/run_cli.h"
 
+#include "cli/cli_options.h"
 #include "core/window_model.h"
 #include "persist/parameters_file.h"
 #include "scan/exclusion_list.h"
@@ -262,6 +263,27 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         {{"--to", "01/01/2024", a}, usage, "You cannot enter Max-Date until Min-Date is valid"},
         {{"--exclude-ext", "*.", a}, usage, "names no extension"},
         {{"--json", "--null", a}, usage, "cannot be combined"},
+        {{"--delete", "--yes", a}, usage, "--delete needs --mark or --mark-folder"},
+        {{"--mark", "all-duplicates", "--delete", "--copy", a, a},
+         usage,
+         "--delete, --move and --copy exclude each other"},
+        {{"--mark", "keep-oldest", a}, usage, "--mark: unknown rule 'keep-oldest'"},
+        {{"--mark", "all-duplicates", "--size-limit", "cd", a},
+         usage,
+         "--size-limit needs --mark with a keep-... rule"},
+        {{"--mark", "keep-newer", "--size-limit", "0.5GB", a}, usage, "'0.5GB' is not a size"},
+        {{"--mark-mask", "*.txt", a}, usage, "--mark-mask needs --mark with a keep-... rule"},
+        {{"--mark-folder", a, "--permanent", a}, usage, "--permanent needs --delete"},
+        {{"--mark-folder", a, "--delete", "--structure", a}, usage, "--structure needs --move"},
+        {{"--mark-folder", a, "--copy", a, "--allow-whole-groups", a},
+         usage,
+         "--allow-whole-groups needs --delete or --move"},
+        {{"--mark-folder", a, "--dry-run", a}, usage, "--dry-run needs --delete, --move or --copy"},
+        {{"--mark-folder", a, "--marked-only", "--json", a}, usage, "cannot be combined"},
+        {{"--mark-folder", m_root + "missing", a}, usage, "--mark-folder: '"},
+        {{"--mark-folder", a, "--move", m_root + "a/full", a}, usage, "--move: '"},
+        // Nobody can answer the question, so nothing may be deleted.
+        {{"--mark-folder", a, "--delete", a}, usage, "give --yes"},
         {{"--parameters", m_root + "none.tsf"}, usage, "No such file or directory"},
         {{"--exclusions", m_root + "none.lst", a}, usage, "No such file or directory"},
         {{"--parameters", m_root + "bad.tsf"},
@@ -414,6 +436,105 @@ TEST_F(RunCliTest, readsAndWritesNoPerUserFileButTheExclusionsItIsGiven) {
     const CliRun given = runWith(
         {"--engine", "zero", "--exclusions", data.path() + "Twinsift/exclusion.lst", m_root + "a"});
     EXPECT_EQ(given.out.find("skip.tmp"), std::string::npos) << given.out;
+}
+
+TEST_F(RunCliTest, sizeLimitsReadAsTheDialogWouldTakeThem) {
+    using Limit = AdvMarkChoices::Limit;
+    const std::vector<std::tuple<std::string, Limit, std::string, std::string>> accepted = {
+        {"100", Limit::Specify, "100", "KB"},
+        {"2.5 mb", Limit::Specify, "2.5 ", "MB"},
+        {"3GB", Limit::Specify, "3", "GB"},
+        {"DVD", Limit::DVD, "", "KB"},
+    };
+    for (const auto& [text, limit, number, unit] : accepted) {
+        AdvMarkChoices choices;
+        ASSERT_TRUE(readSizeLimit(text, choices)) << text;
+        EXPECT_EQ(choices.limit, limit) << text;
+        EXPECT_EQ(choices.limitText, number) << text;
+        EXPECT_EQ(choices.limitUnit, unit) << text;
+    }
+    for (const char* refused : {"", "0", "-5KB", "KB", "1TB", "0.9GB", "cdrom"}) {
+        AdvMarkChoices choices;
+        EXPECT_FALSE(readSizeLimit(refused, choices)) << refused;
+    }
+}
+
+// On a terminal the one question decides; the answer is read from standard input.
+TEST_F(RunCliTest, deleteOnATerminalAsksOnceAndActsOnlyOnYes) {
+    m_dir.write("g/old", "same");
+    m_dir.write("g/new", "same");
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (m_root + "g/old").c_str(), old, 0), 0);
+    const std::vector<std::string> arguments = {"--mark", "all-duplicates", "--delete",
+                                                "--permanent", m_root + "g"};
+    for (const auto& [answer, status, gone] :
+         {std::tuple{"n\n", exit_status::Failed, false}, std::tuple{"", exit_status::Failed, false},
+          std::tuple{" Yes\n", exit_status::Completed, true}}) {
+        std::istringstream in(answer);
+        std::ostringstream out, err;
+        EXPECT_EQ(runCli(arguments, out, err, false, {&in, true}), status) << err.str();
+        EXPECT_NE(err.str().find("Delete 1 file (4 Bytes) permanently? [y/N] "), std::string::npos)
+            << err.str();
+        EXPECT_EQ(std::filesystem::exists(m_root + "g/old"), !gone) << answer;
+        EXPECT_TRUE(std::filesystem::exists(m_root + "g/new"));
+    }
+}
+
+// Standard input on which Ctrl-C comes while the "y" is typed.
+class InterruptedYes : public std::streambuf {
+protected:
+    int_type underflow() override {
+        if (gptr() != nullptr)
+            return traits_type::eof();
+        std::raise(SIGINT);
+        setg(m_answer, m_answer, m_answer + 2);
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    char m_answer[2] = {'y', '\n'};
+};
+
+TEST_F(RunCliTest, interruptStopsTheActionBeforeItsNextFile) {
+    m_dir.write("g/one", "same");
+    m_dir.write("g/two", "same");
+    InterruptedYes answer;
+    std::istream in(&answer);
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({"--mark", "all-duplicates", "--delete", "--permanent", m_root + "g"}, out,
+                     err, false, {&in, true}),
+              exit_status::Interrupted)
+        << err.str();
+    EXPECT_TRUE(std::filesystem::exists(m_root + "g/one") &&
+                std::filesystem::exists(m_root + "g/two"));
+}
+
+TEST_F(RunCliTest, dryRunPrintsEachFileEscapedAndTouchesNothing) {
+    const std::string hostile = m_dir.write("h/new\nline", "same");
+    m_dir.write("h/other", "same");
+    const CliRun run = runWith({"--mark-folder", m_root + "h", "--delete", "--permanent",
+                                "--allow-whole-groups", "--dry-run", m_root + "h"});
+    EXPECT_EQ(run.status, exit_status::Completed) << describe(run);
+    EXPECT_NE(run.err.find("would delete " + m_root + "h/new\\x0Aline permanently\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("would delete " + m_root + "h/other permanently\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(hostile));
+}
+
+TEST_F(RunCliTest, jsonTellsWhichFilesAreMarked) {
+    m_dir.write("g/old", "same");
+    m_dir.write("g/new", "same");
+    const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (m_root + "g/old").c_str(), old, 0), 0);
+    const CliRun run = runWith({"--json", "--mark", "keep-newer", m_root + "g"});
+    EXPECT_EQ(run.status, exit_status::Completed) << describe(run);
+    const auto marked = [&](const std::string& name) {
+        const std::size_t at = run.out.find(m_root + "g/" + name + "\"");
+        return run.out.substr(run.out.find("\"marked\": ", at) + 10, 4);
+    };
+    EXPECT_EQ(marked("old"), "true");
+    EXPECT_EQ(marked("new"), "fals");
 }
 
 TEST_F(RunCliTest, interruptEndsTheSearchAsTerminated) {
