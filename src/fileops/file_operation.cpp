@@ -120,7 +120,9 @@ public:
         }
         if (m_settings.removeEmptyFolders && m_settings.mode != FileOpMode::Copy)
             sweep();
-        m_progress.showLabel("Completed");
+        // Copy leaves the last file's name showing.
+        if (m_settings.mode != FileOpMode::Copy)
+            m_progress.showLabel("Completed");
         if (m_settings.mode != FileOpMode::Delete)
             m_progress.showProgress(maximum, maximum);
         return std::move(m_outcome);
