@@ -8,6 +8,7 @@
 #include "fileops/error_log.h"
 #include "fileops/file_operation.h"
 #include "marking/advanced_marking.h"
+#include "marking/originals_check.h"
 #include "marking/sort_cols.h"
 #include "platform/shell_services.h"
 #include "scan/search_paths.h"
@@ -203,11 +204,15 @@ std::optional<MarkedTotals> prepareAction(WindowModel& model, TerminalUserInterf
                                           const CliOptions& options) {
     if (options.copyTo)
         return beginCopy(model, ui);
-    if (!options.deletesOrMoves())
-        return std::nullopt;
     ui.answerOriginalsWith(options.allowWholeGroups ? OriginalsAnswer::IgnoreWarnings
                                                     : OriginalsAnswer::KeepAllOriginals);
-    return beginDeleteOrMove(model, ui);
+    if (options.deletesOrMoves())
+        return beginDeleteOrMove(model, ui);
+    // Marks that leave the program (the marked paths, the JSON) are what a
+    // script deletes next: they keep a copy of each group as --delete would.
+    if (options.marks() && checkOriginals(model, ui) == OriginalsCheck::GoOn)
+        ShowMarkedTotals(model, countMarked(model));
+    return std::nullopt;
 }
 
 int runAction(WindowModel& model, TerminalUserInterface& ui, const CliOptions& options,

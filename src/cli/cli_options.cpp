@@ -151,9 +151,10 @@ std::optional<UsageError> checkCombination(const CliOptions& o) {
                    "--mark with a keep-... rule or --mark-folder")) ||
         (error = needs({{"--permanent", o.permanent}}, o.deleteMarked, "--delete")) ||
         (error = needs({{"--structure", o.structure}}, o.moveTo || o.copyTo, "--move or --copy")) ||
-        (error = needs({{"--allow-whole-groups", o.allowWholeGroups},
-                        {"--remove-empty-folders", o.removeEmptyFolders}},
-                       o.deletesOrMoves(), "--delete or --move")) ||
+        (error = needs({{"--allow-whole-groups", o.allowWholeGroups}}, o.marks() && !o.copyTo,
+                       "--mark or --mark-folder, and no --copy")) ||
+        (error = needs({{"--remove-empty-folders", o.removeEmptyFolders}}, o.deletesOrMoves(),
+                       "--delete or --move")) ||
         (error = needs(
              {{"--dry-run", o.dryRun}, {"--yes", o.yes}, {"--error-log", o.errorLog.has_value()}},
              o.acts(), "--delete, --move or --copy")))
@@ -270,8 +271,9 @@ Marking (after the search):
   --mark-mask MASK        mark only files matching MASK, e.g. "*.jpg *.png"
   --size-limit LIMIT      with a keep-... rule: stop marking past N[KB|MB|GB], cd or dvd
   --mark-folder DIR       mark the files in DIR and its sub-folders (repeatable)
-  --allow-whole-groups    let --delete and --move take every file of a group; without
-                          it one file of each fully marked group is unmarked and stays
+  --allow-whole-groups    let the marks take every file of a group; without it one
+                          file of each fully marked group is unmarked and stays (for
+                          --delete, --move, --marked-only and --json alike)
 
 Actions on the marked files (one of --delete, --move, --copy):
   --delete                move them to the Trash (with --permanent: delete them for good)

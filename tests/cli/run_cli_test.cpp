@@ -277,7 +277,7 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         {{"--mark-folder", a, "--delete", "--structure", a}, usage, "--structure needs --move"},
         {{"--mark-folder", a, "--copy", a, "--allow-whole-groups", a},
          usage,
-         "--allow-whole-groups needs --delete or --move"},
+         "--allow-whole-groups needs --mark or --mark-folder, and no --copy"},
         {{"--mark-folder", a, "--dry-run", a}, usage, "--dry-run needs --delete, --move or --copy"},
         {{"--mark-folder", a, "--marked-only", "--json", a}, usage, "cannot be combined"},
         {{"--mark-folder", m_root + "missing", a}, usage, "--mark-folder: '"},

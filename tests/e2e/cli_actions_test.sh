@@ -94,6 +94,11 @@ run --mark-folder "$t/a" --mark-folder "$t/b" --delete --permanent --yes "$t"
 check "protected delete exits 0" test $? -eq 0
 check "a fully marked group keeps one copy" test "$(find "$t" -name one.txt | wc -l)" -eq 1
 check "the other marked file is gone" test ! -e "$t/a/two.bin"
+fresh_tree
+run --mark-folder "$t/a" --mark-folder "$t/b" --marked-only "$t"
+check "the marked list keeps a copy of a fully marked group too" test "$(grep -c one.txt "$work/out")" -eq 1
+run --mark-folder "$t/a" --mark-folder "$t/b" --marked-only --allow-whole-groups "$t"
+check "unless whole groups are allowed" test "$(grep -c one.txt "$work/out")" -eq 2
 
 # A Trash that cannot be made: the files stay and the run fails.
 fresh_tree
