@@ -231,8 +231,14 @@ private:
     // The destination folder of `row` made ready, with the user's leave.
     Reply prepareFolder(const ResultRow& row) {
         const std::string folder = targetFolder(row);
-        if (isFolder(folder))
+        // Looked up once: one that goes away later fails its files' moves,
+        // which then get their rows.
+        if (m_readyFolders.contains(folder))
             return Reply::Yes;
+        if (isFolder(folder)) {
+            m_readyFolders.insert(folder);
+            return Reply::Yes;
+        }
         const Reply reply = m_declinedFolders.contains(folder)
                                 ? Reply::No
                                 : ask("Create the folder \"" + folder + "\"?");
@@ -246,6 +252,7 @@ private:
                 fail(row, std::strerror(error));
                 return Reply::No;
             }
+            m_readyFolders.insert(folder);
         }
         return reply;
     }
@@ -311,6 +318,7 @@ private:
     bool m_askNoMore;
     std::unordered_map<std::int32_t, std::vector<std::size_t>> m_keptRows;
     std::unordered_set<std::string> m_declinedFolders;
+    std::unordered_set<std::string> m_readyFolders;
     std::vector<std::string> m_sweepFolders;
     std::unordered_set<std::string> m_sweepSeen;
     FileOpOutcome m_outcome;
