@@ -87,6 +87,18 @@ run --mark keep-newer --move "$work/dest" --structure --yes "$t"
 check "move exits 0" test $? -eq 0
 check "move leaves the newest of each group" newest_only
 check "moved below the destination with the folders" test -f "$work/dest$t/a/one.txt" -a -f "$work/dest$t/a/two.bin"
+check "the emptied folder stays without --remove-empty-folders" test -d "$t/a"
+
+fresh_tree
+run --mark keep-newer --move "$work/dest" --remove-empty-folders --yes "$t"
+check "the emptied folder is removed" test ! -e "$t/a"
+check "but not its parent" test -d "$t"
+
+fresh_tree
+run --mark all-duplicates --copy "$work/dest" --structure "$t"
+check "copy needs no --yes and exits 0" test $? -eq 0
+check "copy leaves every file" all_there
+check "copied below the destination with the folders" cmp -s "$t/a/one.txt" "$work/dest$t/a/one.txt"
 
 # Both copies of one.txt lie in the folders marked: one of them stays.
 fresh_tree
@@ -103,8 +115,10 @@ check "unless whole groups are allowed" test "$(grep -c one.txt "$work/out")" -e
 # A Trash that cannot be made: the files stay and the run fails.
 fresh_tree
 : > "$work/plain"
-XDG_DATA_HOME="$work/plain/data" run --mark all-duplicates --delete --yes "$t"
+XDG_DATA_HOME="$work/plain/data" run --mark all-duplicates --delete --yes --error-log "$work/err.log" "$t"
 check "a failed delete exits 1" test $? -eq 1
+check "the error log has its heading and both failures" test "$(wc -l < "$work/err.log")" -eq 9
+check "its lines end in CR LF" test "$(grep -c "$(printf '\r')\$" "$work/err.log")" -eq 9
 check "the failure is reported with its number" grep -q "^twinsift-cli: error 1005: Unable to delete file '$t/a/one.txt': " "$work/err"
 check "a file the Trash refused stays" all_there
 
