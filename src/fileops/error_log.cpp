@@ -11,6 +11,30 @@
 
 namespace twinsift {
 
+namespace {
+
+// A name with a line break must not split its line or forge another.
+std::string withControlsEscaped(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (byte < 0x20 || byte == 0x7f)
+            out += {'\\', 'x', "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 0xf]};
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 std::vector<std::string> errorLogLines(const std::vector<FileOpFailure>& failures,
                                        std::time_t savedAt) {
     const std::string rule(51, '-');
@@ -22,7 +46,8 @@ std::vector<std::string> errorLogLines(const std::vector<FileOpFailure>& failure
                                       "Error No, Description, File Name",
                                       rule};
     for (const FileOpFailure& failure : failures)
-        lines.push_back(failure.number + ", " + failure.description + ", " + failure.path);
+        lines.push_back(
+            withControlsEscaped(failure.number + ", " + failure.description + ", " + failure.path));
     return lines;
 }
 

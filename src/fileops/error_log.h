@@ -13,7 +13,8 @@ class UserInterface;
 
 // The lines of the deletion error log, without their CR LF ends: the
 // heading with the saving time ("Created at : 07-Dec-2026 02:05:09 PM"), then
-// one "number, description, path" line per failure.
+// one "number, description, path" line per failure, its control characters
+// written as "\n", "\r", "\t" or "\x1B" (a backslash stays as it is).
 std::vector<std::string> errorLogLines(const std::vector<FileOpFailure>& failures,
                                        std::time_t savedAt);
 

@@ -28,7 +28,8 @@ std::time_t afternoon() {
 
 const std::vector<FileOpFailure> twoFailures = {
     {"1005", "Unable to delete file: Permission denied", "/a/b.txt"},
-    {"1005", "Unable to delete file: changed since the search", "/a/c\xff.txt"}};
+    {"1005", "Unable to delete file: changed since the search",
+     "/a/c\xff\r\n1005, forged\t\x1b\\.txt"}};
 
 TEST(ErrorLogTest, twoFailuresMakeNineCrLfLinesWithTheSavingTime) {
     const TempDir dir;
@@ -40,7 +41,8 @@ TEST(ErrorLogTest, twoFailuresMakeNineCrLfLinesWithTheSavingTime) {
                                         "\r\n \r\nError No, Description, File Name\r\n" + rule +
                                         "\r\n1005, Unable to delete file: Permission denied, "
                                         "/a/b.txt\r\n1005, Unable to delete file: changed since "
-                                        "the search, /a/c\xff.txt\r\n");
+                                        "the search, /a/c\xff\\r\\n1005, "
+                                        "forged\\t\\x1B\\.txt\r\n");
     EXPECT_EQ(errorLogLines(twoFailures, afternoon()).size(), 9u);
 
     // A second save under the name replaces the first and leaves no temporary file.
