@@ -67,12 +67,14 @@ IoResult writeErrorLog(const std::string& path, const std::vector<FileOpFailure>
     return {};
 }
 
-void saveErrorLog(const std::vector<FileOpFailure>& failures, UserInterface& ui, std::time_t now) {
+void saveErrorLog(const std::vector<FileOpFailure>& failures, UserInterface& ui,
+                  const buzTimer::SecondsClock& now) {
     const std::string path = ui.saveFileDialog("Error Logs|*.log", "Error Logs", "",
-                                               "Error " + dayMonthYearText(localDateTime(now)));
+                                               "Error " + dayMonthYearText(localDateTime(now())));
     if (path.empty())
         return;
-    const IoResult written = writeErrorLog(path, failures, now);
+    // The dialog may have stood open for a while.
+    const IoResult written = writeErrorLog(path, failures, now());
     if (!written.ok())
         ui.messageBox({written.error().message(), "Error", MsgIcon::Critical, MsgButtons::OK});
 }

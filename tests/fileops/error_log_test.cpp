@@ -54,7 +54,7 @@ TEST(ErrorLogTest, twoFailuresMakeNineCrLfLinesWithTheSavingTime) {
     EXPECT_EQ(test::readFile(path).find("/a/b.txt"), std::string::npos);
 }
 
-TEST(ErrorLogTest, saveProposesTodaysNameAndRefusesAFolder) {
+TEST(ErrorLogTest, saveProposesTodaysNameStampsTheSavingTimeAndRefusesAFolder) {
     const TempDir dir;
     const std::string folder = dir.mkdir("folder");
     ScriptedAnswerer user;
@@ -62,9 +62,16 @@ TEST(ErrorLogTest, saveProposesTodaysNameAndRefusesAFolder) {
         .expectMessage({"cannot write '" + folder + "': Is a directory", "Error", MsgIcon::Critical,
                         MsgButtons::OK},
                        MsgAnswer::OK)
-        .expectSaveFile("");
-    saveErrorLog(twoFailures, user, afternoon());
-    saveErrorLog(twoFailures, user, afternoon());
+        .expectSaveFile("")
+        .expectSaveFile(dir.path() + "saved.log");
+    // Each look at the clock is an hour later: the dialog stood open.
+    std::int64_t hours = 0;
+    const auto clock = [&hours] { return afternoon() + 3600 * hours++; };
+    saveErrorLog(twoFailures, user, clock);
+    saveErrorLog(twoFailures, user, clock);
+    saveErrorLog(twoFailures, user, clock);
+    EXPECT_NE(test::readFile(dir.path() + "saved.log").find("Created at : 07-Dec-2026 06:05:09 PM"),
+              std::string::npos);
     const test::Question& asked = user.asked().front();
     EXPECT_EQ(asked.proposedName, "Error 07-12-2026");
     EXPECT_EQ(asked.title, "Error Logs");
@@ -73,7 +80,7 @@ TEST(ErrorLogTest, saveProposesTodaysNameAndRefusesAFolder) {
     EXPECT_TRUE(std::filesystem::is_empty(folder));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
-              1);
+              2);
 }
 
 } // namespace
