@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sched.h>
 #include <spawn.h>
 #include <string>
 #include <sys/mount.h>
@@ -234,6 +235,47 @@ TEST(FileOpsTest, copiesKeepModeAndTimeAlsoAcrossFileSystems) {
     }
     if (!other)
         GTEST_SKIP() << "/dev/shm is on the same file system: no move across file systems";
+}
+
+// The way to move where the file system refuses RENAME_NOREPLACE.
+TEST(FileOpsTest, theLinkFallbackMovesButNeverReplaces) {
+    const test::TempDir dir;
+    const std::string a = dir.write("a.txt", "a");
+    const std::string b = dir.write("b.txt", "b");
+    EXPECT_EQ(linkThenUnlink(AT_FDCWD, a, AT_FDCWD, b), EEXIST);
+    EXPECT_EQ(test::readFile(a), "a");
+    EXPECT_EQ(test::readFile(b), "b");
+    EXPECT_EQ(linkThenUnlink(AT_FDCWD, a, AT_FDCWD, dir.path() + "c.txt"), 0);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"b.txt", "c.txt"}));
+    EXPECT_EQ(test::readFile(dir.path() + "c.txt"), "a");
+    if (const auto other = otherFileSystemDir(dir)) {
+        EXPECT_EQ(linkThenUnlink(AT_FDCWD, b, AT_FDCWD, other->path() + "b.txt"), EXDEV);
+        EXPECT_EQ(test::readFile(b), "b");
+    }
+}
+
+// Without /proc an unnamed file cannot be linked into place; the copy takes
+// a named temporary instead. /proc is hidden in a child of its own.
+TEST(FileOpsTest, withoutProcACopyIsPlacedThroughANamedTemporary) {
+    const test::TempDir dir;
+    const std::string source = dir.write("f.txt", "f");
+    const std::string to = dir.mkdir("to");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("none", "/proc", "tmpfs", 0, nullptr) != 0)
+            std::_Exit(2);
+        std::_Exit(copyIntoFolder(source, to).result.ok() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "needs root to hide /proc in a mount namespace of its own";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(namesIn(to), std::vector<std::string>{"f.txt"});
+    EXPECT_EQ(test::readFile(to + "f.txt"), "f");
 }
 
 // A cancelled copy and one that fills the disk leave neither a partial file
