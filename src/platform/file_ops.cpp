@@ -226,11 +226,11 @@ std::optional<IoError> fillCopy(const CopyJob& job, int in, const struct stat& s
     return std::nullopt;
 }
 
-Placed copyFile(const CopyJob& job) {
+// `source` gets the status of the file that was opened and copied.
+Placed copyFile(const CopyJob& job, struct stat& source) {
     // Not waiting on a name that turned into a FIFO; it is refused below.
     const UniqueFd in(
         ::open(job.source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat source {};
     if (!in.valid() || ::fstat(in.get(), &source) != 0)
         return {job.failure(errno), {}};
     if (!S_ISREG(source.st_mode))
@@ -250,6 +250,29 @@ Placed copyFile(const CopyJob& job) {
             return {job.failure(error), {}};
     }
     return {job.failure(EEXIST), {}};
+}
+
+// Removes the source of a placed copy, but only the file that was copied: one
+// that took its name meanwhile stays, and the copy goes. The copy of a file
+// that went away is all that is left of it, so it stays.
+IoResult removeCopiedSource(const CopyJob& job, const struct stat& copied,
+                            const std::string& copy) {
+    const auto withoutCopy = [&copy](IoError failure) {
+        ::unlink(copy.c_str());
+        return failure;
+    };
+    struct stat now {};
+    if (::lstat(job.source.c_str(), &now) != 0) {
+        if (errno == ENOENT)
+            return job.failure(0,
+                               "the file went away while it was moved; its copy is '" + copy + "'");
+        return withoutCopy(job.failure(errno));
+    }
+    if (now.st_dev != copied.st_dev || now.st_ino != copied.st_ino)
+        return withoutCopy(job.failure(0, "another file took its name while it was copied"));
+    if (::unlink(job.source.c_str()) != 0)
+        return withoutCopy(job.failure(errno));
+    return {};
 }
 
 } // namespace
@@ -307,7 +330,8 @@ std::string numberedName(const std::string& name, int n) {
 
 Placed copyIntoFolder(const std::string& source, const std::string& folder,
                       const CancelCheck& cancelled) {
-    return copyFile(CopyJob{source, folder, "copy", cancelled});
+    struct stat copied {};
+    return copyFile(CopyJob{source, folder, "copy", cancelled}, copied);
 }
 
 Placed moveIntoFolder(const std::string& source, const std::string& folder,
@@ -329,14 +353,12 @@ Placed moveIntoFolder(const std::string& source, const std::string& folder,
         if (n == maxNumberedName)
             return {job.failure(EEXIST), {}};
     }
-    Placed copy = copyFile(job);
+    struct stat copied {};
+    Placed copy = copyFile(job, copied);
     if (!copy.result.ok())
         return copy;
-    if (::unlink(source.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(copy.path.c_str());
-        return {job.failure(error), {}};
-    }
+    if (IoResult removed = removeCopiedSource(job, copied, copy.path); !removed.ok())
+        return {std::move(removed), {}};
     return copy;
 }
 

@@ -254,6 +254,54 @@ TEST(FileOpsTest, theLinkFallbackMovesButNeverReplaces) {
     }
 }
 
+// Between the copy and the removal of its source, the name may come to mean
+// another file or none: only the file that was copied is ever removed.
+TEST(FileOpsTest, aMoveAcrossFileSystemsRemovesOnlyTheFileItCopied) {
+    const test::TempDir dir;
+    const auto other = otherFileSystemDir(dir);
+    if (!other)
+        GTEST_SKIP() << "/dev/shm is on the same file system: no move across file systems";
+    const std::string source = dir.path() + "f.txt";
+    struct Case {
+        const char* strike;
+        std::vector<std::string> left; // in the destination
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"replace", {}, "another file took its name while it was copied"},
+        {"remove", {"f.txt"}, "the file went away while it was moved; its copy is '"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.strike);
+        dir.write("f.txt", "copied");
+        bool struck = false;
+        const CancelCheck strike = [&] {
+            if (!struck && c.strike == std::string("replace"))
+                std::filesystem::rename(dir.write("g.txt", "newer"), source);
+            else if (!struck)
+                std::filesystem::remove(source);
+            struck = true;
+            return false;
+        };
+        const Placed moved = moveIntoFolder(source, other->path(), strike);
+        ASSERT_FALSE(moved.result.ok());
+        EXPECT_EQ(moved.result.error().reason.rfind(c.reason, 0), 0u)
+            << moved.result.error().message();
+        EXPECT_EQ(namesIn(other->path()), c.left);
+        for (const std::string& name : c.left)
+            EXPECT_EQ(test::readFile(other->path() + name), "copied");
+        EXPECT_EQ(exists(source), c.left.empty());
+        std::filesystem::remove(source);
+        std::filesystem::remove(other->path() + "f.txt");
+    }
+    // A name that is no regular file is refused on opening.
+    ASSERT_EQ(::mkfifo(source.c_str(), 0600), 0);
+    const Placed fifo = copyIntoFolder(source, other->path());
+    ASSERT_FALSE(fifo.result.ok());
+    EXPECT_EQ(fifo.result.error().reason, "not a regular file");
+    EXPECT_TRUE(namesIn(other->path()).empty());
+}
+
 // Without /proc an unnamed file cannot be linked into place; the copy takes
 // a named temporary instead. /proc is hidden in a child of its own.
 TEST(FileOpsTest, withoutProcACopyIsPlacedThroughANamedTemporary) {
