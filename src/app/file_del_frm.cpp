@@ -42,7 +42,7 @@ fileDelFrm::fileDelFrm(const WindowModel& model, FileOpServices services, QWidge
     m_cmdSaveErr->setObjectName(QStringLiteral("cmdSaveErr"));
     m_cmdSaveErr->setEnabled(false);
     connect(m_cmdSaveErr, &QPushButton::clicked, this,
-            [this] { saveErrorLog(m_failures, m_services.ui, std::time(nullptr)); });
+            [this] { saveErrorLog(m_failures, m_services.ui); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label2);

@@ -11,6 +11,30 @@
 
 namespace twinsift {
 
+namespace {
+
+// A name with a line break must not split its line or forge another.
+std::string withControlsEscaped(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (byte < 0x20 || byte == 0x7f)
+            out += {'\\', 'x', "0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 0xf]};
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
 std::vector<std::string> errorLogLines(const std::vector<FileOpFailure>& failures,
                                        std::time_t savedAt) {
     const std::string rule(51, '-');
@@ -22,7 +46,8 @@ std::vector<std::string> errorLogLines(const std::vector<FileOpFailure>& failure
                                       "Error No, Description, File Name",
                                       rule};
     for (const FileOpFailure& failure : failures)
-        lines.push_back(failure.number + ", " + failure.description + ", " + failure.path);
+        lines.push_back(
+            withControlsEscaped(failure.number + ", " + failure.description + ", " + failure.path));
     return lines;
 }
 
@@ -42,12 +67,14 @@ IoResult writeErrorLog(const std::string& path, const std::vector<FileOpFailure>
     return {};
 }
 
-void saveErrorLog(const std::vector<FileOpFailure>& failures, UserInterface& ui, std::time_t now) {
+void saveErrorLog(const std::vector<FileOpFailure>& failures, UserInterface& ui,
+                  const buzTimer::SecondsClock& now) {
     const std::string path = ui.saveFileDialog("Error Logs|*.log", "Error Logs", "",
-                                               "Error " + dayMonthYearText(localDateTime(now)));
+                                               "Error " + dayMonthYearText(localDateTime(now())));
     if (path.empty())
         return;
-    const IoResult written = writeErrorLog(path, failures, now);
+    // The dialog may have stood open for a while.
+    const IoResult written = writeErrorLog(path, failures, now());
     if (!written.ok())
         ui.messageBox({written.error().message(), "Error", MsgIcon::Critical, MsgButtons::OK});
 }

@@ -51,6 +51,11 @@ std::int64_t minuteOf(std::int64_t seconds) {
     return seconds >= 0 ? seconds / 60 : -((-seconds + 59) / 60);
 }
 
+bool isGone(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
 bool isFolder(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
@@ -261,8 +266,10 @@ private:
         const IoResult result = m_shell.ShellDelete(row.fullPath(), m_settings.toTrash);
         if (result.ok())
             ++m_outcome.done;
-        // Gone between the look and the delete: as good as deleted.
-        else if (result.error().error != ENOENT)
+        // Gone between the look and the delete: as good as deleted. GIO also
+        // says "not found" when it cannot write the Trash's records, so the
+        // file itself must be gone.
+        else if (result.error().error != ENOENT || !isGone(row.fullPath()))
             fail(row, reasonOf(result.error()));
         return Step::Next;
     }

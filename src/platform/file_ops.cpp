@@ -41,6 +41,17 @@ bool sameFolder(const std::string& file, const std::string& folder) {
            fileFolder.st_ino == other.st_ino;
 }
 
+// The /proc name of a descriptor, if /proc is there to give it.
+std::optional<std::string> procName(int fd) {
+    const std::string name = "/proc/self/fd/" + std::to_string(fd);
+    struct stat byName {};
+    struct stat byFd {};
+    if (::stat(name.c_str(), &byName) != 0 || ::fstat(fd, &byFd) != 0 ||
+        byName.st_dev != byFd.st_dev || byName.st_ino != byFd.st_ino)
+        return std::nullopt;
+    return name;
+}
+
 int errnoOf(const GError& error) {
     if (error.domain != G_IO_ERROR)
         return EIO;
@@ -81,9 +92,15 @@ public:
             m_openError = errno;
             return;
         }
+        // An unnamed file is only placed through its /proc name (linking the
+        // descriptor itself, AT_EMPTY_PATH, needs a privilege).
         m_file.reset(::openat(m_dir.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
-        if (m_file.valid())
-            return;
+        if (m_file.valid()) {
+            m_procName = procName(m_file.get());
+            if (m_procName)
+                return;
+            m_file.reset();
+        }
         std::string pattern = joined(folder, ".twinsift-copy-XXXXXX");
         m_file.reset(::mkostemp(pattern.data(), O_CLOEXEC));
         if (m_file.valid())
@@ -105,18 +122,13 @@ public:
     // Gives the file `name` unless something already has it; errno on failure
     // (EEXIST when the name is taken).
     int place(const std::string& name) {
-        int result = 0;
         if (m_tempName.empty()) {
-            // Linking a descriptor itself (AT_EMPTY_PATH) needs a privilege;
-            // its /proc name does not.
-            const std::string self = "/proc/self/fd/" + std::to_string(m_file.get());
-            result = ::linkat(AT_FDCWD, self.c_str(), m_dir.get(), name.c_str(), AT_SYMLINK_FOLLOW);
-        } else {
-            result = ::renameat2(m_dir.get(), m_tempName.c_str(), m_dir.get(), name.c_str(),
-                                 RENAME_NOREPLACE);
+            if (::linkat(AT_FDCWD, m_procName->c_str(), m_dir.get(), name.c_str(),
+                         AT_SYMLINK_FOLLOW) != 0)
+                return errno;
+        } else if (const int error = renameNoReplace(m_dir.get(), m_tempName, m_dir.get(), name)) {
+            return error;
         }
-        if (result != 0)
-            return errno;
         m_placed = true;
         // The new name must outlast a crash before a move removes its source.
         return ::fsync(m_dir.get()) == 0 ? 0 : errno;
@@ -125,7 +137,8 @@ public:
 private:
     UniqueFd m_dir;
     UniqueFd m_file;
-    std::string m_tempName; // empty for an unnamed file
+    std::optional<std::string> m_procName; // for an unnamed file
+    std::string m_tempName;                // empty for an unnamed file
     bool m_placed = false;
     int m_openError = 0;
 };
@@ -213,11 +226,11 @@ std::optional<IoError> fillCopy(const CopyJob& job, int in, const struct stat& s
     return std::nullopt;
 }
 
-Placed copyFile(const CopyJob& job) {
+// `source` gets the status of the file that was opened and copied.
+Placed copyFile(const CopyJob& job, struct stat& source) {
     // Not waiting on a name that turned into a FIFO; it is refused below.
     const UniqueFd in(
         ::open(job.source.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    struct stat source {};
     if (!in.valid() || ::fstat(in.get(), &source) != 0)
         return {job.failure(errno), {}};
     if (!S_ISREG(source.st_mode))
@@ -239,6 +252,29 @@ Placed copyFile(const CopyJob& job) {
     return {job.failure(EEXIST), {}};
 }
 
+// Removes the source of a placed copy, but only the file that was copied: one
+// that took its name meanwhile stays, and the copy goes. The copy of a file
+// that went away is all that is left of it, so it stays.
+IoResult removeCopiedSource(const CopyJob& job, const struct stat& copied,
+                            const std::string& copy) {
+    const auto withoutCopy = [&copy](IoError failure) {
+        ::unlink(copy.c_str());
+        return failure;
+    };
+    struct stat now {};
+    if (::lstat(job.source.c_str(), &now) != 0) {
+        if (errno == ENOENT)
+            return job.failure(0,
+                               "the file went away while it was moved; its copy is '" + copy + "'");
+        return withoutCopy(job.failure(errno));
+    }
+    if (now.st_dev != copied.st_dev || now.st_ino != copied.st_ino)
+        return withoutCopy(job.failure(0, "another file took its name while it was copied"));
+    if (::unlink(job.source.c_str()) != 0)
+        return withoutCopy(job.failure(errno));
+    return {};
+}
+
 } // namespace
 
 IoResult trashFile(const std::string& path) {
@@ -257,9 +293,28 @@ IoResult deleteFile(const std::string& path) {
     return {};
 }
 
+int linkThenUnlink(int fromDir, const std::string& from, int toDir, const std::string& to) {
+    if (::linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) != 0)
+        return errno;
+    if (::unlinkat(fromDir, from.c_str(), 0) != 0) {
+        const int error = errno;
+        ::unlinkat(toDir, to.c_str(), 0);
+        return error;
+    }
+    return 0;
+}
+
+int renameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to) {
+    if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    // NFS and FUSE shares refuse the flag; a link refuses a taken name just as
+    // atomically. A plain rename would replace it.
+    return errno == EINVAL ? linkThenUnlink(fromDir, from, toDir, to) : errno;
+}
+
 IoResult renameFile(const std::string& oldPath, const std::string& newPath) {
-    if (::renameat2(AT_FDCWD, oldPath.c_str(), AT_FDCWD, newPath.c_str(), RENAME_NOREPLACE) != 0)
-        return IoError{"rename", oldPath, errno, "'" + newPath + "'"};
+    if (const int error = renameNoReplace(AT_FDCWD, oldPath, AT_FDCWD, newPath))
+        return IoError{"rename", oldPath, error, "'" + newPath + "'"};
     return {};
 }
 
@@ -275,7 +330,8 @@ std::string numberedName(const std::string& name, int n) {
 
 Placed copyIntoFolder(const std::string& source, const std::string& folder,
                       const CancelCheck& cancelled) {
-    return copyFile(CopyJob{source, folder, "copy", cancelled});
+    struct stat copied {};
+    return copyFile(CopyJob{source, folder, "copy", cancelled}, copied);
 }
 
 Placed moveIntoFolder(const std::string& source, const std::string& folder,
@@ -284,26 +340,25 @@ Placed moveIntoFolder(const std::string& source, const std::string& folder,
     const std::string name = baseName(source);
     for (int n = 1; n <= maxNumberedName; ++n) {
         const std::string target = joined(folder, numberedName(name, n));
-        if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        const int error = renameNoReplace(AT_FDCWD, source, AT_FDCWD, target);
+        if (error == 0)
             return {IoResult(), target};
-        if (errno == EXDEV)
+        if (error == EXDEV)
             break;
-        if (errno != EEXIST)
-            return {job.failure(errno), {}};
+        if (error != EEXIST)
+            return {job.failure(error), {}};
         // Already there: numbering it would only rename it.
         if (n == 1 && sameFolder(source, folder))
             return {IoResult(), source};
         if (n == maxNumberedName)
             return {job.failure(EEXIST), {}};
     }
-    Placed copy = copyFile(job);
+    struct stat copied {};
+    Placed copy = copyFile(job, copied);
     if (!copy.result.ok())
         return copy;
-    if (::unlink(source.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(copy.path.c_str());
-        return {job.failure(error), {}};
-    }
+    if (IoResult removed = removeCopiedSource(job, copied, copy.path); !removed.ok())
+        return {std::move(removed), {}};
     return copy;
 }
 

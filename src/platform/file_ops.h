@@ -27,6 +27,17 @@ IoResult deleteFile(const std::string& path);
 // Gives a file a new path; an existing target is refused, never replaced.
 IoResult renameFile(const std::string& oldPath, const std::string& newPath);
 
+// Gives the file `from` (relative to the folder descriptor `fromDir`, or
+// AT_FDCWD) the name `to` unless that is taken: 0, or errno (EEXIST when
+// taken). Where the file system knows no RENAME_NOREPLACE it is done by
+// linkThenUnlink(), and where it cannot link either it fails.
+int renameNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to);
+
+// A rename that never replaces, for file systems without RENAME_NOREPLACE:
+// link to the new name (refused when taken), then unlink the old one. When
+// the unlink fails the new name goes again. 0, or errno.
+int linkThenUnlink(int fromDir, const std::string& from, int toDir, const std::string& to);
+
 // The name a file gets in a folder that already holds its own name: the
 // number goes before the last extension, "a.tar.gz" -> "a.tar (2).gz"; a name
 // without an extension or with a leading dot only ("notes", ".profile") gets

@@ -28,7 +28,8 @@ std::time_t afternoon() {
 
 const std::vector<FileOpFailure> twoFailures = {
     {"1005", "Unable to delete file: Permission denied", "/a/b.txt"},
-    {"1005", "Unable to delete file: changed since the search", "/a/c\xff.txt"}};
+    {"1005", "Unable to delete file: changed since the search",
+     "/a/c\xff\r\n1005, forged\t\x1b\\.txt"}};
 
 TEST(ErrorLogTest, twoFailuresMakeNineCrLfLinesWithTheSavingTime) {
     const TempDir dir;
@@ -40,7 +41,8 @@ TEST(ErrorLogTest, twoFailuresMakeNineCrLfLinesWithTheSavingTime) {
                                         "\r\n \r\nError No, Description, File Name\r\n" + rule +
                                         "\r\n1005, Unable to delete file: Permission denied, "
                                         "/a/b.txt\r\n1005, Unable to delete file: changed since "
-                                        "the search, /a/c\xff.txt\r\n");
+                                        "the search, /a/c\xff\\r\\n1005, "
+                                        "forged\\t\\x1B\\.txt\r\n");
     EXPECT_EQ(errorLogLines(twoFailures, afternoon()).size(), 9u);
 
     // A second save under the name replaces the first and leaves no temporary file.
@@ -52,7 +54,7 @@ TEST(ErrorLogTest, twoFailuresMakeNineCrLfLinesWithTheSavingTime) {
     EXPECT_EQ(test::readFile(path).find("/a/b.txt"), std::string::npos);
 }
 
-TEST(ErrorLogTest, saveProposesTodaysNameAndRefusesAFolder) {
+TEST(ErrorLogTest, saveProposesTodaysNameStampsTheSavingTimeAndRefusesAFolder) {
     const TempDir dir;
     const std::string folder = dir.mkdir("folder");
     ScriptedAnswerer user;
@@ -60,9 +62,16 @@ TEST(ErrorLogTest, saveProposesTodaysNameAndRefusesAFolder) {
         .expectMessage({"cannot write '" + folder + "': Is a directory", "Error", MsgIcon::Critical,
                         MsgButtons::OK},
                        MsgAnswer::OK)
-        .expectSaveFile("");
-    saveErrorLog(twoFailures, user, afternoon());
-    saveErrorLog(twoFailures, user, afternoon());
+        .expectSaveFile("")
+        .expectSaveFile(dir.path() + "saved.log");
+    // Each look at the clock is an hour later: the dialog stood open.
+    std::int64_t hours = 0;
+    const auto clock = [&hours] { return afternoon() + 3600 * hours++; };
+    saveErrorLog(twoFailures, user, clock);
+    saveErrorLog(twoFailures, user, clock);
+    saveErrorLog(twoFailures, user, clock);
+    EXPECT_NE(test::readFile(dir.path() + "saved.log").find("Created at : 07-Dec-2026 06:05:09 PM"),
+              std::string::npos);
     const test::Question& asked = user.asked().front();
     EXPECT_EQ(asked.proposedName, "Error 07-12-2026");
     EXPECT_EQ(asked.title, "Error Logs");
@@ -71,7 +80,7 @@ TEST(ErrorLogTest, saveProposesTodaysNameAndRefusesAFolder) {
     EXPECT_TRUE(std::filesystem::is_empty(folder));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
-              1);
+              2);
 }
 
 } // namespace

@@ -292,6 +292,25 @@ TEST_F(FileOperationTest, aFileGoneJustBeforeItsDeleteIsNoFailure) {
     }
 }
 
+// GIO says "not found" also when the Trash cannot keep its records: the
+// file is still there, so that is a failure, not a file that went away.
+TEST_F(FileOperationTest, aTrashThatCannotKeepItsRecordsIsAFailure) {
+    const std::string info = TrashHome::trash() + "info";
+    const std::string aside = info + ".aside";
+    std::filesystem::create_directories(info);
+    std::filesystem::rename(info, aside);
+    ASSERT_EQ(::symlink((dir.path() + "nowhere").c_str(), info.c_str()), 0);
+    const std::string path = dir.write("a.txt", "a");
+    list(path, 0, true);
+    const FileOpOutcome outcome = runMode(FileOpMode::Delete);
+    ::unlink(info.c_str());
+    std::filesystem::rename(aside, info);
+    ASSERT_EQ(outcome.failures.size(), 1u);
+    EXPECT_EQ(outcome.failures[0].description.rfind("Unable to delete file: ", 0), 0u)
+        << outcome.failures[0].description;
+    EXPECT_EQ(test::readFile(path), "a");
+}
+
 // The copy the user kept went away after the search: its marked twins stay.
 // A group left fully marked on purpose is not held back.
 TEST_F(FileOperationTest, aMarkedFileStaysWhenNoKeptCopyRemains) {

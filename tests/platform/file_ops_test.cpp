@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sched.h>
 #include <spawn.h>
 #include <string>
 #include <sys/mount.h>
@@ -234,6 +235,95 @@ TEST(FileOpsTest, copiesKeepModeAndTimeAlsoAcrossFileSystems) {
     }
     if (!other)
         GTEST_SKIP() << "/dev/shm is on the same file system: no move across file systems";
+}
+
+// The way to move where the file system refuses RENAME_NOREPLACE.
+TEST(FileOpsTest, theLinkFallbackMovesButNeverReplaces) {
+    const test::TempDir dir;
+    const std::string a = dir.write("a.txt", "a");
+    const std::string b = dir.write("b.txt", "b");
+    EXPECT_EQ(linkThenUnlink(AT_FDCWD, a, AT_FDCWD, b), EEXIST);
+    EXPECT_EQ(test::readFile(a), "a");
+    EXPECT_EQ(test::readFile(b), "b");
+    EXPECT_EQ(linkThenUnlink(AT_FDCWD, a, AT_FDCWD, dir.path() + "c.txt"), 0);
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"b.txt", "c.txt"}));
+    EXPECT_EQ(test::readFile(dir.path() + "c.txt"), "a");
+    if (const auto other = otherFileSystemDir(dir)) {
+        EXPECT_EQ(linkThenUnlink(AT_FDCWD, b, AT_FDCWD, other->path() + "b.txt"), EXDEV);
+        EXPECT_EQ(test::readFile(b), "b");
+    }
+}
+
+// Between the copy and the removal of its source, the name may come to mean
+// another file or none: only the file that was copied is ever removed.
+TEST(FileOpsTest, aMoveAcrossFileSystemsRemovesOnlyTheFileItCopied) {
+    const test::TempDir dir;
+    const auto other = otherFileSystemDir(dir);
+    if (!other)
+        GTEST_SKIP() << "/dev/shm is on the same file system: no move across file systems";
+    const std::string source = dir.path() + "f.txt";
+    struct Case {
+        const char* strike;
+        std::vector<std::string> left; // in the destination
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"replace", {}, "another file took its name while it was copied"},
+        {"remove", {"f.txt"}, "the file went away while it was moved; its copy is '"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.strike);
+        dir.write("f.txt", "copied");
+        bool struck = false;
+        const CancelCheck strike = [&] {
+            if (!struck && c.strike == std::string("replace"))
+                std::filesystem::rename(dir.write("g.txt", "newer"), source);
+            else if (!struck)
+                std::filesystem::remove(source);
+            struck = true;
+            return false;
+        };
+        const Placed moved = moveIntoFolder(source, other->path(), strike);
+        ASSERT_FALSE(moved.result.ok());
+        EXPECT_EQ(moved.result.error().reason.rfind(c.reason, 0), 0u)
+            << moved.result.error().message();
+        EXPECT_EQ(namesIn(other->path()), c.left);
+        for (const std::string& name : c.left)
+            EXPECT_EQ(test::readFile(other->path() + name), "copied");
+        EXPECT_EQ(exists(source), c.left.empty());
+        std::filesystem::remove(source);
+        std::filesystem::remove(other->path() + "f.txt");
+    }
+    // A name that is no regular file is refused on opening.
+    ASSERT_EQ(::mkfifo(source.c_str(), 0600), 0);
+    const Placed fifo = copyIntoFolder(source, other->path());
+    ASSERT_FALSE(fifo.result.ok());
+    EXPECT_EQ(fifo.result.error().reason, "not a regular file");
+    EXPECT_TRUE(namesIn(other->path()).empty());
+}
+
+// Without /proc an unnamed file cannot be linked into place; the copy takes
+// a named temporary instead. /proc is hidden in a child of its own.
+TEST(FileOpsTest, withoutProcACopyIsPlacedThroughANamedTemporary) {
+    const test::TempDir dir;
+    const std::string source = dir.write("f.txt", "f");
+    const std::string to = dir.mkdir("to");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("none", "/proc", "tmpfs", 0, nullptr) != 0)
+            std::_Exit(2);
+        std::_Exit(copyIntoFolder(source, to).result.ok() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "needs root to hide /proc in a mount namespace of its own";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(namesIn(to), std::vector<std::string>{"f.txt"});
+    EXPECT_EQ(test::readFile(to + "f.txt"), "f");
 }
 
 // A cancelled copy and one that fills the disk leave neither a partial file
