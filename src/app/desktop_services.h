@@ -3,12 +3,16 @@
 #include "platform/shell_services.h"
 
 #include <QElapsedTimer>
+#include <QUrl>
 #include <memory>
 
 class QSoundEffect;
 class QWidget;
 
 namespace twinsift {
+
+// The file: URL of a path made of any bytes, each kept as it is on disk.
+QUrl fileUrl(const std::string& path);
 
 // Files and addresses handed to the desktop's own programs.
 class DesktopLauncher : public Launcher {

@@ -173,6 +173,12 @@ private slots:
         QCOMPARE(test::readFile(dir.path() + "taken.tsf"), std::string("kept"));
     }
 
+    void fileUrlsKeepEveryByteOfTheName() {
+        const QUrl url = fileUrl("/tmp/a b\xff%#?.txt");
+        QCOMPARE(url.toEncoded(), QByteArray("file:///tmp/a%20b%FF%25%23%3F.txt"));
+        QVERIFY(url.isLocalFile());
+    }
+
     void fileFiltersBecomeQtFilters() {
         QCOMPARE(DesktopUserInterface::qtFilters("Twinsift(*.tsf)|*.tsf|Text|*.txt;*.csv"),
                  QStringList({"Twinsift(*.tsf) (*.tsf)", "Text (*.txt *.csv)"}));
