@@ -34,6 +34,11 @@ QUrl fileUrl(const std::string& path) {
     return QUrl::fromEncoded("file://" + bytes);
 }
 
+void tellNoAssociatedProgram(UserInterface& ui) {
+    ui.messageBox({"There is no program associated with the specified type of file.", "Error",
+                   MsgIcon::None, MsgButtons::OK, 1});
+}
+
 bool DesktopLauncher::openDocument(const std::string& path) {
     return QDesktopServices::openUrl(fileUrl(path));
 }
