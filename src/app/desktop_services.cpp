@@ -1,8 +1,8 @@
 #include "app/desktop_services.h"
 
 #include <QCoreApplication>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -10,11 +10,37 @@
 #include <QSoundEffect>
 #include <QUrl>
 #include <QWidget>
+#include <filesystem>
 
 namespace twinsift {
 
+namespace {
+
+// True when the file manager answered. A call that nobody answers is given up
+// after 3 s, so that the window never freezes for long.
+bool askFileManager(const char* method, const std::string& path) {
+    const QString name = QStringLiteral("org.freedesktop.FileManager1");
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        name, QStringLiteral("/org/freedesktop/FileManager1"), name, QString::fromLatin1(method));
+    message << QStringList{QString::fromLatin1(fileUrl(path).toEncoded())} << QString();
+    return QDBusConnection::sessionBus().call(message, QDBus::Block, 3000).type() ==
+           QDBusMessage::ReplyMessage;
+}
+
+} // namespace
+
+QUrl fileUrl(const std::string& path) {
+    const QByteArray bytes = QByteArray::fromStdString(path).toPercentEncoding("/");
+    return QUrl::fromEncoded("file://" + bytes);
+}
+
+void tellNoAssociatedProgram(UserInterface& ui) {
+    ui.messageBox({"There is no program associated with the specified type of file.", "Error",
+                   MsgIcon::None, MsgButtons::OK, 1});
+}
+
 bool DesktopLauncher::openDocument(const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    return QDesktopServices::openUrl(fileUrl(path));
 }
 
 bool DesktopLauncher::openUrl(const std::string& url) {
@@ -22,32 +48,12 @@ bool DesktopLauncher::openUrl(const std::string& url) {
 }
 
 void DesktopLauncher::showInFileManager(const std::string& path) {
-    const QString file = QString::fromStdString(path);
-    QDBusInterface manager(QStringLiteral("org.freedesktop.FileManager1"),
-                           QStringLiteral("/org/freedesktop/FileManager1"),
-                           QStringLiteral("org.freedesktop.FileManager1"));
-    manager.setTimeout(3000);
-    if (manager.isValid()) {
-        const QDBusReply<void> reply =
-            manager.call(QStringLiteral("ShowItems"),
-                         QStringList{QUrl::fromLocalFile(file).toString()}, QString());
-        if (reply.isValid())
-            return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(file).absolutePath()));
+    if (!askFileManager("ShowItems", path))
+        QDesktopServices::openUrl(fileUrl(std::filesystem::path(path).parent_path().string()));
 }
 
 bool DesktopShellServices::ShowProperties(const std::string& path) {
-    QDBusInterface manager(QStringLiteral("org.freedesktop.FileManager1"),
-                           QStringLiteral("/org/freedesktop/FileManager1"),
-                           QStringLiteral("org.freedesktop.FileManager1"));
-    manager.setTimeout(3000);
-    if (!manager.isValid())
-        return false;
-    const QDBusReply<void> reply = manager.call(
-        QStringLiteral("ShowItemProperties"),
-        QStringList{QUrl::fromLocalFile(QString::fromStdString(path)).toString()}, QString());
-    return reply.isValid();
+    return askFileManager("ShowItemProperties", path);
 }
 
 DesktopSoundPlayer::DesktopSoundPlayer() : m_effect(std::make_unique<QSoundEffect>()) {}

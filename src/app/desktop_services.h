@@ -1,14 +1,22 @@
 #pragma once
 
 #include "platform/shell_services.h"
+#include "platform/user_interface.h"
 
 #include <QElapsedTimer>
+#include <QUrl>
 #include <memory>
 
 class QSoundEffect;
 class QWidget;
 
 namespace twinsift {
+
+// The file: URL of a path made of any bytes, each kept as it is on disk.
+QUrl fileUrl(const std::string& path);
+
+// Tells the user that nothing could open a file.
+void tellNoAssociatedProgram(UserInterface& ui);
 
 // Files and addresses handed to the desktop's own programs.
 class DesktopLauncher : public Launcher {

@@ -128,9 +128,14 @@ std::optional<std::string> DesktopUserInterface::inputBox(const std::string& pro
     for (QLabel* label : dialog.findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
     dialog.setLabelText(QString::fromStdString(prompt));
-    dialog.setTextValue(QString::fromStdString(defaultText));
+    const QString shown = QString::fromStdString(defaultText);
+    dialog.setTextValue(shown);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
+    // A name that is not UTF-8 is shown with replacement characters; left as
+    // shown, it is meant as it was, not as shown.
+    if (dialog.textValue() == shown)
+        return defaultText;
     return dialog.textValue().toStdString();
 }
 

@@ -100,9 +100,16 @@ void FileCMFrm::cmdAdd_Click() {
 }
 
 std::optional<FileOpSettings> FileCMFrm::runSettings() {
-    if (m_txtPath->text().trimmed().isEmpty()) {
-        m_services.ui.messageBox({"Path not specified, Please specify copy/move location first",
-                                  "Error", MsgIcon::None, MsgButtons::OK, 1});
+    const QString path = m_txtPath->text();
+    // A relative text would be taken from the program's working folder, which
+    // the user never sees; a trailing blank may belong to a folder's name.
+    const char* refusal = nullptr;
+    if (path.trimmed().isEmpty())
+        refusal = "Path not specified, Please specify copy/move location first";
+    else if (!path.startsWith(QLatin1Char('/')))
+        refusal = "Please specify the full path of the destination folder (beginning with \"/\").";
+    if (refusal) {
+        m_services.ui.messageBox({refusal, "Error", MsgIcon::None, MsgButtons::OK, 1});
         m_txtPath->setFocus();
         QPalette highlighted = m_txtPath->palette();
         highlighted.setColor(QPalette::Base, QColor(255, 192, 192));
@@ -114,7 +121,7 @@ std::optional<FileOpSettings> FileCMFrm::runSettings() {
     settings.yesToAll = m_chk1->isChecked();
     settings.removeEmptyFolders = m_mode == FileOpMode::Move && m_chkEmptyFolders->isChecked();
     settings.withStructure = m_chk2->isChecked();
-    settings.destination = m_txtPath->text().toStdString();
+    settings.destination = path.toStdString();
     return settings;
 }
 

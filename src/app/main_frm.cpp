@@ -883,8 +883,11 @@ void MainFrm::openOnlineHelp() {
 
 void MainFrm::openHelpPage(const char* page) {
     const std::string path = findResource(page);
-    if (!path.empty())
-        m_services.launcher.openDocument(path);
+    if (path.empty())
+        m_services.ui.messageBox({"The help file \"" + std::string(page) + "\" was not found.",
+                                  "Error", MsgIcon::None, MsgButtons::OK, 1});
+    else if (!m_services.launcher.openDocument(path))
+        tellNoAssociatedProgram(m_services.ui);
 }
 
 void MainFrm::deleteMarked() {
@@ -952,8 +955,12 @@ void MainFrm::openFolder() {
 }
 
 void MainFrm::openMarkFiles() {
+    // One message for the whole command, however many files found no program.
+    bool allOpened = true;
     for (const std::string& path : markedPaths(m_model))
-        m_services.launcher.openDocument(path);
+        allOpened = m_services.launcher.openDocument(path) && allOpened;
+    if (!allOpened)
+        tellNoAssociatedProgram(m_services.ui);
 }
 
 void MainFrm::copyPath() {

@@ -1,5 +1,6 @@
 #include "app/result_list_view.h"
 
+#include "app/desktop_services.h"
 #include "app/result_list_model.h"
 #include "core/guard.h"
 #include "core/startup.h"
@@ -169,8 +170,7 @@ void ResultListView::openFocusedFile() {
     Guard(m_ui, "RLV Select").run({[this] {
         const std::size_t row = *m_model.focusedRow;
         if (row < m_model.rows.size() && !m_launcher.openDocument(m_model.rows[row].fullPath()))
-            m_ui.messageBox({"There is no program associated with the specified type of file.",
-                             "Error", MsgIcon::None, MsgButtons::OK, 1});
+            tellNoAssociatedProgram(m_ui);
     }});
 }
 

@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -112,6 +113,18 @@ private slots:
         });
         QCOMPARE(ui.inputBox("New name for " + name.toStdString(), "Rename", "kept <i>"),
                  std::optional<std::string>("kept <i>"));
+
+        // Accepted unchanged, a name that is not UTF-8 keeps its bytes.
+        test::whenModalShown("InputBox",
+                             [](QWidget& dialog) { static_cast<QDialog&>(dialog).accept(); });
+        QCOMPARE(ui.inputBox("New name", "Rename", "a\xff\xfe.txt"),
+                 std::optional<std::string>("a\xff\xfe.txt"));
+        test::whenModalShown("InputBox", [](QWidget& dialog) {
+            static_cast<QInputDialog&>(dialog).setTextValue(QStringLiteral("b.txt"));
+            static_cast<QDialog&>(dialog).accept();
+        });
+        QCOMPARE(ui.inputBox("New name", "Rename", "a\xff\xfe.txt"),
+                 std::optional<std::string>("b.txt"));
     }
 
     void noDataFolderIsToldAndStopsTheStart() {
@@ -158,6 +171,12 @@ private slots:
         QCOMPARE(ui.saveFileDialog("Twinsift(*.tsf)|*.tsf", "Save Session", dir.path(), ""),
                  std::string());
         QCOMPARE(test::readFile(dir.path() + "taken.tsf"), std::string("kept"));
+    }
+
+    void fileUrlsKeepEveryByteOfTheName() {
+        const QUrl url = fileUrl("/tmp/a b\xff%#?.txt");
+        QCOMPARE(url.toEncoded(), QByteArray("file:///tmp/a%20b%FF%25%23%3F.txt"));
+        QVERIFY(url.isLocalFile());
     }
 
     void fileFiltersBecomeQtFilters() {

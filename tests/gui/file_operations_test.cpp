@@ -253,19 +253,30 @@ private slots:
                                              tree.write("b/same.txt", "s")};
         listGroups(h.model(), {files}, {0, 1});
         const std::string out = tree.mkdir("out");
-        h.ui.expectBrowseFolder(tree.mkdir("first choice"))
-            .expectMessage({"Path not specified, Please specify copy/move location first", "Error",
-                            MsgIcon::None, MsgButtons::OK, 1},
-                           MsgAnswer::OK);
+        h.ui.expectBrowseFolder(tree.mkdir("first choice"));
+        // Refused the same way: nothing empty, nothing below the working folder.
+        const std::vector<std::pair<QString, std::string>> refused{
+            {"  ", "Path not specified, Please specify copy/move location first"},
+            {"out",
+             "Please specify the full path of the destination folder (beginning with \"/\")."},
+            {"~/out",
+             "Please specify the full path of the destination folder (beginning with \"/\")."}};
+        for (const auto& entry : refused)
+            h.ui.expectMessage({entry.second, "Error", MsgIcon::None, MsgButtons::OK, 1},
+                               MsgAnswer::OK);
         const auto seen = test::whenModalShown("FileCMFrm", [&](QWidget& dialog) {
             QCOMPARE(dialog.windowTitle(), "Copy files to...");
             QVERIFY(!enabled(dialog, "chkEmptyFolders"));
             auto& txtPath = child<QLineEdit>(dialog, "txtPath");
-            txtPath.setText("  ");
-            test::clickButton(dialog, "cmdOK");
-            QCOMPARE(txtPath.palette().color(QPalette::Base), QColor(255, 192, 192));
-            QVERIFY(txtPath.hasFocus());
-            QCOMPARE(caption(dialog, "cmdOK"), "&OK");
+            for (const auto& entry : refused) {
+                txtPath.setPalette({});
+                txtPath.clearFocus();
+                txtPath.setText(entry.first);
+                test::clickButton(dialog, "cmdOK");
+                QCOMPARE(txtPath.palette().color(QPalette::Base), QColor(255, 192, 192));
+                QVERIFY(txtPath.hasFocus());
+                QCOMPARE(caption(dialog, "cmdOK"), "&OK");
+            }
 
             txtPath.setText(QString::fromStdString(out));
             test::clickButton(dialog, "cmdOK");

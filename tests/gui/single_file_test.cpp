@@ -179,6 +179,14 @@ private slots:
         h.action("mnuOpenAllMarkFiles")->trigger();
         QCOMPARE(h.launcher.opened,
                  (std::vector<std::string>{dir.path() + "a.txt", dir.path() + "c.txt"}));
+        // Files nothing can open are told once for the command, not once a file.
+        h.launcher.opens = false;
+        h.ui.expectMessage({"There is no program associated with the specified type of file.",
+                            "Error", MsgIcon::None, MsgButtons::OK, 1},
+                           MsgAnswer::OK);
+        h.action("mnuOpenAllMarkFiles")->trigger();
+        h.ui.verify();
+        h.launcher.opens = true;
         auto& rlv = *h.child<QTableView>("RLV");
         rlv.setCurrentIndex(rlv.model()->index(1, ColFileName));
         const std::string path = dir.path() + b;
