@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <set>
 #include <string>
 
 namespace twinsift {
@@ -98,13 +97,6 @@ TEST(IoErrorTest, messageNamesOperationPathAndSystemReason) {
     EXPECT_EQ(failed.error().message(), "cannot move '/a/b.txt': Permission denied");
 }
 
-std::set<std::string> namesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 TEST(ReplaceWholeFileTest, keepsPermissionsAndNeverWritesThroughALinkPlantedBesideTheFile) {
     const TempDir shared;
     const TempDir elsewhere;
@@ -118,8 +110,8 @@ TEST(ReplaceWholeFileTest, keepsPermissionsAndNeverWritesThroughALinkPlantedBesi
 
     EXPECT_EQ(readFile(target), "new text");
     EXPECT_EQ(readFile(victim), "precious");
-    EXPECT_EQ(namesIn(shared.path()),
-              (std::set<std::string>{"default.tsf", "default.tsf.partial"}));
+    EXPECT_EQ(test::namesIn(shared.path()),
+              (std::vector<std::string>{"default.tsf", "default.tsf.partial"}));
     struct stat status {};
     ASSERT_EQ(::stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0600u);
@@ -132,7 +124,7 @@ TEST(ReplaceWholeFileTest, failureLeavesTheEarlierFileAndNoSibling) {
     // A folder in the way of the rename: the written sibling is removed again.
     dir.mkdir("taken");
     EXPECT_THROW(replaceWholeFile(dir.path() + "taken", "x"), RuntimeError);
-    EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"taken"});
+    EXPECT_EQ(test::namesIn(dir.path()), std::vector<std::string>{"taken"});
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "core/window_model.h"
 #include "platform/shell_services.h"
+#include "support/scratch_volume.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -14,10 +15,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <spawn.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace twinsift {
@@ -48,14 +46,6 @@ bool exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path));
 }
 
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::ranges::sort(names);
-    return names;
-}
-
 // Puts another file under `path` with the same size and times.
 void replaceBySameLooking(const std::string& path) {
     struct stat before {};
@@ -66,45 +56,6 @@ void replaceBySameLooking(const std::string& path) {
     ASSERT_EQ(::utimensat(AT_FDCWD, fresh.c_str(), times, 0), 0);
     ASSERT_EQ(::rename(fresh.c_str(), path.c_str()), 0);
 }
-
-bool run(std::vector<const char*> argv) {
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    int status = 0;
-    return ::posix_spawnp(&child, argv[0], nullptr, nullptr, const_cast<char**>(argv.data()),
-                          environ) == 0 &&
-           ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// A mount for one test (root only): a tmpfs of `size`, or `from` bound
-// read-only. mounted() is false where that is not allowed.
-class ScratchMount {
-public:
-    explicit ScratchMount(const char* size, const std::string& readOnlyFrom = {})
-        : m_path(m_dir.mkdir("mnt")) {
-        const std::string sizeOption = std::string("size=") + size;
-        m_mounted =
-            ::geteuid() == 0 &&
-            (readOnlyFrom.empty()
-                 ? run({"mount", "-t", "tmpfs", "-o", sizeOption.c_str(), "tmpfs", m_path.c_str()})
-                 : run({"mount", "--bind", readOnlyFrom.c_str(), m_path.c_str()}) &&
-                       run({"mount", "-o", "remount,bind,ro", m_path.c_str()}));
-    }
-    ~ScratchMount() {
-        if (m_mounted)
-            ::umount2(m_path.c_str(), MNT_DETACH);
-    }
-    ScratchMount(const ScratchMount&) = delete;
-    ScratchMount& operator=(const ScratchMount&) = delete;
-
-    bool mounted() const { return m_mounted; }
-    const std::string& path() const { return m_path; }
-
-private:
-    TempDir m_dir;
-    std::string m_path;
-    bool m_mounted = false;
-};
 
 // The dialog as the run sees it: what it was shown, and a Cancel that can be
 // pressed at a chosen moment.
@@ -192,7 +143,7 @@ TEST_F(FileOperationTest, everyModeActsOnHostileNamesAndReportsProgress) {
     EXPECT_EQ(progress.value, 4);
     // A copy ends with the last file's name still showing.
     EXPECT_EQ(progress.labels.back(), progressLabel(dir.path() + "a/" + hostileNames.back()));
-    EXPECT_EQ(namesIn(to).size(), 4u);
+    EXPECT_EQ(test::namesIn(to).size(), 4u);
 
     const FileOpOutcome trashed = runMode(FileOpMode::Delete);
     EXPECT_EQ(trashed.done, 4);
@@ -246,7 +197,7 @@ TEST_F(FileOperationTest, aFileChangedAfterTheSearchIsLeftAlone) {
             progress.onLabel = [&](const std::string&) { fault.strike(path); };
             const FileOpOutcome outcome = runMode(mode, to);
             EXPECT_EQ(outcome.done, 0);
-            EXPECT_TRUE(namesIn(to).empty());
+            EXPECT_TRUE(test::namesIn(to).empty());
             const bool silent = mode == FileOpMode::Delete && fault.reason == gone;
             if (silent) {
                 EXPECT_TRUE(outcome.failures.empty());
@@ -334,7 +285,7 @@ TEST_F(FileOperationTest, aMarkedFileStaysWhenNoKeptCopyRemains) {
         EXPECT_TRUE(exists(dir.path() + "a/twin.txt"));
     }
     EXPECT_FALSE(exists(dir.path() + "b"));
-    EXPECT_EQ(namesIn(dir.path() + "to"), (std::vector<std::string>{"x.txt", "y.txt"}));
+    EXPECT_EQ(test::namesIn(dir.path() + "to"), (std::vector<std::string>{"x.txt", "y.txt"}));
 }
 
 TEST_F(FileOperationTest, confirmationsActStopAskingLeaveOrEndTheRun) {
@@ -358,7 +309,7 @@ TEST_F(FileOperationTest, confirmationsActStopAskingLeaveOrEndTheRun) {
     EXPECT_EQ(first.done, 1);
     EXPECT_EQ(first.failures, (std::vector<FileOpFailure>{
                                   {"1005", "Unable to delete file: not confirmed", folder + "2"}}));
-    EXPECT_EQ(namesIn(folder), (std::vector<std::string>{"2", "3", "4"}));
+    EXPECT_EQ(test::namesIn(folder), (std::vector<std::string>{"2", "3", "4"}));
     user.verify();
 
     model.rows.erase(model.rows.begin());
@@ -367,7 +318,7 @@ TEST_F(FileOperationTest, confirmationsActStopAskingLeaveOrEndTheRun) {
     const FileOpOutcome second = runWith(settings);
     EXPECT_EQ(second.done, 3);
     EXPECT_FALSE(second.cancelled);
-    EXPECT_EQ(namesIn(folder), std::vector<std::string>{});
+    EXPECT_EQ(test::namesIn(folder), std::vector<std::string>{});
 }
 
 // Declining a folder leaves every file bound for it, with one question.
@@ -391,7 +342,7 @@ TEST_F(FileOperationTest, aMissingDestinationIsCreatedOnlyWithLeave) {
     settings.yesToAll = true;
     settings.withStructure = true;
     EXPECT_EQ(runWith(settings).done, 2);
-    EXPECT_EQ(namesIn(MakeStructure(dir.path() + "src/", to)),
+    EXPECT_EQ(test::namesIn(MakeStructure(dir.path() + "src/", to)),
               (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
@@ -431,20 +382,20 @@ TEST_F(FileOperationTest, theSweepTakesEmptiedFoldersOnly) {
     list(dir.write("p/hidden/b.txt", "b"), 0, true);
     dir.write("p/hidden/.keep", "");
     runMode(FileOpMode::Delete);
-    EXPECT_EQ(namesIn(dir.path() + "p"), std::vector<std::string>{"hidden"});
+    EXPECT_EQ(test::namesIn(dir.path() + "p"), std::vector<std::string>{"hidden"});
     EXPECT_EQ(progress.value, 2);
     EXPECT_EQ(progress.maximum, 2);
 }
 
 // Faults only a mount can make; each needs root.
 TEST_F(FileOperationTest, mountedFaultsLeaveTheSourceAndGiveARow) {
-    const ScratchMount small("1m");
+    const test::ScratchVolume small = test::ScratchVolume::tmpfs("1m");
     if (!small.mounted())
         GTEST_SKIP() << "needs root to mount tmpfs and read-only binds";
     {
         const std::string folder = dir.mkdir("ro");
         dir.write("ro/f.txt", "f");
-        const ScratchMount readOnly("", folder);
+        const test::ScratchVolume readOnly = test::ScratchVolume::readOnly(folder);
         ASSERT_TRUE(readOnly.mounted());
         list(readOnly.path() + "f.txt", 0, true);
         FileOpSettings settings;
@@ -455,7 +406,7 @@ TEST_F(FileOperationTest, mountedFaultsLeaveTheSourceAndGiveARow) {
                                          readOnly.path() + "f.txt"}}));
     }
     {
-        const ScratchMount volume("8m");
+        const test::ScratchVolume volume = test::ScratchVolume::tmpfs("8m");
         ASSERT_TRUE(volume.mounted());
         const std::string path = volume.path() + "keep.txt";
         std::ofstream(path) << "kept";
@@ -479,17 +430,17 @@ TEST_F(FileOperationTest, mountedFaultsLeaveTheSourceAndGiveARow) {
         EXPECT_EQ(outcome.failures,
                   (std::vector<FileOpFailure>{
                       {"1007", "Unable to copy file: No space left on device", path}}));
-        EXPECT_TRUE(namesIn(small.path()).empty());
+        EXPECT_TRUE(test::namesIn(small.path()).empty());
         EXPECT_TRUE(test::readFile(path) == content);
 
         // A move across file systems that Cancel stops half-way.
         int asked = 0;
         progress.cancel = [&asked] { return ++asked > 2; };
-        const ScratchMount roomy("64m");
+        const test::ScratchVolume roomy = test::ScratchVolume::tmpfs("64m");
         const FileOpOutcome stopped = runMode(FileOpMode::Move, roomy.path());
         EXPECT_TRUE(stopped.cancelled);
         EXPECT_TRUE(stopped.failures.empty());
-        EXPECT_TRUE(namesIn(roomy.path()).empty());
+        EXPECT_TRUE(test::namesIn(roomy.path()).empty());
         EXPECT_TRUE(test::readFile(path) == content);
 
         progress.cancel = [] { return false; };

@@ -1,6 +1,7 @@
 #include "platform/file_ops.h"
 
 #include "support/scoped_env.h"
+#include "support/scratch_volume.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sched.h>
-#include <spawn.h>
 #include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -50,61 +50,6 @@ struct stat statOf(const std::string& path) {
     return st;
 }
 
-// Everything in `folder`, hidden names included: what a failure left behind.
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::ranges::sort(names);
-    return names;
-}
-
-// Runs a program without a shell; true when it exits with 0.
-bool run(std::vector<const char*> argv) {
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    int status = 0;
-    return ::posix_spawnp(&child, argv[0], nullptr, nullptr, const_cast<char**>(argv.data()),
-                          environ) == 0 &&
-           ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// A scratch volume for one test: a tmpfs of `size`, or an ext2 image on a loop
-// device (a file system GIO treats as a user's disk). mounted() is false when
-// this is not root or the system does not allow it.
-class ScratchVolume {
-public:
-    enum Kind { Tmpfs, Ext2 };
-    ScratchVolume(Kind kind, const char* size) : m_path(m_dir.mkdir("mnt")) {
-        const std::string image = m_dir.path() + "volume.img";
-        const std::string sizeOption = std::string("size=") + size;
-        m_mounted =
-            ::geteuid() == 0 &&
-            (kind == Tmpfs
-                 ? run({"mount", "-t", "tmpfs", "-o", sizeOption.c_str(), "tmpfs", m_path.c_str()})
-                 : run({"truncate", "-s", size, image.c_str()}) &&
-                       run({"mke2fs", "-q", "-F", image.c_str()}) &&
-                       run({"mount", "-o", "loop", image.c_str(), m_path.c_str()}));
-    }
-    ~ScratchVolume() {
-        if (m_mounted)
-            ::umount2(m_path.c_str(), MNT_DETACH);
-    }
-    ScratchVolume(const ScratchVolume&) = delete;
-    ScratchVolume& operator=(const ScratchVolume&) = delete;
-
-    bool mounted() const { return m_mounted; }
-    const std::string& path() const { return m_path; }
-    std::string write(const std::string& name, const std::string& content) const {
-        return m_dir.write("mnt/" + name, content);
-    }
-
-private:
-    test::TempDir m_dir;
-    std::string m_path;
-    bool m_mounted = false;
-};
-
 // A folder on another file system than `here`; none when /dev/shm is not one.
 std::unique_ptr<test::TempDir> otherFileSystemDir(const test::TempDir& here) {
     auto dir = [] {
@@ -132,8 +77,9 @@ TEST(TrashTest, movesTheFileAndItsRecordIntoTheHomeTrash) {
 }
 
 TEST(TrashTest, aVolumeWithoutAUsableTrashKeepsTheFile) {
-    for (const auto kind : {ScratchVolume::Tmpfs, ScratchVolume::Ext2}) {
-        const ScratchVolume volume(kind, "8M");
+    for (const bool ext2 : {false, true}) {
+        const test::ScratchVolume volume =
+            ext2 ? test::ScratchVolume::ext2("8M") : test::ScratchVolume::tmpfs("8M");
         if (!volume.mounted())
             GTEST_SKIP() << "needs root to mount a tmpfs and an ext2 image";
         const std::string path = volume.write("keep.txt", "kept");
@@ -167,8 +113,8 @@ TEST(FileOpsTest, hostileNamesGoThroughEveryOperation) {
         EXPECT_TRUE(deleteFile(moved.path).ok());
         EXPECT_TRUE(deleteFile(to + name + ".renamed").ok());
     }
-    EXPECT_EQ(namesIn(from), std::vector<std::string>{});
-    EXPECT_EQ(namesIn(to), std::vector<std::string>{});
+    EXPECT_EQ(test::namesIn(from), std::vector<std::string>{});
+    EXPECT_EQ(test::namesIn(to), std::vector<std::string>{});
 }
 
 TEST(FileOpsTest, collisionsAreNumberedAndNothingIsReplaced) {
@@ -199,7 +145,7 @@ TEST(FileOpsTest, collisionsAreNumberedAndNothingIsReplaced) {
     const Placed stays = moveIntoFolder(to + "notes", to);
     ASSERT_TRUE(stays.result.ok());
     EXPECT_EQ(stays.path, to + "notes");
-    EXPECT_EQ(namesIn(to).size(), 4 + cases.size());
+    EXPECT_EQ(test::namesIn(to).size(), 4 + cases.size());
 
     const IoResult refused = renameFile(to + "notes", to + "a.txt");
     ASSERT_FALSE(refused.ok());
@@ -231,7 +177,7 @@ TEST(FileOpsTest, copiesKeepModeAndTimeAlsoAcrossFileSystems) {
             EXPECT_TRUE(test::readFile(placed->path) == content);
         }
         EXPECT_FALSE(exists(source));
-        EXPECT_EQ(namesIn(to), (std::vector<std::string>{"data (2).bin", "data.bin"}));
+        EXPECT_EQ(test::namesIn(to), (std::vector<std::string>{"data (2).bin", "data.bin"}));
     }
     if (!other)
         GTEST_SKIP() << "/dev/shm is on the same file system: no move across file systems";
@@ -246,7 +192,7 @@ TEST(FileOpsTest, theLinkFallbackMovesButNeverReplaces) {
     EXPECT_EQ(test::readFile(a), "a");
     EXPECT_EQ(test::readFile(b), "b");
     EXPECT_EQ(linkThenUnlink(AT_FDCWD, a, AT_FDCWD, dir.path() + "c.txt"), 0);
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"b.txt", "c.txt"}));
+    EXPECT_EQ(test::namesIn(dir.path()), (std::vector<std::string>{"b.txt", "c.txt"}));
     EXPECT_EQ(test::readFile(dir.path() + "c.txt"), "a");
     if (const auto other = otherFileSystemDir(dir)) {
         EXPECT_EQ(linkThenUnlink(AT_FDCWD, b, AT_FDCWD, other->path() + "b.txt"), EXDEV);
@@ -287,7 +233,7 @@ TEST(FileOpsTest, aMoveAcrossFileSystemsRemovesOnlyTheFileItCopied) {
         ASSERT_FALSE(moved.result.ok());
         EXPECT_EQ(moved.result.error().reason.rfind(c.reason, 0), 0u)
             << moved.result.error().message();
-        EXPECT_EQ(namesIn(other->path()), c.left);
+        EXPECT_EQ(test::namesIn(other->path()), c.left);
         for (const std::string& name : c.left)
             EXPECT_EQ(test::readFile(other->path() + name), "copied");
         EXPECT_EQ(exists(source), c.left.empty());
@@ -299,7 +245,7 @@ TEST(FileOpsTest, aMoveAcrossFileSystemsRemovesOnlyTheFileItCopied) {
     const Placed fifo = copyIntoFolder(source, other->path());
     ASSERT_FALSE(fifo.result.ok());
     EXPECT_EQ(fifo.result.error().reason, "not a regular file");
-    EXPECT_TRUE(namesIn(other->path()).empty());
+    EXPECT_TRUE(test::namesIn(other->path()).empty());
 }
 
 // Without /proc an unnamed file cannot be linked into place; the copy takes
@@ -322,7 +268,7 @@ TEST(FileOpsTest, withoutProcACopyIsPlacedThroughANamedTemporary) {
     if (WEXITSTATUS(status) == 2)
         GTEST_SKIP() << "needs root to hide /proc in a mount namespace of its own";
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(namesIn(to), std::vector<std::string>{"f.txt"});
+    EXPECT_EQ(test::namesIn(to), std::vector<std::string>{"f.txt"});
     EXPECT_EQ(test::readFile(to + "f.txt"), "f");
 }
 
@@ -332,7 +278,7 @@ TEST(FileOpsTest, withoutProcACopyIsPlacedThroughANamedTemporary) {
 TEST(FileOpsTest, aFailedCopyOrMoveLeavesNothingBehind) {
     const test::TempDir dir;
     const auto other = otherFileSystemDir(dir);
-    const ScratchVolume small(ScratchVolume::Tmpfs, "1m");
+    const test::ScratchVolume small = test::ScratchVolume::tmpfs("1m");
     const std::string content = test::randomBytes(20 << 20, 3);
     const std::string source = dir.write("big.bin", content);
     int chunks = 0;
@@ -347,7 +293,7 @@ TEST(FileOpsTest, aFailedCopyOrMoveLeavesNothingBehind) {
             const Placed placed = operation(source, to, cancelled);
             ASSERT_FALSE(placed.result.ok());
             EXPECT_EQ(placed.result.error().error, error) << placed.result.error().message();
-            EXPECT_EQ(namesIn(to), std::vector<std::string>{});
+            EXPECT_EQ(test::namesIn(to), std::vector<std::string>{});
             EXPECT_TRUE(test::readFile(source) == content);
         }
     }

@@ -91,6 +91,14 @@ std::string readFile(const std::string& path) {
     return content.str();
 }
 
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::ranges::sort(names);
+    return names;
+}
+
 std::string randomBytes(std::size_t length, unsigned seed) {
     std::mt19937 random(seed);
     std::string content(length, '\0');

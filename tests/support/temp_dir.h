@@ -36,6 +36,10 @@ std::string randomBytes(std::size_t length, unsigned seed);
 // The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 
+// The names in `folder`, hidden ones included, sorted: what an operation
+// left behind there.
+std::vector<std::string> namesIn(const std::string& folder);
+
 // Waits until a change made now gets a later file time than any change made
 // before: without fine-grained file times they move with the clock tick.
 void awaitNewFileTime();
