@@ -1,0 +1,222 @@
+#include "persist/export_formats.h"
+
+#include "platform/user_interface.h"
+
+#include <array>
+#include <string_view>
+
+namespace twinsift {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+
+// The length of the well-formed UTF-8 sequence that starts `text` at `at`,
+// or 0 when the byte there starts none (overlong forms and surrogates included).
+std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) {
+        return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0u;
+    };
+    const auto continues = [&](std::size_t i, unsigned low = 0x80, unsigned high = 0xBF) {
+        return byte(i) >= low && byte(i) <= high;
+    };
+    const unsigned lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return continues(1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
+        const unsigned high = lead == 0xED ? 0x9F : 0xBF;
+        return continues(1, low, high) && continues(2) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const unsigned low = lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
+        return continues(1, low, high) && continues(2) && continues(3) ? 4 : 0;
+    }
+    return 0;
+}
+
+// `value` as XML character data: markup characters as entities, a CR as a
+// reference (a reader would turn a literal one into LF), and every character
+// XML 1.0 forbids, like every byte that is not UTF-8, as U+FFFD.
+void appendXmlText(std::string& out, std::string_view value) {
+    for (std::size_t i = 0; i < value.size();) {
+        const char c = value[i];
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        case '\t':
+        case '\n':
+            out += c;
+            break;
+        default: {
+            const std::size_t length = utf8SequenceLength(value, i);
+            const std::string_view sequence = value.substr(i, length);
+            const bool forbidden = length == 0 ||
+                                   (length == 1 && static_cast<unsigned char>(c) < 0x20) ||
+                                   sequence == "\xEF\xBF\xBE" || sequence == "\xEF\xBF\xBF";
+            if (forbidden)
+                out += kReplacement;
+            else
+                out += sequence;
+            i += length == 0 ? 1 : length;
+            continue;
+        }
+        }
+        ++i;
+    }
+}
+
+// The seven values of a row, in the order both formats write them.
+std::array<std::string, 7> rowValues(const ResultRow& row) {
+    return {row.name(),
+            row.text(ColExt),
+            row.text(ColSize),
+            row.text(ColLastModified),
+            row.text(ColFileVersion),
+            row.text(ColGroup),
+            row.folder()};
+}
+
+void appendXmlElement(std::string& out, std::string_view tag, std::string_view value) {
+    out += '<';
+    out += tag;
+    out += '>';
+    appendXmlText(out, value);
+    out += "</";
+    out += tag;
+    out += '>';
+    out += kLineEnd;
+}
+
+// A value as one delimited field: quoted, its quotes doubled, when it holds
+// the separator, a double quote or a line break.
+void appendField(std::string& out, std::string_view value, std::string_view separator) {
+    if (value.find(separator) == std::string_view::npos &&
+        value.find_first_of("\"\r\n") == std::string_view::npos) {
+        out += value;
+        return;
+    }
+    out += '"';
+    for (const char c : value) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void appendDelimitedLine(std::string& out, const std::array<std::string, 7>& values,
+                         std::string_view separator) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i != 0)
+            out += separator;
+        appendField(out, values[i], separator);
+    }
+    out += kLineEnd;
+}
+
+// Runs `appendRow` for each exported row and tells the progress of the whole
+// list, rows passed over included.
+template <class AppendRow>
+void forEachExportedRow(const WindowModel& model, const std::vector<std::size_t>& rows,
+                        const ExportProgress& progress, AppendRow&& appendRow) {
+    for (const std::size_t index : rows) {
+        appendRow(model.rows[index]);
+        if (progress)
+            progress(index + 1, model.rows.size());
+    }
+    if (progress)
+        progress(model.rows.size(), model.rows.size());
+}
+
+} // namespace
+
+std::optional<std::string> separatorFor(Delimiter delimiter, const std::string& other) {
+    switch (delimiter) {
+    case Delimiter::Tab:
+        return "\t";
+    case Delimiter::Comma:
+        return ",";
+    case Delimiter::Semicolon:
+        return ";";
+    case Delimiter::Other:
+        break;
+    }
+    if (other.empty() || other.find_first_of("\"\r\n") != std::string::npos)
+        return std::nullopt;
+    return other;
+}
+
+void appendXmlExport(AppendString& text, const WindowModel& model,
+                     const std::vector<std::size_t>& rows, const ExportProgress& progress) {
+    static constexpr std::array<std::string_view, 7> tags = {
+        "FileName", "FileExt", "FileSize", "LastModified", "Version", "Group", "Path"};
+    text.AddToString("<?xml version=\"1.0\"?>\r\n<Files>\r\n");
+    std::string lines;
+    forEachExportedRow(model, rows, progress, [&](const ResultRow& row) {
+        const auto values = rowValues(row);
+        lines.clear();
+        lines += "<File>\r\n";
+        for (std::size_t i = 0; i < tags.size(); ++i)
+            appendXmlElement(lines, tags[i], values[i]);
+        lines += "</File>\r\n";
+        text.AddToString(lines);
+    });
+    text.AddToString("</Files>\r\n");
+}
+
+void appendDelimitedExport(AppendString& text, const WindowModel& model,
+                           const std::vector<std::size_t>& rows, const std::string& separator,
+                           const ExportProgress& progress) {
+    std::string line;
+    appendDelimitedLine(
+        line,
+        {"File Name", "File Extension", "Size(Bytes)", "Last Modified", "Version", "Group", "Path"},
+        separator);
+    text.AddToString(line);
+    forEachExportedRow(model, rows, progress, [&](const ResultRow& row) {
+        line.clear();
+        appendDelimitedLine(line, rowValues(row), separator);
+        text.AddToString(line);
+    });
+}
+
+bool ExportXml(const WindowModel& model, const ExportRequest& request, UserInterface& ui) {
+    return writeExport(request.path, "Exporting XML", ui, [&](AppendString& text) {
+        appendXmlExport(text, model, exportedRows(model, request.rows), request.progress);
+    });
+}
+
+bool ExportDelimited(const WindowModel& model, const ExportRequest& request, Delimiter delimiter,
+                     const std::string& other, UserInterface& ui) {
+    const auto separator = separatorFor(delimiter, other);
+    if (!separator) {
+        ui.messageBox({kUnusableSeparatorMessage, "Error", MsgIcon::None, MsgButtons::OK});
+        return false;
+    }
+    return writeExport(request.path, "Exporting CSV", ui, [&](AppendString& text) {
+        appendDelimitedExport(text, model, exportedRows(model, request.rows), *separator,
+                              request.progress);
+    });
+}
+
+} // namespace twinsift

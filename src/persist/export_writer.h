@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/append_string.h"
+#include "core/window_model.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace twinsift {
+
+class UserInterface;
+
+// Which rows of the result list an export writes; the numbers are the ones
+// the "ExportType" setting stores.
+enum class ExportRows { All = 1, Marked = 2, Selected = 3 };
+
+// The indexes of the rows to export, in list order (never in the order the
+// user selected them).
+std::vector<std::size_t> exportedRows(const WindowModel& model, ExportRows which);
+
+// Told after each row how many rows of the list have been passed and how many
+// the list holds, for a progress bar.
+using ExportProgress = std::function<void(std::size_t passed, std::size_t total)>;
+
+// What every export is asked to do.
+struct ExportRequest {
+    std::string path;
+    ExportRows rows = ExportRows::All;
+    ExportProgress progress;
+};
+
+// The steps every export writer shares. Makes sure `path` can be written
+// before any work, lets `build` append the whole text line by line, ends it
+// with one more CR LF and puts it in place in one atomic replace, so that a
+// failure half-way leaves the earlier file as it was. A target that may not
+// be written is told as "File is already open please close it and proceed.";
+// any other failure goes to the error report under `errorLabel`. True once
+// the file is written; nothing is done for a blank path.
+bool writeExport(const std::string& path, const std::string& errorLabel, UserInterface& ui,
+                 const std::function<void(AppendString& text)>& build);
+
+} // namespace twinsift
