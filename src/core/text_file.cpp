@@ -141,6 +141,11 @@ std::optional<std::string> TextFileLines::nextLine() {
 }
 
 void replaceWholeFile(const std::string& path, std::string_view text) {
+    replaceFileByPieces(path, [text](const WritePiece& write) { write(text); });
+}
+
+void replaceFileByPieces(const std::string& path,
+                         const std::function<void(const WritePiece& write)>& produce) {
     // A fresh name, created exclusively and never through a link: a fixed
     // name would let whoever can write the folder plant a link there first.
     std::string partial;
@@ -165,7 +170,7 @@ void replaceWholeFile(const std::string& path, std::string_view text) {
         if (::stat(path.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
             ::fchmod(file.get(), earlier.st_mode & 07777) != 0)
             throw systemError(errno);
-        writeAll(file.get(), text);
+        produce([&file](std::string_view piece) { writeAll(file.get(), piece); });
         // On disk before it takes the name: a crash must not leave an empty file there.
         if (::fsync(file.get()) != 0 || !file.close() ||
             ::rename(partial.c_str(), path.c_str()) != 0)

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,5 +52,14 @@ private:
 // RuntimeError of the failure (76 "Path not found" when the folder is missing);
 // no partial file is left behind.
 void replaceWholeFile(const std::string& path, std::string_view text);
+
+// Hands one piece of a text to the file being written.
+using WritePiece = std::function<void(std::string_view piece)>;
+
+// replaceWholeFile for a text too large to hold at once: `produce` writes it
+// piece by piece through the function it is given. What `produce` throws
+// leaves the earlier file as a failed write does.
+void replaceFileByPieces(const std::string& path,
+                         const std::function<void(const WritePiece& write)>& produce);
 
 } // namespace twinsift

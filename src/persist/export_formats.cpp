@@ -2,7 +2,9 @@
 
 #include "platform/user_interface.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace twinsift {
@@ -38,11 +40,25 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
     return 0;
 }
 
+bool plainXmlByte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x80 && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'';
+}
+
 // `value` as XML character data: markup characters as entities, a CR as a
 // reference (a reader would turn a literal one into LF), and every character
 // XML 1.0 forbids, like every byte that is not UTF-8, as U+FFFD.
 void appendXmlText(std::string& out, std::string_view value) {
-    for (std::size_t i = 0; i < value.size();) {
+    std::size_t i = 0;
+    while (i < value.size()) {
+        const std::size_t plainEnd = static_cast<std::size_t>(
+            std::find_if_not(value.begin() + static_cast<std::ptrdiff_t>(i), value.end(),
+                             plainXmlByte) -
+            value.begin());
+        out += value.substr(i, plainEnd - i);
+        if (plainEnd == value.size())
+            return;
+        i = plainEnd;
         const char c = value[i];
         switch (c) {
         case '&':
@@ -70,14 +86,10 @@ void appendXmlText(std::string& out, std::string_view value) {
         default: {
             const std::size_t length = utf8SequenceLength(value, i);
             const std::string_view sequence = value.substr(i, length);
-            const bool forbidden = length == 0 ||
-                                   (length == 1 && static_cast<unsigned char>(c) < 0x20) ||
-                                   sequence == "\xEF\xBF\xBE" || sequence == "\xEF\xBF\xBF";
-            if (forbidden)
-                out += kReplacement;
-            else
-                out += sequence;
-            i += length == 0 ? 1 : length;
+            const bool forbidden =
+                length <= 1 || sequence == "\xEF\xBF\xBE" || sequence == "\xEF\xBF\xBF";
+            out += forbidden ? kReplacement : sequence;
+            i += std::max<std::size_t>(length, 1);
             continue;
         }
         }
@@ -166,11 +178,11 @@ std::optional<std::string> separatorFor(Delimiter delimiter, const std::string& 
     return other;
 }
 
-void appendXmlExport(AppendString& text, const WindowModel& model,
+void appendXmlExport(ExportText& text, const WindowModel& model,
                      const std::vector<std::size_t>& rows, const ExportProgress& progress) {
     static constexpr std::array<std::string_view, 7> tags = {
         "FileName", "FileExt", "FileSize", "LastModified", "Version", "Group", "Path"};
-    text.AddToString("<?xml version=\"1.0\"?>\r\n<Files>\r\n");
+    text.add("<?xml version=\"1.0\"?>\r\n<Files>\r\n");
     std::string lines;
     forEachExportedRow(model, rows, progress, [&](const ResultRow& row) {
         const auto values = rowValues(row);
@@ -179,12 +191,12 @@ void appendXmlExport(AppendString& text, const WindowModel& model,
         for (std::size_t i = 0; i < tags.size(); ++i)
             appendXmlElement(lines, tags[i], values[i]);
         lines += "</File>\r\n";
-        text.AddToString(lines);
+        text.add(lines);
     });
-    text.AddToString("</Files>\r\n");
+    text.add("</Files>\r\n");
 }
 
-void appendDelimitedExport(AppendString& text, const WindowModel& model,
+void appendDelimitedExport(ExportText& text, const WindowModel& model,
                            const std::vector<std::size_t>& rows, const std::string& separator,
                            const ExportProgress& progress) {
     std::string line;
@@ -192,16 +204,16 @@ void appendDelimitedExport(AppendString& text, const WindowModel& model,
         line,
         {"File Name", "File Extension", "Size(Bytes)", "Last Modified", "Version", "Group", "Path"},
         separator);
-    text.AddToString(line);
+    text.add(line);
     forEachExportedRow(model, rows, progress, [&](const ResultRow& row) {
         line.clear();
         appendDelimitedLine(line, rowValues(row), separator);
-        text.AddToString(line);
+        text.add(line);
     });
 }
 
 bool ExportXml(const WindowModel& model, const ExportRequest& request, UserInterface& ui) {
-    return writeExport(request.path, "Exporting XML", ui, [&](AppendString& text) {
+    return writeExport(request.path, "Exporting XML", ui, [&](ExportText& text) {
         appendXmlExport(text, model, exportedRows(model, request.rows), request.progress);
     });
 }
@@ -213,7 +225,7 @@ bool ExportDelimited(const WindowModel& model, const ExportRequest& request, Del
         ui.messageBox({kUnusableSeparatorMessage, "Error", MsgIcon::None, MsgButtons::OK});
         return false;
     }
-    return writeExport(request.path, "Exporting CSV", ui, [&](AppendString& text) {
+    return writeExport(request.path, "Exporting CSV", ui, [&](ExportText& text) {
         appendDelimitedExport(text, model, exportedRows(model, request.rows), *separator,
                               request.progress);
     });

@@ -23,12 +23,12 @@ inline constexpr const char* kUnusableSeparatorMessage =
 
 // The exported rows as XML, one element per line, values escaped so that a
 // strict reader takes any file name.
-void appendXmlExport(AppendString& text, const WindowModel& model,
+void appendXmlExport(ExportText& text, const WindowModel& model,
                      const std::vector<std::size_t>& rows, const ExportProgress& progress);
 
 // The header line and one line per exported row, values joined by
 // `separator` and quoted where they hold it, a double quote or a line break.
-void appendDelimitedExport(AppendString& text, const WindowModel& model,
+void appendDelimitedExport(ExportText& text, const WindowModel& model,
                            const std::vector<std::size_t>& rows, const std::string& separator,
                            const ExportProgress& progress);
 

@@ -46,8 +46,23 @@ std::vector<std::size_t> exportedRows(const WindowModel& model, ExportRows which
     return rows;
 }
 
+void ExportText::add(std::string_view text) {
+    m_piece.AddToString(text);
+    m_pieceLength += text.size();
+    if (m_pieceLength >= kPieceSize)
+        flush();
+}
+
+void ExportText::flush() {
+    if (m_pieceLength == 0)
+        return;
+    m_write(m_piece.ReturnString());
+    m_piece = AppendString();
+    m_pieceLength = 0;
+}
+
 bool writeExport(const std::string& path, const std::string& errorLabel, UserInterface& ui,
-                 const std::function<void(AppendString& text)>& build) {
+                 const std::function<void(ExportText& text)>& build) {
     if (trimmed(path).empty())
         return false;
     Guard guard(ui, errorLabel);
@@ -67,11 +82,13 @@ bool writeExport(const std::string& path, const std::string& errorLabel, UserInt
     };
     if (!guard.step(1, unlessDenied([&] { probeTarget(path); })) || denied)
         return false;
-    AppendString text;
-    build(text);
-    text.AddToString("\r\n");
-    const std::string whole = text.ReturnString();
-    return guard.step(2, unlessDenied([&] { replaceWholeFile(path, whole); })) && !denied;
+    const auto writeText = [&](const WritePiece& write) {
+        ExportText text(write);
+        build(text);
+        text.add("\r\n");
+        text.flush();
+    };
+    return guard.step(2, unlessDenied([&] { replaceFileByPieces(path, writeText); })) && !denied;
 }
 
 } // namespace twinsift

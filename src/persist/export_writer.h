@@ -1,11 +1,14 @@
 #pragma once
 
 #include "core/append_string.h"
+#include "core/text_file.h"
 #include "core/window_model.h"
 
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace twinsift {
@@ -31,14 +34,32 @@ struct ExportRequest {
     ExportProgress progress;
 };
 
+// The text of an export, built in an AppendString and handed on a few
+// megabytes at a time, so that a million rows never sit in memory at once.
+class ExportText {
+public:
+    explicit ExportText(WritePiece write) : m_write(std::move(write)) {}
+
+    void add(std::string_view text);
+    // Hands on what was added and not handed on yet.
+    void flush();
+
+private:
+    static constexpr std::size_t kPieceSize = std::size_t{4} << 20;
+
+    WritePiece m_write;
+    AppendString m_piece;
+    std::size_t m_pieceLength = 0;
+};
+
 // The steps every export writer shares. Makes sure `path` can be written
-// before any work, lets `build` append the whole text line by line, ends it
+// before any work, lets `build` add the whole text line by line, ends it
 // with one more CR LF and puts it in place in one atomic replace, so that a
 // failure half-way leaves the earlier file as it was. A target that may not
 // be written is told as "File is already open please close it and proceed.";
 // any other failure goes to the error report under `errorLabel`. True once
 // the file is written; nothing is done for a blank path.
 bool writeExport(const std::string& path, const std::string& errorLabel, UserInterface& ui,
-                 const std::function<void(AppendString& text)>& build);
+                 const std::function<void(ExportText& text)>& build);
 
 } // namespace twinsift

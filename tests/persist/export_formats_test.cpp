@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -113,12 +114,27 @@ TEST(ExportFormatsTest, exportsAllMarkedOrSelectedRowsInListOrder) {
 
     // The progress runs over the whole list, rows passed over included.
     std::vector<std::size_t> passed;
-    AppendString text;
+    ExportText text([](std::string_view) {});
     appendXmlExport(text, model, {1, 2}, [&](std::size_t done, std::size_t total) {
         EXPECT_EQ(total, 4U);
         passed.push_back(done);
     });
     EXPECT_EQ(passed, (std::vector<std::size_t>{2, 3, 4}));
+}
+
+TEST(ExportFormatsTest, aLongExportIsWrittenWhole) {
+    const TempDir dir;
+    std::vector<ResultRow> rows;
+    for (int i = 0; i < 100'000; ++i)
+        rows.push_back(row("f" + std::to_string(i), "/a/", i, i / 2 + 1));
+    ScriptedAnswerer user;
+    const std::string csv = dir.path() + "long.csv";
+    ASSERT_TRUE(ExportDelimited(listOf(std::move(rows)), {csv, ExportRows::All, {}},
+                                Delimiter::Comma, "", user));
+    const std::string text = readFile(csv);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 100'002);
+    EXPECT_NE(text.find("\r\nf54321,,54321,2024-01-02 03:04,N/A,27161,/a/\r\n"), std::string::npos);
+    EXPECT_TRUE(text.ends_with("\r\nf99999,,99999,2024-01-02 03:04,N/A,50000,/a/\r\n\r\n"));
 }
 
 TEST(ExportFormatsTest, anExportWithoutRowsHoldsOnlyTheFrame) {
