@@ -109,22 +109,38 @@ void addSummary(AppendString& page, const WindowModel& model, std::string_view g
     page.AddToString("</b></td></tr></table><hr>\r\n");
 }
 
-void addRow(AppendString& page, const ResultRow& row, std::string_view shade) {
-    const auto cell = [&](std::string_view open, std::string_view attributes,
-                          std::string_view value, std::string_view close) {
-        page.AddToString(open);
-        page.AddToString(shade);
-        page.AddToString(attributes);
-        addValue(page, value);
-        page.AddToString(close);
-    };
-    cell("<tr><td class='", "'>", row.name(), "</td>\r\n");
-    cell("<td class='", "'>", row.text(ColExt), "</td>\r\n");
-    cell("<td class='", "'>", row.text(ColSize), "</td>\r\n");
-    cell("<td class='", "' nowrap>", row.text(ColLastModified), "</td>\r\n");
-    cell("<td class='", "'>", row.text(ColFileVersion), "</td>\r\n");
-    cell("<td class='", "'>", row.text(ColGroup), "</td>\r\n");
-    cell("<td class='", "'>", row.folder(), "</td></tr>\r\n");
+// The markup around a row's values in one shade: what opens the row, what
+// closes one cell and opens the next, the same before the last-modified
+// cell, and what closes the row. Whole pieces, because a report appends
+// them millions of times.
+struct RowMarkup {
+    std::string_view open;
+    std::string_view next;
+    std::string_view nextNowrap;
+    std::string_view close;
+};
+
+constexpr RowMarkup kOddRow{"<tr><td class='odd'>", "</td>\r\n<td class='odd'>",
+                            "</td>\r\n<td class='odd' nowrap>", "</td></tr>\r\n"};
+constexpr RowMarkup kEvenRow{"<tr><td class='even'>", "</td>\r\n<td class='even'>",
+                             "</td>\r\n<td class='even' nowrap>", "</td></tr>\r\n"};
+
+void addRow(AppendString& page, const ResultRow& row, const RowMarkup& markup) {
+    page.AddToString(markup.open);
+    addValue(page, row.name());
+    page.AddToString(markup.next);
+    addValue(page, row.text(ColExt));
+    page.AddToString(markup.next);
+    addValue(page, row.text(ColSize));
+    page.AddToString(markup.nextNowrap);
+    addValue(page, row.text(ColLastModified));
+    page.AddToString(markup.next);
+    addValue(page, row.text(ColFileVersion));
+    page.AddToString(markup.next);
+    addValue(page, row.text(ColGroup));
+    page.AddToString(markup.next);
+    addValue(page, row.folder());
+    page.AddToString(markup.close);
 }
 
 } // namespace
@@ -153,7 +169,7 @@ std::string htmlReportText(const WindowModel& model, const std::vector<std::size
             ++groupCount;
         }
         if (exported[i])
-            addRow(page, model.rows[i], groupCount % 2 == 1 ? "odd" : "even");
+            addRow(page, model.rows[i], groupCount % 2 == 1 ? kOddRow : kEvenRow);
     }
     page.AddToString(kFooter);
     return page.ReturnString();
