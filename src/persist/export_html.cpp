@@ -46,7 +46,8 @@ constexpr std::string_view kFooter =
     "color='#FFFFFF'> Twinsift</font></b></td></tr></table></body></html>";
 
 // The status panels start with a caption ("Files : ", "Duplicate Files: ");
-// the report shows what follows it, or nothing when the panel is shorter.
+// the report shows the rest from the caption's closing blank on, or nothing
+// when the panel is no longer than the caption without it.
 constexpr std::size_t kFilesCaptionLength = 7;
 constexpr std::size_t kDuplicatesCaptionLength = 16;
 
