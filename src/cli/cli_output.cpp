@@ -1,8 +1,7 @@
 #include "cli/cli_output.h"
 
 #include "core/format.h"
-
-#include <utf8proc.h>
+#include "core/text_compare.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,17 +9,9 @@
 namespace twinsift {
 namespace {
 
-// Length of the valid UTF-8 character at the start of `text`, 0 when invalid.
-std::size_t validCharacterLength(std::string_view text) {
-    utf8proc_int32_t character = 0;
-    const auto length = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
-                                         static_cast<utf8proc_ssize_t>(text.size()), &character);
-    return length > 0 ? static_cast<std::size_t>(length) : 0;
-}
-
 bool isValidUtf8(std::string_view text) {
     while (!text.empty()) {
-        const std::size_t length = validCharacterLength(text);
+        const std::size_t length = validUtf8Length(text);
         if (length == 0)
             return false;
         text.remove_prefix(length);
@@ -40,11 +31,11 @@ void writeJsonString(std::ostream& out, std::string_view text) {
             out << "\\u00" << hex[byte >> 4] << hex[byte & 0xF];
         } else if (byte < 0x80) {
             out << text.front();
-        } else if ((length = validCharacterLength(text)) > 0) {
+        } else if ((length = validUtf8Length(text)) > 0) {
             out << text.substr(0, length);
         } else {
             length = 1;
-            out << "\xEF\xBF\xBD"; // U+FFFD
+            out << kReplacementCharacter;
         }
         text.remove_prefix(length);
     }
@@ -122,7 +113,7 @@ std::string terminalSafe(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     while (!text.empty()) {
-        const std::size_t length = validCharacterLength(text);
+        const std::size_t length = validUtf8Length(text);
         const auto first = static_cast<unsigned char>(text.front());
         const auto second = length == 2 ? static_cast<unsigned char>(text[1]) : 0;
         const bool c1Control = first == 0xC2 && second >= 0x80 && second <= 0x9F;

@@ -130,4 +130,12 @@ std::string foldCase(std::string_view text) {
     return folded;
 }
 
+std::size_t validUtf8Length(std::string_view text) {
+    utf8proc_int32_t character = 0;
+    const utf8proc_ssize_t length =
+        utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(text.data()),
+                         static_cast<utf8proc_ssize_t>(text.size()), &character);
+    return length > 0 ? static_cast<std::size_t>(length) : 0;
+}
+
 } // namespace twinsift

@@ -19,6 +19,14 @@ int compareBinary(std::string_view a, std::string_view b);
 // The folded text that compareText orders by (invalid bytes kept as they are).
 std::string foldCase(std::string_view text);
 
+// The length of the well-formed UTF-8 character that starts `text`, or 0
+// when its first byte starts none (overlong forms and surrogates included).
+std::size_t validUtf8Length(std::string_view text);
+
+// U+FFFD: what a byte that starts no character is shown as where a reader
+// expects UTF-8.
+inline constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
 // The first eight bytes of foldCase(text), big-endian, zero-padded: texts whose
 // prefixes differ are ordered by compareText as their prefixes are.
 std::uint64_t foldedPrefix(std::string_view text);

@@ -1,5 +1,6 @@
 #include "persist/export_formats.h"
 
+#include "core/text_compare.h"
 #include "platform/user_interface.h"
 
 #include <algorithm>
@@ -11,34 +12,6 @@ namespace twinsift {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
-
-// The length of the well-formed UTF-8 sequence that starts `text` at `at`,
-// or 0 when the byte there starts none (overlong forms and surrogates included).
-std::size_t utf8SequenceLength(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) {
-        return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0u;
-    };
-    const auto continues = [&](std::size_t i, unsigned low = 0x80, unsigned high = 0xBF) {
-        return byte(i) >= low && byte(i) <= high;
-    };
-    const unsigned lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return continues(1) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
-        const unsigned high = lead == 0xED ? 0x9F : 0xBF;
-        return continues(1, low, high) && continues(2) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        const unsigned low = lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
-        return continues(1, low, high) && continues(2) && continues(3) ? 4 : 0;
-    }
-    return 0;
-}
 
 bool plainXmlByte(char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -84,11 +57,11 @@ void appendXmlText(std::string& out, std::string_view value) {
             out += c;
             break;
         default: {
-            const std::size_t length = utf8SequenceLength(value, i);
+            const std::size_t length = validUtf8Length(value.substr(i));
             const std::string_view sequence = value.substr(i, length);
             const bool forbidden =
                 length <= 1 || sequence == "\xEF\xBF\xBE" || sequence == "\xEF\xBF\xBF";
-            out += forbidden ? kReplacement : sequence;
+            out += forbidden ? kReplacementCharacter : sequence;
             i += std::max<std::size_t>(length, 1);
             continue;
         }

@@ -2,8 +2,7 @@
 
 #include "core/append_string.h"
 #include "core/format.h"
-
-#include <utf8proc.h>
+#include "core/text_compare.h"
 
 #include <cstdint>
 
@@ -79,15 +78,12 @@ void addValue(AppendString& page, std::string_view value) {
         if (static_cast<unsigned char>(value.front()) < 0x80) {
             page.AddToString(htmlEscaped(value.substr(0, 1)));
         } else {
-            utf8proc_int32_t character = 0;
-            const auto valid =
-                utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(value.data()),
-                                 static_cast<utf8proc_ssize_t>(value.size()), &character);
+            const std::size_t valid = validUtf8Length(value);
             if (valid > 0) {
-                length = static_cast<std::size_t>(valid);
+                length = valid;
                 page.AddToString(value.substr(0, length));
             } else {
-                page.AddToString("\xEF\xBF\xBD"); // U+FFFD
+                page.AddToString(kReplacementCharacter);
             }
         }
         value.remove_prefix(length);
