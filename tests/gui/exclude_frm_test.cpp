@@ -89,7 +89,7 @@ private slots:
         QTest::keyClick(box, Qt::Key_Return);
         QVERIFY(dialog.isVisible());
         QCOMPARE(box->text(), "");
-        QVERIFY(box->hasFocus());
+        QCOMPARE(dialog.focusWidget(), box);
         QTest::keyClicks(box, "BAK");
         test::clickButton(dialog, "cmdAddExExtension"); // already there: the box keeps its text
         QCOMPARE(box->text(), "BAK");

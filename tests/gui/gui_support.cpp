@@ -62,6 +62,10 @@ std::shared_ptr<bool> whenModalShown(const QString& objectName, std::function<vo
             *seen = true;
             poll->deleteLater();
             act(*modal);
+            // A check that failed half-way must not leave the test waiting
+            // on a dialog nobody will close.
+            if (QTest::currentTestFailed() && modal->isVisible())
+                modal->close();
         } else if (clock->elapsed() > 5000) {
             poll->deleteLater();
         }
