@@ -13,15 +13,18 @@
 namespace twinsift {
 namespace {
 
-// Opens the target for writing without emptying it, so that a refused target
-// is known before any work and a later failure leaves its content alone.
-// Non-blocking: a FIFO without a reader fails instead of stalling the export.
-// A read-only file system refuses the target as its permissions would.
+// Opens an existing target for writing without emptying it, so that a
+// refused target is known before any work and a later failure leaves its
+// content alone. A target not there yet is not created here: a failed
+// export must not leave an empty file behind; writing it tells its own
+// failures. Non-blocking: a FIFO without a reader fails instead of stalling
+// the export. A read-only file system refuses the target as its permissions
+// would.
 void probeTarget(const std::string& path) {
-    UniqueFd probe(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644));
-    if (!probe.valid()) {
+    UniqueFd probe(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!probe.valid() && errno != ENOENT) {
         const int error = errno;
-        throw systemError(error == EROFS ? EACCES : error, error == ENOENT);
+        throw systemError(error == EROFS ? EACCES : error, false);
     }
 }
 

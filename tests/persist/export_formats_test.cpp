@@ -137,6 +137,21 @@ TEST(ExportFormatsTest, aLongExportIsWrittenWhole) {
     EXPECT_TRUE(text.ends_with("\r\nf99999,,99999,2024-01-02 03:04,N/A,50000,/a/\r\n\r\n"));
 }
 
+TEST(ExportFormatsTest, anExportThatFailsLeavesNoFileWhereNoneWas) {
+    const test::ScratchVolume small = test::ScratchVolume::tmpfs("1m");
+    if (!small.mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    std::vector<ResultRow> rows;
+    for (int i = 0; i < 100'000; ++i)
+        rows.push_back(row("f" + std::to_string(i), "/a/", i, i / 2 + 1));
+    ScriptedAnswerer user;
+    user.expectErrorReport(ErrorReportAnswer::Abort);
+    EXPECT_FALSE(ExportDelimited(listOf(std::move(rows)),
+                                 {small.path() + "full.csv", ExportRows::All, {}}, Delimiter::Comma,
+                                 "", user));
+    EXPECT_TRUE(test::namesIn(small.path()).empty());
+}
+
 TEST(ExportFormatsTest, anExportWithoutRowsHoldsOnlyTheFrame) {
     const TempDir dir;
     const WindowModel model = twoRows(); // nothing marked
