@@ -6,19 +6,10 @@ set -u
 cli="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
+. "$(dirname "$0")/checks.sh"
 # The Trash of this run only; glib reads these once, at the first trash.
 export HOME="$work/home" XDG_DATA_HOME="$work/data"
 mkdir -p "$HOME"
-
-check() { # description, then the test command
-    what="$1"
-    shift
-    if ! "$@"; then
-        echo "FAILED: $what" >&2
-        failures=$((failures + 1))
-    fi
-}
 
 t="$work/tree"
 # The older copy of each group is in a/; b/one and c/two are the newest.

@@ -5,16 +5,8 @@ set -u
 cli="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
+. "$(dirname "$0")/checks.sh"
 
-check() { # description, then the test command
-    what="$1"
-    shift
-    if ! "$@"; then
-        echo "FAILED: $what" >&2
-        failures=$((failures + 1))
-    fi
-}
 
 lacks() { ! grep -q "$1" "$2"; }
 

@@ -22,14 +22,7 @@ using test::TempDir;
 
 // 2024-03-05 14:07 local time, as the walk gives it.
 std::time_t walkedTime() {
-    std::tm fields{};
-    fields.tm_year = 2024 - 1900;
-    fields.tm_mon = 2;
-    fields.tm_mday = 5;
-    fields.tm_hour = 14;
-    fields.tm_min = 7;
-    fields.tm_isdst = -1;
-    return std::mktime(&fields);
+    return test::localTime(2024, 3, 5, 14, 7);
 }
 
 // A candidate and its entry as the walk and an engine leave them.

@@ -15,15 +15,7 @@ using test::TempDir;
 
 // 2026-12-07 14:05:09 local time.
 std::time_t afternoon() {
-    std::tm fields{};
-    fields.tm_year = 2026 - 1900;
-    fields.tm_mon = 11;
-    fields.tm_mday = 7;
-    fields.tm_hour = 14;
-    fields.tm_min = 5;
-    fields.tm_sec = 9;
-    fields.tm_isdst = -1;
-    return std::mktime(&fields);
+    return test::localTime(2026, 12, 7, 14, 5, 9);
 }
 
 const std::vector<FileOpFailure> twoFailures = {

@@ -70,18 +70,6 @@ protected:
     std::vector<SkippedItem> skipped;
 };
 
-std::time_t localTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    parts.tm_isdst = -1;
-    return std::mktime(&parts);
-}
-
 void setTimes(const std::string& path, std::time_t modified, std::time_t accessed) {
     const timespec times[2] = {{accessed, 0}, {modified, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
@@ -153,24 +141,24 @@ TEST_F(WalkTest, sizeBoundsAreInclusiveAndNoBoundsMeansEmptyFilesOnly) {
 }
 
 TEST_F(WalkTest, dateBoundsAreInclusiveAtMinutePrecision) {
-    setTimes(dir.write("newYear", "x"), localTime(2024, 1, 1, 0, 0, 30),
-             localTime(2024, 6, 1, 0, 0, 0));
-    setTimes(dir.write("lastDay", "x"), localTime(2024, 1, 31, 10, 15, 59),
-             localTime(2024, 1, 2, 0, 0, 0));
-    walker.FromDate = localTime(2024, 1, 1, 0, 0, 0);
-    walker.ToDate = localTime(2024, 1, 31, 0, 0, 0);
+    setTimes(dir.write("newYear", "x"), test::localTime(2024, 1, 1, 0, 0, 30),
+             test::localTime(2024, 6, 1, 0, 0, 0));
+    setTimes(dir.write("lastDay", "x"), test::localTime(2024, 1, 31, 10, 15, 59),
+             test::localTime(2024, 1, 2, 0, 0, 0));
+    walker.FromDate = test::localTime(2024, 1, 1, 0, 0, 0);
+    walker.ToDate = test::localTime(2024, 1, 31, 0, 0, 0);
     ASSERT_EQ(walk(dir.path()), std::set<std::string>{"newYear"});
-    EXPECT_EQ(files[0].lastWrite, localTime(2024, 1, 1, 0, 0, 0));
+    EXPECT_EQ(files[0].lastWrite, test::localTime(2024, 1, 1, 0, 0, 0));
 
     walker.ToDate.reset();
     walk(dir.path());
     const auto last = std::find_if(files.begin(), files.end(),
                                    [](const Found& f) { return f.name == "lastDay"; });
     ASSERT_NE(last, files.end());
-    EXPECT_EQ(last->lastWrite, localTime(2024, 1, 31, 10, 15, 0)) << "seconds are dropped";
+    EXPECT_EQ(last->lastWrite, test::localTime(2024, 1, 31, 10, 15, 0)) << "seconds are dropped";
 
     walker.DateType = 2; // access time
-    walker.FromDate = localTime(2024, 3, 1, 0, 0, 0);
+    walker.FromDate = test::localTime(2024, 3, 1, 0, 0, 0);
     EXPECT_EQ(walk(dir.path()), std::set<std::string>{"newYear"});
 }
 

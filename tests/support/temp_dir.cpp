@@ -91,6 +91,18 @@ std::string readFile(const std::string& path) {
     return content.str();
 }
 
+std::time_t localTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    parts.tm_isdst = -1;
+    return std::mktime(&parts);
+}
+
 std::vector<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))

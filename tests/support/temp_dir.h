@@ -2,6 +2,7 @@
 
 #include "core/walked_file.h"
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ std::string readFile(const std::string& path);
 // The names in `folder`, hidden ones included, sorted: what an operation
 // left behind there.
 std::vector<std::string> namesIn(const std::string& folder);
+
+// The seconds of a local date and time (month 1 to 12).
+std::time_t localTime(int year, int month, int day, int hour, int minute, int second = 0);
 
 // Waits until a change made now gets a later file time than any change made
 // before: without fine-grained file times they move with the clock tick.
