@@ -162,7 +162,7 @@ TEST(ExportHtmlTest, writesTheReportOfTheChosenRowsWithTheTimeOfTheExport) {
     const TempDir dir;
     WindowModel model = modelWithGroups({1, 1, 2, 2, 3});
     for (const std::size_t marked : {2, 4})
-        model.rows[marked].icon = image::Marked;
+        markRows(model, {marked, marked}, true);
     const std::string target = dir.write("report.htm", std::string(100'000, 'z'));
     ScriptedAnswerer user;
     std::size_t lastPassed = 0;
