@@ -258,6 +258,31 @@ private slots:
         QVERIFY(denied.launcher.opened.empty() && denied.endSounds == 0);
         QCOMPARE(readFile(target), std::string("earlier"));
     }
+
+    void theMenuAndTheToolbarOpenTheWizardWithTheWindowsEndSound() {
+        test::WindowHarness h;
+        h.start();
+        h.model().rows = fourRows().rows;
+        announceAppendedRows(h.model(), 0);
+        const test::TempDir dir;
+        const std::string path = dir.path() + "menu.xml";
+        for (const char* action : {"MExport", "Toolbar1Button10"}) {
+            const auto seen = test::whenModalShown("frmExport", [&](QWidget& dialog) {
+                QCOMPARE(dialog.windowTitle(), "Export Wizard");
+                test::clickButton(dialog, "btn");
+                dialog.findChild<QLineEdit*>("txtPath")->setText(QString::fromStdString(path));
+                test::clickButton(dialog, "btn");
+                test::clickButton(dialog, "Command2");
+            });
+            h.action(action)->trigger();
+            QVERIFY(*seen);
+            // One end sound per export: the window's timer plays it shortly after.
+            QTRY_COMPARE(h.sound.played.size(), h.launcher.opened.size());
+        }
+        QCOMPARE(h.action("MExport")->shortcut(), QKeySequence("Ctrl+E"));
+        QCOMPARE(h.launcher.opened, (std::vector<std::string>{path, path}));
+        h.ui.verify();
+    }
 };
 
 } // namespace
