@@ -102,7 +102,7 @@ TEST(SessionFileTest, writesTheFormatByteForByte) {
     EXPECT_EQ(saved(model, true), "1,1,0,0,12,3,2,80,0\r\n");
 }
 
-TEST(SessionFileTest, aFailedSaveLeavesTheEarlierFileAndReportsFileSaving) {
+TEST(SessionFileTest, failuresGoToTheErrorReportAsFileSaving) {
     TempDir dir;
     const std::string path = dir.write("s.tsf", "earlier");
     ScriptedAnswerer user;
