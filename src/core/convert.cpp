@@ -3,6 +3,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstddef>
+#include <ctime>
 
 namespace twinsift {
 namespace detail {
@@ -250,6 +251,31 @@ DateTime localDateTime(std::time_t time) {
         return {};
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
             parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+std::time_t localTimeOf(const DateTime& time) {
+    std::tm parts{};
+    parts.tm_year = time.year - 1900;
+    parts.tm_mon = time.month - 1;
+    parts.tm_mday = time.day;
+    parts.tm_hour = time.hour;
+    parts.tm_min = time.minute;
+    parts.tm_sec = time.second;
+    // The offset from UTC that holds at the result; mktime would do the same
+    // but reads the zone file again on every call, a million times for a
+    // session's rows. Two rounds settle a time next to a change of clocks.
+    const std::time_t asUtc = timegm(&parts);
+    std::time_t result = asUtc;
+    for (int round = 0; round < 3; ++round) {
+        std::tm local{};
+        if (localtime_r(&result, &local) == nullptr)
+            break;
+        const std::time_t next = asUtc - local.tm_gmtoff;
+        if (next == result)
+            break;
+        result = next;
+    }
+    return result;
 }
 
 } // namespace twinsift

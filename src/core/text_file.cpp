@@ -36,9 +36,10 @@ RuntimeError fileError(int errnoValue, const std::string& path) {
     return RuntimeError(number, description);
 }
 
-RuntimeError tooLarge(const std::string& path) {
+RuntimeError tooLarge(const std::string& path, std::size_t limit) {
     return RuntimeError(err::PathFileAccessError, runtimeErrorText(err::PathFileAccessError) +
-                                                      ": '" + path + "' is larger than 64 MiB");
+                                                      ": '" + path + "' is larger than " +
+                                                      std::to_string(limit >> 20) + " MiB");
 }
 
 // Opens a regular file for reading; not valid when it does not exist. Asked
@@ -86,15 +87,19 @@ std::optional<std::string> readWholeFile(const std::string& path) {
         if (n < 0)
             throw fileError(errno, path);
         if (text.size() + static_cast<std::size_t>(n) > kTextFileLimit)
-            throw tooLarge(path);
+            throw tooLarge(path, kTextFileLimit);
         text.append(buffer, static_cast<std::size_t>(n));
     }
 }
 
-TextFileLines::TextFileLines(const std::string& path) : m_path(path) {
+TextFileLines::TextFileLines(const std::string& path, std::size_t fileLimit)
+    : m_path(path), m_fileLimit(fileLimit) {
     UniqueFd file = openTextFile(path);
     if (!file.valid())
         throw fileError(ENOENT, path);
+    struct stat status {};
+    if (::fstat(file.get(), &status) == 0)
+        m_fileSize = static_cast<std::size_t>(status.st_size);
     m_file.reset(::fdopen(file.get(), "rb"));
     if (!m_file)
         throw fileError(errno, path);
@@ -114,27 +119,41 @@ std::optional<std::string> TextFileLines::next() {
     }
 }
 
+bool TextFileLines::fillBuffer() {
+    constexpr std::size_t kPiece = std::size_t{64} << 10;
+    m_buffer.resize(kPiece);
+    const std::size_t got = std::fread(m_buffer.data(), 1, kPiece, m_file.get());
+    m_buffer.resize(got);
+    m_bufferStart = 0;
+    if (got == 0 && std::ferror(m_file.get()))
+        throw fileError(errno, m_path);
+    return got != 0;
+}
+
 std::optional<std::string> TextFileLines::nextLine() {
     std::string line;
-    int c;
     ++m_lineNumber;
-    while ((c = std::getc(m_file.get())) != EOF && c != '\n') {
-        if (line.size() == kTextLineLimit)
+    bool ended = false;
+    while (!ended) {
+        if (m_bufferStart == m_buffer.size() && !fillBuffer())
+            break;
+        const std::string_view rest = std::string_view(m_buffer).substr(m_bufferStart);
+        const std::size_t end = rest.find('\n');
+        ended = end != std::string_view::npos;
+        const std::string_view piece = rest.substr(0, end);
+        if (line.size() + piece.size() > kTextLineLimit)
             throw RuntimeError(err::PathFileAccessError,
                                runtimeErrorText(err::PathFileAccessError) + ": line " +
                                    std::to_string(m_lineNumber) + " of '" + m_path +
                                    "' is longer than 1 MiB");
-        line += static_cast<char>(c);
+        line += piece;
+        m_bufferStart += piece.size() + (ended ? 1 : 0);
     }
-    m_bytesRead += line.size() + (c == '\n' ? 1 : 0);
-    if (m_bytesRead > kTextFileLimit)
-        throw tooLarge(m_path);
-    if (c == EOF) {
-        if (std::ferror(m_file.get()))
-            throw fileError(errno, m_path);
-        if (line.empty())
-            return std::nullopt;
-    }
+    m_bytesRead += line.size() + (ended ? 1 : 0);
+    if (m_bytesRead > m_fileLimit)
+        throw tooLarge(m_path, m_fileLimit);
+    if (!ended && line.empty())
+        return std::nullopt;
     if (line.ends_with('\r'))
         line.pop_back();
     return line;
