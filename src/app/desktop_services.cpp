@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <QSoundEffect>
 #include <QUrl>
@@ -84,6 +85,14 @@ void CentreOnWorkArea(QWidget& window) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
+}
+
+void refusePath(QLineEdit& box, UserInterface& ui, const std::string& message) {
+    box.setFocus();
+    QPalette highlighted = box.palette();
+    highlighted.setColor(QPalette::Base, QColor(255, 192, 192));
+    box.setPalette(highlighted);
+    ui.messageBox({message, "Error", MsgIcon::None, MsgButtons::OK, 1});
 }
 
 } // namespace twinsift

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <memory>
 
+class QLineEdit;
 class QSoundEffect;
 class QWidget;
 
@@ -57,5 +58,10 @@ private:
 
 // Centres a window on the primary screen's work area.
 void CentreOnWorkArea(QWidget& window);
+
+// A path box that cannot be used as it is: the box gets the focus and a
+// light-red background, so the user sees where to look, then `message`
+// appears with the title "Error".
+void refusePath(QLineEdit& box, UserInterface& ui, const std::string& message);
 
 } // namespace twinsift
