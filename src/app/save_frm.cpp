@@ -24,7 +24,7 @@ namespace twinsift {
 namespace {
 
 constexpr char kFilter[] = "Twinsift(*.tsf)|*.tsf";
-// How often a long save or load redraws its progress and lets the window breathe.
+// How often a long save or load redraws its progress bar.
 constexpr qint64 kProgressIntervalMs = 50;
 
 template <class Widget> Widget* named(Widget* widget, const char* name) {
@@ -159,12 +159,7 @@ void SaveFrm::Command1_Click() {
 }
 
 void SaveFrm::saveSession(const std::string& path) {
-    // Unlike the loader, the writer does not yield: the window breathes here.
-    const auto progress = [this](std::size_t done, std::size_t total) {
-        if (showProgress(done, total))
-            m_model.yieldToWindow();
-    };
-    if (!SaveSession(m_model, path, m_opt2->isChecked(), m_services.ui, progress))
+    if (!SaveSession(m_model, path, m_opt2->isChecked(), m_services.ui, progress()))
         return;
     if (m_services.endSound)
         m_services.endSound();
@@ -177,20 +172,22 @@ void SaveFrm::openSession(const std::string& path) {
     load.reScan = m_ReScanc->isChecked();
     load.reCheck = m_ReCheckc->isChecked();
     load.exclusions = m_services.exclusions;
-    load.progress = [this](std::size_t done, std::size_t total) { showProgress(done, total); };
+    load.progress = progress();
     // Closed while the loader may still compare the files: the window shows that.
     load.fileRead = [this] { done(Accepted); };
     OpenTwinsiftFile(m_model, path, m_services.ui, load);
 }
 
-bool SaveFrm::showProgress(std::size_t done, std::size_t total) {
-    if (done < total && m_sinceProgress.isValid() &&
-        m_sinceProgress.elapsed() < kProgressIntervalMs)
-        return false;
-    m_sinceProgress.start();
-    m_pr->setRange(0, std::max(1, barValue(total)));
-    m_pr->setValue(barValue(done));
-    return true;
+SessionProgress SaveFrm::progress() {
+    // Told after every row: the bar is redrawn only now and then.
+    return [this](std::size_t done, std::size_t total) {
+        if (done < total && m_sinceProgress.isValid() &&
+            m_sinceProgress.elapsed() < kProgressIntervalMs)
+            return;
+        m_sinceProgress.start();
+        m_pr->setRange(0, std::max(1, barValue(total)));
+        m_pr->setValue(barValue(done));
+    };
 }
 
 } // namespace twinsift

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "persist/session_file.h"
+
 #include <QDialog>
 #include <QElapsedTimer>
-#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -51,8 +52,8 @@ private:
     void Command1_Click();
     void saveSession(const std::string& path);
     void openSession(const std::string& path);
-    // False while the last update is too recent to be worth another.
-    bool showProgress(std::size_t done, std::size_t total);
+    // What the writer and the loader report their rows to: `pr`.
+    SessionProgress progress();
 
     WindowModel& m_model;
     SaveFrmServices m_services;
