@@ -111,6 +111,9 @@ SessionReadOutcome SessionReader::read() {
                     readResult(fields);
             });
         }
+        // The Cancel command, taken during a yield, ends the read as an Abort does.
+        if (end == StepEnd::Done && m_model.SearchCancelled)
+            end = StepEnd::Abandoned;
         if (end != StepEnd::Done) {
             m_outcome.stop = end == StepEnd::Silent ? ParametersFileOutcome::ShortLine
                                                     : ParametersFileOutcome::Failure;

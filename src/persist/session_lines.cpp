@@ -13,10 +13,16 @@ Fields::Fields(std::string_view line, char separator, const std::string& path, i
     : m_path(path), m_lineNumber(lineNumber) {
     if (line.empty())
         return;
+    m_fields.reserve(static_cast<std::size_t>(std::count(line.begin(), line.end(), separator)) + 1);
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = line.find(separator, start);
-        m_fields.push_back(decodeField(line.substr(start, end - start)));
+        const std::string_view field = line.substr(start, end - start);
+        // Most fields hold no code: taken as they are, without a decoded copy.
+        if (field.find('%') == std::string_view::npos)
+            m_fields.emplace_back(field);
+        else
+            m_fields.push_back(decodeField(field));
         if (end == std::string_view::npos)
             break;
         start = end + 1;
