@@ -2,6 +2,7 @@
 
 #include "app/desktop_services.h"
 #include "commands/session_command.h"
+#include "core/window_commands.h"
 #include "core/window_model.h"
 #include "platform/settings_store.h"
 #include "platform/user_interface.h"
@@ -124,9 +125,14 @@ void SaveFrm::done(int result) {
 }
 
 void SaveFrm::reject() {
-    // The file is half-written or half-read: the dialog goes when the work is done.
-    if (!m_busy)
+    if (!m_busy) {
         QDialog::reject();
+        return;
+    }
+    // A long load can be stopped as a scan can; a save replaces the file
+    // only once complete and is never walked away from half-way.
+    if (m_model.MCancelEnabled)
+        CancelScan(m_model, m_services.ui);
 }
 
 void SaveFrm::cmdAdd_Click() {
@@ -146,7 +152,7 @@ void SaveFrm::Command1_Click() {
         return;
     }
     m_Command1->setEnabled(false);
-    m_Command2->setEnabled(false);
+    m_Command2->setEnabled(!m_saving);
     m_ran = true;
     m_busy = true;
     // Blanks around the typed name are kept: they may belong to it.

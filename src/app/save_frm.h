@@ -45,6 +45,8 @@ public:
     void done(int result) override;
 
 protected:
+    // Cancel, Escape and the close box. While a load runs they ask the
+    // scan's Cancel question; while a save runs they do nothing.
     void reject() override;
 
 private:

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
+#include <utility>
 
 namespace twinsift {
 namespace {
@@ -68,15 +69,18 @@ struct SessionHarness : test::WindowHarness {
         markRows(model(), {1, 1}, true);
     }
 
-    // Opens the dialog with Ctrl+`key`, lets `choose` set its options, and
-    // presses Save or Open with `path`.
+    // Opens the dialog with Ctrl+`key`, lets `choose` set its options,
+    // presses Save or Open with `path`, then lets `after` act.
     void useDialog(Qt::Key key, const std::string& path,
-                   const std::function<void(QWidget&)>& choose = {}) {
+                   const std::function<void(QWidget&)>& choose = {},
+                   const std::function<void(QWidget&)>& after = {}) {
         const auto seen = test::whenModalShown("SaveFrm", [&](QWidget& dialog) {
             if (choose)
                 choose(dialog);
             widget<QLineEdit>(dialog, "txtPath").setText(QString::fromStdString(path));
             test::clickButton(dialog, "Command1");
+            if (after)
+                after(dialog);
         });
         // A shortcut reaches only the active window.
         window->activateWindow();
@@ -199,6 +203,33 @@ private slots:
             names << QString::fromStdString(row.fullPath().substr(h.tree.path().size()));
         names.sort();
         QCOMPARE(names, QStringList({"data/a/two.dat", "data/b/two.dat"}));
+        h.ui.verify();
+    }
+
+    void cancelStopsALongLoad() {
+        SessionHarness h;
+        // Rows of no real file: enough for the loader to yield a few times.
+        for (int i = 0; i < 3000; ++i)
+            h.model().rows.push_back(makeResultRow("f" + std::to_string(i), h.tree.path(), "",
+                                                   "2024-01-01 10:00", {1, 0, 0, i / 2 + 1, {}}));
+        announceAppendedRows(h.model(), 0);
+        const std::string file = h.tree.path() + "long.tsf";
+        h.useDialog(Qt::Key_S, file);
+
+        h.ui.expectMessage("Are you sure to cancel searching?", MsgAnswer::Yes);
+        bool pressed = false;
+        h.model().yield = [&pressed] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog && !std::exchange(pressed, true))
+                test::clickButton(*dialog, "Command2");
+        };
+        h.useDialog(Qt::Key_L, file, {}, [](QWidget& dialog) {
+            if (dialog.isVisible())
+                test::clickButton(dialog, "Command2");
+        });
+        QVERIFY(pressed);
+        QVERIFY(h.model().rows.size() < 3000);
+        QVERIFY(h.action("MScan")->isEnabled());
         h.ui.verify();
     }
 };
