@@ -40,6 +40,14 @@ void tellNoAssociatedProgram(UserInterface& ui) {
                    MsgIcon::None, MsgButtons::OK, 1});
 }
 
+void refuseBoxText(UserInterface& ui, QLineEdit& box, const std::string& message) {
+    ui.messageBox({message, "Error", MsgIcon::None, MsgButtons::OK, 1});
+    box.setFocus();
+    QPalette highlighted = box.palette();
+    highlighted.setColor(QPalette::Base, QColor(255, 192, 192));
+    box.setPalette(highlighted);
+}
+
 bool DesktopLauncher::openDocument(const std::string& path) {
     return QDesktopServices::openUrl(fileUrl(path));
 }
@@ -85,14 +93,6 @@ void CentreOnWorkArea(QWidget& window) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
-}
-
-void refusePath(QLineEdit& box, UserInterface& ui, const std::string& message) {
-    box.setFocus();
-    QPalette highlighted = box.palette();
-    highlighted.setColor(QPalette::Base, QColor(255, 192, 192));
-    box.setPalette(highlighted);
-    ui.messageBox({message, "Error", MsgIcon::None, MsgButtons::OK, 1});
 }
 
 } // namespace twinsift

@@ -19,6 +19,10 @@ QUrl fileUrl(const std::string& path);
 // Tells the user that nothing could open a file.
 void tellNoAssociatedProgram(UserInterface& ui);
 
+// Refuses what `box` holds: tells `message`, then gives the box the focus and
+// a light-red background.
+void refuseBoxText(UserInterface& ui, QLineEdit& box, const std::string& message);
+
 // Files and addresses handed to the desktop's own programs.
 class DesktopLauncher : public Launcher {
 public:
@@ -58,10 +62,5 @@ private:
 
 // Centres a window on the primary screen's work area.
 void CentreOnWorkArea(QWidget& window);
-
-// A path box that cannot be used as it is: the box gets the focus and a
-// light-red background, so the user sees where to look, then `message`
-// appears with the title "Error".
-void refusePath(QLineEdit& box, UserInterface& ui, const std::string& message);
 
 } // namespace twinsift

@@ -110,7 +110,7 @@ std::optional<FileOpSettings> FileCMFrm::runSettings() {
     else if (!path.startsWith(QLatin1Char('/')))
         refusal = "Please specify the full path of the destination folder (beginning with \"/\").";
     if (refusal) {
-        refusePath(*m_txtPath, m_services.ui, refusal);
+        refuseBoxText(m_services.ui, *m_txtPath, refusal);
         return std::nullopt;
     }
     FileOpSettings settings;

@@ -148,7 +148,7 @@ void SaveFrm::cmdAdd_Click() {
 void SaveFrm::Command1_Click() {
     const QString path = m_txtPath->text();
     if (path.trimmed().isEmpty()) {
-        refusePath(*m_txtPath, m_services.ui, "File name not specified.");
+        refuseBoxText(m_services.ui, *m_txtPath, "File name not specified.");
         return;
     }
     m_Command1->setEnabled(false);
