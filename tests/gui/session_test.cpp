@@ -6,9 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
