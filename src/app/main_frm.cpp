@@ -13,6 +13,7 @@
 #include "app/named_lock.h"
 #include "app/result_list_model.h"
 #include "app/result_list_view.h"
+#include "app/save_frm.h"
 #include "app/scan_dialogs.h"
 #include "app/skipped_sign.h"
 #include "app/tip_frm.h"
@@ -155,9 +156,9 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::File, .name = "MNewSession", .caption = "New Session", .shortcut = "Ctrl+N",
      .handler = &MainFrm::newSession, .enabled = idle},
     {.place = Place::File, .name = "MLoadSession", .caption = "Load Session", .shortcut = "Ctrl+L",
-     .enabled = idle},
+     .handler = &MainFrm::loadSession, .enabled = idle},
     {.place = Place::File, .name = "MSaveSession", .caption = "Save Session", .shortcut = "Ctrl+S",
-     .enabled = idle},
+     .handler = &MainFrm::saveSession, .enabled = idle},
     {.place = Place::File},
     {.place = Place::File, .name = "MExport", .caption = "Export", .shortcut = "Ctrl+E",
      .handler = &MainFrm::showExportFrm, .enabled = idle},
@@ -865,6 +866,39 @@ void MainFrm::newSession() {
         closeWindowNamed("FileInfoFrm");
         closeWindowNamed("AdvMarkFrm");
     }});
+}
+
+void MainFrm::saveSession() {
+    Guard(m_services.ui, "Save Session").run({[this] { showSaveFrm("Save", nullptr); }});
+}
+
+void MainFrm::loadSession() {
+    Guard guard(m_services.ui, "Load Session");
+    ExclusionList* exclusions = nullptr;
+    if (!guard.step(1, [&] { exclusions = &m_exclusions.inUse(); }))
+        return;
+    const std::size_t excludedBefore = exclusions->folders.size();
+    bool loaded = false;
+    guard.step(2, [&] { loaded = showSaveFrm("Open", exclusions); });
+    if (!loaded)
+        return;
+    closeWindowNamed("FileInfoFrm");
+    closeWindowNamed("AdvMarkFrm");
+    // Kept only in memory they would be gone with the next start.
+    if (exclusions->folders.size() > excludedBefore)
+        guard.step(3, [&] { exclusions->save(m_exclusions.filePath()); });
+    scanEnded(std::nullopt);
+    if (!m_model.rows.empty())
+        m_rlv->setFocus();
+}
+
+bool MainFrm::showSaveFrm(const std::string& mode, ExclusionList* exclusions) {
+    SaveFrm dialog(mode, m_model,
+                   {m_services.settings, m_services.ui, [this] { startEndSound(); }, exclusions},
+                   this);
+    CentreOnWorkArea(dialog);
+    dialog.exec();
+    return dialog.ran();
 }
 
 void MainFrm::showTips() {

@@ -96,6 +96,12 @@ private:
     void firstShow();
     void unload();
     void newSession();
+    void saveSession();
+    // Load Session, then the window as after a scan; the excluded folders the
+    // session brought are written to the exclusion list's file.
+    void loadSession();
+    // SaveFrm in `mode` over the model; true when it saved or loaded.
+    bool showSaveFrm(const std::string& mode, ExclusionList* exclusions);
     void showTips();
     void togglePictureViewer();
     void toggleRecycleBin();
