@@ -242,6 +242,10 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
                 "1,1,0\r\n" + m_root + "a/,Yes,,0,,15,,\r\n" + m_root + "x/,Yes,,abc,,15,,\r\n");
     m_dir.write("short.tsf", "4,1,0\r\n/a/,Yes\r\n");
     m_dir.write("bad.lst", "/fine,True\r\nno comma here\r\n");
+    m_dir.write("saved.tsf", "");
+    m_dir.mkdir("folder.xml");
+    const std::string saved = m_root + "saved.tsf", csv = m_root + "out.csv";
+    ASSERT_EQ(::mkfifo((m_root + "fifo.tsf").c_str(), 0600), 0);
     const int usage = exit_status::Usage, failed = exit_status::Failed;
     std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
         {{"--nope", a}, usage, "unknown option '--nope'"},
@@ -285,6 +289,24 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         // Nobody can answer the question, so nothing may be deleted.
         {{"--mark-folder", a, "--delete", a}, usage, "give --yes"},
         {{"--parameters", m_root + "none.tsf"}, usage, "No such file or directory"},
+        {{"--rescan", a}, usage, "--rescan needs --load-session"},
+        {{"--load-session", saved, a}, usage, "cannot be combined with FOLDER arguments"},
+        {{"--load-session", saved, "--engine", "zero"},
+         usage,
+         "--load-session replaces the search and cannot be combined with --engine"},
+        {{"--load-session", m_root + "none.tsf"}, usage, "No such file or directory"},
+        // Reading a FIFO would wait for a writer that never comes.
+        {{"--load-session", m_root + "fifo.tsf"}, usage, "fifo.tsf' is not a regular file"},
+        {{"--export", m_root + "out.txt", a}, usage, "does not end in .xml, .csv, .htm or .html"},
+        {{"--export", m_root + "evil\x1b[2J.txt", a}, usage, "evil\\x1B[2J.txt"},
+        {{"--export", m_root + "folder.xml", a}, usage, "folder.xml' names no file"},
+        {{"--save-session", m_root + "none/s.tsf", a}, usage, "--save-session: '"},
+        {{"--export-rows", "marked", a}, usage, "--export-rows needs --export"},
+        {{"--export", csv, "--export-rows", "some", a}, usage, "'some' is neither all nor marked"},
+        {{"--export", m_root + "o.XML", "--delimiter", "tab", a},
+         usage,
+         "--delimiter needs --export with a .csv file"},
+        {{"--export", csv, "--delimiter=a\"b", a}, usage, kUnusableSeparatorMessage},
         {{"--exclusions", m_root + "none.lst", a}, usage, "No such file or directory"},
         {{"--parameters", m_root + "bad.tsf"},
          failed,
@@ -320,6 +342,34 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         }
         EXPECT_EQ(run.out, "");
     }
+}
+
+TEST(CliOptionsTest, readsTheSessionAndExportOptions) {
+    const auto parsed = [](const std::vector<std::string>& arguments) {
+        const auto result = parseCliOptions(arguments);
+        EXPECT_TRUE(std::holds_alternative<CliOptions>(result)) << arguments.front();
+        return std::holds_alternative<CliOptions>(result) ? std::get<CliOptions>(result)
+                                                          : CliOptions{};
+    };
+    const CliOptions loaded = parsed({"--load-session", "s.tsf", "--rescan", "--recheck", "--mark",
+                                      "all-duplicates", "--json", "--save-session", "t.tsf"});
+    EXPECT_TRUE(loaded.loadSession && loaded.rescan && loaded.recheck && loaded.saveSession);
+    EXPECT_EQ(parsed({"--export", "r.HTM", "--export-rows=marked", "/"}).exportRows,
+              ExportRows::Marked);
+    for (const auto& [text, delimiter, other] :
+         {std::tuple{"tab", Delimiter::Tab, ""}, std::tuple{"semicolon", Delimiter::Semicolon, ""},
+          std::tuple{" | ", Delimiter::Other, " | "}}) {
+        const auto choice = parsed({"--export", "r.csv", "--delimiter", text, "/"}).delimiter;
+        ASSERT_TRUE(choice) << text;
+        EXPECT_EQ(choice->delimiter, delimiter) << text;
+        EXPECT_EQ(choice->other, other) << text;
+    }
+    for (const auto& [path, format] :
+         {std::pair{"/a/b.Xml", ExportFormat::Xml}, std::pair{"x.csv", ExportFormat::Delimited},
+          std::pair{"r.html", ExportFormat::Html}})
+        EXPECT_EQ(exportFormatOf(path), format) << path;
+    for (const char* path : {"/a.xml/b", "csv", "r.html.gz", ".csv/"})
+        EXPECT_FALSE(exportFormatOf(path)) << path;
 }
 
 TEST_F(RunCliTest, parametersFileGivesRowsAndSwitchesThatOptionsOverride) {
