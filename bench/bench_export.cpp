@@ -6,6 +6,7 @@
 #include "core/window_model.h"
 #include "no_questions.h"
 #include "persist/export_formats.h"
+#include "persist/export_html.h"
 
 #include <benchmark/benchmark.h>
 
@@ -82,6 +83,14 @@ void BM_ExportDelimited(benchmark::State& state) {
                });
 }
 BENCHMARK(BM_ExportDelimited)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_ExportHtml(benchmark::State& state) {
+    timeExport(state, "bench_export.htm",
+               [](const WindowModel& model, const ExportRequest& request, UserInterface& ui) {
+                   return ExportHtml(model, request, ui);
+               });
+}
+BENCHMARK(BM_ExportHtml)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // The text alone, without the file: what the writing costs is the rest.
 void BM_BuildXmlText(benchmark::State& state) {

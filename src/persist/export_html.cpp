@@ -1,10 +1,12 @@
 #include "persist/export_html.h"
 
-#include "core/append_string.h"
 #include "core/format.h"
 #include "core/text_compare.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <string>
 
 namespace twinsift {
 namespace {
@@ -56,60 +58,63 @@ std::string_view afterCaption(const std::string& panel, std::size_t captionLengt
 }
 
 // ASCII that means nothing to HTML goes to the page as it is.
+constexpr std::array<bool, 256> kPlainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (std::size_t byte = 0; byte < 0x80; ++byte)
+        plain[byte] = true;
+    for (const char markup : {'&', '<', '>', '"', '\''})
+        plain[static_cast<unsigned char>(markup)] = false;
+    return plain;
+}();
+
 bool isPlain(char byte) {
-    return static_cast<unsigned char>(byte) < 0x80 && byte != '&' && byte != '<' && byte != '>' &&
-           byte != '"' && byte != '\'';
+    return kPlainBytes[static_cast<unsigned char>(byte)];
 }
 
 // Names on Linux are bytes; a browser shown bytes that are not UTF-8 may
 // guess another encoding for the whole page, so each such byte becomes
-// U+FFFD. Long runs of plain text are appended whole: a report holds
-// millions of values.
-void addValue(AppendString& page, std::string_view value) {
+// U+FFFD. Runs of plain text are appended whole: most values are nothing
+// else, and a report holds millions of them.
+void addValue(std::string& page, std::string_view value) {
     while (!value.empty()) {
-        std::size_t plain = 0;
-        while (plain < value.size() && isPlain(value[plain]))
-            ++plain;
-        page.AddToString(value.substr(0, plain));
+        const auto plain = static_cast<std::size_t>(
+            std::find_if_not(value.begin(), value.end(), isPlain) - value.begin());
+        page.append(value.substr(0, plain));
         value.remove_prefix(plain);
         if (value.empty())
             return;
         std::size_t length = 1;
         if (static_cast<unsigned char>(value.front()) < 0x80) {
-            page.AddToString(htmlEscaped(value.substr(0, 1)));
+            page += htmlEscaped(value.substr(0, 1));
+        } else if (const std::size_t valid = validUtf8Length(value); valid > 0) {
+            length = valid;
+            page.append(value.substr(0, length));
         } else {
-            const std::size_t valid = validUtf8Length(value);
-            if (valid > 0) {
-                length = valid;
-                page.AddToString(value.substr(0, length));
-            } else {
-                page.AddToString(kReplacementCharacter);
-            }
+            page += kReplacementCharacter;
         }
         value.remove_prefix(length);
     }
 }
 
-void addSummary(AppendString& page, const WindowModel& model, std::string_view generatedOn) {
-    page.AddToString("<table border='0' width='350'>\r\n"
-                     "<tr height='15' width='130'><td class='title' colspan='2' width='344'> "
-                     "Twinsift </td></tr>\r\n"
-                     "<tr class='tr1'><td width='120'>Total Scanned</td> <td width='220'><b>");
+void addSummary(std::string& page, const WindowModel& model, std::string_view generatedOn) {
+    page += "<table border='0' width='350'>\r\n"
+            "<tr height='15' width='130'><td class='title' colspan='2' width='344'> "
+            "Twinsift </td></tr>\r\n"
+            "<tr class='tr1'><td width='120'>Total Scanned</td> <td width='220'><b>";
     addValue(page, afterCaption(model.statusPanels[PanelFiles].text, kFilesCaptionLength));
-    page.AddToString("</b></td></tr>\r\n"
-                     "<tr class='tr1'><td width='120'>Total Duplicates</td><td width='220'><b>");
+    page += "</b></td></tr>\r\n"
+            "<tr class='tr1'><td width='120'>Total Duplicates</td><td width='220'><b>";
     addValue(page,
              afterCaption(model.statusPanels[PanelDuplicates].text, kDuplicatesCaptionLength));
-    page.AddToString("</b></td></tr>\r\n"
-                     "<tr class='tr1'><td width='120'>Generate on</td><td width='220'><b>");
+    page += "</b></td></tr>\r\n"
+            "<tr class='tr1'><td width='120'>Generate on</td><td width='220'><b>";
     addValue(page, generatedOn);
-    page.AddToString("</b></td></tr></table><hr>\r\n");
+    page += "</b></td></tr></table><hr>\r\n";
 }
 
 // The markup around a row's values in one shade: what opens the row, what
 // closes one cell and opens the next, the same before the last-modified
-// cell, and what closes the row. Whole pieces, because a report appends
-// them millions of times.
+// cell, and what closes the row.
 struct RowMarkup {
     std::string_view open;
     std::string_view next;
@@ -122,38 +127,40 @@ constexpr RowMarkup kOddRow{"<tr><td class='odd'>", "</td>\r\n<td class='odd'>",
 constexpr RowMarkup kEvenRow{"<tr><td class='even'>", "</td>\r\n<td class='even'>",
                              "</td>\r\n<td class='even' nowrap>", "</td></tr>\r\n"};
 
-void addRow(AppendString& page, const ResultRow& row, const RowMarkup& markup) {
-    page.AddToString(markup.open);
-    addValue(page, row.name());
-    page.AddToString(markup.next);
-    addValue(page, row.text(ColExt));
-    page.AddToString(markup.next);
-    addValue(page, row.text(ColSize));
-    page.AddToString(markup.nextNowrap);
-    addValue(page, row.text(ColLastModified));
-    page.AddToString(markup.next);
-    addValue(page, row.text(ColFileVersion));
-    page.AddToString(markup.next);
-    addValue(page, row.text(ColGroup));
-    page.AddToString(markup.next);
-    addValue(page, row.folder());
-    page.AddToString(markup.close);
+// The size and group texts are digits or "N/A": nothing to escape.
+void addRow(std::string& line, const ResultRow& row, const RowMarkup& markup) {
+    line += markup.open;
+    addValue(line, row.name());
+    line += markup.next;
+    addValue(line, row.text(ColExt));
+    line += markup.next;
+    line += row.text(ColSize);
+    line += markup.nextNowrap;
+    addValue(line, row.text(ColLastModified));
+    line += markup.next;
+    addValue(line, row.text(ColFileVersion));
+    line += markup.next;
+    line += row.text(ColGroup);
+    line += markup.next;
+    addValue(line, row.folder());
+    line += markup.close;
 }
 
 } // namespace
 
-std::string htmlReportText(const WindowModel& model, const std::vector<std::size_t>& exportedRows,
-                           std::string_view generatedOn) {
+void appendHtmlReport(ExportText& text, const WindowModel& model,
+                      const std::vector<std::size_t>& rows, std::string_view generatedOn,
+                      const ExportProgress& progress) {
     std::vector<bool> exported(model.rows.size(), false);
-    for (const std::size_t row : exportedRows) {
+    for (const std::size_t row : rows) {
         if (row < exported.size())
             exported[row] = true;
     }
 
-    AppendString page;
-    page.AddToString(kHead);
-    addSummary(page, model, generatedOn);
-    page.AddToString(kResultTableHead);
+    std::string lines(kHead);
+    addSummary(lines, model, generatedOn);
+    lines += kResultTableHead;
+    text.add(lines);
     // Every group of the list counts, exported or not, so the shades follow
     // the list's own groups. Rows outside any group (group 0) before the
     // first group start no group of their own.
@@ -165,11 +172,23 @@ std::string htmlReportText(const WindowModel& model, const std::vector<std::size
             previousGroup = group;
             ++groupCount;
         }
-        if (exported[i])
-            addRow(page, model.rows[i], groupCount % 2 == 1 ? kOddRow : kEvenRow);
+        if (exported[i]) {
+            lines.clear();
+            addRow(lines, model.rows[i], groupCount % 2 == 1 ? kOddRow : kEvenRow);
+            text.add(lines);
+        }
+        if (progress)
+            progress(i + 1, model.rows.size());
     }
-    page.AddToString(kFooter);
-    return page.ReturnString();
+    text.add(kFooter);
+}
+
+bool ExportHtml(const WindowModel& model, const ExportRequest& request, UserInterface& ui) {
+    // The delimited writer's label: the report shares its error handling.
+    return writeExport(request.path, "Exporting CSV", ui, [&](ExportText& text) {
+        appendHtmlReport(text, model, exportedRows(model, request.rows), nowText(),
+                         request.progress);
+    });
 }
 
 } // namespace twinsift

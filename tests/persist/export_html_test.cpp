@@ -1,13 +1,23 @@
 #include "persist/export_html.h"
 
+#include "core/convert.h"
+#include "support/scratch_volume.h"
+#include "support/scripted_answerer.h"
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace twinsift {
 namespace {
+
+using test::readFile;
+using test::ScriptedAnswerer;
+using test::TempDir;
 
 ResultRow row(std::string name, std::int32_t group, std::string folder = "/data/") {
     RowFacts facts;
@@ -21,6 +31,15 @@ WindowModel modelWithGroups(const std::vector<std::int32_t>& groups) {
     for (std::size_t i = 0; i < groups.size(); ++i)
         model.rows.push_back(row("f" + std::to_string(i) + ".txt", groups[i]));
     return model;
+}
+
+std::string htmlReportText(const WindowModel& model, const std::vector<std::size_t>& rows,
+                           std::string_view generatedOn) {
+    std::string page;
+    ExportText text([&](std::string_view piece) { page += piece; });
+    appendHtmlReport(text, model, rows, generatedOn, {});
+    text.flush();
+    return page;
 }
 
 // The shade of each exported row, in page order.
@@ -137,6 +156,48 @@ TEST(HtmlReportTest, writesHostileNamesAsTextAndForeignBytesAsReplacementCharact
     model.rows[0] = row("na\xC3\xAFve \xF0\x9F\x93\x84.txt", 1);
     EXPECT_NE(htmlReportText(model, {0}, "").find("na\xC3\xAFve \xF0\x9F\x93\x84.txt"),
               std::string::npos);
+}
+
+TEST(ExportHtmlTest, writesTheReportOfTheChosenRowsWithTheTimeOfTheExport) {
+    const TempDir dir;
+    WindowModel model = modelWithGroups({1, 1, 2, 2, 3});
+    for (const std::size_t marked : {2, 4})
+        model.rows[marked].icon = image::Marked;
+    const std::string target = dir.write("report.htm", std::string(100'000, 'z'));
+    ScriptedAnswerer user;
+    std::size_t lastPassed = 0;
+    const ExportRequest request{target, ExportRows::Marked,
+                                [&](std::size_t passed, std::size_t) { lastPassed = passed; }};
+
+    ASSERT_TRUE(ExportHtml(model, request, user));
+    const std::string page = readFile(target);
+    EXPECT_EQ(page.rfind("<html><head>\r\n", 0), 0U);
+    EXPECT_TRUE(page.ends_with("</body></html>\r\n"));
+    EXPECT_EQ(lastPassed, model.rows.size());
+    // The second group is the first exported one; all count.
+    EXPECT_EQ(rowShades(page), (std::vector<std::string>{"even", "odd"}));
+    static const std::regex stamp("Generate on</td><td width='220'><b>([^<]*)</b>");
+    std::smatch generated;
+    ASSERT_TRUE(std::regex_search(page, generated, stamp));
+    EXPECT_TRUE(readTimeStamp(generated[1].str()).has_value()) << generated[1];
+}
+
+TEST(ExportHtmlTest, aTargetThatMayNotBeWrittenIsToldAndKept) {
+    const TempDir dir;
+    const std::string folder = dir.mkdir("ro");
+    dir.write("ro/report.htm", "earlier");
+    // Root writes through permissions, but not onto a read-only mount.
+    const test::ScratchVolume volume = test::ScratchVolume::readOnly(folder);
+    const std::string target = (volume.mounted() ? volume.path() : folder) + "report.htm";
+    if (!volume.mounted()) {
+        ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    }
+    ScriptedAnswerer user;
+    user.expectMessage({"File is already open please close it and proceed.", "Permission denied",
+                        MsgIcon::None, MsgButtons::OK},
+                       MsgAnswer::OK);
+    EXPECT_FALSE(ExportHtml(modelWithGroups({1, 1}), {target, ExportRows::All, {}}, user));
+    EXPECT_EQ(readFile(target), "earlier");
 }
 
 } // namespace
