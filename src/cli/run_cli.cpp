@@ -1,6 +1,7 @@
 #include "cli/run_cli.h"
 
 #include "cli/cli_actions.h"
+#include "cli/cli_files.h"
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/terminal_user_interface.h"
@@ -370,6 +371,10 @@ int markAndAct(WindowModel& model, const RunContext& run) {
     }
     const bool printed = printOutcome(model, run.options, run.out, run.err);
     if (run.ui.errorReported() || !printed)
+        return exit_status::Failed;
+    if (run.watch.interrupted())
+        return exit_status::Interrupted;
+    if (!writeListFiles(model, run.ui, run.options, run.err, run.errIsTerminal))
         return exit_status::Failed;
     if (run.watch.interrupted())
         return exit_status::Interrupted;
