@@ -39,12 +39,7 @@ std::optional<std::time_t> dateBound(const std::string& text) {
     const std::optional<DateTime> date = readDate(text);
     if (!date)
         return std::nullopt;
-    std::tm fields{};
-    fields.tm_year = date->year - 1900;
-    fields.tm_mon = date->month - 1;
-    fields.tm_mday = date->day;
-    fields.tm_isdst = -1;
-    return std::mktime(&fields);
+    return localTimeOf(*date);
 }
 
 // One Scan command's working state: what the walker's events collect.

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstddef>
+#include <ctime>
 
 namespace twinsift {
 namespace detail {
@@ -250,6 +251,18 @@ DateTime localDateTime(std::time_t time) {
         return {};
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
             parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+std::time_t localTimeOf(const DateTime& time) {
+    std::tm parts{};
+    parts.tm_year = time.year - 1900;
+    parts.tm_mon = time.month - 1;
+    parts.tm_mday = time.day;
+    parts.tm_hour = time.hour;
+    parts.tm_min = time.minute;
+    parts.tm_sec = time.second;
+    parts.tm_isdst = -1;
+    return std::mktime(&parts);
 }
 
 } // namespace twinsift

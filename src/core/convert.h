@@ -51,4 +51,8 @@ std::optional<DateTime> readTimeStamp(std::string_view text);
 // the system cannot convert it.
 DateTime localDateTime(std::time_t time);
 
+// The time_t of a local date and time, as the system resolves a time that
+// a change of clocks skips or repeats: the inverse of localDateTime.
+std::time_t localTimeOf(const DateTime& time);
+
 } // namespace twinsift

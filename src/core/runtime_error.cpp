@@ -11,6 +11,8 @@ std::string runtimeErrorText(long number) {
     switch (number) {
     case err::InvalidProcedureCall:
         return "Invalid procedure call or argument";
+    case err::Overflow:
+        return "Overflow";
     case err::OutOfMemory:
         return "Out of memory";
     case err::SubscriptOutOfRange:

@@ -23,6 +23,7 @@ private:
 // The run-time error numbers and texts the system uses.
 namespace err {
 inline constexpr long InvalidProcedureCall = 5;
+inline constexpr long Overflow = 6;
 inline constexpr long OutOfMemory = 7;
 inline constexpr long SubscriptOutOfRange = 9;
 inline constexpr long TypeMismatch = 13;

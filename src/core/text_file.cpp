@@ -36,9 +36,10 @@ RuntimeError fileError(int errnoValue, const std::string& path) {
     return RuntimeError(number, description);
 }
 
-RuntimeError tooLarge(const std::string& path) {
+RuntimeError tooLarge(const std::string& path, std::size_t limit) {
     return RuntimeError(err::PathFileAccessError, runtimeErrorText(err::PathFileAccessError) +
-                                                      ": '" + path + "' is larger than 64 MiB");
+                                                      ": '" + path + "' is larger than " +
+                                                      std::to_string(limit >> 20) + " MiB");
 }
 
 // Opens a regular file for reading; not valid when it does not exist. Asked
@@ -86,15 +87,19 @@ std::optional<std::string> readWholeFile(const std::string& path) {
         if (n < 0)
             throw fileError(errno, path);
         if (text.size() + static_cast<std::size_t>(n) > kTextFileLimit)
-            throw tooLarge(path);
+            throw tooLarge(path, kTextFileLimit);
         text.append(buffer, static_cast<std::size_t>(n));
     }
 }
 
-TextFileLines::TextFileLines(const std::string& path) : m_path(path) {
+TextFileLines::TextFileLines(const std::string& path, std::size_t fileLimit)
+    : m_path(path), m_fileLimit(fileLimit) {
     UniqueFd file = openTextFile(path);
     if (!file.valid())
         throw fileError(ENOENT, path);
+    struct stat status {};
+    if (::fstat(file.get(), &status) == 0)
+        m_fileSize = static_cast<std::size_t>(status.st_size);
     m_file.reset(::fdopen(file.get(), "rb"));
     if (!m_file)
         throw fileError(errno, path);
@@ -118,7 +123,8 @@ std::optional<std::string> TextFileLines::nextLine() {
     std::string line;
     int c;
     ++m_lineNumber;
-    while ((c = std::getc(m_file.get())) != EOF && c != '\n') {
+    // One reader owns the stream, so the per-character lock is not needed.
+    while ((c = getc_unlocked(m_file.get())) != EOF && c != '\n') {
         if (line.size() == kTextLineLimit)
             throw RuntimeError(err::PathFileAccessError,
                                runtimeErrorText(err::PathFileAccessError) + ": line " +
@@ -127,8 +133,8 @@ std::optional<std::string> TextFileLines::nextLine() {
         line += static_cast<char>(c);
     }
     m_bytesRead += line.size() + (c == '\n' ? 1 : 0);
-    if (m_bytesRead > kTextFileLimit)
-        throw tooLarge(m_path);
+    if (m_bytesRead > m_fileLimit)
+        throw tooLarge(m_path, m_fileLimit);
     if (c == EOF) {
         if (std::ferror(m_file.get()))
             throw fileError(errno, m_path);

@@ -27,11 +27,15 @@ std::optional<std::string> readWholeFile(const std::string& path);
 // to be skipped). Fails as readWholeFile does, a missing file with error 53.
 class TextFileLines {
 public:
-    explicit TextFileLines(const std::string& path);
+    // Reads at most `fileLimit` bytes: more is a failure.
+    explicit TextFileLines(const std::string& path, std::size_t fileLimit = kTextFileLimit);
+
+    // The file's size when it was opened.
+    std::size_t fileSize() const { return m_fileSize; }
 
     // The next line without its LF or CR LF; nothing at the end of the file.
-    // Throws for a line longer than kTextLineLimit and for reading past
-    // kTextFileLimit, and throws the same again at every later call.
+    // Throws for a line longer than kTextLineLimit and for reading past the
+    // file limit, and throws the same again at every later call.
     std::optional<std::string> next();
 
 private:
@@ -42,6 +46,8 @@ private:
     };
     std::string m_path;
     std::unique_ptr<std::FILE, Closer> m_file;
+    std::size_t m_fileLimit;
+    std::size_t m_fileSize = 0;
     std::size_t m_bytesRead = 0;
     int m_lineNumber = 0;
     std::exception_ptr m_failure;

@@ -52,6 +52,8 @@ std::string ResultRow::text(ResultColumn column) const {
         return stamp ? sortableStamp(*stamp) : std::string();
     }
     case ColSortGrpno:
+        if (!m_groupKey.str().empty())
+            return m_groupKey.str();
         return facts.group != 0 ? zeroPadded(facts.group, 11) : std::string();
     case ColExt:
         return ExtensionOf(m_name);
@@ -60,13 +62,14 @@ std::string ResultRow::text(ResultColumn column) const {
 }
 
 ResultRow makeResultRow(std::string name, SharedText folder, std::string version,
-                        std::string lastWrite, const RowFacts& facts) {
+                        std::string lastWrite, const RowFacts& facts, SharedText groupKey) {
     ResultRow row;
     row.m_name = std::move(name);
     row.m_folder = std::move(folder);
     row.m_version = std::move(version);
     row.m_lastWrite = std::move(lastWrite);
     row.facts = facts;
+    row.m_groupKey = std::move(groupKey);
     return row;
 }
 

@@ -129,20 +129,26 @@ struct ResultRow {
 
 private:
     friend ResultRow makeResultRow(std::string name, SharedText folder, std::string version,
-                                   std::string lastWrite, const RowFacts& facts);
+                                   std::string lastWrite, const RowFacts& facts,
+                                   SharedText groupKey);
     friend void renameResultRow(WindowModel& model, std::size_t row, std::string name);
 
     std::string m_name;
     SharedText m_folder;
     std::string m_version;
     std::string m_lastWrite;
+    // The group's sort key as a session file stored it; empty: made from the group.
+    SharedText m_groupKey;
 };
 
 // The one way a result row is made, for every engine, the zero-size listing
 // and a session file: the size and group texts follow `facts`, the sort keys
 // follow the texts. `folder` ends in "/"; `lastWrite` is the time text shown.
+// A row read back from a session file keeps the group sort key it was saved
+// with (`groupKey`, shared by the rows of a group) while its group is
+// numbered anew.
 ResultRow makeResultRow(std::string name, SharedText folder, std::string version,
-                        std::string lastWrite, const RowFacts& facts);
+                        std::string lastWrite, const RowFacts& facts, SharedText groupKey = {});
 
 // Whether `row` opens a group in the rows' current order: the first row, or
 // one of another group than the row above it.

@@ -1,0 +1,251 @@
+#include "persist/session_file.h"
+
+#include "core/convert.h"
+#include "core/field_code.h"
+#include "core/format.h"
+#include "core/text_file.h"
+#include "persist/export_writer.h"
+#include "persist/session_lines.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <unordered_map>
+
+namespace twinsift {
+namespace {
+
+// A session of a million rows is a file of some 150 MiB; far more than any
+// list can hold is refused before it fills the memory.
+constexpr std::size_t kSessionFileLimit = std::size_t{4} << 30;
+// The shortest result line: ten empty fields and the line end.
+constexpr std::size_t kShortestResultLine = 11;
+// Panel 1 and the window are refreshed this often while rows are read.
+constexpr std::size_t kRowsPerProgress = 500;
+
+void appendResultLine(ExportText& text, const ResultRow& row) {
+    static constexpr ResultColumn kSaved[] = {
+        ColFileName, ColSize,     ColLastModified, ColFileVersion, ColGroup,
+        ColInFolder, ColSortSize, ColSortDate,     ColSortGrpno,
+    };
+    std::string line;
+    for (const ResultColumn column : kSaved) {
+        line += encodeField(row.text(column), kResultSeparator);
+        line += kResultSeparator;
+    }
+    line += std::to_string(row.icon);
+    text.add(line);
+}
+
+std::int64_t wholeBytes(const std::string& text) {
+    return std::llround(std::clamp(leadingNumber(text), 0.0, 0x1p62));
+}
+
+// Whole seconds of a saved "yyyy-mm-dd hh:nn" text, local time; 0 when the
+// text is no time.
+std::int64_t secondsOf(const std::string& text) {
+    const std::optional<DateTime> stamp = readTimeStamp(text);
+    return stamp ? localTimeOf(*stamp) : 0;
+}
+
+// The state of one read, line by line.
+class SessionReader {
+public:
+    SessionReader(WindowModel& model, const std::string& path, UserInterface& ui,
+                  const SessionReading& reading)
+        : m_model(model), m_path(path), m_reading(reading), m_guard(ui, "File Opening") {}
+
+    SessionReadOutcome read();
+
+private:
+    void readHeader(const Fields& header);
+    void readSearchPath(const Fields& fields);
+    void readResult(Fields& fields);
+    SharedText sharedFolder(const std::string& folder);
+
+    WindowModel& m_model;
+    const std::string& m_path;
+    const SessionReading& m_reading;
+    Guard m_guard;
+    SessionReadOutcome m_outcome;
+    std::optional<TextFileLines> m_file;
+    std::size_t m_rowsExpected = 0;
+    std::optional<std::string> m_previousGroup;
+    SharedText m_groupKey;
+    std::unordered_map<std::string, SharedText> m_folders;
+};
+
+SessionReadOutcome SessionReader::read() {
+    const StepEnd opening = runStep(m_guard, 6, [&] { m_file.emplace(m_path, kSessionFileLimit); });
+    if (opening != StepEnd::Done) {
+        if (opening == StepEnd::Abandoned)
+            m_outcome.stop = ParametersFileOutcome::Failure;
+        return m_outcome;
+    }
+    m_outcome.opened = true;
+    m_model.GroupSizes.assign(1, 0);
+    m_model.RowShades.clear();
+    m_model.lvFolders.clear();
+    bool resultsStarted = false;
+    for (int number = 1;; ++number) {
+        std::optional<std::string> line;
+        StepEnd end = runStep(m_guard, 7, [&] { line = m_file->next(); });
+        if (end == StepEnd::Done && !line)
+            break;
+        if (end == StepEnd::Done) {
+            std::string_view text = *line;
+            if (number > 1 && !resultsStarted && text.starts_with(';')) {
+                resultsStarted = true;
+                text.remove_prefix(1);
+            }
+            Fields fields(text, resultsStarted ? kResultSeparator : kHeaderSeparator, m_path,
+                          number);
+            end = runStep(m_guard, 7, [&] {
+                if (number == 1)
+                    readHeader(fields);
+                else if (!resultsStarted)
+                    readSearchPath(fields);
+                else
+                    readResult(fields);
+            });
+        }
+        if (end != StepEnd::Done) {
+            m_outcome.stop = end == StepEnd::Silent ? ParametersFileOutcome::ShortLine
+                                                    : ParametersFileOutcome::Failure;
+            m_outcome.line = number;
+            break;
+        }
+    }
+    m_model.GroupCount = static_cast<std::int32_t>(m_model.GroupSizes.size() - 1);
+    return m_outcome;
+}
+
+// Every field is converted before anything is kept, so that Retry in the
+// error report starts the line afresh.
+void SessionReader::readHeader(const Fields& header) {
+    constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+    readEngineAndSwitches(m_model, header);
+    const std::int64_t rows = header.integer(3, "Result Rows", 0, kInt32Max);
+    const std::int64_t files = header.integer(4, "Files", kInt32Min, kInt32Max);
+    const std::int64_t folders = header.integer(5, "Folders", kInt32Min, kInt32Max);
+    const std::int64_t duplicates = header.integer(6, "Duplicates", kInt32Min, kInt32Max);
+    std::optional<std::int64_t> bytes;
+    if (header.size() > 7)
+        bytes = header.integer(7, "Duplicate Bytes", std::numeric_limits<std::int64_t>::min(),
+                               std::numeric_limits<std::int64_t>::max());
+    std::optional<bool> fuzzy;
+    if (header.size() > 8)
+        fuzzy = header.checkBox(8, "Fuzzy Logic");
+
+    m_model.FilesFound = static_cast<std::int32_t>(files);
+    m_model.FoldersFound = static_cast<std::int32_t>(folders);
+    m_model.DuplicateCount = duplicates;
+    if (bytes)
+        m_model.DuplicateBytes = *bytes;
+    m_model.chkFuzzy.tag = "ThruFile";
+    if (fuzzy)
+        m_model.chkFuzzy.checked = *fuzzy;
+    m_model.chkFuzzy.tag = "Direct";
+    // The row count only sizes the tables ahead; the file's own size bounds
+    // it, so a damaged count cannot ask for more memory than the lines could fill.
+    m_rowsExpected = static_cast<std::size_t>(rows);
+    const std::size_t room = std::min(m_rowsExpected, m_file->fileSize() / kShortestResultLine + 1);
+    m_model.rows.reserve(room);
+    m_model.RowShades.reserve(room);
+}
+
+void SessionReader::readSearchPath(const Fields& fields) {
+    SearchPathRow row = searchPathRowOf(fields);
+    if (row.icon == image::SearchPath) {
+        m_model.SearchList.push_back(std::move(row));
+        m_model.cmdRemoveEnabled = true;
+    } else if (m_reading.excludedFolder) {
+        m_reading.excludedFolder(row.text);
+    }
+}
+
+void SessionReader::readResult(Fields& fields) {
+    const std::string& group = fields[ColSortGrpno];
+    const bool marked = fields.size() > 9 && std::round(fields.number(9, "Icon")) == image::Marked;
+    const std::int64_t size = wholeBytes(fields[ColSize]);
+    const std::int64_t seconds = secondsOf(fields[ColLastModified]);
+
+    const std::size_t row = ++m_outcome.resultLines;
+    if (!m_previousGroup || *m_previousGroup != fields[ColGroup]) {
+        m_previousGroup = fields[ColGroup];
+        m_model.GroupSizes.push_back(0);
+    }
+    if (m_groupKey.str() != group)
+        m_groupKey = SharedText(group);
+    const auto groupNumber = static_cast<std::int32_t>(m_model.GroupSizes.size() - 1);
+    RowFacts facts;
+    facts.size = size;
+    facts.lastWriteSeconds = seconds;
+    facts.group = groupNumber;
+    ResultRow made =
+        makeResultRow(fields.take(ColFileName), sharedFolder(fields[ColInFolder]),
+                      fields.take(ColFileVersion), fields.take(ColLastModified), facts, m_groupKey);
+    made.icon = marked ? image::Marked : image::Unmarked;
+    m_model.rows.push_back(std::move(made));
+    ++m_model.GroupSizes.back();
+    m_model.RowShades.push_back(groupNumber);
+    if (marked) {
+        ++m_outcome.markedCount;
+        m_outcome.markedBytes =
+            std::min(m_outcome.markedBytes, std::numeric_limits<std::int64_t>::max() - size) + size;
+    }
+    if (m_reading.progress)
+        m_reading.progress(row, std::max(row, m_rowsExpected));
+    if (row % kRowsPerProgress == 0) {
+        m_model.statusPanels[PanelProgress].text =
+            "Loading Searched Result...(" + std::to_string(row) + ")";
+        m_model.notices().statusChanged();
+        m_model.yieldToWindow();
+    }
+}
+
+// Each folder's text once for all its rows; the folder list of the advanced
+// marking follows the order the folders first appear in.
+SharedText SessionReader::sharedFolder(const std::string& folder) {
+    const auto [place, added] = m_folders.try_emplace(folder);
+    if (added) {
+        place->second = SharedText(folder);
+        m_model.lvFolders.push_back(folder);
+    }
+    return place->second;
+}
+
+} // namespace
+
+bool SaveSession(const WindowModel& model, const std::string& path, bool withResults,
+                 UserInterface& ui, const SessionProgress& progress) {
+    if (trimmed(path).empty())
+        return false;
+    const auto writeSession = [&](const WritePiece& write) {
+        ExportText text(write);
+        text.add(searchParametersText(model));
+        const std::size_t total = withResults ? model.rows.size() : 0;
+        for (std::size_t r = 0; r < total; ++r) {
+            text.add(r == 0 ? "\r\n;" : kLineEnd);
+            appendResultLine(text, model.rows[r]);
+            if (progress)
+                progress(r + 1, total);
+            if ((r + 1) % kRowsPerProgress == 0)
+                model.yieldToWindow();
+        }
+        text.add(kLineEnd);
+        text.flush();
+    };
+    Guard guard(ui, "File Saving");
+    return guard.step(4, [&] { replaceFileByPieces(path, writeSession); });
+}
+
+SessionReadOutcome readSessionFile(WindowModel& model, const std::string& path, UserInterface& ui,
+                                   const SessionReading& reading) {
+    return SessionReader(model, path, ui, reading).read();
+}
+
+} // namespace twinsift
