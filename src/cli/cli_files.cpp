@@ -1,8 +1,10 @@
 #include "cli/cli_files.h"
 
 #include "cli/cli_output.h"
+#include "commands/session_command.h"
 #include "persist/export_formats.h"
 #include "persist/export_html.h"
+#include "persist/session_file.h"
 
 #include <cstddef>
 #include <functional>
@@ -11,7 +13,7 @@
 namespace twinsift {
 namespace {
 
-// "Exporting... 45%": rewritten only when the percentage changes, so a
+// "Saving session... 45%": rewritten only when the percentage changes, so a
 // million rows cost a hundred writes.
 std::function<void(std::size_t, std::size_t)> percentOn(TerminalLine& line, std::string label) {
     return [&line, label = std::move(label)](std::size_t done, std::size_t total) {
@@ -38,15 +40,43 @@ bool exportList(const WindowModel& model, UserInterface& ui, const CliOptions& o
 
 } // namespace
 
+// The writers' reports may not say which file they could not read or write.
+void printNotDone(std::ostream& err, const char* option, const std::string& path,
+                  const char* what) {
+    printMessage(err, std::string(option) + ": '" + path + "' " + what);
+}
+
+bool loadSessionList(WindowModel& model, UserInterface& ui, const CliOptions& options,
+                     std::ostream& err, bool errIsTerminal) {
+    TerminalLine line(err, errIsTerminal);
+    SessionLoad load;
+    load.reScan = options.rescan;
+    load.reCheck = options.recheck;
+    load.progress = percentOn(line, "Loading session... ");
+    const bool loaded = OpenTwinsiftFile(model, *options.loadSession, ui, load);
+    line.clear();
+    if (!loaded)
+        printNotDone(err, "--load-session", *options.loadSession, "not loaded");
+    return loaded;
+}
+
 bool writeListFiles(const WindowModel& model, UserInterface& ui, const CliOptions& options,
                     std::ostream& err, bool errIsTerminal) {
     TerminalLine line(err, errIsTerminal);
-    const bool written = !options.exportFile || exportList(model, ui, options, line);
+    if (options.saveSession) {
+        const bool saved = SaveSession(model, *options.saveSession, true, ui,
+                                       percentOn(line, "Saving session... "));
+        line.clear();
+        if (!saved) {
+            printNotDone(err, "--save-session", *options.saveSession, "not written");
+            return false;
+        }
+    }
+    const bool exported = !options.exportFile || exportList(model, ui, options, line);
     line.clear();
-    // The writer's report may not say which file it could not write.
-    if (!written)
-        printMessage(err, "--export: '" + *options.exportFile + "' not written");
-    return written;
+    if (!exported)
+        printNotDone(err, "--export", *options.exportFile, "not written");
+    return exported;
 }
 
 } // namespace twinsift

@@ -9,7 +9,15 @@ namespace twinsift {
 struct WindowModel;
 class UserInterface;
 
-// --export of the list as it is; false when it failed, `ui` having told why.
+// The list of --load-session in `model`, as a search would leave it, compared
+// again (--rescan) or rid of dead rows (--recheck) as asked. The excluded
+// folders the file holds are dropped: the run searches nothing with them.
+// False when the load failed.
+bool loadSessionList(WindowModel& model, UserInterface& ui, const CliOptions& options,
+                     std::ostream& err, bool errIsTerminal);
+
+// --save-session, then --export, of the list as it is; false at the first
+// that failed.
 bool writeListFiles(const WindowModel& model, UserInterface& ui, const CliOptions& options,
                     std::ostream& err, bool errIsTerminal);
 

@@ -192,7 +192,7 @@ std::optional<UsageError> checkSessionLoad(const CliOptions& o) {
         {"--exclude-folder", !o.excludedFolders.empty()},
         {"--exclude-ext", !o.excludedExtensions.empty()},
         {"--exclusions", o.exclusionsFile.has_value()},
-        {"--threads", o.threads > 0},
+        {"--threads without --rescan", o.threads > 0 && !o.rescan},
     };
     for (const auto& [name, given] : searchOptions)
         if (given)
@@ -214,7 +214,7 @@ std::optional<UsageError> checkCombination(const CliOptions& o) {
                         {"--move", o.moveTo.has_value()},
                         {"--copy", o.copyTo.has_value()},
                         {"--marked-only", o.markedOnly}},
-                       o.marks(), "--mark or --mark-folder")) ||
+                       o.marks(), "--mark, --mark-folder or --load-session")) ||
         (error = needs({{"--size-limit", o.sizeLimit.has_value()}}, keepRule,
                        "--mark with a keep-... rule")) ||
         (error =
@@ -223,7 +223,7 @@ std::optional<UsageError> checkCombination(const CliOptions& o) {
         (error = needs({{"--permanent", o.permanent}}, o.deleteMarked, "--delete")) ||
         (error = needs({{"--structure", o.structure}}, o.moveTo || o.copyTo, "--move or --copy")) ||
         (error = needs({{"--allow-whole-groups", o.allowWholeGroups}}, o.marks() && !o.copyTo,
-                       "--mark or --mark-folder, and no --copy")) ||
+                       "--mark, --mark-folder or --load-session, and no --copy")) ||
         (error = needs({{"--remove-empty-folders", o.removeEmptyFolders}}, o.deletesOrMoves(),
                        "--delete or --move")) ||
         (error = needs(
@@ -355,7 +355,7 @@ Search:
   --parameters FILE       search paths, engine and switches of a session or parameters
                           file; FOLDER arguments are added after its paths
   --threads N             worker threads for reading files, at most 1024
-                          (default: one per core)
+                          (default: one per core; also for --rescan)
 
 Marking (after the search):
   --mark RULE             all-duplicates: mark all but the newest file of each group;
@@ -383,7 +383,8 @@ Sessions and exports:
   --load-session FILE     the search paths, result list and marks of a saved session
                           instead of a search (no FOLDER or other search option);
                           the listing, marking and actions then work as after a
-                          search; the excluded folders the file holds are not used
+                          search, and act on the saved marks without --mark; the
+                          excluded folders the file holds are not used
   --rescan                with --load-session: compare the saved files again, byte
                           by byte, and list only the groups still identical
   --recheck               with --load-session: drop the files that are gone or no

@@ -72,7 +72,8 @@ struct CliOptions {
     std::optional<ExportRows> exportRows;
     std::optional<DelimiterChoice> delimiter;
 
-    bool marks() const { return markRule || !markFolders.empty(); }
+    // Whether the list may carry marks: asked for, or saved in a session.
+    bool marks() const { return markRule || !markFolders.empty() || loadSession; }
     bool deletesOrMoves() const { return deleteMarked || moveTo; }
     bool acts() const { return deletesOrMoves() || copyTo; }
 };

@@ -281,6 +281,17 @@ std::optional<Refusal> buildSearch(WindowModel& model, ExclusionList& exclusions
     return setExclusions(exclusions, options);
 }
 
+// What one run shares between its steps.
+struct RunContext {
+    const CliOptions& options;
+    std::ostream& out;
+    std::ostream& err;
+    bool errIsTerminal;
+    const CliInput& input;
+    const InterruptWatch& watch;
+    TerminalUserInterface& ui;
+};
+
 // The progress text of a running scan, rewritten in place on the terminal.
 class ProgressLine : public ModelListener {
 public:
@@ -298,17 +309,18 @@ private:
     TerminalLine m_line;
 };
 
-ScanOutcome runScan(WindowModel& model, UserInterface& ui, const ScanSettings& settings,
-                    std::ostream& err, bool errIsTerminal, const InterruptWatch& watch) {
-    ProgressLine progress(model, err, errIsTerminal);
+// Builds the list with `build`, a search or a load: its progress line on a
+// terminal, Ctrl-C as Cancel.
+template <class Build>
+auto buildList(WindowModel& model, const RunContext& run, const Build& build) {
+    ProgressLine progress(model, run.err, run.errIsTerminal);
     model.yield = [&] {
-        if (watch.interrupted() && !model.SearchCancelled)
+        if (run.watch.interrupted() && !model.SearchCancelled)
             stopScan(model);
     };
     model.listener = &progress;
-    const ScanOutcome outcome = Scan(model, ui, settings);
+    const auto outcome = build();
     progress.clear();
-    showElapsedTime(model);
     model.yield = nullptr;
     model.listener = nullptr;
     return outcome;
@@ -337,17 +349,6 @@ bool printOutcome(const WindowModel& model, const CliOptions& options, std::ostr
     return false;
 }
 
-// What one run shares between its steps.
-struct RunContext {
-    const CliOptions& options;
-    std::ostream& out;
-    std::ostream& err;
-    bool errIsTerminal;
-    const CliInput& input;
-    const InterruptWatch& watch;
-    TerminalUserInterface& ui;
-};
-
 // The search the options describe; the exit status when it left no list to go on with.
 std::optional<int> searchFolders(WindowModel& model, const RunContext& run) {
     ExclusionList exclusions;
@@ -355,8 +356,19 @@ std::optional<int> searchFolders(WindowModel& model, const RunContext& run) {
         return refuse(run.err, *refusal);
     ScanSettings settings;
     settings.exclusions = &exclusions;
-    if (runScan(model, run.ui, settings, run.err, run.errIsTerminal, run.watch) ==
-        ScanOutcome::NoSearchPath)
+    const ScanOutcome outcome =
+        buildList(model, run, [&] { return Scan(model, run.ui, settings); });
+    showElapsedTime(model);
+    if (outcome == ScanOutcome::NoSearchPath)
+        return exit_status::Failed;
+    return std::nullopt;
+}
+
+// The saved list instead of a search; the exit status when it could not be loaded.
+std::optional<int> loadSession(WindowModel& model, const RunContext& run) {
+    if (!buildList(model, run, [&] {
+            return loadSessionList(model, run.ui, run.options, run.err, run.errIsTerminal);
+        }))
         return exit_status::Failed;
     return std::nullopt;
 }
@@ -404,7 +416,7 @@ int runSearch(const std::vector<std::string>& arguments, std::ostream& out, std:
     WindowModel model;
     const InterruptWatch watch;
     const RunContext run{options, out, err, errIsTerminal, input, watch, ui};
-    if (auto status = searchFolders(model, run))
+    if (auto status = options.loadSession ? loadSession(model, run) : searchFolders(model, run))
         return *status;
     return markAndAct(model, run);
 }

@@ -233,6 +233,17 @@ TEST_F(CliGroupsTest, interruptDuringTheComparisonPrintsTheGroupsFoundSoFar) {
     EXPECT_TRUE(out.str().starts_with(m_root + "a1\n" + m_root + "sub/a2\n\n")) << out.str();
 }
 
+TEST_F(CliGroupsTest, interruptDuringARescanEndsItAsTerminated) {
+    const std::string session = m_root + "s.tsf";
+    ASSERT_EQ(runWith({"--save-session", session, m_root}).status, exit_status::Completed);
+    InterruptOnProgress terminal("Searching for duplicates...");
+    std::ostream err(&terminal);
+    std::ostringstream out;
+    const int status = runCli({"--load-session", session, "--rescan"}, out, err, true);
+    EXPECT_EQ(status, exit_status::Interrupted) << terminal.str();
+    EXPECT_NE(terminal.str().find("Search Terminated.\n"), std::string::npos) << terminal.str();
+}
+
 // Refused before anything is walked, with nothing on the output: a message
 // ending in a line break is the whole error stream, any other a part of it.
 TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
@@ -267,7 +278,7 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         {{"--to", "01/01/2024", a}, usage, "You cannot enter Max-Date until Min-Date is valid"},
         {{"--exclude-ext", "*.", a}, usage, "names no extension"},
         {{"--json", "--null", a}, usage, "cannot be combined"},
-        {{"--delete", "--yes", a}, usage, "--delete needs --mark or --mark-folder"},
+        {{"--delete", "--yes", a}, usage, "--delete needs --mark, --mark-folder or --load-session"},
         {{"--mark", "all-duplicates", "--delete", "--copy", a, a},
          usage,
          "--delete, --move and --copy exclude each other"},
@@ -281,7 +292,7 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         {{"--mark-folder", a, "--delete", "--structure", a}, usage, "--structure needs --move"},
         {{"--mark-folder", a, "--copy", a, "--allow-whole-groups", a},
          usage,
-         "--allow-whole-groups needs --mark or --mark-folder, and no --copy"},
+         "--allow-whole-groups needs --mark, --mark-folder or --load-session, and no --copy"},
         {{"--mark-folder", a, "--dry-run", a}, usage, "--dry-run needs --delete, --move or --copy"},
         {{"--mark-folder", a, "--marked-only", "--json", a}, usage, "cannot be combined"},
         {{"--mark-folder", m_root + "missing", a}, usage, "--mark-folder: '"},

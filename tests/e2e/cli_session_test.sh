@@ -35,6 +35,14 @@ def groups(path):
     return [[(f["path"], f["size"], f["modified"], f["marked"]) for f in g["files"]]
             for g in document.get("groups", [])]
 '
+same_groups() { # two JSON outputs
+    python3 -c "$py_groups
+sys.exit(groups(sys.argv[1]) != groups(sys.argv[2]))" "$1" "$2"
+}
+group_sizes() { # JSON output, then the expected group sizes, e.g. "2 3"
+    python3 -c "$py_groups
+sys.exit(' '.join(str(len(g)) for g in groups(sys.argv[1])) != sys.argv[2])" "$1" "$2"
+}
 
 # Each export read back: the set of paths (folder and name) of its rows,
 # compared with the paths of the JSON document, all or only the marked ones.
@@ -69,6 +77,44 @@ sys.exit(sorted(got) != wanted)
 }
 
 fresh_tree
+run --mark all-duplicates --json --save-session "$work/s.tsf" "$t"
+check "a search saved as a session exits 0" test $? -eq 0
+cp "$work/out" "$work/searched.json"
+check "the search found both groups" group_sizes "$work/searched.json" "2 3"
+
+run --load-session "$work/s.tsf" --json
+check "loading the session exits 0" test $? -eq 0
+check "the loaded list has the searched rows and marks" same_groups "$work/out" "$work/searched.json"
+run --load-session "$work/s.tsf"
+check "the loaded list prints as groups" grep -qx "$t/a/two & <x>.bin" "$work/out"
+
+run --load-session "$work/s.tsf" --marked-only
+check "the saved marks list without --mark" test "$(wc -l < "$work/out")" -eq 3
+run --load-session "$work/s.tsf" --delete --permanent --yes
+check "deleting the saved marks exits 0" test $? -eq 0
+check "only the saved marks are deleted" test ! -e "$t/a/one.txt" -a -e "$t/b, c/one \"q\".txt"
+
+# A file gone since the save: its group keeps one row and is dropped.
+fresh_tree
+run --save-session "$work/s.tsf" "$t"
+rm "$t/b, c/one \"q\".txt"
+run --load-session "$work/s.tsf" --recheck --json
+check "re-checking exits 0" test $? -eq 0
+check "re-checking drops the dead row's group" group_sizes "$work/out" "3"
+
+# Same size and time, other content: only a new comparison sees it.
+fresh_tree
+run --save-session "$work/s.tsf" "$t"
+touch -r "$t/b, c/two?.bin" "$work/stamp"
+echo 'second group, LONGER' > "$t/b, c/two?.bin"
+touch -r "$work/stamp" "$t/b, c/two?.bin"
+run --load-session "$work/s.tsf" --recheck --json
+check "re-checking alone keeps the changed file" group_sizes "$work/out" "2 3"
+run --load-session "$work/s.tsf" --rescan --json
+check "re-scanning exits 0" test $? -eq 0
+check "re-scanning drops the changed file" group_sizes "$work/out" "2 2"
+
+fresh_tree
 run --mark all-duplicates --json "$t"
 cp "$work/out" "$work/searched.json"
 run --mark all-duplicates --export "$work/list.xml" "$t"
@@ -89,10 +135,22 @@ check "the HTML report holds every row as text" \
     exported_as_listed html "$work/list.html" "$work/searched.json" all
 run --mark all-duplicates --export "$work/marked.xml" --export-rows marked "$t"
 check "marked rows only" exported_as_listed xml "$work/marked.xml" "$work/searched.json" marked
+run --load-session "$work/s.tsf" --export "$work/loaded.xml"
+check "a loaded session exports" test $? -eq 0 -a -s "$work/loaded.xml"
 
 run --export "$work/list.txt" "$t"
 check "an unknown export extension is a usage error" test $? -eq 2
 check "the refusal names the accepted extensions" grep -q '.xml, .csv, .htm or .html' "$work/err"
+run --rescan "$t"
+check "--rescan without --load-session is a usage error" test $? -eq 2
+mkfifo "$work/fifo.tsf"
+run --load-session "$work/fifo.tsf"
+check "a FIFO is not read as a session" test $? -eq 2
+check "the refusal says why" grep -q "fifo.tsf' is not a regular file" "$work/err"
+printf '1,1,0,2,12,3,2,x,0\r\n' > "$work/damaged.tsf"
+run --load-session "$work/damaged.tsf"
+check "a damaged session fails" test $? -eq 1
+check "the failure is told" grep -q 'twinsift-cli: ' "$work/err"
 # No file can be made in /proc, not even by the superuser.
 run --mark all-duplicates --export /proc/list.xml --delete --yes "$t"
 check "a failed export exits 1" test $? -eq 1
