@@ -242,6 +242,8 @@ TEST_F(CliGroupsTest, interruptDuringARescanEndsItAsTerminated) {
     const int status = runCli({"--load-session", session, "--rescan"}, out, err, true);
     EXPECT_EQ(status, exit_status::Interrupted) << terminal.str();
     EXPECT_NE(terminal.str().find("Search Terminated.\n"), std::string::npos) << terminal.str();
+    EXPECT_NE(terminal.str().find("\rLoading session... 100%"), std::string::npos)
+        << terminal.str();
 }
 
 // Refused before anything is walked, with nothing on the output: a message
