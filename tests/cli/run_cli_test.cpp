@@ -357,34 +357,6 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
     }
 }
 
-TEST(CliOptionsTest, readsTheSessionAndExportOptions) {
-    const auto parsed = [](const std::vector<std::string>& arguments) {
-        const auto result = parseCliOptions(arguments);
-        EXPECT_TRUE(std::holds_alternative<CliOptions>(result)) << arguments.front();
-        return std::holds_alternative<CliOptions>(result) ? std::get<CliOptions>(result)
-                                                          : CliOptions{};
-    };
-    const CliOptions loaded = parsed({"--load-session", "s.tsf", "--rescan", "--recheck", "--mark",
-                                      "all-duplicates", "--json", "--save-session", "t.tsf"});
-    EXPECT_TRUE(loaded.loadSession && loaded.rescan && loaded.recheck && loaded.saveSession);
-    EXPECT_EQ(parsed({"--export", "r.HTM", "--export-rows=marked", "/"}).exportRows,
-              ExportRows::Marked);
-    for (const auto& [text, delimiter, other] :
-         {std::tuple{"tab", Delimiter::Tab, ""}, std::tuple{"semicolon", Delimiter::Semicolon, ""},
-          std::tuple{" | ", Delimiter::Other, " | "}}) {
-        const auto choice = parsed({"--export", "r.csv", "--delimiter", text, "/"}).delimiter;
-        ASSERT_TRUE(choice) << text;
-        EXPECT_EQ(choice->delimiter, delimiter) << text;
-        EXPECT_EQ(choice->other, other) << text;
-    }
-    for (const auto& [path, format] :
-         {std::pair{"/a/b.Xml", ExportFormat::Xml}, std::pair{"x.csv", ExportFormat::Delimited},
-          std::pair{"r.html", ExportFormat::Html}})
-        EXPECT_EQ(exportFormatOf(path), format) << path;
-    for (const char* path : {"/a.xml/b", "csv", "r.html.gz", ".csv/"})
-        EXPECT_FALSE(exportFormatOf(path)) << path;
-}
-
 TEST_F(RunCliTest, parametersFileGivesRowsAndSwitchesThatOptionsOverride) {
     WindowModel saved;
     saved.engine = Engine::ZeroSize;
