@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <QSoundEffect>
 #include <QUrl>
@@ -37,6 +38,14 @@ QUrl fileUrl(const std::string& path) {
 void tellNoAssociatedProgram(UserInterface& ui) {
     ui.messageBox({"There is no program associated with the specified type of file.", "Error",
                    MsgIcon::None, MsgButtons::OK, 1});
+}
+
+void refuseBoxText(UserInterface& ui, QLineEdit& box, const std::string& message) {
+    ui.messageBox({message, "Error", MsgIcon::None, MsgButtons::OK, 1});
+    box.setFocus();
+    QPalette highlighted = box.palette();
+    highlighted.setColor(QPalette::Base, QColor(255, 192, 192));
+    box.setPalette(highlighted);
 }
 
 bool DesktopLauncher::openDocument(const std::string& path) {

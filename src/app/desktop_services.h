@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <memory>
 
+class QLineEdit;
 class QSoundEffect;
 class QWidget;
 
@@ -17,6 +18,10 @@ QUrl fileUrl(const std::string& path);
 
 // Tells the user that nothing could open a file.
 void tellNoAssociatedProgram(UserInterface& ui);
+
+// Refuses what `box` holds: tells `message`, then gives the box the focus and
+// a light-red background.
+void refuseBoxText(UserInterface& ui, QLineEdit& box, const std::string& message);
 
 // Files and addresses handed to the desktop's own programs.
 class DesktopLauncher : public Launcher {

@@ -1,5 +1,6 @@
 #include "app/file_cm_frm.h"
 
+#include "app/desktop_services.h"
 #include "app/image_list.h"
 #include "platform/shell_services.h"
 #include "platform/user_interface.h"
@@ -109,11 +110,7 @@ std::optional<FileOpSettings> FileCMFrm::runSettings() {
     else if (!path.startsWith(QLatin1Char('/')))
         refusal = "Please specify the full path of the destination folder (beginning with \"/\").";
     if (refusal) {
-        m_services.ui.messageBox({refusal, "Error", MsgIcon::None, MsgButtons::OK, 1});
-        m_txtPath->setFocus();
-        QPalette highlighted = m_txtPath->palette();
-        highlighted.setColor(QPalette::Base, QColor(255, 192, 192));
-        m_txtPath->setPalette(highlighted);
+        refuseBoxText(m_services.ui, *m_txtPath, refusal);
         return std::nullopt;
     }
     FileOpSettings settings;

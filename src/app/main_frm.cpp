@@ -3,6 +3,7 @@
 #include "app/adv_mark_frm.h"
 #include "app/desktop_services.h"
 #include "app/exclude_frm.h"
+#include "app/export_frm.h"
 #include "app/file_cm_frm.h"
 #include "app/file_del_frm.h"
 #include "app/file_info_frm.h"
@@ -159,7 +160,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
      .enabled = idle},
     {.place = Place::File},
     {.place = Place::File, .name = "MExport", .caption = "Export", .shortcut = "Ctrl+E",
-     .enabled = idle},
+     .handler = &MainFrm::showExportFrm, .enabled = idle},
     {.place = Place::File},
     {.place = Place::File, .name = "MPicViewer", .caption = "Show Picture Viewer",
      .handler = &MainFrm::togglePictureViewer, .checked = viewerOn},
@@ -263,7 +264,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::Toolbar},
     {.place = Place::Toolbar, .name = "Toolbar1Button10", .caption = "Export",
      .tip = "Export the result to selected format", .icon = ImageList::Export,
-     .enabled = toolbarEnabled},
+     .handler = &MainFrm::showExportFrm, .enabled = toolbarEnabled},
     {.place = Place::Toolbar, .name = "Toolbar1Button11", .caption = "Viewer",
      .tip = "Show/Hide picture viewer", .handler = &MainFrm::togglePictureViewer,
      .enabled = toolbarEnabled, .image = viewerImage},
@@ -812,6 +813,17 @@ void MainFrm::showAdvMarking() {
         m_advMarkFrm = new AdvMarkFrm(m_model, m_services.settings, m_services.ui, this);
     CentreOnWorkArea(*m_advMarkFrm);
     m_advMarkFrm->exec();
+}
+
+void MainFrm::showExportFrm() {
+    Guard(m_services.ui, "Export").run({[this] {
+        frmExport wizard(
+            m_model,
+            {m_services.settings, m_services.ui, m_services.launcher, [this] { startEndSound(); }},
+            this);
+        CentreOnWorkArea(wizard);
+        wizard.exec();
+    }});
 }
 
 void MainFrm::popUpMarkMenu() {

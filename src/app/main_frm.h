@@ -134,6 +134,7 @@ private:
     void removeSearchPath();
     void showExclusions();
     void showAdvMarking();
+    void showExportFrm();
     // Toolbar button 4: the Mark Quick menu under the button.
     void popUpMarkMenu();
     void showFreedSpace(QPoint where);

@@ -1,22 +1,19 @@
 #include "core/append_string.h"
 
+#include <algorithm>
+
 namespace twinsift {
 
 void AppendString::AddToString(std::string_view text) {
-    const std::size_t needed = m_used + text.size();
-    if (needed > m_buffer.size()) {
-        const std::size_t steps = (needed - m_buffer.size() + growthStep - 1) / growthStep;
-        // std::string grows its storage geometrically underneath, so the whole
-        // text is not copied on every step: the total cost stays linear even
-        // for texts of many megabytes.
-        m_buffer.resize(m_buffer.size() + steps * growthStep, ' ');
+    const std::size_t needed = m_buffer.size() + text.size();
+    if (needed > m_buffer.capacity()) {
+        const std::size_t wanted = std::max(needed, 2 * m_buffer.capacity());
+        m_buffer.reserve((wanted + growthStep - 1) / growthStep * growthStep);
     }
-    m_buffer.replace(m_used, text.size(), text);
-    m_used = needed;
+    m_buffer.append(text);
 }
 
 std::string AppendString::ReturnString() {
-    m_buffer.resize(m_used);
     return m_buffer;
 }
 

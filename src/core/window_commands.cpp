@@ -107,4 +107,13 @@ void protectionUnchecked(WindowModel& model, UserInterface& ui) {
         model.chkProtect.checked = true;
 }
 
+bool refuseEmptyList(const WindowModel& model, UserInterface& ui) {
+    if (!model.rows.empty())
+        return false;
+    ui.messageBox({"No duplicate file has been found!\r\nFirst you must perform a search and find "
+                   "at least one duplicate file.",
+                   "Error", MsgIcon::Critical, MsgButtons::OK});
+    return true;
+}
+
 } // namespace twinsift

@@ -15,6 +15,10 @@ void selectEngine(WindowModel& model, Engine engine);
 // back to their first state. Stores, counters and the default file are kept.
 void newSession(WindowModel& model);
 
+// Tells the user that there is no result to work on, for the commands that
+// need one; true when the list is empty.
+bool refuseEmptyList(const WindowModel& model, UserInterface& ui);
+
 // Toolbar button 11 / "Show Picture Viewer".
 void togglePictureViewer(WindowModel& model, SettingsStore& settings);
 // Asks before files are deleted for good rather than moved to the Trash;

@@ -2,6 +2,7 @@
 
 #include "core/convert.h"
 #include "core/guard.h"
+#include "core/window_commands.h"
 #include "core/window_model.h"
 #include "marking/keep_one.h"
 #include "marking/mark_writer.h"
@@ -52,15 +53,6 @@ Choice storedChoice(const SettingsStore& settings, const char* key, Choice fallb
 
 template <class Choice> std::string digitOf(Choice choice) {
     return std::to_string(static_cast<int>(choice));
-}
-
-bool refuseEmptyList(const WindowModel& model, UserInterface& ui) {
-    if (!model.rows.empty())
-        return false;
-    ui.messageBox({"No duplicate file has been found!\r\nFirst you must perform a search and find "
-                   "at least one duplicate file.",
-                   "Error", MsgIcon::Critical, MsgButtons::OK});
-    return true;
 }
 
 // The rule that ranks the rows of a group: time before size before version.

@@ -51,17 +51,15 @@ std::vector<std::size_t> exportedRows(const WindowModel& model, ExportRows which
 
 void ExportText::add(std::string_view text) {
     m_piece.AddToString(text);
-    m_pieceLength += text.size();
-    if (m_pieceLength >= kPieceSize)
+    if (m_piece.text().size() >= kPieceSize)
         flush();
 }
 
 void ExportText::flush() {
-    if (m_pieceLength == 0)
+    if (m_piece.text().empty())
         return;
-    m_write(m_piece.ReturnString());
-    m_piece = AppendString();
-    m_pieceLength = 0;
+    m_write(m_piece.text());
+    m_piece.clear();
 }
 
 bool writeExport(const std::string& path, const std::string& errorLabel, UserInterface& ui,

@@ -49,7 +49,6 @@ private:
 
     WritePiece m_write;
     AppendString m_piece;
-    std::size_t m_pieceLength = 0;
 };
 
 // The steps every export writer shares. Makes sure `path` can be written

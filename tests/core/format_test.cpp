@@ -100,8 +100,9 @@ TEST(FormatTest, writesEveryDateShapeAndNowReadsBack) {
     EXPECT_TRUE(readTimeStamp(now).has_value()) << now;
 }
 
-// Pieces that end exactly at a growth step, cross one and span several, and
-// appending after a read continues the same text.
+// Pieces that end exactly at a growth step, cross one and span several,
+// appending after a read continues the same text, and a cleared buffer
+// starts a new one.
 TEST(AppendStringTest, keepsEveryPieceAcrossGrowthStepsAndReads) {
     constexpr std::size_t step = AppendString::growthStep;
     AppendString text;
@@ -117,6 +118,9 @@ TEST(AppendStringTest, keepsEveryPieceAcrossGrowthStepsAndReads) {
     EXPECT_EQ(first, "a" + fill + "c" + longPiece);
     text.AddToString("Ünïcödé\r\n");
     EXPECT_EQ(text.ReturnString(), first + "Ünïcödé\r\n");
+    text.clear();
+    text.AddToString("z");
+    EXPECT_EQ(text.text(), "z");
 }
 
 } // namespace
