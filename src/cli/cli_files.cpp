@@ -38,13 +38,13 @@ bool exportList(const WindowModel& model, UserInterface& ui, const CliOptions& o
     return ExportHtml(model, request, ui);
 }
 
-} // namespace
-
 // The writers' reports may not say which file they could not read or write.
 void printNotDone(std::ostream& err, const char* option, const std::string& path,
                   const char* what) {
     printMessage(err, std::string(option) + ": '" + path + "' " + what);
 }
+
+} // namespace
 
 bool loadSessionList(WindowModel& model, UserInterface& ui, const CliOptions& options,
                      std::ostream& err, bool errIsTerminal) {
