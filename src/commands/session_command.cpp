@@ -192,6 +192,8 @@ bool OpenTwinsiftFile(WindowModel& model, const std::string& path, UserInterface
         model.SearchCancelled = true;
     selectEngine(model, model.engine);
     model.notices().searchPathsChanged();
+    // Re-check removes rows, which the list must have been told of first.
+    model.notices().listReplaced();
 
     if (read) {
         if (load.fileRead)

@@ -261,8 +261,21 @@ std::time_t localTimeOf(const DateTime& time) {
     parts.tm_hour = time.hour;
     parts.tm_min = time.minute;
     parts.tm_sec = time.second;
-    parts.tm_isdst = -1;
-    return std::mktime(&parts);
+    // The offset from UTC that holds at the result; mktime would do the same
+    // but reads the zone file again on every call, a million times for a
+    // session's rows. Two rounds settle a time next to a change of clocks.
+    const std::time_t asUtc = timegm(&parts);
+    std::time_t result = asUtc;
+    for (int round = 0; round < 3; ++round) {
+        std::tm local{};
+        if (localtime_r(&result, &local) == nullptr)
+            break;
+        const std::time_t next = asUtc - local.tm_gmtoff;
+        if (next == result)
+            break;
+        result = next;
+    }
+    return result;
 }
 
 } // namespace twinsift

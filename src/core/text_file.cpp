@@ -119,28 +119,41 @@ std::optional<std::string> TextFileLines::next() {
     }
 }
 
+bool TextFileLines::fillBuffer() {
+    constexpr std::size_t kPiece = std::size_t{64} << 10;
+    m_buffer.resize(kPiece);
+    const std::size_t got = std::fread(m_buffer.data(), 1, kPiece, m_file.get());
+    m_buffer.resize(got);
+    m_bufferStart = 0;
+    if (got == 0 && std::ferror(m_file.get()))
+        throw fileError(errno, m_path);
+    return got != 0;
+}
+
 std::optional<std::string> TextFileLines::nextLine() {
     std::string line;
-    int c;
     ++m_lineNumber;
-    // One reader owns the stream, so the per-character lock is not needed.
-    while ((c = getc_unlocked(m_file.get())) != EOF && c != '\n') {
-        if (line.size() == kTextLineLimit)
+    bool ended = false;
+    while (!ended) {
+        if (m_bufferStart == m_buffer.size() && !fillBuffer())
+            break;
+        const std::string_view rest = std::string_view(m_buffer).substr(m_bufferStart);
+        const std::size_t end = rest.find('\n');
+        ended = end != std::string_view::npos;
+        const std::string_view piece = rest.substr(0, end);
+        if (line.size() + piece.size() > kTextLineLimit)
             throw RuntimeError(err::PathFileAccessError,
                                runtimeErrorText(err::PathFileAccessError) + ": line " +
                                    std::to_string(m_lineNumber) + " of '" + m_path +
                                    "' is longer than 1 MiB");
-        line += static_cast<char>(c);
+        line += piece;
+        m_bufferStart += piece.size() + (ended ? 1 : 0);
     }
-    m_bytesRead += line.size() + (c == '\n' ? 1 : 0);
+    m_bytesRead += line.size() + (ended ? 1 : 0);
     if (m_bytesRead > m_fileLimit)
         throw tooLarge(m_path, m_fileLimit);
-    if (c == EOF) {
-        if (std::ferror(m_file.get()))
-            throw fileError(errno, m_path);
-        if (line.empty())
-            return std::nullopt;
-    }
+    if (!ended && line.empty())
+        return std::nullopt;
     if (line.ends_with('\r'))
         line.pop_back();
     return line;

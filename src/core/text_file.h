@@ -40,6 +40,8 @@ public:
 
 private:
     std::optional<std::string> nextLine();
+    // Reads the next piece of the file into the buffer; false at its end.
+    bool fillBuffer();
 
     struct Closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
@@ -49,6 +51,8 @@ private:
     std::size_t m_fileLimit;
     std::size_t m_fileSize = 0;
     std::size_t m_bytesRead = 0;
+    std::string m_buffer;
+    std::size_t m_bufferStart = 0; // what the lines have not taken yet
     int m_lineNumber = 0;
     std::exception_ptr m_failure;
 };

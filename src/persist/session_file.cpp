@@ -39,16 +39,24 @@ void appendResultLine(ExportText& text, const ResultRow& row) {
     text.add(line);
 }
 
-std::int64_t wholeBytes(const std::string& text) {
+std::int64_t wholeBytes(std::string_view text) {
     return std::llround(std::clamp(leadingNumber(text), 0.0, 0x1p62));
 }
 
 // Whole seconds of a saved "yyyy-mm-dd hh:nn" text, local time; 0 when the
 // text is no time.
-std::int64_t secondsOf(const std::string& text) {
+std::int64_t secondsOf(std::string_view text) {
     const std::optional<DateTime> stamp = readTimeStamp(text);
     return stamp ? localTimeOf(*stamp) : 0;
 }
+
+// Looks a folder up by a view of the line, without a copy of its text.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
+    }
+};
 
 // The state of one read, line by line.
 class SessionReader {
@@ -62,8 +70,8 @@ public:
 private:
     void readHeader(const Fields& header);
     void readSearchPath(const Fields& fields);
-    void readResult(Fields& fields);
-    SharedText sharedFolder(const std::string& folder);
+    void readResult(const Fields& fields);
+    SharedText sharedFolder(std::string_view folder);
 
     WindowModel& m_model;
     const std::string& m_path;
@@ -74,7 +82,7 @@ private:
     std::size_t m_rowsExpected = 0;
     std::optional<std::string> m_previousGroup;
     SharedText m_groupKey;
-    std::unordered_map<std::string, SharedText> m_folders;
+    std::unordered_map<std::string, SharedText, TextHash, std::equal_to<>> m_folders;
 };
 
 SessionReadOutcome SessionReader::read() {
@@ -111,6 +119,9 @@ SessionReadOutcome SessionReader::read() {
                     readResult(fields);
             });
         }
+        // The Cancel command, taken during a yield, ends the read as an Abort does.
+        if (end == StepEnd::Done && m_model.SearchCancelled)
+            end = StepEnd::Abandoned;
         if (end != StepEnd::Done) {
             m_outcome.stop = end == StepEnd::Silent ? ParametersFileOutcome::ShortLine
                                                     : ParametersFileOutcome::Failure;
@@ -167,27 +178,28 @@ void SessionReader::readSearchPath(const Fields& fields) {
     }
 }
 
-void SessionReader::readResult(Fields& fields) {
-    const std::string& group = fields[ColSortGrpno];
+void SessionReader::readResult(const Fields& fields) {
+    const std::string_view group = fields[ColSortGrpno];
     const bool marked = fields.size() > 9 && std::round(fields.number(9, "Icon")) == image::Marked;
     const std::int64_t size = wholeBytes(fields[ColSize]);
     const std::int64_t seconds = secondsOf(fields[ColLastModified]);
 
     const std::size_t row = ++m_outcome.resultLines;
     if (!m_previousGroup || *m_previousGroup != fields[ColGroup]) {
-        m_previousGroup = fields[ColGroup];
+        m_previousGroup = std::string(fields[ColGroup]);
         m_model.GroupSizes.push_back(0);
     }
     if (m_groupKey.str() != group)
-        m_groupKey = SharedText(group);
+        m_groupKey = SharedText(std::string(group));
     const auto groupNumber = static_cast<std::int32_t>(m_model.GroupSizes.size() - 1);
     RowFacts facts;
     facts.size = size;
     facts.lastWriteSeconds = seconds;
     facts.group = groupNumber;
     ResultRow made =
-        makeResultRow(fields.take(ColFileName), sharedFolder(fields[ColInFolder]),
-                      fields.take(ColFileVersion), fields.take(ColLastModified), facts, m_groupKey);
+        makeResultRow(std::string(fields[ColFileName]), sharedFolder(fields[ColInFolder]),
+                      std::string(fields[ColFileVersion]), std::string(fields[ColLastModified]),
+                      facts, m_groupKey);
     made.icon = marked ? image::Marked : image::Unmarked;
     m_model.rows.push_back(std::move(made));
     ++m_model.GroupSizes.back();
@@ -209,13 +221,11 @@ void SessionReader::readResult(Fields& fields) {
 
 // Each folder's text once for all its rows; the folder list of the advanced
 // marking follows the order the folders first appear in.
-SharedText SessionReader::sharedFolder(const std::string& folder) {
-    const auto [place, added] = m_folders.try_emplace(folder);
-    if (added) {
-        place->second = SharedText(folder);
-        m_model.lvFolders.push_back(folder);
-    }
-    return place->second;
+SharedText SessionReader::sharedFolder(std::string_view folder) {
+    if (const auto known = m_folders.find(folder); known != m_folders.end())
+        return known->second;
+    const std::string& text = m_model.lvFolders.emplace_back(folder);
+    return m_folders.emplace(text, SharedText(text)).first->second;
 }
 
 } // namespace

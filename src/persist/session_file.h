@@ -45,7 +45,8 @@ struct SessionReadOutcome {
 // and one row per result line with its mark, groups numbered anew in file
 // order, with GroupSizes, GroupCount, RowShades and lvFolders. The rows are
 // not announced. Errors 53 and 9 end it without a message; any other goes to
-// the error report as "File Opening".
+// the error report as "File Opening". SearchCancelled set during a yield
+// ends it as an abandoned error report does.
 SessionReadOutcome readSessionFile(WindowModel& model, const std::string& path, UserInterface& ui,
                                    const SessionReading& reading);
 

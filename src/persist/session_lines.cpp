@@ -13,25 +13,29 @@ Fields::Fields(std::string_view line, char separator, const std::string& path, i
     : m_path(path), m_lineNumber(lineNumber) {
     if (line.empty())
         return;
+    const auto count =
+        static_cast<std::size_t>(std::count(line.begin(), line.end(), separator)) + 1;
+    m_fields.reserve(count);
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = line.find(separator, start);
-        m_fields.push_back(decodeField(line.substr(start, end - start)));
+        const std::string_view field = line.substr(start, end - start);
+        if (field.find('%') == std::string_view::npos) {
+            m_fields.push_back(field);
+        } else {
+            m_decoded.reserve(count);
+            m_fields.emplace_back(m_decoded.emplace_back(decodeField(field)));
+        }
         if (end == std::string_view::npos)
             break;
         start = end + 1;
     }
 }
 
-const std::string& Fields::operator[](std::size_t index) const {
+std::string_view Fields::operator[](std::size_t index) const {
     if (index >= m_fields.size())
         throw RuntimeError(err::SubscriptOutOfRange, runtimeErrorText(err::SubscriptOutOfRange));
     return m_fields[index];
-}
-
-std::string Fields::take(std::size_t index) {
-    static_cast<void>((*this)[index]);
-    return std::move(m_fields[index]);
 }
 
 RuntimeError Fields::wrongField(long number, std::size_t index, const char* name,
@@ -60,7 +64,7 @@ bool Fields::checkBox(std::size_t index, const char* name) const {
     return std::round(number(index, name)) != 0;
 }
 
-int iconOf(const std::string& text) {
+int iconOf(std::string_view text) {
     return static_cast<int>(std::lround(std::clamp(leadingNumber(text), -1e9, 1e9)));
 }
 

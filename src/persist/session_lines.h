@@ -5,6 +5,7 @@
 #include "core/window_model.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,12 +24,13 @@ inline constexpr const char* kLineEnd = "\r\n";
 // reported with the file, the line and the field.
 class Fields {
 public:
+    // The fields are views into `line`, which must outlive them.
     Fields(std::string_view line, char separator, const std::string& path, int lineNumber);
+    Fields(const Fields&) = delete;
+    Fields& operator=(const Fields&) = delete;
 
     std::size_t size() const { return m_fields.size(); }
-    const std::string& operator[](std::size_t index) const;
-    // The field moved out of the line; it reads empty afterwards.
-    std::string take(std::size_t index);
+    std::string_view operator[](std::size_t index) const;
     // The field as a number; error 13 when it is not one.
     double number(std::size_t index, const char* name) const;
     // The field as a whole number within `low` ... `high`; error 13 when it
@@ -41,13 +43,16 @@ private:
     RuntimeError wrongField(long number, std::size_t index, const char* name,
                             const char* problem) const;
 
-    std::vector<std::string> m_fields;
+    std::vector<std::string_view> m_fields;
+    // The fields that held a code, decoded; reserved for every field, so
+    // that the views into them stay where they are.
+    std::vector<std::string> m_decoded;
     const std::string& m_path;
     int m_lineNumber;
 };
 
 // The leading-number value of a field, rounded to an icon number; never fails.
-int iconOf(const std::string& text);
+int iconOf(std::string_view text);
 
 // Header fields 0 to 2: the engine (an unknown digit changes nothing) and the
 // protection and hidden switches, set without the questions a click raises.

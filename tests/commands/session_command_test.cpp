@@ -4,6 +4,7 @@
 #include "core/format.h"
 #include "core/window_commands.h"
 #include "scan/exclusion_list.h"
+#include "support/notice_recorder.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
 
@@ -101,7 +102,7 @@ TEST(SessionFileTest, writesTheFormatByteForByte) {
     EXPECT_EQ(saved(model, true), "1,1,0,0,12,3,2,80,0\r\n");
 }
 
-TEST(SessionFileTest, aFailedSaveLeavesTheEarlierFileAndReportsFileSaving) {
+TEST(SessionFileTest, failuresGoToTheErrorReportAsFileSaving) {
     TempDir dir;
     const std::string path = dir.write("s.tsf", "earlier");
     ScriptedAnswerer user;
@@ -284,8 +285,13 @@ TEST_F(SessionFilesTest, reCheckDropsGoneAndChangedFilesThenLoneRows) {
     how.reCheck = true;
     ScriptedAnswerer user;
     WindowModel model;
+    test::NoticeRecorder notices(model);
     ASSERT_TRUE(OpenTwinsiftFile(model, path, user, how));
     EXPECT_EQ(column(model, ColFileName), (std::vector<std::string>{"a", "e"}));
+    // The list hears of the loaded rows before any of them is removed.
+    ASSERT_GE(notices.rowNotices.size(), 3U);
+    EXPECT_EQ(notices.rowNotices[1], "replaced");
+    EXPECT_EQ(notices.rowNotices[2], "removed 1-1 3-3");
     EXPECT_EQ(model.DuplicateCount, 1);
     EXPECT_EQ(model.DuplicateBytes, 4);
     EXPECT_EQ(model.RowShades.size(), 2U);
@@ -320,6 +326,21 @@ TEST_F(SessionFilesTest, damagedFilesEndTheLoadAndLeaveTheWindowIdle) {
                                                          ";a?1?t?v?1?/d/?0?0?0?18\r\nb?1?t\r\n"),
                                   user, {}));
     EXPECT_EQ(model.rows.size(), 1U);
+    EXPECT_FALSE(model.scanning);
+}
+
+TEST(SessionLoadTest, cancelDuringTheLoadKeepsTheRowsReadSoFar) {
+    std::string text = "1,1,0,600,0,0,0,0,0\r\n;";
+    for (int i = 0; i < 600; ++i)
+        text += "f" + std::to_string(i) + "?1?" + kTime + "?N/A?" + std::to_string(i / 2) +
+                "?/d/?0?0?0?18\r\n";
+    ScriptedAnswerer user;
+    const TempDir dir;
+    WindowModel model;
+    model.yield = [&] { stopScan(model); };
+    EXPECT_FALSE(OpenTwinsiftFile(model, dir.write("s.tsf", text), user, {}));
+    EXPECT_EQ(model.rows.size(), 500U);
+    EXPECT_EQ(model.statusPanels[PanelProgress].text, "Search Terminated.");
     EXPECT_FALSE(model.scanning);
 }
 

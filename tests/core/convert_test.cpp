@@ -105,5 +105,13 @@ TEST(ConvertTest, fileTimesAreLocalAndCutToTheMinute) {
     EXPECT_EQ(localDateTime(std::numeric_limits<std::time_t>::max()), DateTime{});
 }
 
+TEST(ConvertTest, localTimesTurnBackIntoTheirSeconds) {
+    const TimeZone berlin("Europe/Berlin");
+    // Winter, summer, before 1970, and either side of the spring change of clocks.
+    for (const std::time_t seconds :
+         {0L, 1700000000L, 1719835200L, -34560000L, 1711846740L, 1711846800L})
+        EXPECT_EQ(localTimeOf(localDateTime(seconds)), seconds) << seconds;
+}
+
 } // namespace
 } // namespace twinsift
