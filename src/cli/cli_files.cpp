@@ -38,10 +38,9 @@ bool exportList(const WindowModel& model, UserInterface& ui, const CliOptions& o
     return ExportHtml(model, request, ui);
 }
 
-// The writers' reports may not say which file they could not read or write.
-void printNotDone(std::ostream& err, const char* option, const std::string& path,
-                  const char* what) {
-    printMessage(err, std::string(option) + ": '" + path + "' " + what);
+// The writers' reports may not say which file they could not write.
+void printNotWritten(std::ostream& err, const char* option, const std::string& path) {
+    printMessage(err, std::string(option) + ": '" + path + "' not written");
 }
 
 } // namespace
@@ -55,8 +54,6 @@ bool loadSessionList(WindowModel& model, UserInterface& ui, const CliOptions& op
     load.progress = percentOn(line, "Loading session... ");
     const bool loaded = OpenTwinsiftFile(model, *options.loadSession, ui, load);
     line.clear();
-    if (!loaded)
-        printNotDone(err, "--load-session", *options.loadSession, "not loaded");
     return loaded;
 }
 
@@ -68,14 +65,14 @@ bool writeListFiles(const WindowModel& model, UserInterface& ui, const CliOption
                                        percentOn(line, "Saving session... "));
         line.clear();
         if (!saved) {
-            printNotDone(err, "--save-session", *options.saveSession, "not written");
+            printNotWritten(err, "--save-session", *options.saveSession);
             return false;
         }
     }
     const bool exported = !options.exportFile || exportList(model, ui, options, line);
     line.clear();
     if (!exported)
-        printNotDone(err, "--export", *options.exportFile, "not written");
+        printNotWritten(err, "--export", *options.exportFile);
     return exported;
 }
 

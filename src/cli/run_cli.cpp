@@ -364,13 +364,16 @@ std::optional<int> searchFolders(WindowModel& model, const RunContext& run) {
     return std::nullopt;
 }
 
-// The saved list instead of a search; the exit status when it could not be loaded.
+// The saved list instead of a search; the exit status when it could not be
+// loaded. Ctrl-C ends a load as Cancel does, with the rows read so far listed.
 std::optional<int> loadSession(WindowModel& model, const RunContext& run) {
-    if (!buildList(model, run, [&] {
-            return loadSessionList(model, run.ui, run.options, run.err, run.errIsTerminal);
-        }))
-        return exit_status::Failed;
-    return std::nullopt;
+    const bool loaded = buildList(model, run, [&] {
+        return loadSessionList(model, run.ui, run.options, run.err, run.errIsTerminal);
+    });
+    if (loaded || run.watch.interrupted())
+        return std::nullopt;
+    printMessage(run.err, "--load-session: " + quoted(*run.options.loadSession) + " not loaded");
+    return exit_status::Failed;
 }
 
 // Marking, the listing, the files written and the action, on a searched or loaded list.

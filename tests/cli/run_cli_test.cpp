@@ -233,6 +233,21 @@ TEST_F(CliGroupsTest, interruptDuringTheComparisonPrintsTheGroupsFoundSoFar) {
     EXPECT_TRUE(out.str().starts_with(m_root + "a1\n" + m_root + "sub/a2\n\n")) << out.str();
 }
 
+TEST_F(RunCliTest, interruptDuringALoadListsTheRowsReadSoFar) {
+    for (int i = 0; i < 600; ++i) // the load looks for Ctrl-C every 500 rows
+        m_dir.write("many/" + std::to_string(i), "");
+    const std::string session = m_root + "s.tsf";
+    ASSERT_EQ(runWith({"--engine", "zero", "--save-session", session, m_root + "many"}).status,
+              exit_status::Completed);
+    InterruptOnProgress terminal("Loading session... 1%");
+    std::ostream err(&terminal);
+    std::ostringstream out;
+    EXPECT_EQ(runCli({"--load-session", session}, out, err, true), exit_status::Interrupted)
+        << terminal.str();
+    EXPECT_NE(terminal.str().find("Search Terminated.\n"), std::string::npos) << terminal.str();
+    EXPECT_NE(out.str().find(m_root + "many/"), std::string::npos);
+}
+
 TEST_F(CliGroupsTest, interruptDuringARescanEndsItAsTerminated) {
     const std::string session = m_root + "s.tsf";
     ASSERT_EQ(runWith({"--save-session", session, m_root}).status, exit_status::Completed);
