@@ -13,8 +13,6 @@
 #include "platform/shell_services.h"
 #include "scan/search_paths.h"
 
-#include <algorithm>
-#include <cctype>
 #include <ctime>
 #include <filesystem>
 
@@ -109,12 +107,6 @@ const char* verbOf(FileOpMode mode) {
 // "Deleted 3 files to the Trash, 0 failed": the run's last line.
 std::string pastTense(FileOpMode mode) {
     return mode == FileOpMode::Copy ? "Copied" : std::string(verbOf(mode)) + 'd';
-}
-
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 void printDryRun(const WindowModel& model, const FileOpSettings& settings, std::ostream& err) {

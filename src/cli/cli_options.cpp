@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -55,6 +56,36 @@ std::optional<UsageError> sizeLimit(std::optional<std::string>& limit, const std
     return std::nullopt;
 }
 
+std::optional<UsageError> exportFile(std::optional<std::string>& file, const std::string& text) {
+    if (!exportFormatOf(text))
+        return UsageError{"--export: '" + text +
+                          "' does not end in .xml, .csv, .htm or .html, which choose the format"};
+    file = text;
+    return std::nullopt;
+}
+
+std::optional<UsageError> exportRows(std::optional<ExportRows>& rows, const std::string& text) {
+    if (text != "all" && text != "marked")
+        return UsageError{"--export-rows: '" + text + "' is neither all nor marked"};
+    rows = text == "all" ? ExportRows::All : ExportRows::Marked;
+    return std::nullopt;
+}
+
+// A name for the usual separators; any other text is the separator itself.
+std::optional<UsageError> delimiter(std::optional<DelimiterChoice>& choice,
+                                    const std::string& text) {
+    static const std::map<std::string, Delimiter> named = {
+        {"tab", Delimiter::Tab}, {"comma", Delimiter::Comma}, {"semicolon", Delimiter::Semicolon}};
+    if (const auto found = named.find(text); found != named.end()) {
+        choice = DelimiterChoice{found->second, {}};
+        return std::nullopt;
+    }
+    if (!separatorFor(Delimiter::Other, text))
+        return UsageError{std::string("--delimiter: ") + kUnusableSeparatorMessage};
+    choice = DelimiterChoice{Delimiter::Other, text};
+    return std::nullopt;
+}
+
 template <class Member> Setter store(Member member) {
     return [member](CliOptions& o, const std::string& value) -> std::optional<UsageError> {
         std::invoke(member, o) = value;
@@ -91,6 +122,14 @@ const std::map<std::string, Setter>& optionsWithValue() {
         {"--move", store(&CliOptions::moveTo)},
         {"--copy", store(&CliOptions::copyTo)},
         {"--error-log", store(&CliOptions::errorLog)},
+        {"--load-session", store(&CliOptions::loadSession)},
+        {"--save-session", store(&CliOptions::saveSession)},
+        {"--export",
+         [](CliOptions& o, const std::string& v) { return exportFile(o.exportFile, v); }},
+        {"--export-rows",
+         [](CliOptions& o, const std::string& v) { return exportRows(o.exportRows, v); }},
+        {"--delimiter",
+         [](CliOptions& o, const std::string& v) { return delimiter(o.delimiter, v); }},
     };
     return options;
 }
@@ -113,6 +152,8 @@ const std::map<std::string, bool CliOptions::*>& switches() {
         {"--dry-run", &CliOptions::dryRun},
         {"--yes", &CliOptions::yes},
         {"--marked-only", &CliOptions::markedOnly},
+        {"--rescan", &CliOptions::rescan},
+        {"--recheck", &CliOptions::recheck},
     };
     return options;
 }
@@ -131,6 +172,36 @@ std::optional<UsageError> needs(std::initializer_list<std::pair<const char*, boo
     return std::nullopt;
 }
 
+// A saved list replaces the search, so whatever would shape a search would be
+// ignored: refused rather than silently dropped.
+std::optional<UsageError> checkSessionLoad(const CliOptions& o) {
+    if (!o.loadSession)
+        return needs({{"--rescan", o.rescan}, {"--recheck", o.recheck}}, false, "--load-session");
+    const std::pair<const char*, bool> searchOptions[] = {
+        {"FOLDER arguments", !o.folders.empty()},
+        {"--parameters", o.parametersFile.has_value()},
+        {"--engine", o.engine.has_value()},
+        {"--mask", o.mask.has_value()},
+        {"--min-kb", o.minimumKB.has_value()},
+        {"--max-kb", o.maximumKB.has_value()},
+        {"--from", o.fromDate.has_value()},
+        {"--to", o.toDate.has_value()},
+        {"--no-subfolders", o.noSubFolders},
+        {"--hidden", o.hidden},
+        {"--no-protect", o.noProtect},
+        {"--exclude-folder", !o.excludedFolders.empty()},
+        {"--exclude-ext", !o.excludedExtensions.empty()},
+        {"--exclusions", o.exclusionsFile.has_value()},
+        {"--threads without --rescan", o.threads > 0 && !o.rescan},
+    };
+    for (const auto& [name, given] : searchOptions)
+        if (given)
+            return UsageError{std::string("--load-session replaces the search and cannot be "
+                                          "combined with ") +
+                              name};
+    return std::nullopt;
+}
+
 // Options that only mean something beside others, and actions that exclude
 // each other, refused before anything is searched.
 std::optional<UsageError> checkCombination(const CliOptions& o) {
@@ -143,7 +214,7 @@ std::optional<UsageError> checkCombination(const CliOptions& o) {
                         {"--move", o.moveTo.has_value()},
                         {"--copy", o.copyTo.has_value()},
                         {"--marked-only", o.markedOnly}},
-                       o.marks(), "--mark or --mark-folder")) ||
+                       o.marks(), "--mark, --mark-folder or --load-session")) ||
         (error = needs({{"--size-limit", o.sizeLimit.has_value()}}, keepRule,
                        "--mark with a keep-... rule")) ||
         (error =
@@ -152,12 +223,18 @@ std::optional<UsageError> checkCombination(const CliOptions& o) {
         (error = needs({{"--permanent", o.permanent}}, o.deleteMarked, "--delete")) ||
         (error = needs({{"--structure", o.structure}}, o.moveTo || o.copyTo, "--move or --copy")) ||
         (error = needs({{"--allow-whole-groups", o.allowWholeGroups}}, o.marks() && !o.copyTo,
-                       "--mark or --mark-folder, and no --copy")) ||
+                       "--mark, --mark-folder or --load-session, and no --copy")) ||
         (error = needs({{"--remove-empty-folders", o.removeEmptyFolders}}, o.deletesOrMoves(),
                        "--delete or --move")) ||
         (error = needs(
              {{"--dry-run", o.dryRun}, {"--yes", o.yes}, {"--error-log", o.errorLog.has_value()}},
-             o.acts(), "--delete, --move or --copy")))
+             o.acts(), "--delete, --move or --copy")) ||
+        (error = checkSessionLoad(o)) ||
+        (error = needs({{"--export-rows", o.exportRows.has_value()}}, o.exportFile.has_value(),
+                       "--export")) ||
+        (error = needs({{"--delimiter", o.delimiter.has_value()}},
+                       o.exportFile && exportFormatOf(*o.exportFile) == ExportFormat::Delimited,
+                       "--export with a .csv file")))
         return error;
     if (o.json && o.null)
         return UsageError{"--null lists paths as text and cannot be combined with --json"};
@@ -176,10 +253,25 @@ const std::vector<std::string>& markRuleNames() {
     return names;
 }
 
-bool readSizeLimit(const std::string& text, AdvMarkChoices& choices) {
-    std::string lower = text;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::optional<ExportFormat> exportFormatOf(const std::string& path) {
+    const std::string extension = lowered(std::filesystem::path(path).extension().string());
+    if (extension == ".xml")
+        return ExportFormat::Xml;
+    if (extension == ".csv")
+        return ExportFormat::Delimited;
+    if (extension == ".htm" || extension == ".html")
+        return ExportFormat::Html;
+    return std::nullopt;
+}
+
+bool readSizeLimit(const std::string& text, AdvMarkChoices& choices) {
+    const std::string lower = lowered(text);
     if (lower == "cd" || lower == "dvd") {
         choices.limit = lower == "cd" ? AdvMarkChoices::Limit::CD : AdvMarkChoices::Limit::DVD;
         return true;
@@ -244,8 +336,10 @@ std::variant<CliOptions, UsageError> parseCliOptions(const std::vector<std::stri
 
 const char* usageText() {
     return R"usage(usage: twinsift-cli [options] [--] FOLDER...
+       twinsift-cli [options] --load-session FILE
 
-Finds duplicate files below the given folders (one search path per FOLDER).
+Finds duplicate files below the given folders (one search path per FOLDER),
+or takes the result list of a saved session instead.
 
 Search:
   --engine ENGINE         byte (default), fuzzy, crc, name or zero
@@ -261,7 +355,7 @@ Search:
   --parameters FILE       search paths, engine and switches of a session or parameters
                           file; FOLDER arguments are added after its paths
   --threads N             worker threads for reading files, at most 1024
-                          (default: one per core)
+                          (default: one per core; also for --rescan)
 
 Marking (after the search):
   --mark RULE             all-duplicates: mark all but the newest file of each group;
@@ -285,6 +379,26 @@ Actions on the marked files (one of --delete, --move, --copy):
   --yes                   do not ask: --delete and --move ask once when standard input
                           is a terminal, and need --yes when it is not
 
+Sessions and exports:
+  --load-session FILE     the search paths, result list and marks of a saved session
+                          instead of a search (no FOLDER or other search option);
+                          the listing, marking and actions then work as after a
+                          search, and act on the saved marks without --mark; the
+                          excluded folders the file holds are not used
+  --rescan                with --load-session: compare the saved files again, byte
+                          by byte, and list only the groups still identical
+  --recheck               with --load-session: drop the files that are gone or no
+                          longer have their saved size and modification time
+  --save-session FILE     save the search paths and the result list with its marks
+  --export FILE           write the result list as XML (.xml), delimited text
+                          (.csv) or an HTML report (.htm, .html)
+  --export-rows ROWS      all (default) or marked: the rows --export writes
+  --delimiter DELIM       with a .csv --export: tab, comma (default), semicolon or
+                          any other TEXT as the separator
+  Both are written once the search completed and the marks are set (the marks
+  --json shows), before any --delete, --move or --copy, which then runs only
+  when they were written.
+
 Output:
   --json                  one JSON document on standard output; each file has "marked"
   --summary               the final status lines on standard output instead of the groups
@@ -298,8 +412,9 @@ in NUL); after Ctrl-C, the groups found so far. The final status lines and
 messages go to standard error, with control characters escaped, and so does
 each folder or file the search had to leave out, with the reason, and each
 file an action could not delete, move or copy: error number, description, path.
-Exit status: 0 search and action completed, 1 failure (also of one file),
-2 usage error, 130 interrupted (the files already acted on stay so).
+Exit status: 0 search and action completed, 1 failure (also of one file, of
+loading or saving a session or of an export), 2 usage error, 130 interrupted
+(the files already acted on stay so).
 )usage";
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "marking/advanced_marking.h"
+#include "persist/export_formats.h"
 
 #include <optional>
 #include <string>
@@ -8,6 +9,18 @@
 #include <vector>
 
 namespace twinsift {
+
+// The --delimiter choice: `other` is the separator text for Delimiter::Other.
+struct DelimiterChoice {
+    Delimiter delimiter = Delimiter::Comma;
+    std::string other;
+};
+
+enum class ExportFormat { Xml, Delimited, Html };
+
+// The format an --export path's extension names (.xml, .csv, .htm, .html in
+// any case); nothing for any other.
+std::optional<ExportFormat> exportFormatOf(const std::string& path);
 
 // What the command line asks for, checked for form only: values are kept as
 // typed and judged when the search is built.
@@ -50,7 +63,17 @@ struct CliOptions {
     bool yes = false;
     bool markedOnly = false;
 
-    bool marks() const { return markRule || !markFolders.empty(); }
+    // A saved list instead of a search, and the list written out after marking.
+    std::optional<std::string> loadSession;
+    bool rescan = false;
+    bool recheck = false;
+    std::optional<std::string> saveSession;
+    std::optional<std::string> exportFile; // its extension chose the format
+    std::optional<ExportRows> exportRows;
+    std::optional<DelimiterChoice> delimiter;
+
+    // Whether the list may carry marks: asked for, or saved in a session.
+    bool marks() const { return markRule || !markFolders.empty() || loadSession; }
     bool deletesOrMoves() const { return deleteMarked || moveTo; }
     bool acts() const { return deletesOrMoves() || copyTo; }
 };
@@ -63,6 +86,9 @@ struct UsageError {
 // Options may come in any order before the folders and between them; "--"
 // ends the options; "--name=value" is the same as "--name value".
 std::variant<CliOptions, UsageError> parseCliOptions(const std::vector<std::string>& arguments);
+
+// `text` with its ASCII letters in lower case.
+std::string lowered(std::string text);
 
 // The mark rules --mark knows, "all-duplicates" first.
 const std::vector<std::string>& markRuleNames();

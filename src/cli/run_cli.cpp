@@ -1,6 +1,7 @@
 #include "cli/run_cli.h"
 
 #include "cli/cli_actions.h"
+#include "cli/cli_files.h"
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/terminal_user_interface.h"
@@ -17,6 +18,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <optional>
 
@@ -231,6 +233,36 @@ std::optional<Refusal> checkActionOptions(const CliOptions& options, const CliIn
     return std::nullopt;
 }
 
+// A file named by an option that the run writes: a refusal after a long
+// search would waste it.
+std::optional<Refusal> checkOutputFile(const std::string& option, const std::string& path) {
+    const std::filesystem::path file(path);
+    struct stat status {};
+    if (!file.has_filename() || (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)))
+        return usage(option + ": " + quoted(path) + " names no file");
+    if (auto refusal = checkFolder(file.has_parent_path() ? file.parent_path().string() : "."))
+        return usage(option + ": " + refusal->message);
+    return std::nullopt;
+}
+
+// Only a regular file is read as a session: a FIFO or a device could block
+// the run or never end.
+std::optional<Refusal> checkSessionFiles(const CliOptions& options) {
+    if (const auto& path = options.loadSession) {
+        if (auto refusal = checkFileExists("--load-session", *path))
+            return refusal;
+        struct stat status {};
+        if (::stat(path->c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+            return usage("--load-session: " + quoted(*path) + " is not a regular file");
+    }
+    for (const auto& [option, path] : {std::pair{"--save-session", &options.saveSession},
+                                       std::pair{"--export", &options.exportFile}})
+        if (*path)
+            if (auto refusal = checkOutputFile(option, **path))
+                return refusal;
+    return std::nullopt;
+}
+
 // Everything the options describe, in the window model, before anything is walked.
 std::optional<Refusal> buildSearch(WindowModel& model, ExclusionList& exclusions,
                                    const CliOptions& options, UserInterface& ui) {
@@ -249,6 +281,17 @@ std::optional<Refusal> buildSearch(WindowModel& model, ExclusionList& exclusions
     return setExclusions(exclusions, options);
 }
 
+// What one run shares between its steps.
+struct RunContext {
+    const CliOptions& options;
+    std::ostream& out;
+    std::ostream& err;
+    bool errIsTerminal;
+    const CliInput& input;
+    const InterruptWatch& watch;
+    TerminalUserInterface& ui;
+};
+
 // The progress text of a running scan, rewritten in place on the terminal.
 class ProgressLine : public ModelListener {
 public:
@@ -266,17 +309,18 @@ private:
     TerminalLine m_line;
 };
 
-ScanOutcome runScan(WindowModel& model, UserInterface& ui, const ScanSettings& settings,
-                    std::ostream& err, bool errIsTerminal, const InterruptWatch& watch) {
-    ProgressLine progress(model, err, errIsTerminal);
+// Builds the list with `build`, a search or a load: its progress line on a
+// terminal, Ctrl-C as Cancel.
+template <class Build>
+auto buildList(WindowModel& model, const RunContext& run, const Build& build) {
+    ProgressLine progress(model, run.err, run.errIsTerminal);
     model.yield = [&] {
-        if (watch.interrupted() && !model.SearchCancelled)
+        if (run.watch.interrupted() && !model.SearchCancelled)
             stopScan(model);
     };
     model.listener = &progress;
-    const ScanOutcome outcome = Scan(model, ui, settings);
+    const auto outcome = build();
     progress.clear();
-    showElapsedTime(model);
     model.yield = nullptr;
     model.listener = nullptr;
     return outcome;
@@ -305,6 +349,57 @@ bool printOutcome(const WindowModel& model, const CliOptions& options, std::ostr
     return false;
 }
 
+// The search the options describe; the exit status when it left no list to go on with.
+std::optional<int> searchFolders(WindowModel& model, const RunContext& run) {
+    ExclusionList exclusions;
+    if (auto refusal = buildSearch(model, exclusions, run.options, run.ui))
+        return refuse(run.err, *refusal);
+    ScanSettings settings;
+    settings.exclusions = &exclusions;
+    const ScanOutcome outcome =
+        buildList(model, run, [&] { return Scan(model, run.ui, settings); });
+    showElapsedTime(model);
+    if (outcome == ScanOutcome::NoSearchPath)
+        return exit_status::Failed;
+    return std::nullopt;
+}
+
+// The saved list instead of a search; the exit status when it could not be
+// loaded. Ctrl-C ends a load as Cancel does, with the rows read so far listed.
+std::optional<int> loadSession(WindowModel& model, const RunContext& run) {
+    const bool loaded = buildList(model, run, [&] {
+        return loadSessionList(model, run.ui, run.options, run.err, run.errIsTerminal);
+    });
+    if (loaded || run.watch.interrupted())
+        return std::nullopt;
+    printMessage(run.err, "--load-session: " + quoted(*run.options.loadSession) + " not loaded");
+    return exit_status::Failed;
+}
+
+// Marking, the listing, the files written and the action, on a searched or loaded list.
+int markAndAct(WindowModel& model, const RunContext& run) {
+    // Nothing is marked or acted on in an unfinished list.
+    std::optional<MarkedTotals> marked;
+    if (!run.watch.interrupted() && !run.ui.errorReported()) {
+        markAsAsked(model, run.ui, run.options);
+        marked = prepareAction(model, run.ui, run.options);
+    }
+    const bool printed = printOutcome(model, run.options, run.out, run.err);
+    if (run.ui.errorReported() || !printed)
+        return exit_status::Failed;
+    if (run.watch.interrupted())
+        return exit_status::Interrupted;
+    if (!writeListFiles(model, run.ui, run.options, run.err, run.errIsTerminal))
+        return exit_status::Failed;
+    if (run.watch.interrupted())
+        return exit_status::Interrupted;
+    if (!marked)
+        return exit_status::Completed;
+    const ActionConsole console{run.input.in, run.err, run.errIsTerminal,
+                                [&] { return run.watch.interrupted(); }};
+    return runAction(model, run.ui, run.options, *marked, console);
+}
+
 int runSearch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
               bool errIsTerminal, const CliInput& input) {
     const auto parsed = parseCliOptions(arguments);
@@ -315,35 +410,18 @@ int runSearch(const std::vector<std::string>& arguments, std::ostream& out, std:
         out << (options.help ? usageText() : "twinsift-cli " TWINSIFT_VERSION "\n");
         return exit_status::Completed;
     }
-
     if (auto refusal = checkActionOptions(options, input))
         return refuse(err, *refusal);
-    TerminalUserInterface ui(err);
-    WindowModel model;
-    ExclusionList exclusions;
-    if (auto refusal = buildSearch(model, exclusions, options, ui))
+    if (auto refusal = checkSessionFiles(options))
         return refuse(err, *refusal);
 
+    TerminalUserInterface ui(err);
+    WindowModel model;
     const InterruptWatch watch;
-    ScanSettings settings;
-    settings.exclusions = &exclusions;
-    if (runScan(model, ui, settings, err, errIsTerminal, watch) == ScanOutcome::NoSearchPath)
-        return exit_status::Failed;
-    // Nothing is marked or acted on in an unfinished list.
-    std::optional<MarkedTotals> marked;
-    if (!watch.interrupted() && !ui.errorReported()) {
-        markAsAsked(model, ui, options);
-        marked = prepareAction(model, ui, options);
-    }
-    const bool written = printOutcome(model, options, out, err);
-    if (ui.errorReported() || !written)
-        return exit_status::Failed;
-    if (watch.interrupted())
-        return exit_status::Interrupted;
-    if (!marked)
-        return exit_status::Completed;
-    const ActionConsole console{input.in, err, errIsTerminal, [&] { return watch.interrupted(); }};
-    return runAction(model, ui, options, *marked, console);
+    const RunContext run{options, out, err, errIsTerminal, input, watch, ui};
+    if (auto status = options.loadSession ? loadSession(model, run) : searchFolders(model, run))
+        return *status;
+    return markAndAct(model, run);
 }
 
 } // namespace

@@ -233,6 +233,34 @@ TEST_F(CliGroupsTest, interruptDuringTheComparisonPrintsTheGroupsFoundSoFar) {
     EXPECT_TRUE(out.str().starts_with(m_root + "a1\n" + m_root + "sub/a2\n\n")) << out.str();
 }
 
+TEST_F(RunCliTest, interruptDuringALoadListsTheRowsReadSoFar) {
+    for (int i = 0; i < 600; ++i) // the load looks for Ctrl-C every 500 rows
+        m_dir.write("many/" + std::to_string(i), "");
+    const std::string session = m_root + "s.tsf";
+    ASSERT_EQ(runWith({"--engine", "zero", "--save-session", session, m_root + "many"}).status,
+              exit_status::Completed);
+    InterruptOnProgress terminal("Loading session... 1%");
+    std::ostream err(&terminal);
+    std::ostringstream out;
+    EXPECT_EQ(runCli({"--load-session", session}, out, err, true), exit_status::Interrupted)
+        << terminal.str();
+    EXPECT_NE(terminal.str().find("Search Terminated.\n"), std::string::npos) << terminal.str();
+    EXPECT_NE(out.str().find(m_root + "many/"), std::string::npos);
+}
+
+TEST_F(CliGroupsTest, interruptDuringARescanEndsItAsTerminated) {
+    const std::string session = m_root + "s.tsf";
+    ASSERT_EQ(runWith({"--save-session", session, m_root}).status, exit_status::Completed);
+    InterruptOnProgress terminal("Searching for duplicates...");
+    std::ostream err(&terminal);
+    std::ostringstream out;
+    const int status = runCli({"--load-session", session, "--rescan"}, out, err, true);
+    EXPECT_EQ(status, exit_status::Interrupted) << terminal.str();
+    EXPECT_NE(terminal.str().find("Search Terminated.\n"), std::string::npos) << terminal.str();
+    EXPECT_NE(terminal.str().find("\rLoading session... 100%"), std::string::npos)
+        << terminal.str();
+}
+
 // Refused before anything is walked, with nothing on the output: a message
 // ending in a line break is the whole error stream, any other a part of it.
 TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
@@ -242,6 +270,10 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
                 "1,1,0\r\n" + m_root + "a/,Yes,,0,,15,,\r\n" + m_root + "x/,Yes,,abc,,15,,\r\n");
     m_dir.write("short.tsf", "4,1,0\r\n/a/,Yes\r\n");
     m_dir.write("bad.lst", "/fine,True\r\nno comma here\r\n");
+    m_dir.write("saved.tsf", "");
+    m_dir.mkdir("folder.xml");
+    const std::string saved = m_root + "saved.tsf", csv = m_root + "out.csv";
+    ASSERT_EQ(::mkfifo((m_root + "fifo.tsf").c_str(), 0600), 0);
     const int usage = exit_status::Usage, failed = exit_status::Failed;
     std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
         {{"--nope", a}, usage, "unknown option '--nope'"},
@@ -263,7 +295,7 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         {{"--to", "01/01/2024", a}, usage, "You cannot enter Max-Date until Min-Date is valid"},
         {{"--exclude-ext", "*.", a}, usage, "names no extension"},
         {{"--json", "--null", a}, usage, "cannot be combined"},
-        {{"--delete", "--yes", a}, usage, "--delete needs --mark or --mark-folder"},
+        {{"--delete", "--yes", a}, usage, "--delete needs --mark, --mark-folder or --load-session"},
         {{"--mark", "all-duplicates", "--delete", "--copy", a, a},
          usage,
          "--delete, --move and --copy exclude each other"},
@@ -277,7 +309,7 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         {{"--mark-folder", a, "--delete", "--structure", a}, usage, "--structure needs --move"},
         {{"--mark-folder", a, "--copy", a, "--allow-whole-groups", a},
          usage,
-         "--allow-whole-groups needs --mark or --mark-folder, and no --copy"},
+         "--allow-whole-groups needs --mark, --mark-folder or --load-session, and no --copy"},
         {{"--mark-folder", a, "--dry-run", a}, usage, "--dry-run needs --delete, --move or --copy"},
         {{"--mark-folder", a, "--marked-only", "--json", a}, usage, "cannot be combined"},
         {{"--mark-folder", m_root + "missing", a}, usage, "--mark-folder: '"},
@@ -285,6 +317,24 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         // Nobody can answer the question, so nothing may be deleted.
         {{"--mark-folder", a, "--delete", a}, usage, "give --yes"},
         {{"--parameters", m_root + "none.tsf"}, usage, "No such file or directory"},
+        {{"--rescan", a}, usage, "--rescan needs --load-session"},
+        {{"--load-session", saved, a}, usage, "cannot be combined with FOLDER arguments"},
+        {{"--load-session", saved, "--engine", "zero"},
+         usage,
+         "--load-session replaces the search and cannot be combined with --engine"},
+        {{"--load-session", m_root + "none.tsf"}, usage, "No such file or directory"},
+        // Reading a FIFO would wait for a writer that never comes.
+        {{"--load-session", m_root + "fifo.tsf"}, usage, "fifo.tsf' is not a regular file"},
+        {{"--export", m_root + "out.txt", a}, usage, "does not end in .xml, .csv, .htm or .html"},
+        {{"--export", m_root + "evil\x1b[2J.txt", a}, usage, "evil\\x1B[2J.txt"},
+        {{"--export", m_root + "folder.xml", a}, usage, "folder.xml' names no file"},
+        {{"--save-session", m_root + "none/s.tsf", a}, usage, "--save-session: '"},
+        {{"--export-rows", "marked", a}, usage, "--export-rows needs --export"},
+        {{"--export", csv, "--export-rows", "some", a}, usage, "'some' is neither all nor marked"},
+        {{"--export", m_root + "o.XML", "--delimiter", "tab", a},
+         usage,
+         "--delimiter needs --export with a .csv file"},
+        {{"--export", csv, "--delimiter=a\"b", a}, usage, kUnusableSeparatorMessage},
         {{"--exclusions", m_root + "none.lst", a}, usage, "No such file or directory"},
         {{"--parameters", m_root + "bad.tsf"},
          failed,
