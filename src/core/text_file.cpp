@@ -214,7 +214,8 @@ void replaceFileByPieces(const std::string& path,
             writeInPlace(target, produce, error);
             return;
         }
-        throw systemError(error, error == ENOENT);
+        // A read-only file system refuses a new file as permissions would.
+        throw systemError(error == EROFS ? EACCES : error, error == ENOENT);
     }
     try {
         // A file the user kept private stays private once replaced.

@@ -347,6 +347,14 @@ TEST(ExportFormatsTest, aTargetThatMayNotBeWrittenIsToldAndKept) {
                        MsgAnswer::OK);
     EXPECT_FALSE(ExportXml(twoRows(), {target, ExportRows::All, {}}, user));
     EXPECT_EQ(readFile(target), "earlier");
+    if (volume.mounted()) {
+        // A new file there is refused alike.
+        user.expectMessage({"File is already open please close it and proceed.",
+                            "Permission denied", MsgIcon::None, MsgButtons::OK},
+                           MsgAnswer::OK);
+        EXPECT_FALSE(ExportXml(twoRows(), {volume.path() + "new.xml", ExportRows::All, {}}, user));
+        EXPECT_EQ(test::namesIn(volume.path()), std::vector<std::string>{"out.xml"});
+    }
 }
 
 TEST(ExportFormatsTest, otherFailuresGoToTheErrorReportWithTheWritersLabel) {
