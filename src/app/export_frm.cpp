@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <initializer_list>
 #include <limits>
 
 namespace twinsift {
@@ -184,6 +185,10 @@ ExportRows frmExport::rows() const {
 }
 
 void frmExport::btn_Click() {
+    // The export lets the window take input while it runs; a click that
+    // came through meanwhile must not start another one inside it.
+    if (m_exporting)
+        return;
     if (m_btn->text() == QStringLiteral("Next >"))
         showOutputPage();
     else
@@ -221,6 +226,8 @@ void frmExport::showOutputPage() {
 }
 
 void frmExport::Command1_Click() {
+    if (m_exporting)
+        return;
     m_F2->hide();
     m_f1->show();
     m_btn->setEnabled(true);
@@ -246,9 +253,7 @@ void frmExport::exportFile() {
     // another one.
     const bool usable = format() != Format::Delimited ||
                         separatorFor(delimiter(), m_txtOther->text().toStdString()).has_value();
-    m_btn->setEnabled(false);
-    m_Command2->setEnabled(false);
-    m_exporting = true;
+    setExporting(true);
     m_PB->setRange(0, std::max(1, barValue(m_model.rows.size())));
     const ExportRequest request{m_txtPath->text().toStdString(), rows(),
                                 [this](std::size_t passed, std::size_t) {
@@ -256,10 +261,8 @@ void frmExport::exportFile() {
                                     m_model.yieldToWindow();
                                 }};
     const bool written = runWriter(request);
-    m_exporting = false;
-    m_Command2->setEnabled(true);
+    setExporting(false);
     if (!usable) {
-        m_btn->setEnabled(true);
         m_txtOther->setFocus();
         return;
     }
@@ -272,6 +275,12 @@ void frmExport::exportFile() {
     m_Command2->setText(QStringLiteral("Finish"));
     m_Command1->setEnabled(false);
     m_btn->setEnabled(false);
+}
+
+void frmExport::setExporting(bool exporting) {
+    m_exporting = exporting;
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_F2, m_Command1, m_btn, m_Command2})
+        widget->setEnabled(!exporting);
 }
 
 bool frmExport::runWriter(const ExportRequest& request) {

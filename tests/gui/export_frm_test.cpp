@@ -135,6 +135,34 @@ private slots:
             QCOMPARE(w.stored(key), std::string(value));
     }
 
+    void holdsStillWhileItExports() {
+        const test::TempDir dir;
+        Wizard w;
+        // Clicks the window takes while the export runs: Export again, then Back.
+        std::vector<bool> enabled;
+        w.model.yield = [&] {
+            if (!enabled.empty())
+                return;
+            for (const char* name :
+                 {"Command1", "btn", "Command2", "txtPath", "cmdAdd", "optComma"})
+                enabled.push_back(w.enabled(name));
+            emit w.child<QPushButton>("btn").clicked();
+            emit w.child<QPushButton>("Command1").clicked();
+        };
+        w.open();
+        w.check("OptDeli");
+        w.click("btn");
+        const std::string path = dir.path() + "out.csv";
+        w.child<QLineEdit>("txtPath").setText(QString::fromStdString(path));
+        w.click("btn");
+        w.ui.verify();
+        QCOMPARE(enabled, std::vector<bool>(6, false));
+        QVERIFY(w.child<QWidget>("f1").isHidden() && !w.child<QWidget>("F2").isHidden());
+        QCOMPARE(w.caption("Command2"), "Finish");
+        QCOMPARE(w.endSounds, 1);
+        QCOMPARE(w.launcher.opened, std::vector<std::string>{path});
+    }
+
     void refusesNoRowsAnEmptyPathAndAnUnusableDelimiter() {
         Wizard empty{WindowModel()};
         empty.open();
