@@ -13,7 +13,8 @@ class QWidget;
 
 namespace twinsift {
 
-// The file: URL of a path made of any bytes, each kept as it is on disk.
+// The file: URL of an absolute path made of any bytes, each kept as it is on
+// disk (a QString would lose the bytes that are not UTF-8).
 QUrl fileUrl(const std::string& path);
 
 // Tells the user that nothing could open a file.

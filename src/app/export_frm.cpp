@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 #include <initializer_list>
 #include <limits>
 
@@ -44,6 +45,15 @@ QGroupBox* frame(const char* caption, const char* name, QWidget* page) {
     new QVBoxLayout(box);
     page->layout()->addWidget(box);
     return box;
+}
+
+// A name typed without its folder is in the working folder; the file is
+// opened through a URL, which takes whole paths only. As typed when the
+// working folder is unknown.
+std::string absolutePath(const std::string& typed) {
+    std::error_code unknown;
+    const std::filesystem::path path = std::filesystem::absolute(typed, unknown);
+    return unknown ? typed : path.string();
 }
 
 // QProgressBar counts in int.
@@ -255,7 +265,7 @@ void frmExport::exportFile() {
                         separatorFor(delimiter(), m_txtOther->text().toStdString()).has_value();
     setExporting(true);
     m_PB->setRange(0, std::max(1, barValue(m_model.rows.size())));
-    const ExportRequest request{m_txtPath->text().toStdString(), rows(),
+    const ExportRequest request{absolutePath(m_txtPath->text().toStdString()), rows(),
                                 [this](std::size_t passed, std::size_t) {
                                     m_PB->setValue(barValue(passed));
                                     m_model.yieldToWindow();

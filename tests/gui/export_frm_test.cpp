@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace twinsift {
@@ -152,15 +153,20 @@ private slots:
         w.open();
         w.check("OptDeli");
         w.click("btn");
-        const std::string path = dir.path() + "out.csv";
-        w.child<QLineEdit>("txtPath").setText(QString::fromStdString(path));
+        // A name without its folder is written and opened in the working folder.
+        const std::filesystem::path earlier = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        w.child<QLineEdit>("txtPath").setText("out.csv");
         w.click("btn");
+        std::filesystem::current_path(earlier);
         w.ui.verify();
         QCOMPARE(enabled, std::vector<bool>(6, false));
         QVERIFY(w.child<QWidget>("f1").isHidden() && !w.child<QWidget>("F2").isHidden());
         QCOMPARE(w.caption("Command2"), "Finish");
         QCOMPARE(w.endSounds, 1);
+        const std::string path = std::filesystem::canonical(dir.path()).string() + "/out.csv";
         QCOMPARE(w.launcher.opened, std::vector<std::string>{path});
+        QVERIFY(readFile(path).starts_with("File Name,"));
     }
 
     void refusesNoRowsAnEmptyPathAndAnUnusableDelimiter() {
