@@ -20,8 +20,8 @@ QUrl fileUrl(const std::string& path);
 // Tells the user that nothing could open a file.
 void tellNoAssociatedProgram(UserInterface& ui);
 
-// Refuses what `box` holds: tells `message`, then gives the box the focus and
-// a light-red background.
+// Refuses what `box` holds: gives the box the focus and a light-red
+// background, so that the user sees which box it is, then tells `message`.
 void refuseBoxText(UserInterface& ui, QLineEdit& box, const std::string& message);
 
 // Files and addresses handed to the desktop's own programs.
