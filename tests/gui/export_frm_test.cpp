@@ -136,6 +136,15 @@ private slots:
             QCOMPARE(w.stored(key), std::string(value));
     }
 
+    void firstUseHasTheDefaults() {
+        Wizard w;
+        w.open();
+        QVERIFY(w.checked("optAllFiles") && w.checked("optXml") && w.checked("openafter"));
+        w.check("OptDeli");
+        w.click("btn");
+        QVERIFY(w.checked("optComma"));
+    }
+
     void holdsStillWhileItExports() {
         const test::TempDir dir;
         Wizard w;
