@@ -41,11 +41,11 @@ void tellNoAssociatedProgram(UserInterface& ui) {
 }
 
 void refuseBoxText(UserInterface& ui, QLineEdit& box, const std::string& message) {
-    ui.messageBox({message, "Error", MsgIcon::None, MsgButtons::OK, 1});
     box.setFocus();
     QPalette highlighted = box.palette();
     highlighted.setColor(QPalette::Base, QColor(255, 192, 192));
     box.setPalette(highlighted);
+    ui.messageBox({message, "Error", MsgIcon::None, MsgButtons::OK, 1});
 }
 
 bool DesktopLauncher::openDocument(const std::string& path) {

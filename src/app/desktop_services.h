@@ -13,14 +13,15 @@ class QWidget;
 
 namespace twinsift {
 
-// The file: URL of a path made of any bytes, each kept as it is on disk.
+// The file: URL of an absolute path made of any bytes, each kept as it is on
+// disk (a QString would lose the bytes that are not UTF-8).
 QUrl fileUrl(const std::string& path);
 
 // Tells the user that nothing could open a file.
 void tellNoAssociatedProgram(UserInterface& ui);
 
-// Refuses what `box` holds: tells `message`, then gives the box the focus and
-// a light-red background.
+// Refuses what `box` holds: gives the box the focus and a light-red
+// background, so that the user sees which box it is, then tells `message`.
 void refuseBoxText(UserInterface& ui, QLineEdit& box, const std::string& message);
 
 // Files and addresses handed to the desktop's own programs.

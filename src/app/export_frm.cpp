@@ -20,6 +20,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
+#include <initializer_list>
 #include <limits>
 
 namespace twinsift {
@@ -43,6 +45,15 @@ QGroupBox* frame(const char* caption, const char* name, QWidget* page) {
     new QVBoxLayout(box);
     page->layout()->addWidget(box);
     return box;
+}
+
+// A name typed without its folder is in the working folder; the file is
+// opened through a URL, which takes whole paths only. As typed when the
+// working folder is unknown.
+std::string absolutePath(const std::string& typed) {
+    std::error_code unknown;
+    const std::filesystem::path path = std::filesystem::absolute(typed, unknown);
+    return unknown ? typed : path.string();
 }
 
 // QProgressBar counts in int.
@@ -184,6 +195,10 @@ ExportRows frmExport::rows() const {
 }
 
 void frmExport::btn_Click() {
+    // The export lets the window take input while it runs; a click that
+    // came through meanwhile must not start another one inside it.
+    if (m_exporting)
+        return;
     if (m_btn->text() == QStringLiteral("Next >"))
         showOutputPage();
     else
@@ -221,6 +236,8 @@ void frmExport::showOutputPage() {
 }
 
 void frmExport::Command1_Click() {
+    if (m_exporting)
+        return;
     m_F2->hide();
     m_f1->show();
     m_btn->setEnabled(true);
@@ -246,20 +263,16 @@ void frmExport::exportFile() {
     // another one.
     const bool usable = format() != Format::Delimited ||
                         separatorFor(delimiter(), m_txtOther->text().toStdString()).has_value();
-    m_btn->setEnabled(false);
-    m_Command2->setEnabled(false);
-    m_exporting = true;
+    setExporting(true);
     m_PB->setRange(0, std::max(1, barValue(m_model.rows.size())));
-    const ExportRequest request{m_txtPath->text().toStdString(), rows(),
+    const ExportRequest request{absolutePath(m_txtPath->text().toStdString()), rows(),
                                 [this](std::size_t passed, std::size_t) {
                                     m_PB->setValue(barValue(passed));
                                     m_model.yieldToWindow();
                                 }};
     const bool written = runWriter(request);
-    m_exporting = false;
-    m_Command2->setEnabled(true);
+    setExporting(false);
     if (!usable) {
-        m_btn->setEnabled(true);
         m_txtOther->setFocus();
         return;
     }
@@ -272,6 +285,12 @@ void frmExport::exportFile() {
     m_Command2->setText(QStringLiteral("Finish"));
     m_Command1->setEnabled(false);
     m_btn->setEnabled(false);
+}
+
+void frmExport::setExporting(bool exporting) {
+    m_exporting = exporting;
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_F2, m_Command1, m_btn, m_Command2})
+        widget->setEnabled(!exporting);
 }
 
 bool frmExport::runWriter(const ExportRequest& request) {

@@ -52,6 +52,8 @@ private:
     void cmdAdd_Click();
     void showOutputPage();
     void exportFile();
+    // Holds the page and the buttons still while an export runs.
+    void setExporting(bool exporting);
     // Writes the file in the chosen format; true once it is written.
     bool runWriter(const ExportRequest& request);
     Format format() const;

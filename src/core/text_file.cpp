@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -68,6 +69,64 @@ UniqueFd openTextFile(const std::string& path) {
     if (!S_ISREG(status.st_mode))
         throw notRegular();
     return file;
+}
+
+// The folder part of `path` with its closing "/"; empty for a bare name.
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The file a final link leads to, followed link by link: replacing the link
+// itself would cut it off from its file. A link to nothing yet leads to the
+// name it holds.
+std::string finalTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+        if (length <= 0)
+            return path;
+        if (static_cast<std::size_t>(length) == sizeof target)
+            throw systemError(ENAMETOOLONG);
+        std::string next(target, static_cast<std::size_t>(length));
+        path = next.front() == '/' ? std::move(next) : folderOf(path).append(next);
+    }
+    throw systemError(ELOOP);
+}
+
+// A fresh hidden name in `folder`, created exclusively and never through a
+// link: a fixed name would let whoever can write the folder plant a link
+// there first. Short, so that it fits wherever the target's name does. Not
+// valid, with errno telling why, when none could be made.
+UniqueFd createSibling(const std::string& folder, std::string& partial) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, ".twinsift-%08x", random());
+        partial = folder + name;
+        UniqueFd file(
+            ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (file.valid() || errno != EEXIST)
+            return file;
+    }
+    return UniqueFd();
+}
+
+// A folder the user may not add to can still hold a file the user may write:
+// with no sibling to rename over it, the file is written where it is, and a
+// failure half-way leaves it cut short. Only a regular file that opens for
+// writing is; anything else fails with `siblingError`.
+void writeInPlace(const std::string& path,
+                  const std::function<void(const WritePiece& write)>& produce, int siblingError) {
+    UniqueFd file(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status {};
+    if (!file.valid() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        throw systemError(siblingError);
+    if (::ftruncate(file.get(), 0) != 0)
+        throw systemError(errno);
+    produce([&file](std::string_view piece) { writeAll(file.get(), piece); });
+    if (::fsync(file.get()) != 0 || !file.close())
+        throw systemError(errno);
 }
 
 } // namespace
@@ -165,34 +224,28 @@ void replaceWholeFile(const std::string& path, std::string_view text) {
 
 void replaceFileByPieces(const std::string& path,
                          const std::function<void(const WritePiece& write)>& produce) {
-    // A fresh name, created exclusively and never through a link: a fixed
-    // name would let whoever can write the folder plant a link there first.
+    const std::string target = finalTarget(path);
     std::string partial;
-    UniqueFd file;
-    std::random_device random;
-    for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".partial-%08x%08x", random(), random());
-        partial = path + suffix;
-        file.reset(
-            ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-        if (!file.valid() && errno != EEXIST)
-            break;
-    }
+    UniqueFd file = createSibling(folderOf(target), partial);
     if (!file.valid()) {
         const int error = errno;
-        throw systemError(error, error == ENOENT);
+        if (error == EACCES || error == EPERM) {
+            writeInPlace(target, produce, error);
+            return;
+        }
+        // A read-only file system refuses a new file as permissions would.
+        throw systemError(error == EROFS ? EACCES : error, error == ENOENT);
     }
     try {
         // A file the user kept private stays private once replaced.
         struct stat earlier {};
-        if (::stat(path.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
+        if (::stat(target.c_str(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
             ::fchmod(file.get(), earlier.st_mode & 07777) != 0)
             throw systemError(errno);
         produce([&file](std::string_view piece) { writeAll(file.get(), piece); });
         // On disk before it takes the name: a crash must not leave an empty file there.
         if (::fsync(file.get()) != 0 || !file.close() ||
-            ::rename(partial.c_str(), path.c_str()) != 0)
+            ::rename(partial.c_str(), target.c_str()) != 0)
             throw systemError(errno);
     } catch (...) {
         ::unlink(partial.c_str());

@@ -57,10 +57,12 @@ private:
     std::exception_ptr m_failure;
 };
 
-// Writes `text` to a sibling file and renames it over `path`, so that a
-// failure half-way (a full disk) leaves the earlier file as it was. Throws the
-// RuntimeError of the failure (76 "Path not found" when the folder is missing);
-// no partial file is left behind.
+// Writes `text` to a sibling file and renames it over `path`, or over the file
+// a final link leads to, so that a failure half-way (a full disk) leaves the
+// earlier file as it was. Throws the RuntimeError of the failure (76 "Path not
+// found" when the folder is missing); no partial file is left behind. Only a
+// file in a folder the user may not add to is written in place, where a
+// failure half-way leaves it cut short.
 void replaceWholeFile(const std::string& path, std::string_view text);
 
 // Hands one piece of a text to the file being written.

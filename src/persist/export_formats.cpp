@@ -93,9 +93,11 @@ void appendXmlElement(std::string& out, std::string_view tag, std::string_view v
 }
 
 // A value as one delimited field: quoted, its quotes doubled, when it holds
-// the separator, a double quote or a line break.
+// a double quote, a line break or any character of the separator. The whole
+// separator would not do for a longer one: with "::", a value "a:" followed
+// by the separator reads as "a" and ":" at the start of the next field.
 void appendField(std::string& out, std::string_view value, std::string_view separator) {
-    if (value.find(separator) == std::string_view::npos &&
+    if (value.find_first_of(separator) == std::string_view::npos &&
         value.find_first_of("\"\r\n") == std::string_view::npos) {
         out += value;
         return;

@@ -27,7 +27,8 @@ void appendXmlExport(ExportText& text, const WindowModel& model,
                      const std::vector<std::size_t>& rows, const ExportProgress& progress);
 
 // The header line and one line per exported row, values joined by
-// `separator` and quoted where they hold it, a double quote or a line break.
+// `separator` and quoted where they hold any of its characters, a double
+// quote or a line break.
 void appendDelimitedExport(ExportText& text, const WindowModel& model,
                            const std::vector<std::size_t>& rows, const std::string& separator,
                            const ExportProgress& progress);

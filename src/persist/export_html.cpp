@@ -60,8 +60,10 @@ std::string_view afterCaption(const std::string& panel, std::size_t captionLengt
 // ASCII that means nothing to HTML goes to the page as it is.
 constexpr std::array<bool, 256> kPlainBytes = [] {
     std::array<bool, 256> plain{};
-    for (std::size_t byte = 0; byte < 0x80; ++byte)
+    for (std::size_t byte = 0x20; byte < 0x7F; ++byte)
         plain[byte] = true;
+    for (const char whitespace : {'\t', '\r', '\n'})
+        plain[static_cast<unsigned char>(whitespace)] = true;
     for (const char markup : {'&', '<', '>', '"', '\''})
         plain[static_cast<unsigned char>(markup)] = false;
     return plain;
@@ -71,10 +73,15 @@ bool isPlain(char byte) {
     return kPlainBytes[static_cast<unsigned char>(byte)];
 }
 
+bool isMarkup(char byte) {
+    return std::string_view("&<>\"'").find(byte) != std::string_view::npos;
+}
+
 // Names on Linux are bytes; a browser shown bytes that are not UTF-8 may
 // guess another encoding for the whole page, so each such byte becomes
-// U+FFFD. Runs of plain text are appended whole: most values are nothing
-// else, and a report holds millions of them.
+// U+FFFD, as does an ASCII control character, which a page may not hold.
+// Runs of plain text are appended whole: most values are nothing else, and
+// a report holds millions of them.
 void addValue(std::string& page, std::string_view value) {
     while (!value.empty()) {
         const auto plain = static_cast<std::size_t>(
@@ -84,9 +91,10 @@ void addValue(std::string& page, std::string_view value) {
         if (value.empty())
             return;
         std::size_t length = 1;
-        if (static_cast<unsigned char>(value.front()) < 0x80) {
+        const bool ascii = static_cast<unsigned char>(value.front()) < 0x80;
+        if (isMarkup(value.front())) {
             page += htmlEscaped(value.substr(0, 1));
-        } else if (const std::size_t valid = validUtf8Length(value); valid > 0) {
+        } else if (const std::size_t valid = ascii ? 0 : validUtf8Length(value); valid > 0) {
             length = valid;
             page.append(value.substr(0, length));
         } else {

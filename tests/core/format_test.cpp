@@ -102,7 +102,7 @@ TEST(FormatTest, writesEveryDateShapeAndNowReadsBack) {
 
 // Pieces that end exactly at a growth step, cross one and span several,
 // appending after a read continues the same text, and a cleared buffer
-// starts a new one.
+// starts a new one, and a piece of the text itself may be appended.
 TEST(AppendStringTest, keepsEveryPieceAcrossGrowthStepsAndReads) {
     constexpr std::size_t step = AppendString::growthStep;
     AppendString text;
@@ -121,6 +121,17 @@ TEST(AppendStringTest, keepsEveryPieceAcrossGrowthStepsAndReads) {
     text.clear();
     text.AddToString("z");
     EXPECT_EQ(text.text(), "z");
+    // Appended to itself from an offset, moving the buffer; one this large
+    // goes back to the system once moved, so a read from it would fault.
+    for (const std::size_t length : {step / 2, std::size_t{32} << 20}) {
+        AppendString self;
+        self.AddToString(std::string(length, 'h') + "i");
+        self.AddToString(self.text().substr(1));
+        const std::string_view both = self.text();
+        EXPECT_EQ(both.size(), 2 * length + 1);
+        EXPECT_EQ(both.find_first_not_of('h'), length);
+        EXPECT_EQ(both.find_first_not_of('h', length + 1), 2 * length);
+    }
 }
 
 } // namespace

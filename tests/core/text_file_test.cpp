@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -125,6 +126,63 @@ TEST(ReplaceWholeFileTest, failureLeavesTheEarlierFileAndNoSibling) {
     dir.mkdir("taken");
     EXPECT_THROW(replaceWholeFile(dir.path() + "taken", "x"), RuntimeError);
     EXPECT_EQ(test::namesIn(dir.path()), std::vector<std::string>{"taken"});
+}
+
+// Links keep leading to the written file, a link to nothing yet makes the
+// file it names, and a name of the longest length the system takes is written.
+TEST(ReplaceWholeFileTest, writesThroughFinalLinksAndTakesTheLongestName) {
+    const TempDir dir;
+    const std::string real = dir.write("real.txt", "old");
+    const std::string link = dir.path() + "link.txt";
+    ASSERT_EQ(::symlink("real.txt", link.c_str()), 0);
+    dir.mkdir("sub");
+    const std::string dangling = dir.path() + "dangling";
+    ASSERT_EQ(::symlink("sub/made.txt", dangling.c_str()), 0);
+    const std::string longest = dir.path() + std::string(255, 'n');
+
+    replaceWholeFile(link, "new");
+    replaceWholeFile(dangling, "made");
+    replaceWholeFile(longest, "long");
+
+    EXPECT_EQ(readFile(real), "new");
+    EXPECT_EQ(readFile(dir.path() + "sub/made.txt"), "made");
+    EXPECT_EQ(readFile(longest), "long");
+    struct stat status {};
+    ASSERT_EQ(::lstat(link.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+    EXPECT_EQ(test::namesIn(dir.path()),
+              (std::vector<std::string>{"dangling", "link.txt", std::string(255, 'n'), "real.txt",
+                                        "sub"}));
+}
+
+// A writable file in a folder the user may not add to is written where it
+// is. Root may add to any folder: the write runs as a user of its own then.
+TEST(ReplaceWholeFileTest, aWritableFileInALockedFolderIsWrittenInPlace) {
+    const TempDir dir;
+    const std::string folder = dir.mkdir("locked");
+    const std::string target = dir.write("locked/out.txt", "earlier text");
+    ASSERT_EQ(::chmod(target.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kOtherUser = 47115;
+        if (::geteuid() == 0 && (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
+            ::_exit(2);
+        try {
+            replaceWholeFile(target, "new");
+        } catch (const RuntimeError&) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(readFile(target), "new");
+    EXPECT_EQ(test::namesIn(folder), std::vector<std::string>{"out.txt"});
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace twinsift {
@@ -133,6 +134,48 @@ private slots:
                                          {"OpenFile", "1"},
                                          {"ExportChar", "2"}})
             QCOMPARE(w.stored(key), std::string(value));
+    }
+
+    void firstUseHasTheDefaults() {
+        Wizard w;
+        w.open();
+        QVERIFY(w.checked("optAllFiles") && w.checked("optXml") && w.checked("openafter"));
+        w.check("OptDeli");
+        w.click("btn");
+        QVERIFY(w.checked("optComma"));
+    }
+
+    void holdsStillWhileItExports() {
+        const test::TempDir dir;
+        Wizard w;
+        // Clicks the window takes while the export runs: Export again, then Back.
+        std::vector<bool> enabled;
+        w.model.yield = [&] {
+            if (!enabled.empty())
+                return;
+            for (const char* name :
+                 {"Command1", "btn", "Command2", "txtPath", "cmdAdd", "optComma"})
+                enabled.push_back(w.enabled(name));
+            emit w.child<QPushButton>("btn").clicked();
+            emit w.child<QPushButton>("Command1").clicked();
+        };
+        w.open();
+        w.check("OptDeli");
+        w.click("btn");
+        // A name without its folder is written and opened in the working folder.
+        const std::filesystem::path earlier = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        w.child<QLineEdit>("txtPath").setText("out.csv");
+        w.click("btn");
+        std::filesystem::current_path(earlier);
+        w.ui.verify();
+        QCOMPARE(enabled, std::vector<bool>(6, false));
+        QVERIFY(w.child<QWidget>("f1").isHidden() && !w.child<QWidget>("F2").isHidden());
+        QCOMPARE(w.caption("Command2"), "Finish");
+        QCOMPARE(w.endSounds, 1);
+        const std::string path = std::filesystem::canonical(dir.path()).string() + "/out.csv";
+        QCOMPARE(w.launcher.opened, std::vector<std::string>{path});
+        QVERIFY(readFile(path).starts_with("File Name,"));
     }
 
     void refusesNoRowsAnEmptyPathAndAnUnusableDelimiter() {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -254,6 +255,66 @@ TEST(ExportFormatsTest, aCsvReaderReadsBackEveryNameWithEveryDelimiter) {
     }
 }
 
+// The records of a delimited text as a reader splits them: a field either
+// runs to the first separator or line end, or is quoted with its quotes
+// doubled. Nothing for a text that does not split.
+std::vector<std::vector<std::string>> splitRecords(std::string_view text,
+                                                   std::string_view separator) {
+    std::vector<std::vector<std::string>> records(1);
+    while (!text.empty()) {
+        std::string field;
+        if (text.front() == '"') {
+            std::size_t i = 1;
+            for (; i < text.size(); ++i) {
+                if (text[i] == '"' && text.substr(i, 2) != "\"\"")
+                    break;
+                if (text[i] == '"')
+                    ++i;
+                field += text[i];
+            }
+            if (i == text.size())
+                return {};
+            text.remove_prefix(i + 1);
+        } else {
+            field = text.substr(0, std::min(text.find(separator), text.find("\r\n")));
+            text.remove_prefix(field.size());
+        }
+        records.back().push_back(field);
+        if (text.starts_with(separator)) {
+            text.remove_prefix(separator.size());
+        } else if (text.starts_with("\r\n")) {
+            text.remove_prefix(2);
+            records.emplace_back();
+        } else {
+            return {};
+        }
+    }
+    return records;
+}
+
+TEST(ExportFormatsTest, aSeparatorOfSeveralCharactersSplitsBackIntoTheValues) {
+    const TempDir dir;
+    const WindowModel model = listOf({row("a:", "/x:/", 1, 1), row(":b\"", "/y|/", 2, 1),
+                                      row("e:|", "/z/", 3, 2), row("c::d", "/:|:/", 4, 2)});
+    for (const std::string separator : {"::", ":|:"}) {
+        ScriptedAnswerer user;
+        const std::string csv = dir.path() + "long.csv";
+        ASSERT_TRUE(
+            ExportDelimited(model, {csv, ExportRows::All, {}}, Delimiter::Other, separator, user));
+        const auto records = splitRecords(readFile(csv), separator);
+        // The header, the rows, the final empty line and nothing after it.
+        ASSERT_EQ(records.size(), 1 + model.rows.size() + 2) << separator;
+        for (std::size_t i = 0; i < model.rows.size(); ++i) {
+            const ResultRow& r = model.rows[i];
+            EXPECT_EQ(records[i + 1],
+                      (std::vector<std::string>{r.name(), r.text(ColExt), r.text(ColSize),
+                                                r.text(ColLastModified), r.text(ColFileVersion),
+                                                r.text(ColGroup), r.folder()}))
+                << separator;
+        }
+    }
+}
+
 TEST(ExportFormatsTest, refusesASeparatorNoReaderCouldSplitOn) {
     EXPECT_EQ(separatorFor(Delimiter::Tab, "ignored"), "\t");
     EXPECT_EQ(separatorFor(Delimiter::Other, " :: "), " :: ");
@@ -286,6 +347,14 @@ TEST(ExportFormatsTest, aTargetThatMayNotBeWrittenIsToldAndKept) {
                        MsgAnswer::OK);
     EXPECT_FALSE(ExportXml(twoRows(), {target, ExportRows::All, {}}, user));
     EXPECT_EQ(readFile(target), "earlier");
+    if (volume.mounted()) {
+        // A new file there is refused alike.
+        user.expectMessage({"File is already open please close it and proceed.",
+                            "Permission denied", MsgIcon::None, MsgButtons::OK},
+                           MsgAnswer::OK);
+        EXPECT_FALSE(ExportXml(twoRows(), {volume.path() + "new.xml", ExportRows::All, {}}, user));
+        EXPECT_EQ(test::namesIn(volume.path()), std::vector<std::string>{"out.xml"});
+    }
 }
 
 TEST(ExportFormatsTest, otherFailuresGoToTheErrorReportWithTheWritersLabel) {

@@ -150,10 +150,12 @@ TEST(HtmlReportTest, writesHostileNamesAsTextAndForeignBytesAsReplacementCharact
           "'>/tmp/\xEF\xBF\xBD\xEF\xBF\xBD&#39;q&quot;\xEF\xBF\xBD\xEF\xBF\xBD</td></tr>",
           "<b> &lt;b&gt;</b>", "<b>&lt;now&gt;</b>"})
         EXPECT_NE(page.find(text), std::string::npos) << text;
-    // Valid multi-byte characters pass unchanged.
-    model.rows[0] = row("na\xC3\xAFve \xF0\x9F\x93\x84.txt", 1);
-    EXPECT_NE(htmlReportText(model, {0}, "").find("na\xC3\xAFve \xF0\x9F\x93\x84.txt"),
-              std::string::npos);
+    // Valid multi-byte characters and tabs pass unchanged, control characters do not.
+    model.rows[0] = row("na\xC3\xAFve \xF0\x9F\x93\x84\tbell\x07\x1F\x7F.txt", 1);
+    EXPECT_NE(
+        htmlReportText(model, {0}, "")
+            .find("na\xC3\xAFve \xF0\x9F\x93\x84\tbell\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.txt"),
+        std::string::npos);
 }
 
 TEST(ExportHtmlTest, writesTheReportOfTheChosenRowsWithTheTimeOfTheExport) {
