@@ -21,7 +21,6 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
-#include <tuple>
 
 namespace twinsift {
 namespace {
@@ -59,7 +58,6 @@ private:
     std::vector<std::string> excludedFolders() const;
     void folderFound(const EntryDetails& folder);
     void fileFound(const EntryDetails& file);
-    void dropFilesMetTwice();
     bool tooManyFilesAccepted();
     void storeCandidates();
     void runEngine();
@@ -93,7 +91,7 @@ ScanOutcome ScanRun::run() {
         if (row.icon != image::ExcludedPath)
             guard.step(9, [&] { walk(row); });
     }
-    dropFilesMetTwice();
+    m_model.FilesFound -= static_cast<std::int32_t>(dropFilesMetTwice(m_records));
     if (!guard.abandoned() && m_model.FilesFound > 0 && !m_model.SearchCancelled) {
         setPanel(m_model, PanelProgress, "Starting search engine, please wait...");
         m_model.notices().statusChanged();
@@ -250,42 +248,6 @@ void ScanRun::fileFound(const EntryDetails& file) {
                                  m_records.folderIndex(file.Folder),
                                  file.LastWrite,
                                  {file.Identity, file.ChangeTime}});
-}
-
-// A file met again under another path (hard link, bind mount, overlapping
-// search paths) is the same file: the path met first stays. Sorted out once
-// the walk is over: a set of every file seen while walking would keep tens
-// of bytes a file in the heap for the rest of the search.
-void ScanRun::dropFilesMetTwice() {
-    struct Met {
-        FileIdentity identity;
-        std::uint32_t record;
-    };
-    std::vector<FileRecord>& records = m_records.records;
-    std::vector<Met> met;
-    met.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i)
-        met.push_back({records[i].seen.identity, static_cast<std::uint32_t>(i)});
-    std::sort(met.begin(), met.end(), [](const Met& a, const Met& b) {
-        return std::tie(a.identity.device, a.identity.inode, a.record) <
-               std::tie(b.identity.device, b.identity.inode, b.record);
-    });
-    std::vector<bool> again(records.size(), false);
-    for (std::size_t k = 1; k < met.size(); ++k)
-        if (met[k].identity == met[k - 1].identity)
-            again[met[k].record] = true;
-    met = {};
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (again[i]) {
-            --m_model.FilesFound;
-        } else {
-            if (kept != i)
-                records[kept] = std::move(records[i]);
-            ++kept;
-        }
-    }
-    records.resize(kept);
 }
 
 bool ScanRun::tooManyFilesAccepted() {

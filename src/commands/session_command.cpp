@@ -50,7 +50,9 @@ void startLoad(WindowModel& model) {
 
 // The saved files as the candidates of a comparison, as they are now: a
 // file that is gone, or is no longer a regular file of the saved size, is
-// left out.
+// left out, and so is a file the session lists under two paths (hard
+// links, or a folder that has since become a link to another), lest one
+// file be both the copy kept and the copy deleted.
 CandidateStore savedFilesNow(WindowModel& model) {
     CandidateStore store;
     store.records.reserve(model.rows.size());
@@ -77,6 +79,7 @@ CandidateStore savedFilesNow(WindowModel& model) {
                                    static_cast<std::uint64_t>(status.st_ino)},
                                   nanosecondsOf(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)}});
     }
+    dropFilesMetTwice(store);
     return store;
 }
 

@@ -4,6 +4,7 @@
 #include "core/text_compare.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace twinsift {
 
@@ -53,6 +54,40 @@ void sortCandidates(CandidateStore& store, RecordOrder order) {
               [&](const FileRecord& a, const FileRecord& b) {
                   return compareRecords(store, a, b, order) < 0;
               });
+}
+
+// Sorted out once all records are in: a set of every file seen while walking
+// would keep tens of bytes a file in the heap for the rest of the search.
+std::size_t dropFilesMetTwice(CandidateStore& store) {
+    struct Met {
+        FileIdentity identity;
+        std::uint32_t record;
+    };
+    std::vector<FileRecord>& records = store.records;
+    std::vector<Met> met;
+    met.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        met.push_back({records[i].seen.identity, static_cast<std::uint32_t>(i)});
+    std::sort(met.begin(), met.end(), [](const Met& a, const Met& b) {
+        return std::tie(a.identity.device, a.identity.inode, a.record) <
+               std::tie(b.identity.device, b.identity.inode, b.record);
+    });
+    std::vector<bool> again(records.size(), false);
+    for (std::size_t k = 1; k < met.size(); ++k)
+        if (met[k].identity == met[k - 1].identity)
+            again[met[k].record] = true;
+    met = {};
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (again[i])
+            continue;
+        if (kept != i)
+            records[kept] = std::move(records[i]);
+        ++kept;
+    }
+    const std::size_t dropped = records.size() - kept;
+    records.resize(kept);
+    return dropped;
 }
 
 } // namespace twinsift

@@ -53,4 +53,9 @@ int compareRecords(const CandidateStore& store, const FileRecord& a, const FileR
 // Sorts the records ascending by compareRecords.
 void sortCandidates(CandidateStore& store, RecordOrder order);
 
+// Leaves out every record of a file already recorded under another path
+// (hard link, bind mount, folder reached twice), keeping the first; gives
+// the number left out.
+std::size_t dropFilesMetTwice(CandidateStore& store);
+
 } // namespace twinsift

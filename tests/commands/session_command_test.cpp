@@ -275,6 +275,18 @@ TEST_F(SessionFilesTest, reScanComparesTheSavedFilesAgainUnlessZeroSize) {
     EXPECT_EQ(column(model, ColFileName), (std::vector<std::string>{"a", "c"}));
 }
 
+TEST_F(SessionFilesTest, reScanSeesHardLinksAsOneFile) {
+    ResultRow a = file("a", "same", 1);
+    ASSERT_EQ(::link((dir.path() + "a").c_str(), (dir.path() + "b").c_str()), 0);
+    ResultRow b = makeResultRow("b", dir.path(), "N/A", a.text(ColLastModified), a.facts);
+    SessionLoad how;
+    how.reScan = true;
+    ScriptedAnswerer user;
+    WindowModel model;
+    ASSERT_TRUE(OpenTwinsiftFile(model, sessionOf({a, b}), user, how));
+    EXPECT_TRUE(model.rows.empty());
+}
+
 TEST_F(SessionFilesTest, reCheckDropsGoneAndChangedFilesThenLoneRows) {
     const std::string path =
         sessionOf({file("a", "1234", 1), file("b", "1234", 1), file("e", "1234", 1),
