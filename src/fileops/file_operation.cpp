@@ -3,6 +3,7 @@
 #include "core/file_info.h"
 #include "core/format.h"
 #include "core/io_result.h"
+#include "core/walked_file.h"
 #include "core/window_model.h"
 #include "engine/result_list.h"
 #include "marking/originals_check.h"
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -54,6 +56,14 @@ std::int64_t minuteOf(std::int64_t seconds) {
 bool isGone(const std::string& path) {
     struct stat status {};
     return ::lstat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+// The file `path` names now, or nothing when it cannot be looked at.
+std::optional<FileIdentity> identityNow(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return FileIdentity{status.st_dev, status.st_ino};
 }
 
 bool isFolder(const std::string& path) {
@@ -147,12 +157,18 @@ private:
         }
     }
 
+    // A kept row that reaches the marked file itself (hard links, or a
+    // folder that became a link to another after the rows were listed) is
+    // no copy: acting on the marked file would lose the only one.
     bool keptCopyRemains(const ResultRow& row) const {
         const auto kept = m_keptRows.find(row.facts.group);
         if (row.facts.group <= 0 || kept == m_keptRows.end())
             return true;
-        return std::ranges::any_of(kept->second, [this](std::size_t r) {
-            return !changedSinceSearch(m_model.rows[r]).has_value();
+        const std::optional<FileIdentity> marked = identityNow(row.fullPath());
+        return std::ranges::any_of(kept->second, [&](std::size_t r) {
+            const ResultRow& keptRow = m_model.rows[r];
+            return !changedSinceSearch(keptRow).has_value() &&
+                   identityNow(keptRow.fullPath()) != marked;
         });
     }
 

@@ -1,5 +1,6 @@
 #include "fileops/file_operation.h"
 
+#include "core/format.h"
 #include "core/window_model.h"
 #include "platform/shell_services.h"
 #include "support/scratch_volume.h"
@@ -95,7 +96,7 @@ ResultRow listedRow(const std::string& path, std::int32_t group, bool marked) {
                          FileIdentity{status.st_dev, status.st_ino}};
     const auto slash = path.rfind('/');
     ResultRow row = makeResultRow(path.substr(slash + 1), path.substr(0, slash + 1), "N/A",
-                                  "2024-03-05 14:07", facts);
+                                  fileTimeText(status.st_mtim.tv_sec), facts);
     row.icon = marked ? image::Marked : image::Unmarked;
     return row;
 }
@@ -286,6 +287,23 @@ TEST_F(FileOperationTest, aMarkedFileStaysWhenNoKeptCopyRemains) {
     }
     EXPECT_FALSE(exists(dir.path() + "b"));
     EXPECT_EQ(test::namesIn(dir.path() + "to"), (std::vector<std::string>{"x.txt", "y.txt"}));
+}
+
+TEST_F(FileOperationTest, aKeptRowThatIsTheMarkedFileIsNoCopy) {
+    // Rows as a session loads them, without identity; other/ has since
+    // become a link to real/, so both rows reach one file.
+    const std::string real = dir.write("real/f", "one");
+    ASSERT_EQ(::symlink((dir.path() + "real").c_str(), (dir.path() + "other").c_str()), 0);
+    list(real, 1, false);
+    list(dir.path() + "other/f", 1, true);
+    for (ResultRow& row : model.rows)
+        row.facts.identity.reset();
+    const FileOpOutcome outcome = runMode(FileOpMode::Delete);
+    const std::vector<FileOpFailure> expected = {
+        {"1005", "Unable to delete file: no unmarked copy of this group remains",
+         dir.path() + "other/f"}};
+    EXPECT_EQ(outcome.failures, expected);
+    EXPECT_TRUE(exists(real));
 }
 
 TEST_F(FileOperationTest, confirmationsActStopAskingLeaveOrEndTheRun) {
