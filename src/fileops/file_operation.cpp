@@ -49,10 +49,6 @@ std::string reasonOf(const IoError& error) {
 }
 
 // Whole minutes since the epoch, floored: a session keeps times to the minute.
-std::int64_t minuteOf(std::int64_t seconds) {
-    return seconds >= 0 ? seconds / 60 : -((-seconds + 59) / 60);
-}
-
 bool isGone(const std::string& path) {
     struct stat status {};
     return ::lstat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
@@ -376,7 +372,9 @@ std::optional<std::string> changedSinceSearch(const ResultRow& row) {
                static_cast<std::uint64_t>(status.st_dev) == facts.identity->device &&
                static_cast<std::uint64_t>(status.st_ino) == facts.identity->inode;
     } else {
-        same = same && minuteOf(status.st_mtim.tv_sec) == minuteOf(facts.lastWriteSeconds);
+        // A saved row knows its time only as the text the user saw; text to
+        // text, so the hour repeated when clocks go back cannot be mistaken.
+        same = same && fileTimeText(status.st_mtim.tv_sec) == row.text(ColLastModified);
     }
     if (!same)
         return "changed since the search";

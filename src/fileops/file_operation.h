@@ -72,7 +72,7 @@ FileOpOutcome runFileOperation(const WindowModel& model, const FileOpSettings& s
 // link", "changed since the search"; nothing when it is still the regular
 // file with the row's size, modification time and (where the row has one)
 // identity. Rows without an identity (read back from a session) are compared
-// to the minute.
+// by the Last Modified text.
 std::optional<std::string> changedSinceSearch(const ResultRow& row);
 
 // lblFileName's text for a path: a path of 71 characters or more shows its

@@ -6,7 +6,6 @@
 
 #include <ctime>
 #include <limits>
-#include <optional>
 #include <string>
 
 namespace twinsift {
@@ -80,25 +79,12 @@ TEST(ConvertTest, readsTypedDatesAndTimeStampsAndRefusesMalformedOnes) {
         EXPECT_EQ(timeStampText(readTimeStamp(text).value_or(DateTime{})), text);
 }
 
-// Sets the process time zone for one test and puts the old one back.
-class TimeZone {
-public:
-    explicit TimeZone(const char* zone) : m_variable(std::in_place, "TZ", zone) { tzset(); }
-    ~TimeZone() {
-        m_variable.reset();
-        tzset();
-    }
-
-private:
-    std::optional<test::ScopedEnv> m_variable;
-};
-
 TEST(ConvertTest, fileTimesAreLocalAndCutToTheMinute) {
-    const TimeZone utc("UTC");
+    const test::TimeZone utc("UTC");
     EXPECT_EQ(localDateTime(0), (DateTime{1970, 1, 1, 0, 0, 0}));
     EXPECT_EQ(fileTimeText(1700000000), "2023-11-14 22:13");
     {
-        const TimeZone berlin("CET-1");
+        const test::TimeZone berlin("CET-1");
         EXPECT_EQ(fileTimeText(1700000000), "2023-11-14 23:13");
     }
     // A time the calendar cannot hold must not crash the listing.
@@ -106,7 +92,7 @@ TEST(ConvertTest, fileTimesAreLocalAndCutToTheMinute) {
 }
 
 TEST(ConvertTest, localTimesTurnBackIntoTheirSeconds) {
-    const TimeZone berlin("Europe/Berlin");
+    const test::TimeZone berlin("Europe/Berlin");
     // Winter, summer, before 1970, and either side of the spring change of clocks.
     for (const std::time_t seconds :
          {0L, 1700000000L, 1719835200L, -34560000L, 1711846740L, 1711846800L})

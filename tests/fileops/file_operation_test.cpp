@@ -1,8 +1,10 @@
 #include "fileops/file_operation.h"
 
+#include "core/convert.h"
 #include "core/format.h"
 #include "core/window_model.h"
 #include "platform/shell_services.h"
+#include "support/scoped_env.h"
 #include "support/scratch_volume.h"
 #include "support/scripted_answerer.h"
 #include "support/temp_dir.h"
@@ -489,17 +491,29 @@ TEST(FileOperationTextTest, makeStructureRebuildsTheFolderBelowTheDestination) {
         EXPECT_EQ(MakeStructure(source, destination), expected) << source << " " << destination;
 }
 
-TEST_F(FileOperationTest, aRowFromASessionIsComparedToTheMinute) {
-    const std::string path = dir.write("f.txt", "12345");
-    const struct timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'000 - 1'700'000'000 % 60, 7}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    ResultRow row = listedRow(path, 0, true);
-    row.facts.identity.reset();
-    row.facts.lastWriteNanoseconds = 0;
-    row.facts.lastWriteSeconds += 59;
-    EXPECT_EQ(changedSinceSearch(row), std::nullopt);
-    row.facts.lastWriteSeconds += 1;
-    EXPECT_EQ(changedSinceSearch(row), "changed since the search");
+TEST_F(FileOperationTest, aRowFromASessionIsComparedByItsTimeText) {
+    // Clocks go back at 03:00 summer time: 02:30 comes twice.
+    const test::TimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    constexpr std::time_t firstHalfPastTwo = 1'698'539'400;
+    struct Case {
+        std::time_t fileTime;
+        const char* savedText;
+        bool changed;
+    };
+    for (const Case& c : {Case{firstHalfPastTwo, "2023-10-29 02:30", false},
+                          Case{firstHalfPastTwo + 3600, "2023-10-29 02:30", false},
+                          Case{firstHalfPastTwo + 59, "2023-10-29 02:31", true}}) {
+        SCOPED_TRACE(c.fileTime);
+        const std::string path = dir.write("f.txt", "12345");
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {c.fileTime, 7}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        // As the loader makes it: no identity, seconds from the saved text.
+        RowFacts facts = listedRow(path, 0, true).facts;
+        facts.identity.reset();
+        facts.lastWriteSeconds = localTimeOf(*readTimeStamp(c.savedText));
+        const ResultRow row = makeResultRow("f.txt", dir.path(), "N/A", c.savedText, facts);
+        EXPECT_EQ(changedSinceSearch(row).has_value(), c.changed);
+    }
 }
 
 TEST_F(FileOperationTest, beginningNeedsAMarkedRow) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,21 @@ private:
 
     const char* m_name;
     std::optional<std::string> m_old;
+};
+
+// Sets the process time zone for one test and puts the old one back.
+class TimeZone {
+public:
+    explicit TimeZone(const char* zone) : m_variable(std::in_place, "TZ", zone) { ::tzset(); }
+    ~TimeZone() {
+        m_variable.reset();
+        ::tzset();
+    }
+    TimeZone(const TimeZone&) = delete;
+    TimeZone& operator=(const TimeZone&) = delete;
+
+private:
+    std::optional<ScopedEnv> m_variable;
 };
 
 } // namespace twinsift::test
