@@ -74,7 +74,7 @@ CandidateStore savedFilesNow(WindowModel& model) {
         store.records.push_back({row.facts.size,
                                  row.name(),
                                  store.folderIndex(row.folder()),
-                                 static_cast<std::time_t>(row.facts.lastWriteSeconds),
+                                 status.st_mtim.tv_sec,
                                  {{static_cast<std::uint64_t>(status.st_dev),
                                    static_cast<std::uint64_t>(status.st_ino)},
                                   nanosecondsOf(status.st_ctim.tv_sec, status.st_ctim.tv_nsec)}});

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -259,12 +260,16 @@ TEST_F(SessionFilesTest, reScanComparesTheSavedFilesAgainUnlessZeroSize) {
     // Saved as one group, though only a and b are still equal.
     const std::string path =
         sessionOf({file("a", "same", 1), file("b", "same", 1), file("c", "diff", 1)});
+    // Touched since: the rows show the files' times now.
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir.path() + "a").c_str(), times, 0), 0);
     SessionLoad how;
     how.reScan = true;
     ScriptedAnswerer user;
     WindowModel model;
     ASSERT_TRUE(OpenTwinsiftFile(model, path, user, how));
     EXPECT_EQ(column(model, ColFileName), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(model.rows[0].text(ColLastModified), fileTimeText(1'000'000'000));
     EXPECT_TRUE(model.rows[0].facts.identity);
     EXPECT_EQ(model.DuplicateCount, 1);
     EXPECT_EQ(model.engine, Engine::ByteByByte);
