@@ -58,8 +58,11 @@ CandidateStore savedFilesNow(WindowModel& model) {
     store.records.reserve(model.rows.size());
     std::size_t looked = 0;
     for (const ResultRow& row : model.rows) {
-        if (++looked % kFilesPerYield == 0)
+        if (++looked % kFilesPerYield == 0) {
             model.yieldToWindow();
+            if (model.SearchCancelled)
+                break;
+        }
         const std::string path = row.fullPath();
         struct stat status {};
         if (::lstat(path.c_str(), &status) != 0) {
@@ -84,10 +87,12 @@ CandidateStore savedFilesNow(WindowModel& model) {
 }
 
 // "Re-Scan": the saved rows give way to what the byte-by-byte comparison
-// finds among their files now. The engine and switches the file restored
-// stay selected.
+// finds among their files now; cancelled before the comparison, they stay.
+// The engine and switches the file restored stay selected.
 void reScan(WindowModel& model, UserInterface& ui) {
     CandidateStore candidates = savedFilesNow(model);
+    if (model.SearchCancelled)
+        return;
     sortCandidates(candidates, RecordOrder::SizeFirst);
     clearResultRows(model);
     model.RowShades.clear();
@@ -142,13 +147,14 @@ void recountTotals(WindowModel& model, SessionReadOutcome& outcome) {
 }
 
 // "Check for invalid/dead path": rows whose file is gone or changed since
-// the session was saved are dropped, then groups left with one row.
+// the session was saved are dropped, then groups left with one row. A
+// cancel keeps the rows not yet looked at.
 void reCheck(WindowModel& model, UserInterface& ui, SessionReadOutcome& outcome) {
     std::size_t looked = 0;
     removeResultRows(model, [&](const ResultRow& row) {
         if (++looked % kFilesPerYield == 0)
             model.yieldToWindow();
-        return changedSinceSearch(row).has_value();
+        return !model.SearchCancelled && changedSinceSearch(row).has_value();
     });
     RemoveRemainingOriginal(model, ui);
     recountFolders(model);
@@ -224,7 +230,7 @@ bool OpenTwinsiftFile(WindowModel& model, const std::string& path, UserInterface
         ui.messageBox({"\"" + path + "\" line " + std::to_string(outcome.line) +
                            " has too few fields; the lines after it were not read.",
                        "Open Session", MsgIcon::Exclamation, MsgButtons::OK, 1});
-    return read;
+    return read && !model.SearchCancelled;
 }
 
 } // namespace twinsift

@@ -18,7 +18,8 @@ struct SessionLoad {
 // Load Session: starts a new session and restores from `path` the engine and
 // switches (no question asked), the search paths, the counters and the result
 // rows with their marks, or re-runs the comparison over the saved files.
-// True once the file was open and read, false when the load ended on an error.
+// True once the file was open and read, false when the load ended on an error
+// or was cancelled.
 bool OpenTwinsiftFile(WindowModel& model, const std::string& path, UserInterface& ui,
                       const SessionLoad& load);
 

@@ -346,19 +346,36 @@ TEST_F(SessionFilesTest, damagedFilesEndTheLoadAndLeaveTheWindowIdle) {
     EXPECT_FALSE(model.scanning);
 }
 
-TEST(SessionLoadTest, cancelDuringTheLoadKeepsTheRowsReadSoFar) {
+TEST(SessionLoadTest, cancelEndsTheLoadAndKeepsTheRowsNotLookedAt) {
+    // 600 rows in pairs whose files are gone. Cancelled at the 500th row of
+    // the read, of Re-Scan's look at the files, or of Re-Check.
     std::string text = "1,1,0,600,0,0,0,0,0\r\n;";
     for (int i = 0; i < 600; ++i)
         text += "f" + std::to_string(i) + "?1?" + kTime + "?N/A?" + std::to_string(i / 2) +
-                "?/d/?0?0?0?18\r\n";
-    ScriptedAnswerer user;
-    const TempDir dir;
-    WindowModel model;
-    model.yield = [&] { stopScan(model); };
-    EXPECT_FALSE(OpenTwinsiftFile(model, dir.write("s.tsf", text), user, {}));
-    EXPECT_EQ(model.rows.size(), 500U);
-    EXPECT_EQ(model.statusPanels[PanelProgress].text, "Search Terminated.");
-    EXPECT_FALSE(model.scanning);
+                "?/gone/?0?0?0?18\r\n";
+    struct Case {
+        bool whileReading, reScan, reCheck;
+        std::size_t rows;
+    };
+    // Re-Check drops rows 0-498, then row 499 as the last of its pair.
+    for (const Case& c : {Case{true, false, false, 500}, Case{false, true, false, 600},
+                          Case{false, false, true, 100}}) {
+        SCOPED_TRACE(c.rows);
+        ScriptedAnswerer user;
+        const TempDir dir;
+        WindowModel model;
+        const auto cancel = [&] { model.yield = [&] { stopScan(model); }; };
+        if (c.whileReading)
+            cancel();
+        SessionLoad how;
+        how.reScan = c.reScan;
+        how.reCheck = c.reCheck;
+        how.fileRead = cancel;
+        EXPECT_FALSE(OpenTwinsiftFile(model, dir.write("s.tsf", text), user, how));
+        EXPECT_EQ(model.rows.size(), c.rows);
+        EXPECT_EQ(model.statusPanels[PanelProgress].text, "Search Terminated.");
+        EXPECT_FALSE(model.scanning);
+    }
 }
 
 // Answers every error report with Abort and every message with OK.
