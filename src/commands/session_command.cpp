@@ -7,6 +7,7 @@
 #include "engine/result_list.h"
 #include "engine/worker_pool.h"
 #include "fileops/file_operation.h"
+#include "marking/quick_marks.h"
 #include "platform/user_interface.h"
 #include "scan/exclusion_list.h"
 
@@ -127,18 +128,19 @@ void recountFolders(WindowModel& model) {
             model.lvFolders.push_back(row.folder());
 }
 
-// What the status bar counts, from the rows that are left.
+// What the status bar counts, from the rows that are left: the marked rows,
+// and but in the zero-size listing (whose counters stay the saved ones) each
+// row of a group after its first.
 void recountTotals(WindowModel& model, SessionReadOutcome& outcome) {
-    outcome.markedCount = 0;
-    outcome.markedBytes = 0;
+    const MarkedTotals marked = countMarked(model);
+    outcome.markedCount = static_cast<std::size_t>(marked.count);
+    outcome.markedBytes = marked.bytes;
+    if (model.engine == Engine::ZeroSize)
+        return;
     model.DuplicateCount = 0;
     model.DuplicateBytes = 0;
     for (std::size_t r = 0; r < model.rows.size(); ++r) {
         const ResultRow& row = model.rows[r];
-        if (row.marked()) {
-            ++outcome.markedCount;
-            outcome.markedBytes += row.facts.size;
-        }
         if (!startsGroup(model.rows, r)) {
             ++model.DuplicateCount;
             model.DuplicateBytes += row.facts.size;
@@ -158,8 +160,7 @@ void reCheck(WindowModel& model, UserInterface& ui, SessionReadOutcome& outcome)
     });
     RemoveRemainingOriginal(model, ui);
     recountFolders(model);
-    if (model.engine != Engine::ZeroSize)
-        recountTotals(model, outcome);
+    recountTotals(model, outcome);
 }
 
 void showLoadOutcome(WindowModel& model, const SessionReadOutcome& outcome) {

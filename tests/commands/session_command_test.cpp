@@ -314,6 +314,21 @@ TEST_F(SessionFilesTest, reCheckDropsGoneAndChangedFilesThenLoneRows) {
     EXPECT_EQ(model.RowShades.size(), 2U);
 }
 
+TEST_F(SessionFilesTest, reCheckOfTheZeroSizeListingRecountsTheMarks) {
+    std::vector<ResultRow> rows = {file("a", "", 0), file("b", "", 0), file("c", "", 0)};
+    rows[0].icon = image::Marked;
+    rows[1].icon = image::Marked;
+    const std::string path = sessionOf(rows, Engine::ZeroSize);
+    ::unlink((dir.path() + "b").c_str());
+    SessionLoad how;
+    how.reCheck = true;
+    ScriptedAnswerer user;
+    WindowModel model;
+    ASSERT_TRUE(OpenTwinsiftFile(model, path, user, how));
+    EXPECT_EQ(column(model, ColFileName), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(model.statusPanels[PanelProgress].text, "Total Files Marked 1 Size 0 Bytes");
+}
+
 TEST_F(SessionFilesTest, damagedFilesEndTheLoadAndLeaveTheWindowIdle) {
     const std::string fifo = dir.path() + "fifo.tsf";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
