@@ -128,24 +128,18 @@ void recountFolders(WindowModel& model) {
             model.lvFolders.push_back(row.folder());
 }
 
-// What the status bar counts, from the rows that are left: the marked rows,
-// and but in the zero-size listing (whose counters stay the saved ones) each
-// row of a group after its first.
+// What the status bar counts, from the rows that are left: the marked rows
+// and, outside the zero-size listing (whose counters stay the saved ones),
+// each row of a group after its first.
 void recountTotals(WindowModel& model, SessionReadOutcome& outcome) {
     const MarkedTotals marked = countMarked(model);
     outcome.markedCount = static_cast<std::size_t>(marked.count);
     outcome.markedBytes = marked.bytes;
     if (model.engine == Engine::ZeroSize)
         return;
-    model.DuplicateCount = 0;
-    model.DuplicateBytes = 0;
-    for (std::size_t r = 0; r < model.rows.size(); ++r) {
-        const ResultRow& row = model.rows[r];
-        if (!startsGroup(model.rows, r)) {
-            ++model.DuplicateCount;
-            model.DuplicateBytes += row.facts.size;
-        }
-    }
+    const DuplicateTotals duplicates = duplicateTotals(model.rows);
+    model.DuplicateCount = duplicates.count;
+    model.DuplicateBytes = duplicates.bytes;
 }
 
 // "Check for invalid/dead path": rows whose file is gone or changed since

@@ -214,4 +214,20 @@ void RemoveRemainingOriginal(WindowModel& model, UserInterface& ui) {
         RefreshColorShade(model, ui);
 }
 
+DuplicateTotals duplicateTotals(const std::vector<ResultRow>& rows) {
+    DuplicateTotals totals;
+    std::vector<bool> groupSeen;
+    for (const ResultRow& row : rows) {
+        const auto group = static_cast<std::size_t>(std::max(row.facts.group, 0));
+        if (group >= groupSeen.size())
+            groupSeen.resize(group + 1, false);
+        if (groupSeen[group]) {
+            ++totals.count;
+            totals.bytes += row.facts.size;
+        }
+        groupSeen[group] = true;
+    }
+    return totals;
+}
+
 } // namespace twinsift

@@ -31,4 +31,14 @@ void RefreshColorShade(WindowModel& model, UserInterface& ui);
 // gaps may appear. The zero-size listing, which has no groups, is left alone.
 void RemoveRemainingOriginal(WindowModel& model, UserInterface& ui);
 
+// What the status bar counts as duplicate files: every row of a group but
+// the first, wherever the group's rows stand in the list.
+struct DuplicateTotals {
+    std::int64_t count = 0;
+    std::int64_t bytes = 0;
+
+    friend bool operator==(const DuplicateTotals&, const DuplicateTotals&) = default;
+};
+DuplicateTotals duplicateTotals(const std::vector<ResultRow>& rows);
+
 } // namespace twinsift

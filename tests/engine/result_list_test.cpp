@@ -201,5 +201,17 @@ TEST_F(ResultListTest, pruningLeavesTheZeroSizeListingAndForeignGroupTextsAlone)
     EXPECT_EQ(model.rows.size(), 2u);
 }
 
+TEST(DuplicateTotalsTest, countEveryRowOfAGroupButItsFirstWhereverItStands) {
+    std::vector<ResultRow> rows;
+    for (const auto& [group, size] : {std::pair{1, 10}, {2, 3}, {1, 10}, {2, 3}, {1, 10}}) {
+        RowFacts facts;
+        facts.group = group;
+        facts.size = size;
+        rows.push_back(makeResultRow("x", "/f/", "", "", facts));
+    }
+    EXPECT_EQ(duplicateTotals(rows), (DuplicateTotals{3, 23}));
+    EXPECT_EQ(duplicateTotals({}), DuplicateTotals{});
+}
+
 } // namespace
 } // namespace twinsift
