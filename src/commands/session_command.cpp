@@ -27,9 +27,12 @@ void setPanel(WindowModel& model, Panel panel, std::string text) {
 }
 
 // The window as a load begins: a new session, the scanning state and
-// cleared counters.
+// cleared counters. Nothing of the previous session may outlive a load
+// that fails before its first line.
 void startLoad(WindowModel& model) {
     model.GroupSizes.assign(1, 0);
+    model.GroupCount = 0;
+    model.lvFolders.clear();
     newSession(model);
     model.Candidates.clear();
     SetScanning(model, true);

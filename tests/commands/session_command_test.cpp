@@ -347,7 +347,11 @@ TEST_F(SessionFilesTest, damagedFilesEndTheLoadAndLeaveTheWindowIdle) {
     }
     ScriptedAnswerer user;
     WindowModel model;
+    ASSERT_TRUE(
+        OpenTwinsiftFile(model, sessionOf({file("a", "1", 1), file("b", "1", 1)}), user, {}));
     EXPECT_FALSE(OpenTwinsiftFile(model, dir.path() + "none.tsf", user, {}));
+    EXPECT_TRUE(model.lvFolders.empty());
+    EXPECT_EQ(model.GroupCount, 0);
     user.expectMessage({"\"" + dir.path() +
                             "short.tsf\" line 3 has too few fields; the lines after it were "
                             "not read.",
