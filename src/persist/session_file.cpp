@@ -80,8 +80,14 @@ private:
     SessionReadOutcome m_outcome;
     std::optional<TextFileLines> m_file;
     std::size_t m_rowsExpected = 0;
-    std::optional<std::string> m_previousGroup;
-    SharedText m_groupKey;
+    // A group as numbered by the first row of its field-4 text: a list saved
+    // while sorted by another column holds its groups interleaved. Gone with
+    // the reader, once the rows are read.
+    struct Group {
+        std::int32_t number;
+        SharedText key;
+    };
+    std::unordered_map<std::string, Group, TextHash, std::equal_to<>> m_groups;
     std::unordered_map<std::string, SharedText, TextHash, std::equal_to<>> m_folders;
 };
 
@@ -185,25 +191,27 @@ void SessionReader::readResult(const Fields& fields) {
     const std::int64_t seconds = secondsOf(fields[ColLastModified]);
 
     const std::size_t row = ++m_outcome.resultLines;
-    if (!m_previousGroup || *m_previousGroup != fields[ColGroup]) {
-        m_previousGroup = std::string(fields[ColGroup]);
+    auto known = m_groups.find(fields[ColGroup]);
+    if (known == m_groups.end()) {
         m_model.GroupSizes.push_back(0);
+        const Group fresh{static_cast<std::int32_t>(m_model.GroupSizes.size() - 1), {}};
+        known = m_groups.emplace(std::string(fields[ColGroup]), fresh).first;
     }
-    if (m_groupKey.str() != group)
-        m_groupKey = SharedText(std::string(group));
-    const auto groupNumber = static_cast<std::int32_t>(m_model.GroupSizes.size() - 1);
+    Group& rowGroup = known->second;
+    if (rowGroup.key.str() != group)
+        rowGroup.key = SharedText(std::string(group));
     RowFacts facts;
     facts.size = size;
     facts.lastWriteSeconds = seconds;
-    facts.group = groupNumber;
+    facts.group = rowGroup.number;
     ResultRow made =
         makeResultRow(std::string(fields[ColFileName]), sharedFolder(fields[ColInFolder]),
                       std::string(fields[ColFileVersion]), std::string(fields[ColLastModified]),
-                      facts, m_groupKey);
+                      facts, rowGroup.key);
     made.icon = marked ? image::Marked : image::Unmarked;
     m_model.rows.push_back(std::move(made));
-    ++m_model.GroupSizes.back();
-    m_model.RowShades.push_back(groupNumber);
+    ++m_model.GroupSizes[static_cast<std::size_t>(rowGroup.number)];
+    m_model.RowShades.push_back(rowGroup.number);
     if (marked) {
         ++m_outcome.markedCount;
         m_outcome.markedBytes =

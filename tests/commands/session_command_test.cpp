@@ -228,6 +228,20 @@ TEST(SessionLoadTest, renumbersGroupsInFileOrderAndCountsMarks) {
     EXPECT_EQ(closed, 1);
 }
 
+TEST(SessionLoadTest, groupsOfAListSortedByAnotherColumnComeBackWhole) {
+    WindowModel model = exampleSearch();
+    model.rows = {resultRow("a", "/d/", 40, 1), resultRow("c", "/d/", 40, 1),
+                  resultRow("b", "/d/", 7, 2), resultRow("d", "/d/", 7, 2)};
+    sortResultRows(model, ColFileName, false);
+    ScriptedAnswerer user;
+    const Loaded back = load(saved(model, true), user);
+    ASSERT_TRUE(back.result);
+    EXPECT_EQ(column(back.model, ColGroup), (std::vector<std::string>{"1", "2", "1", "2"}));
+    EXPECT_EQ(column(back.model, ColSortGrpno), column(model, ColSortGrpno));
+    EXPECT_EQ(back.model.GroupSizes, (std::vector<std::int32_t>{0, 2, 2}));
+    EXPECT_EQ(back.model.RowShades, (std::vector<std::int32_t>{1, 2, 1, 2}));
+}
+
 class SessionFilesTest : public ::testing::Test {
 protected:
     // A file of `content` and its row as a search would list it.
