@@ -50,6 +50,28 @@ std::int64_t secondsOf(std::string_view text) {
     return stamp ? localTimeOf(*stamp) : 0;
 }
 
+// What a scan could have listed: a plain name in an absolute folder without
+// "." or ".." steps. Anything else would point the file operations somewhere
+// no search ever looked.
+bool plainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+bool plainFolder(std::string_view folder) {
+    if (!folder.starts_with('/') || !folder.ends_with('/') ||
+        folder.find('\0') != std::string_view::npos)
+        return false;
+    for (std::size_t start = 1; start < folder.size();) {
+        const std::size_t end = folder.find('/', start);
+        const std::string_view step = folder.substr(start, end - start);
+        if (step.empty() || step == "." || step == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 // Looks a folder up by a view of the line, without a copy of its text.
 struct TextHash {
     using is_transparent = void;
@@ -185,6 +207,10 @@ void SessionReader::readSearchPath(const Fields& fields) {
 }
 
 void SessionReader::readResult(const Fields& fields) {
+    const std::string_view name =
+        fields.checked(ColFileName, "File Name", plainName, "not a plain file name");
+    const std::string_view folder =
+        fields.checked(ColInFolder, "In Folder", plainFolder, "not a plain absolute folder");
     const std::string_view group = fields[ColSortGrpno];
     const bool marked = fields.size() > 9 && std::round(fields.number(9, "Icon")) == image::Marked;
     const std::int64_t size = wholeBytes(fields[ColSize]);
@@ -205,9 +231,8 @@ void SessionReader::readResult(const Fields& fields) {
     facts.lastWriteSeconds = seconds;
     facts.group = rowGroup.number;
     ResultRow made =
-        makeResultRow(std::string(fields[ColFileName]), sharedFolder(fields[ColInFolder]),
-                      std::string(fields[ColFileVersion]), std::string(fields[ColLastModified]),
-                      facts, rowGroup.key);
+        makeResultRow(std::string(name), sharedFolder(folder), std::string(fields[ColFileVersion]),
+                      std::string(fields[ColLastModified]), facts, rowGroup.key);
     made.icon = marked ? image::Marked : image::Unmarked;
     m_model.rows.push_back(std::move(made));
     ++m_model.GroupSizes[static_cast<std::size_t>(rowGroup.number)];

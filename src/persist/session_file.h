@@ -45,9 +45,10 @@ struct SessionReadOutcome {
 // and one row per result line with its mark, groups numbered anew in the
 // order their texts first appear, with GroupSizes, GroupCount, RowShades and
 // lvFolders. The rows are not announced. Errors 53 and 9 end it without a
-// message; any other goes to the error report as "File Opening".
-// SearchCancelled set during a yield ends it as an abandoned error report
-// does.
+// message; any other goes to the error report as "File Opening", a row no
+// scan could list (a name that is not plain, a folder that is not absolute
+// and plain) among them. SearchCancelled set during a yield ends it as an
+// abandoned error report does.
 SessionReadOutcome readSessionFile(WindowModel& model, const std::string& path, UserInterface& ui,
                                    const SessionReading& reading);
 

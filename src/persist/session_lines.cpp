@@ -64,6 +64,14 @@ bool Fields::checkBox(std::size_t index, const char* name) const {
     return std::round(number(index, name)) != 0;
 }
 
+std::string_view Fields::checked(std::size_t index, const char* name,
+                                 bool (*valid)(std::string_view text), const char* problem) const {
+    const std::string_view field = (*this)[index];
+    if (!valid(field))
+        throw wrongField(err::TypeMismatch, index, name, problem);
+    return field;
+}
+
 int iconOf(std::string_view text) {
     return static_cast<int>(std::lround(std::clamp(leadingNumber(text), -1e9, 1e9)));
 }

@@ -343,6 +343,30 @@ TEST_F(SessionFilesTest, damagedFilesEndTheLoadAndLeaveTheWindowIdle) {
     EXPECT_FALSE(model.scanning);
 }
 
+TEST(SessionLoadTest, rowsNoScanCouldListAreRefusedAsDamaged) {
+    struct Case {
+        std::string name;
+        std::string folder;
+    };
+    const std::string nul(1, '\0');
+    for (const Case& c : {Case{"", "/d/"}, Case{".", "/d/"}, Case{"..", "/d/"}, Case{"a/b", "/d/"},
+                          Case{"a" + nul, "/d/"}, Case{"a", "d/"}, Case{"a", "/d"}, Case{"a", ""},
+                          Case{"a", "/d/../"}, Case{"a", "/./"}, Case{"a", "//"},
+                          Case{"a", "/d//e/"}, Case{"a", "/d" + nul + "/"}}) {
+        SCOPED_TRACE(c.name + " in " + c.folder);
+        ScriptedAnswerer user;
+        user.expectErrorReport(ErrorReportAnswer::Abort);
+        const Loaded loaded = load("1,1,0,1,0,0,0,0,0\r\n;" + c.name + "?1?" + kTime + "?N/A?1?" +
+                                       c.folder + "?0?0?0?18\r\n",
+                                   user);
+        EXPECT_FALSE(loaded.result);
+        EXPECT_TRUE(loaded.model.rows.empty());
+        ASSERT_EQ(user.asked().size(), 1U);
+        EXPECT_EQ(user.asked()[0].error.procedure, "File Opening");
+        EXPECT_EQ(user.asked()[0].error.number, err::TypeMismatch);
+    }
+}
+
 TEST(SessionLoadTest, cancelDuringTheLoadKeepsTheRowsReadSoFar) {
     std::string text = "1,1,0,600,0,0,0,0,0\r\n;";
     for (int i = 0; i < 600; ++i)
