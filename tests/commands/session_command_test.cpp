@@ -317,7 +317,9 @@ TEST_F(SessionFilesTest, damagedFilesEndTheLoadAndLeaveTheWindowIdle) {
     const std::string longLine =
         dir.write("long.tsf", "1,1,0,0,0,0,0,0,0\r\n" + std::string(2 << 20, 'x') + "\r\n");
     const std::string counter = dir.write("counter.tsf", "1,1,0,0,many,0,0,0,0\r\n");
-    for (const std::string& path : {fifo, longLine, counter}) {
+    // Rounds to 2^63, one past the largest 64-bit integer.
+    const std::string bytes = dir.write("bytes.tsf", "1,1,0,0,0,0,0,9223372036854775807,0\r\n");
+    for (const std::string& path : {fifo, longLine, counter, bytes}) {
         ScriptedAnswerer user;
         user.expectErrorReport(ErrorReportAnswer::Retry)
             .expectErrorReport(ErrorReportAnswer::Abort);
