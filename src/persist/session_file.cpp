@@ -20,6 +20,8 @@ namespace {
 // A session of a million rows is a file of some 150 MiB; far more than any
 // list can hold is refused before it fills the memory.
 constexpr std::size_t kSessionFileLimit = std::size_t{4} << 30;
+// Short lines could still ask for some 70 GB of rows within that size.
+constexpr std::size_t kMostResultLines = 20'000'000;
 // The shortest result line: ten empty fields and the line end.
 constexpr std::size_t kShortestResultLine = 11;
 // Panel 1 and the window are refreshed this often while rows are read.
@@ -191,7 +193,8 @@ void SessionReader::readHeader(const Fields& header) {
     // The row count only sizes the tables ahead; the file's own size bounds
     // it, so a damaged count cannot ask for more memory than the lines could fill.
     m_rowsExpected = static_cast<std::size_t>(rows);
-    const std::size_t room = std::min(m_rowsExpected, m_file->fileSize() / kShortestResultLine + 1);
+    const std::size_t room =
+        std::min({m_rowsExpected, m_file->fileSize() / kShortestResultLine + 1, kMostResultLines});
     m_model.rows.reserve(room);
     m_model.RowShades.reserve(room);
 }
@@ -207,6 +210,11 @@ void SessionReader::readSearchPath(const Fields& fields) {
 }
 
 void SessionReader::readResult(const Fields& fields) {
+    if (m_outcome.resultLines == kMostResultLines)
+        throw RuntimeError(err::OutOfMemory, runtimeErrorText(err::OutOfMemory) + ": '" + m_path +
+                                                 "' holds more than " +
+                                                 std::to_string(kMostResultLines) +
+                                                 " result rows, more than a list can hold");
     const std::string_view name =
         fields.checked(ColFileName, "File Name", plainName, "not a plain file name");
     const std::string_view folder =
