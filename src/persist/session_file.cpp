@@ -291,7 +291,10 @@ bool SaveSession(const WindowModel& model, const std::string& path, bool withRes
         text.flush();
     };
     Guard guard(ui, "File Saving");
-    return guard.step(4, [&] { replaceFileByPieces(path, writeSession); });
+    return guard.step(4, [&] {
+        probeTarget(path);
+        replaceFileByPieces(path, writeSession);
+    });
 }
 
 SessionReadOutcome readSessionFile(WindowModel& model, const std::string& path, UserInterface& ui,

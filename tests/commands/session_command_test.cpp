@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -113,6 +114,32 @@ TEST(SessionFileTest, failuresGoToTheErrorReportAsFileSaving) {
     EXPECT_TRUE(SaveSession(exampleSearch(), path, true, user));
     EXPECT_EQ(test::readFile(path).substr(0, 4), "1,1,");
     EXPECT_FALSE(SaveSession(exampleSearch(), " ", true, user));
+}
+
+// The replace renames over a file whatever its permissions. In a child
+// process, as a user of its own when run as root, whom permissions bind.
+TEST(SessionFileTest, aFileTheUserMayNotWriteIsRefusedAndKept) {
+    const TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    const std::string path = dir.write("s.tsf", "earlier");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kLoneUser = 47114;
+        if (::geteuid() == 0 && (::setgid(kLoneUser) != 0 || ::setuid(kLoneUser) != 0))
+            ::_exit(2);
+        ScriptedAnswerer user;
+        user.expectErrorReport(ErrorReportAnswer::Abort);
+        const bool refused = !SaveSession(exampleSearch(), path, true, user) &&
+                             user.asked().size() == 1 &&
+                             user.asked()[0].error.procedure == "File Saving" &&
+                             user.asked()[0].error.number == err::PermissionDenied;
+        ::_exit(refused && test::readFile(path) == "earlier" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(SessionFileTest, anyNameAndMarkSurvivesARoundTrip) {
