@@ -68,7 +68,7 @@ struct TimedYield {
 qint64 runDialog(const char* mode, WindowModel& model, const std::string& path) {
     NoSettings settings;
     bench::NoQuestions ui;
-    SaveFrm dialog(mode, model, {settings, ui, {}, nullptr});
+    SaveFrm dialog(mode, model, {settings, ui, {}, nullptr, {}});
     dialog.show();
     dialog.findChild<QLineEdit*>(QStringLiteral("txtPath"))->setText(QString::fromStdString(path));
     auto timed = std::make_shared<TimedYield>();
