@@ -111,7 +111,11 @@ private:
         std::int32_t number;
         SharedText key;
     };
-    std::unordered_map<std::string, Group, TextHash, std::equal_to<>> m_groups;
+    using Groups = std::unordered_map<std::string, Group, TextHash, std::equal_to<>>;
+    Groups m_groups;
+    // The rows of a group mostly follow each other: the last row's group is
+    // taken again without a lookup.
+    Groups::value_type* m_lastGroup = nullptr;
     std::unordered_map<std::string, SharedText, TextHash, std::equal_to<>> m_folders;
 };
 
@@ -197,6 +201,9 @@ void SessionReader::readHeader(const Fields& header) {
         std::min({m_rowsExpected, m_file->fileSize() / kShortestResultLine + 1, kMostResultLines});
     m_model.rows.reserve(room);
     m_model.RowShades.reserve(room);
+    // A group has two rows at least; growing the table row by row would
+    // move every group it holds each time.
+    m_groups.reserve(room / 2);
 }
 
 void SessionReader::readSearchPath(const Fields& fields) {
@@ -225,13 +232,16 @@ void SessionReader::readResult(const Fields& fields) {
     const std::int64_t seconds = secondsOf(fields[ColLastModified]);
 
     const std::size_t row = ++m_outcome.resultLines;
-    auto known = m_groups.find(fields[ColGroup]);
-    if (known == m_groups.end()) {
-        m_model.GroupSizes.push_back(0);
-        const Group fresh{static_cast<std::int32_t>(m_model.GroupSizes.size() - 1), {}};
-        known = m_groups.emplace(std::string(fields[ColGroup]), fresh).first;
+    if (!m_lastGroup || m_lastGroup->first != fields[ColGroup]) {
+        auto known = m_groups.find(fields[ColGroup]);
+        if (known == m_groups.end()) {
+            m_model.GroupSizes.push_back(0);
+            const Group fresh{static_cast<std::int32_t>(m_model.GroupSizes.size() - 1), {}};
+            known = m_groups.emplace(std::string(fields[ColGroup]), fresh).first;
+        }
+        m_lastGroup = &*known;
     }
-    Group& rowGroup = known->second;
+    Group& rowGroup = m_lastGroup->second;
     if (rowGroup.key.str() != group)
         rowGroup.key = SharedText(std::string(group));
     RowFacts facts;
