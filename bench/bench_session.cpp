@@ -70,16 +70,22 @@ std::string target(const char* name) {
            std::to_string(::getpid());
 }
 
+// A file removed at exit, whichever benchmarks ran.
+struct RemovedAtExit {
+    std::string path;
+    ~RemovedAtExit() { std::remove(path.c_str()); }
+};
+
 // The session file of the listed rows, written once.
 const std::string& sessionFile() {
-    static const std::string path = [] {
-        const std::string file = target("bench_session.tsf");
+    static const RemovedAtExit file{[] {
+        const std::string path = target("bench_session.tsf");
         bench::NoQuestions ui;
-        SaveSession(*listed(false), file, true, ui);
+        SaveSession(*listed(false), path, true, ui);
         ::malloc_trim(0);
-        return file;
-    }();
-    return path;
+        return path;
+    }()};
+    return file.path;
 }
 
 long statusKiB(const char* key) {
@@ -141,7 +147,6 @@ void BM_LoadPeakMemory(benchmark::State& state) {
         state.counters["load_MiB"] = load;
         state.counters["ratio"] = load / rows;
     }
-    std::remove(path.c_str());
 }
 BENCHMARK(BM_LoadPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 

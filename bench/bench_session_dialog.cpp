@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 namespace twinsift {
 namespace {
@@ -68,7 +70,7 @@ struct TimedYield {
 qint64 runDialog(const char* mode, WindowModel& model, const std::string& path) {
     NoSettings settings;
     bench::NoQuestions ui;
-    SaveFrm dialog(mode, model, {settings, ui, {}, nullptr});
+    SaveFrm dialog(mode, model, {settings, ui, {}, nullptr, {}});
     dialog.show();
     dialog.findChild<QLineEdit*>(QStringLiteral("txtPath"))->setText(QString::fromStdString(path));
     auto timed = std::make_shared<TimedYield>();
@@ -88,7 +90,10 @@ std::unique_ptr<QApplication> offscreenApplication() {
     return std::make_unique<QApplication>(argc, argv);
 }
 
-const std::string kPath = (std::filesystem::temp_directory_path() / "bench_session.tsf").string();
+// Named after the process, so that runs side by side keep apart.
+const std::string kPath = (std::filesystem::temp_directory_path() /
+                           ("bench_session_dialog" + std::to_string(::getpid()) + ".tsf"))
+                              .string();
 
 void BM_SaveThroughDialog(benchmark::State& state) {
     const auto application = offscreenApplication();
@@ -98,6 +103,7 @@ void BM_SaveThroughDialog(benchmark::State& state) {
     for (auto _ : state)
         longest = std::max(longest, runDialog("Save", model, kPath));
     state.counters["longest_pause_ms"] = static_cast<double>(longest);
+    std::filesystem::remove(kPath);
 }
 BENCHMARK(BM_SaveThroughDialog)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -882,8 +882,6 @@ void MainFrm::loadSession() {
     guard.step(2, [&] { loaded = showSaveFrm("Open", exclusions); });
     if (!loaded)
         return;
-    closeWindowNamed("FileInfoFrm");
-    closeWindowNamed("AdvMarkFrm");
     // Kept only in memory they would be gone with the next start.
     if (exclusions->folders.size() > excludedBefore)
         guard.step(3, [&] { exclusions->save(m_exclusions.filePath()); });
@@ -893,8 +891,14 @@ void MainFrm::loadSession() {
 }
 
 bool MainFrm::showSaveFrm(const std::string& mode, ExclusionList* exclusions) {
+    // The windows that show rows would show the old ones while the load yields.
+    const auto closeRowWindows = [] {
+        closeWindowNamed("FileInfoFrm");
+        closeWindowNamed("AdvMarkFrm");
+    };
     SaveFrm dialog(mode, m_model,
-                   {m_services.settings, m_services.ui, [this] { startEndSound(); }, exclusions},
+                   {m_services.settings, m_services.ui, [this] { startEndSound(); }, exclusions,
+                    closeRowWindows},
                    this);
     CentreOnWorkArea(dialog);
     dialog.exec();

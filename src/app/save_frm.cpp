@@ -174,6 +174,8 @@ void SaveFrm::saveSession(const std::string& path) {
 }
 
 void SaveFrm::openSession(const std::string& path) {
+    if (m_services.loadStarts)
+        m_services.loadStarts();
     SessionLoad load;
     load.reScan = m_ReScanc->isChecked();
     load.reCheck = m_ReCheckc->isChecked();

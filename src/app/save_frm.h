@@ -28,6 +28,8 @@ struct SaveFrmServices {
     std::function<void()> endSound;
     // Where a loaded session's excluded folders go (open mode only).
     ExclusionList* exclusions = nullptr;
+    // Told as a load begins, before the list changes.
+    std::function<void()> loadStarts;
 };
 
 // "Save Dialog" / "Open Dialog": writes the current search to a session file,

@@ -10,12 +10,13 @@ struct Code {
     char high;
     char low; // upper case
 };
-constexpr std::array<Code, 5> kCodes{{
+constexpr std::array<Code, 6> kCodes{{
     {'%', '2', '5'},
     {',', '2', 'C'},
     {'?', '3', 'F'},
     {'\r', '0', 'D'},
     {'\n', '0', 'A'},
+    {';', '3', 'B'},
 }};
 
 char upper(char c) {

@@ -112,6 +112,16 @@ UniqueFd createSibling(const std::string& folder, std::string& partial) {
     return UniqueFd();
 }
 
+// The rename lasts through a crash only once the folder holding it is on
+// disk. The file is in place by now: a folder that cannot be synced (some
+// file systems refuse) leaves it as the rename did.
+void syncFolder(const std::string& folder) {
+    const UniqueFd handle(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.valid())
+        ::fsync(handle.get());
+}
+
 // A folder the user may not add to can still hold a file the user may write:
 // with no sibling to rename over it, the file is written where it is, and a
 // failure half-way leaves it cut short. Only a regular file that opens for
@@ -251,6 +261,7 @@ void replaceFileByPieces(const std::string& path,
         ::unlink(partial.c_str());
         throw;
     }
+    syncFolder(folderOf(target));
 }
 
 } // namespace twinsift

@@ -13,21 +13,6 @@
 namespace twinsift {
 namespace {
 
-// Opens an existing target for writing without emptying it, so that a
-// refused target is known before any work and a later failure leaves its
-// content alone. A target not there yet is not created here: a failed
-// export must not leave an empty file behind; writing it tells its own
-// failures. Non-blocking: a FIFO without a reader fails instead of stalling
-// the export. A read-only file system refuses the target as its permissions
-// would.
-void probeTarget(const std::string& path) {
-    UniqueFd probe(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-    if (!probe.valid() && errno != ENOENT) {
-        const int error = errno;
-        throw systemError(error == EROFS ? EACCES : error, false);
-    }
-}
-
 bool refused(const RuntimeError& failure, UserInterface& ui) {
     if (failure.number() != err::PermissionDenied)
         return false;
@@ -37,6 +22,19 @@ bool refused(const RuntimeError& failure, UserInterface& ui) {
 }
 
 } // namespace
+
+// Known before any work, so that a later failure leaves the content alone.
+// A target not there yet is not created here: a failed write must not leave
+// an empty file behind; writing it tells its own failures. Non-blocking: a
+// FIFO without a reader fails instead of stalling. A read-only file system
+// refuses the target as its permissions would.
+void probeTarget(const std::string& path) {
+    UniqueFd probe(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!probe.valid() && errno != ENOENT) {
+        const int error = errno;
+        throw systemError(error == EROFS ? EACCES : error, false);
+    }
+}
 
 std::vector<std::size_t> exportedRows(const WindowModel& model, ExportRows which) {
     std::vector<std::size_t> rows;

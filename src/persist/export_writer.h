@@ -51,6 +51,12 @@ private:
     AppendString m_piece;
 };
 
+// Opens an existing `path` for writing without emptying it and throws the
+// RuntimeError of a refusal (70 for a read-only file or file system): the
+// atomic replace renames over a file whatever its permissions. A path not
+// there yet passes, and is not created.
+void probeTarget(const std::string& path);
+
 // The steps every export writer shares. Makes sure `path` can be written
 // before any work, lets `build` add the whole text line by line, ends it
 // with one more CR LF and puts it in place in one atomic replace, so that a

@@ -35,10 +35,16 @@ std::string headerLine(const WindowModel& model) {
     return line;
 }
 
-// The icon stands between the fourth and the fifth sub-item.
+// The icon stands between the fourth and the fifth sub-item. A line that
+// begins with ";" would open the result lines.
 std::string searchPathLine(const SearchPathRow& row) {
     std::string line;
-    appendField(line, row.text);
+    if (row.text.starts_with(';')) {
+        line = "%3B";
+        appendField(line, std::string_view(row.text).substr(1));
+    } else {
+        appendField(line, row.text);
+    }
     for (std::size_t sub = SearchPathRow::SubFolders; sub <= SearchPathRow::MaxSize; ++sub) {
         line += kHeaderSeparator;
         appendField(line, row.subItems[sub]);

@@ -20,6 +20,8 @@ namespace {
 // A session of a million rows is a file of some 150 MiB; far more than any
 // list can hold is refused before it fills the memory.
 constexpr std::size_t kSessionFileLimit = std::size_t{4} << 30;
+// Short lines could still ask for some 70 GB of rows within that size.
+constexpr std::size_t kMostResultLines = 20'000'000;
 // The shortest result line: ten empty fields and the line end.
 constexpr std::size_t kShortestResultLine = 11;
 // Panel 1 and the window are refreshed this often while rows are read.
@@ -48,6 +50,28 @@ std::int64_t wholeBytes(std::string_view text) {
 std::int64_t secondsOf(std::string_view text) {
     const std::optional<DateTime> stamp = readTimeStamp(text);
     return stamp ? localTimeOf(*stamp) : 0;
+}
+
+// What a scan could have listed: a plain name in an absolute folder without
+// "." or ".." steps. Anything else would point the file operations somewhere
+// no search ever looked.
+bool plainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+bool plainFolder(std::string_view folder) {
+    if (!folder.starts_with('/') || !folder.ends_with('/') ||
+        folder.find('\0') != std::string_view::npos)
+        return false;
+    for (std::size_t start = 1; start < folder.size();) {
+        const std::size_t end = folder.find('/', start);
+        const std::string_view step = folder.substr(start, end - start);
+        if (step.empty() || step == "." || step == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 // Looks a folder up by a view of the line, without a copy of its text.
@@ -80,8 +104,18 @@ private:
     SessionReadOutcome m_outcome;
     std::optional<TextFileLines> m_file;
     std::size_t m_rowsExpected = 0;
-    std::optional<std::string> m_previousGroup;
-    SharedText m_groupKey;
+    // A group as numbered by the first row of its field-4 text: a list saved
+    // while sorted by another column holds its groups interleaved. Gone with
+    // the reader, once the rows are read.
+    struct Group {
+        std::int32_t number;
+        SharedText key;
+    };
+    using Groups = std::unordered_map<std::string, Group, TextHash, std::equal_to<>>;
+    Groups m_groups;
+    // The rows of a group mostly follow each other: the last row's group is
+    // taken again without a lookup.
+    Groups::value_type* m_lastGroup = nullptr;
     std::unordered_map<std::string, SharedText, TextHash, std::equal_to<>> m_folders;
 };
 
@@ -163,9 +197,13 @@ void SessionReader::readHeader(const Fields& header) {
     // The row count only sizes the tables ahead; the file's own size bounds
     // it, so a damaged count cannot ask for more memory than the lines could fill.
     m_rowsExpected = static_cast<std::size_t>(rows);
-    const std::size_t room = std::min(m_rowsExpected, m_file->fileSize() / kShortestResultLine + 1);
+    const std::size_t room =
+        std::min({m_rowsExpected, m_file->fileSize() / kShortestResultLine + 1, kMostResultLines});
     m_model.rows.reserve(room);
     m_model.RowShades.reserve(room);
+    // A group has two rows at least; growing the table row by row would
+    // move every group it holds each time.
+    m_groups.reserve(room / 2);
 }
 
 void SessionReader::readSearchPath(const Fields& fields) {
@@ -179,31 +217,44 @@ void SessionReader::readSearchPath(const Fields& fields) {
 }
 
 void SessionReader::readResult(const Fields& fields) {
+    if (m_outcome.resultLines == kMostResultLines)
+        throw RuntimeError(err::OutOfMemory, runtimeErrorText(err::OutOfMemory) + ": '" + m_path +
+                                                 "' holds more than " +
+                                                 std::to_string(kMostResultLines) +
+                                                 " result rows, more than a list can hold");
+    const std::string_view name =
+        fields.checked(ColFileName, "File Name", plainName, "not a plain file name");
+    const std::string_view folder =
+        fields.checked(ColInFolder, "In Folder", plainFolder, "not a plain absolute folder");
     const std::string_view group = fields[ColSortGrpno];
     const bool marked = fields.size() > 9 && std::round(fields.number(9, "Icon")) == image::Marked;
     const std::int64_t size = wholeBytes(fields[ColSize]);
     const std::int64_t seconds = secondsOf(fields[ColLastModified]);
 
     const std::size_t row = ++m_outcome.resultLines;
-    if (!m_previousGroup || *m_previousGroup != fields[ColGroup]) {
-        m_previousGroup = std::string(fields[ColGroup]);
-        m_model.GroupSizes.push_back(0);
+    if (!m_lastGroup || m_lastGroup->first != fields[ColGroup]) {
+        auto known = m_groups.find(fields[ColGroup]);
+        if (known == m_groups.end()) {
+            m_model.GroupSizes.push_back(0);
+            const Group fresh{static_cast<std::int32_t>(m_model.GroupSizes.size() - 1), {}};
+            known = m_groups.emplace(std::string(fields[ColGroup]), fresh).first;
+        }
+        m_lastGroup = &*known;
     }
-    if (m_groupKey.str() != group)
-        m_groupKey = SharedText(std::string(group));
-    const auto groupNumber = static_cast<std::int32_t>(m_model.GroupSizes.size() - 1);
+    Group& rowGroup = m_lastGroup->second;
+    if (rowGroup.key.str() != group)
+        rowGroup.key = SharedText(std::string(group));
     RowFacts facts;
     facts.size = size;
     facts.lastWriteSeconds = seconds;
-    facts.group = groupNumber;
+    facts.group = rowGroup.number;
     ResultRow made =
-        makeResultRow(std::string(fields[ColFileName]), sharedFolder(fields[ColInFolder]),
-                      std::string(fields[ColFileVersion]), std::string(fields[ColLastModified]),
-                      facts, m_groupKey);
+        makeResultRow(std::string(name), sharedFolder(folder), std::string(fields[ColFileVersion]),
+                      std::string(fields[ColLastModified]), facts, rowGroup.key);
     made.icon = marked ? image::Marked : image::Unmarked;
     m_model.rows.push_back(std::move(made));
-    ++m_model.GroupSizes.back();
-    m_model.RowShades.push_back(groupNumber);
+    ++m_model.GroupSizes[static_cast<std::size_t>(rowGroup.number)];
+    m_model.RowShades.push_back(rowGroup.number);
     if (marked) {
         ++m_outcome.markedCount;
         m_outcome.markedBytes =
@@ -250,7 +301,10 @@ bool SaveSession(const WindowModel& model, const std::string& path, bool withRes
         text.flush();
     };
     Guard guard(ui, "File Saving");
-    return guard.step(4, [&] { replaceFileByPieces(path, writeSession); });
+    return guard.step(4, [&] {
+        probeTarget(path);
+        replaceFileByPieces(path, writeSession);
+    });
 }
 
 SessionReadOutcome readSessionFile(WindowModel& model, const std::string& path, UserInterface& ui,

@@ -42,11 +42,13 @@ struct SessionReadOutcome {
 // Reads the session file `path` into a model that a new session emptied:
 // the engine and switches (without the questions a click raises), the
 // counters, the search paths (icon 15; the others go to `excludedFolder`),
-// and one row per result line with its mark, groups numbered anew in file
-// order, with GroupSizes, GroupCount, RowShades and lvFolders. The rows are
-// not announced. Errors 53 and 9 end it without a message; any other goes to
-// the error report as "File Opening". SearchCancelled set during a yield
-// ends it as an abandoned error report does.
+// and one row per result line with its mark, groups numbered anew in the
+// order their texts first appear, with GroupSizes, GroupCount, RowShades and
+// lvFolders. The rows are not announced. Errors 53 and 9 end it without a
+// message; any other goes to the error report as "File Opening", a row no
+// scan could list (a name that is not plain, a folder that is not absolute
+// and plain) among them. SearchCancelled set during a yield ends it as an
+// abandoned error report does.
 SessionReadOutcome readSessionFile(WindowModel& model, const std::string& path, UserInterface& ui,
                                    const SessionReading& reading);
 

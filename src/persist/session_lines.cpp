@@ -55,13 +55,26 @@ double Fields::number(std::size_t index, const char* name) const {
 std::int64_t Fields::integer(std::size_t index, const char* name, std::int64_t low,
                              std::int64_t high) const {
     const double value = std::round(number(index, name));
-    if (!(value >= static_cast<double>(low) && value <= static_cast<double>(high)))
+    // Compared as a double first: the largest whole number rounds up to 2^63,
+    // which no 64-bit integer holds.
+    if (!(value >= -0x1p63 && value < 0x1p63))
         throw wrongField(err::Overflow, index, name, "out of range");
-    return static_cast<std::int64_t>(value);
+    const auto whole = static_cast<std::int64_t>(value);
+    if (whole < low || whole > high)
+        throw wrongField(err::Overflow, index, name, "out of range");
+    return whole;
 }
 
 bool Fields::checkBox(std::size_t index, const char* name) const {
     return std::round(number(index, name)) != 0;
+}
+
+std::string_view Fields::checked(std::size_t index, const char* name,
+                                 bool (*valid)(std::string_view text), const char* problem) const {
+    const std::string_view field = (*this)[index];
+    if (!valid(field))
+        throw wrongField(err::TypeMismatch, index, name, problem);
+    return field;
 }
 
 int iconOf(std::string_view text) {

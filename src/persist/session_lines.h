@@ -38,6 +38,9 @@ public:
     std::int64_t integer(std::size_t index, const char* name, std::int64_t low,
                          std::int64_t high) const;
     bool checkBox(std::size_t index, const char* name) const;
+    // The field when `valid` holds for it; error 13 naming `problem` when not.
+    std::string_view checked(std::size_t index, const char* name,
+                             bool (*valid)(std::string_view text), const char* problem) const;
 
 private:
     RuntimeError wrongField(long number, std::size_t index, const char* name,

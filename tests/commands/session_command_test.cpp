@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -114,6 +115,32 @@ TEST(SessionFileTest, failuresGoToTheErrorReportAsFileSaving) {
     EXPECT_TRUE(SaveSession(exampleSearch(), path, true, user));
     EXPECT_EQ(test::readFile(path).substr(0, 4), "1,1,");
     EXPECT_FALSE(SaveSession(exampleSearch(), " ", true, user));
+}
+
+// The replace renames over a file whatever its permissions. In a child
+// process, as a user of its own when run as root, whom permissions bind.
+TEST(SessionFileTest, aFileTheUserMayNotWriteIsRefusedAndKept) {
+    const TempDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    const std::string path = dir.write("s.tsf", "earlier");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kLoneUser = 47114;
+        if (::geteuid() == 0 && (::setgid(kLoneUser) != 0 || ::setuid(kLoneUser) != 0))
+            ::_exit(2);
+        ScriptedAnswerer user;
+        user.expectErrorReport(ErrorReportAnswer::Abort);
+        const bool refused = !SaveSession(exampleSearch(), path, true, user) &&
+                             user.asked().size() == 1 &&
+                             user.asked()[0].error.procedure == "File Saving" &&
+                             user.asked()[0].error.number == err::PermissionDenied;
+        ::_exit(refused && test::readFile(path) == "earlier" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(SessionFileTest, anyNameAndMarkSurvivesARoundTrip) {
@@ -229,6 +256,20 @@ TEST(SessionLoadTest, renumbersGroupsInFileOrderAndCountsMarks) {
     EXPECT_EQ(closed, 1);
 }
 
+TEST(SessionLoadTest, groupsOfAListSortedByAnotherColumnComeBackWhole) {
+    WindowModel model = exampleSearch();
+    model.rows = {resultRow("a", "/d/", 40, 1), resultRow("c", "/d/", 40, 1),
+                  resultRow("b", "/d/", 7, 2), resultRow("d", "/d/", 7, 2)};
+    sortResultRows(model, ColFileName, false);
+    ScriptedAnswerer user;
+    const Loaded back = load(saved(model, true), user);
+    ASSERT_TRUE(back.result);
+    EXPECT_EQ(column(back.model, ColGroup), (std::vector<std::string>{"1", "2", "1", "2"}));
+    EXPECT_EQ(column(back.model, ColSortGrpno), column(model, ColSortGrpno));
+    EXPECT_EQ(back.model.GroupSizes, (std::vector<std::int32_t>{0, 2, 2}));
+    EXPECT_EQ(back.model.RowShades, (std::vector<std::int32_t>{1, 2, 1, 2}));
+}
+
 class SessionFilesTest : public ::testing::Test {
 protected:
     // A file of `content` and its row as a search would list it.
@@ -335,7 +376,9 @@ TEST_F(SessionFilesTest, damagedFilesEndTheLoadAndLeaveTheWindowIdle) {
     const std::string longLine =
         dir.write("long.tsf", "1,1,0,0,0,0,0,0,0\r\n" + std::string(2 << 20, 'x') + "\r\n");
     const std::string counter = dir.write("counter.tsf", "1,1,0,0,many,0,0,0,0\r\n");
-    for (const std::string& path : {fifo, longLine, counter}) {
+    // Rounds to 2^63, one past the largest 64-bit integer.
+    const std::string bytes = dir.write("bytes.tsf", "1,1,0,0,0,0,0,9223372036854775807,0\r\n");
+    for (const std::string& path : {fifo, longLine, counter, bytes}) {
         ScriptedAnswerer user;
         user.expectErrorReport(ErrorReportAnswer::Retry)
             .expectErrorReport(ErrorReportAnswer::Abort);
@@ -363,6 +406,30 @@ TEST_F(SessionFilesTest, damagedFilesEndTheLoadAndLeaveTheWindowIdle) {
                                   user, {}));
     EXPECT_EQ(model.rows.size(), 1U);
     EXPECT_FALSE(model.scanning);
+}
+
+TEST(SessionLoadTest, rowsNoScanCouldListAreRefusedAsDamaged) {
+    struct Case {
+        std::string name;
+        std::string folder;
+    };
+    const std::string nul(1, '\0');
+    for (const Case& c : {Case{"", "/d/"}, Case{".", "/d/"}, Case{"..", "/d/"}, Case{"a/b", "/d/"},
+                          Case{"a" + nul, "/d/"}, Case{"a", "d/"}, Case{"a", "/d"}, Case{"a", ""},
+                          Case{"a", "/d/../"}, Case{"a", "/./"}, Case{"a", "//"},
+                          Case{"a", "/d//e/"}, Case{"a", "/d" + nul + "/"}}) {
+        SCOPED_TRACE(c.name + " in " + c.folder);
+        ScriptedAnswerer user;
+        user.expectErrorReport(ErrorReportAnswer::Abort);
+        const Loaded loaded = load("1,1,0,1,0,0,0,0,0\r\n;" + c.name + "?1?" + kTime + "?N/A?1?" +
+                                       c.folder + "?0?0?0?18\r\n",
+                                   user);
+        EXPECT_FALSE(loaded.result);
+        EXPECT_TRUE(loaded.model.rows.empty());
+        ASSERT_EQ(user.asked().size(), 1U);
+        EXPECT_EQ(user.asked()[0].error.procedure, "File Opening");
+        EXPECT_EQ(user.asked()[0].error.number, err::TypeMismatch);
+    }
 }
 
 TEST(SessionLoadTest, cancelEndsTheLoadAndKeepsTheRowsNotLookedAt) {

@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -103,7 +105,7 @@ private slots:
             test::MemorySettings settings;
             test::ScriptedAnswerer ui;
             WindowModel model;
-            SaveFrm dialog(mode.mode, model, {settings, ui, {}, nullptr});
+            SaveFrm dialog(mode.mode, model, {settings, ui, {}, nullptr, {}});
             QCOMPARE(dialog.windowTitle(), mode.saving ? "Save Dialog" : "Open Dialog");
             QCOMPARE(widget<QPushButton>(dialog, "Command1").text(),
                      mode.saving ? "&Save" : "&Open");
@@ -137,7 +139,7 @@ private slots:
         settings.saveSetting("Options", "ChkClose", "0");
         test::ScriptedAnswerer ui;
         WindowModel model;
-        SaveFrm dialog("Save", model, {settings, ui, {}, nullptr});
+        SaveFrm dialog("Save", model, {settings, ui, {}, nullptr, {}});
         dialog.show();
         auto& txtPath = widget<QLineEdit>(dialog, "txtPath");
         auto& chkClose = widget<QCheckBox>(dialog, "chkClose");
@@ -201,6 +203,38 @@ private slots:
             names << QString::fromStdString(row.fullPath().substr(h.tree.path().size()));
         names.sort();
         QCOMPARE(names, QStringList({"data/a/two.dat", "data/b/two.dat"}));
+        h.ui.verify();
+    }
+
+    void theLoadClosesThePreviewBeforeTheListChanges() {
+        SessionHarness h;
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(QString::fromStdString(h.tree.path() + "a.png")));
+        // Enough rows for the loader to yield.
+        for (int i = 0; i < 1000; ++i)
+            h.model().rows.push_back(makeResultRow(i == 0 ? "a.png" : "f" + std::to_string(i),
+                                                   h.tree.path(), "", "2024-01-01 10:00",
+                                                   {1, 0, 0, i / 2 + 1, {}}));
+        announceAppendedRows(h.model(), 0);
+        const std::string file = h.tree.path() + "long.tsf";
+        h.useDialog(Qt::Key_S, file);
+        auto& rlv = *h.child<QTableView>(QStringLiteral("RLV"));
+        rlv.setFocus();
+        rlv.setCurrentIndex(rlv.model()->index(1, ColFileName));
+        QTest::keyClick(&rlv, Qt::Key_Up);
+        const auto previewShown = [] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (window->objectName() == QLatin1String("FileInfoFrm") && window->isVisible())
+                    return true;
+            return false;
+        };
+        QVERIFY(previewShown());
+        bool shownDuringLoad = false;
+        h.model().yield = [&] { shownDuringLoad = shownDuringLoad || previewShown(); };
+        h.useDialog(Qt::Key_L, file);
+        QCOMPARE(h.model().rows.size(), std::size_t{1000});
+        QVERIFY(!shownDuringLoad);
         h.ui.verify();
     }
 

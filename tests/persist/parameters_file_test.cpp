@@ -53,9 +53,15 @@ TEST(ParametersFileTest, writesTheHeaderAndOneLinePerSearchPathWithCrLf) {
 
 TEST(ParametersFileTest, roundTripsAwkwardFolderAndMaskTexts) {
     const std::vector<std::string> folders = {
-        "/data/Photos, 2019/",   "/data/100%2C literally/", "/data/lower %2c and %25 and %/",
-        "/data/what? spaced /",  "/data/\xff\xfe latin/",   "/data/line\nbreak\r/",
+        "/data/Photos, 2019/",
+        "/data/100%2C literally/",
+        "/data/lower %2c and %25 and %/",
+        "/data/what? spaced /",
+        "/data/\xff\xfe latin/",
+        "/data/line\nbreak\r/",
         "/data/%0a%0D%3f%zz%2/",
+        ";data/;semi/",
+        "/data/%3B and %3b/",
     };
     WindowModel model;
     selectEngine(model, Engine::SameNames);
@@ -83,12 +89,14 @@ TEST(ParametersFileTest, roundTripsAwkwardFolderAndMaskTexts) {
     EXPECT_TRUE(back.chkIncludeHidden.checked && back.cmdRemoveEnabled);
 }
 
-TEST(ParametersFileTest, fieldCodesAreOnlyTheFiveItKnows) {
+TEST(ParametersFileTest, fieldCodesAreOnlyTheSixItKnows) {
     EXPECT_EQ(encodeField("50% off, 100%", ','), "50% off%2C 100%");
     EXPECT_EQ(encodeField("a?b", '?'), "a%3Fb");
     EXPECT_EQ(encodeField("a?b", ','), "a?b");
     EXPECT_EQ(decodeField("%2c%2C%3f%0d%0A%25%2"), ",,?\r\n%%2");
     EXPECT_EQ(decodeField("%252C"), "%2C");
+    EXPECT_EQ(encodeField(";a;%3B", ','), ";a;%253B");
+    EXPECT_EQ(decodeField("%3B%3b;"), ";;;");
 }
 
 TEST(ParametersFileTest, restoresSwitchesAndPathsAndLeavesResultLinesAlone) {
