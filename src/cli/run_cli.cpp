@@ -240,6 +240,9 @@ std::optional<Refusal> checkOutputFile(const std::string& option, const std::str
     struct stat status {};
     if (!file.has_filename() || (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)))
         return usage(option + ": " + quoted(path) + " names no file");
+    // Replacing a FIFO or a device would put a plain file in its place.
+    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return usage(option + ": " + quoted(path) + " is not a regular file");
     if (auto refusal = checkFolder(file.has_parent_path() ? file.parent_path().string() : "."))
         return usage(option + ": " + refusal->message);
     return std::nullopt;

@@ -235,6 +235,13 @@ void replaceWholeFile(const std::string& path, std::string_view text) {
 void replaceFileByPieces(const std::string& path,
                          const std::function<void(const WritePiece& write)>& produce) {
     const std::string target = finalTarget(path);
+    // A FIFO, a device or a folder is not a file to replace: the rename
+    // would put a plain file in its place.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        throw RuntimeError(err::PathFileAccessError, runtimeErrorText(err::PathFileAccessError) +
+                                                         ": '" + target +
+                                                         "' is not a regular file");
     std::string partial;
     UniqueFd file = createSibling(folderOf(target), partial);
     if (!file.valid()) {

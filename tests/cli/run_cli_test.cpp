@@ -328,6 +328,7 @@ TEST_F(RunCliTest, refusesWhatCannotBeSearchedOrReadBeforeWalking) {
         {{"--export", m_root + "out.txt", a}, usage, "does not end in .xml, .csv, .htm or .html"},
         {{"--export", m_root + "evil\x1b[2J.txt", a}, usage, "evil\\x1B[2J.txt"},
         {{"--export", m_root + "folder.xml", a}, usage, "folder.xml' names no file"},
+        {{"--save-session", m_root + "fifo.tsf", a}, usage, "fifo.tsf' is not a regular file"},
         {{"--save-session", m_root + "none/s.tsf", a}, usage, "--save-session: '"},
         {{"--export-rows", "marked", a}, usage, "--export-rows needs --export"},
         {{"--export", csv, "--export-rows", "some", a}, usage, "'some' is neither all nor marked"},

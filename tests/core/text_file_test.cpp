@@ -122,10 +122,16 @@ TEST(ReplaceWholeFileTest, failureLeavesTheEarlierFileAndNoSibling) {
     const TempDir dir;
     const std::string missing = dir.path() + "missing/file.txt";
     EXPECT_EQ(failureOf([&] { replaceWholeFile(missing, "x"); }).substr(0, 3), "76 ");
-    // A folder in the way of the rename: the written sibling is removed again.
+    // A folder or a FIFO in the way is left as it is, and nothing is written beside it.
     dir.mkdir("taken");
+    const std::string fifo = dir.path() + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_THROW(replaceWholeFile(dir.path() + "taken", "x"), RuntimeError);
-    EXPECT_EQ(test::namesIn(dir.path()), std::vector<std::string>{"taken"});
+    EXPECT_EQ(failureOf([&] { replaceWholeFile(fifo, "x"); }).substr(0, 3), "75 ");
+    struct stat status {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_EQ(test::namesIn(dir.path()), (std::vector<std::string>{"fifo", "taken"}));
 }
 
 // Links keep leading to the written file, a link to nothing yet makes the
