@@ -54,6 +54,9 @@ bool loadSessionList(WindowModel& model, UserInterface& ui, const CliOptions& op
     load.progress = percentOn(line, "Loading session... ");
     const bool loaded = OpenTwinsiftFile(model, *options.loadSession, ui, load);
     line.clear();
+    // A list saved while sorted by another column holds its groups apart; the
+    // listing and the JSON show each group's rows together, in file order.
+    sortResultRows(model, ColSortGrpno, false);
     return loaded;
 }
 

@@ -248,6 +248,17 @@ TEST_F(RunCliTest, interruptDuringALoadListsTheRowsReadSoFar) {
     EXPECT_NE(out.str().find(m_root + "many/"), std::string::npos);
 }
 
+// A list saved while sorted by name holds its groups apart; each is listed whole.
+TEST_F(RunCliTest, aSessionSavedSortedByNameListsEachGroupTogether) {
+    std::string text = "1,1,0,4,4,1,2,2,0\r\n";
+    for (const char* row : {";a?1?2024-01-02 03:04?N/A?1?", "b?1?2024-01-02 03:04?N/A?2?",
+                            "c?1?2024-01-02 03:04?N/A?1?", "d?1?2024-01-02 03:04?N/A?2?"})
+        text += std::string(row) + m_root + "?0?0?0?18\r\n";
+    const CliRun run = runWith({"--load-session", m_dir.write("sorted.tsf", text)});
+    EXPECT_EQ(run.out, m_root + "a\n" + m_root + "c\n\n" + m_root + "b\n" + m_root + "d\n\n")
+        << describe(run);
+}
+
 TEST_F(CliGroupsTest, interruptDuringARescanEndsItAsTerminated) {
     const std::string session = m_root + "s.tsf";
     ASSERT_EQ(runWith({"--save-session", session, m_root}).status, exit_status::Completed);
