@@ -48,7 +48,7 @@ std::string reasonOf(const IoError& error) {
     return error.reason.empty() ? std::strerror(error.error) : error.reason;
 }
 
-// Whole minutes since the epoch, floored: a session keeps times to the minute.
+// Nothing is left at `path`: what a delete or a move means to leave.
 bool isGone(const std::string& path) {
     struct stat status {};
     return ::lstat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
