@@ -10,9 +10,26 @@
 #include "platform/system_info.h"
 
 #include <QApplication>
+#include <iostream>
 #include <vector>
 
 namespace twinsift {
+namespace {
+
+constexpr const char* kUsageText =
+    "usage: twinsift [SESSION.tsf]\n"
+    "\n"
+    "Finds sets of identical files and lets you mark, delete, move or copy the\n"
+    "copies you do not need. Given a session file, it restores that session's\n"
+    "search paths and switches and starts a scan.\n"
+    "\n"
+    "  --help       show this text and exit\n"
+    "  --version    show the version and exit\n"
+    "\n"
+    "Qt's own options (-style, -platform, ...) are accepted as well.\n"
+    "twinsift-cli searches from a terminal; see twinsift-cli --help.\n";
+
+} // namespace
 
 bool userDataFolderUsable(UserInterface& ui) {
     try {
@@ -25,12 +42,20 @@ bool userDataFolderUsable(UserInterface& ui) {
 }
 
 int runDesktop(int argc, char* argv[]) {
-    const CommandLine commandLine =
-        parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    if (commandLine.noWindow)
+    // Answered before any window system is touched, so they work without one.
+    const CommandLine asked = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (asked.help || asked.version) {
+        std::cout << (asked.help ? kUsageText : "twinsift " TWINSIFT_VERSION "\n");
+        return 0;
+    }
+    if (asked.noWindow)
         return 0;
 
     QApplication app(argc, argv);
+    // Qt has taken its own options (-style, -platform, ...) out of argv: what
+    // is left names the session, and an option's value is never taken for one.
+    const CommandLine commandLine =
+        parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     QApplication::setOrganizationName(QStringLiteral("Twinsift"));
     QApplication::setApplicationName(QStringLiteral("Twinsift"));
     QApplication::setApplicationVersion(QStringLiteral(TWINSIFT_VERSION));

@@ -78,6 +78,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
         if (argument == "-un") {
             line.noWindow = true;
+        } else if (argument == "--help" || argument == "-h") {
+            line.help = true;
+        } else if (argument == "--version") {
+            line.version = true;
         } else if (line.sessionPath.empty()) {
             line.sessionPath = argument;
             std::erase(line.sessionPath, '"');

@@ -45,10 +45,13 @@ WindowGeometry savedWindowGeometry(const SettingsStore& settings,
 WindowGeometry clampToWorkArea(WindowGeometry geometry, const WindowGeometry& workArea);
 void saveWindowGeometry(SettingsStore& settings, const WindowGeometry& geometry);
 
-// What the process was started with: "-un" as an argument starts no window;
-// the first other argument, its double quotes removed, is a session path.
+// What the process was started with: "-un" as an argument starts no window,
+// "--help" and "--version" ask for a text on standard output instead; the
+// first other argument, its double quotes removed, is a session path.
 struct CommandLine {
     bool noWindow = false;
+    bool help = false;
+    bool version = false;
     std::string sessionPath;
 };
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);

@@ -78,6 +78,9 @@ TEST(CommandLineTest, takesTheFirstArgumentWithoutQuotesAsTheSession) {
     EXPECT_EQ(line.sessionPath, "/data/2024-uni/re-run-under.tsf");
     EXPECT_TRUE(parseCommandLine({"a.tsf", "-un"}).noWindow);
     EXPECT_TRUE(parseCommandLine({"-un"}).noWindow);
+    const CommandLine asked = parseCommandLine({"--help", "--version"});
+    EXPECT_TRUE(asked.help && asked.version && asked.sessionPath.empty());
+    EXPECT_TRUE(parseCommandLine({"-h"}).help);
 }
 
 TEST(StartupStateTest, onlyAStoredElevenTurnsOnPermanentDeletion) {
