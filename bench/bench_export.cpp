@@ -7,6 +7,7 @@
 #include "no_questions.h"
 #include "persist/export_formats.h"
 #include "persist/export_html.h"
+#include "photo_rows.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,48 +21,16 @@
 namespace twinsift {
 namespace {
 
-constexpr int kRows = 1'000'000;
-constexpr int kFolders = 10'000;
-
 const WindowModel& listed() {
-    static const std::unique_ptr<WindowModel> model = [] {
-        auto owned = std::make_unique<WindowModel>();
-        std::mt19937 random(42);
-        std::vector<SharedText> folders;
-        for (int f = 0; f < kFolders; ++f) {
-            char folder[64];
-            std::snprintf(folder, sizeof folder, "/home/user/Pictures/d%04d/s%d/", f / 5, f % 5);
-            folders.emplace_back(folder);
-        }
-        owned->rows.reserve(kRows);
-        for (int i = 0; i < kRows; ++i) {
-            char name[48];
-            std::snprintf(name, sizeof name, "IMG_2024%04d_%06d & copy.jpg",
-                          static_cast<int>(random() % 1231), i);
-            RowFacts facts;
-            facts.size = static_cast<std::int64_t>(random() % 10'000'000 + 1);
-            facts.lastWriteSeconds =
-                1'700'000'000 + static_cast<std::int64_t>(random() % 10'000'000);
-            facts.group = i / 3 + 1;
-            owned->rows.push_back(makeResultRow(name, folders[random() % kFolders],
-                                                random() % 4 == 0 ? "1.2.3.4" : "N/A",
-                                                fileTimeText(facts.lastWriteSeconds), facts));
-        }
-        return owned;
-    }();
+    static const std::unique_ptr<WindowModel> model = bench::photoRows();
     return *model;
-}
-
-std::string target(const char* name) {
-    const char* folder = std::getenv("TMPDIR");
-    return std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/" + name +
-           std::to_string(::getpid());
 }
 
 template <class Export> void timeExport(benchmark::State& state, const char* name, Export run) {
     bench::NoQuestions ui;
     const WindowModel& model = listed();
-    const ExportRequest request{target(name), ExportRows::All, [](std::size_t, std::size_t) {}};
+    const ExportRequest request{bench::benchFile(name), ExportRows::All,
+                                [](std::size_t, std::size_t) {}};
     for (auto _ : state)
         if (!run(model, request, ui))
             state.SkipWithError("the export failed");

@@ -13,6 +13,7 @@
 #include "core/format.h"
 #include "core/window_model.h"
 #include "no_questions.h"
+#include "photo_rows.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,47 +30,6 @@
 namespace twinsift {
 namespace {
 
-constexpr int kRows = 1'000'000;
-constexpr int kFolders = 10'000;
-
-// The rows as a search lists them, or, with `asLoaded`, as a session load
-// makes them: each group's saved sort key shared by its rows.
-std::unique_ptr<WindowModel> listed(bool asLoaded) {
-    auto model = std::make_unique<WindowModel>();
-    std::mt19937 random(42);
-    std::vector<SharedText> folders;
-    for (int f = 0; f < kFolders; ++f) {
-        char folder[64];
-        std::snprintf(folder, sizeof folder, "/home/user/Pictures/d%04d/s%d/", f / 5, f % 5);
-        folders.emplace_back(folder);
-    }
-    model->rows.reserve(kRows);
-    SharedText groupKey;
-    for (int i = 0; i < kRows; ++i) {
-        char name[48];
-        std::snprintf(name, sizeof name, "IMG_2024%04d_%06d & copy.jpg",
-                      static_cast<int>(random() % 1231), i);
-        RowFacts facts;
-        facts.size = static_cast<std::int64_t>(random() % 10'000'000 + 1);
-        facts.lastWriteSeconds = 1'700'000'000 + static_cast<std::int64_t>(random() % 10'000'000);
-        facts.lastWriteSeconds -= facts.lastWriteSeconds % 60;
-        facts.group = i / 3 + 1;
-        if (asLoaded && i % 3 == 0)
-            groupKey = SharedText(zeroPadded(facts.group, 11));
-        model->rows.push_back(makeResultRow(name, folders[random() % kFolders],
-                                            random() % 4 == 0 ? "1.2.3.4" : "N/A",
-                                            fileTimeText(facts.lastWriteSeconds), facts, groupKey));
-        model->rows.back().icon = i % 3 == 2 ? image::Marked : image::Unmarked;
-    }
-    return model;
-}
-
-std::string target(const char* name) {
-    const char* folder = std::getenv("TMPDIR");
-    return std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/" + name +
-           std::to_string(::getpid());
-}
-
 // A file removed at exit, whichever benchmarks ran.
 struct RemovedAtExit {
     std::string path;
@@ -79,9 +39,9 @@ struct RemovedAtExit {
 // The session file of the listed rows, written once.
 const std::string& sessionFile() {
     static const RemovedAtExit file{[] {
-        const std::string path = target("bench_session.tsf");
+        const std::string path = bench::benchFile("bench_session.tsf");
         bench::NoQuestions ui;
-        SaveSession(*listed(false), path, true, ui);
+        SaveSession(*bench::photoRows(false), path, true, ui);
         ::malloc_trim(0);
         return path;
     }()};
@@ -108,8 +68,8 @@ template <class Step> double peakMiB(Step&& step) {
 
 void BM_SaveSession(benchmark::State& state) {
     bench::NoQuestions ui;
-    const std::unique_ptr<WindowModel> model = listed(false);
-    const std::string path = target("bench_session_save.tsf");
+    const std::unique_ptr<WindowModel> model = bench::photoRows(false);
+    const std::string path = bench::benchFile("bench_session_save.tsf");
     for (auto _ : state)
         if (!SaveSession(*model, path, true, ui, [](std::size_t, std::size_t) {}))
             state.SkipWithError("the save failed");
@@ -124,7 +84,7 @@ void BM_LoadSession(benchmark::State& state) {
     how.progress = [](std::size_t, std::size_t) {};
     for (auto _ : state) {
         WindowModel model;
-        if (!OpenTwinsiftFile(model, path, ui, how) || model.rows.size() != kRows)
+        if (!OpenTwinsiftFile(model, path, ui, how) || model.rows.size() != bench::kRows)
             state.SkipWithError("the load failed");
         state.PauseTiming();
         model = WindowModel();
@@ -137,7 +97,7 @@ void BM_LoadPeakMemory(benchmark::State& state) {
     bench::NoQuestions ui;
     const std::string& path = sessionFile();
     for (auto _ : state) {
-        const double rows = peakMiB([] { benchmark::DoNotOptimize(listed(true)); });
+        const double rows = peakMiB([] { benchmark::DoNotOptimize(bench::photoRows(true)); });
         double load = 0;
         {
             WindowModel model;
