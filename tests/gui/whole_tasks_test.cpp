@@ -1,0 +1,594 @@
+// Whole tasks as a user does them, from adding a folder to the file on disk,
+// through the real main window and its dialogs.
+#include "app/desktop_services.h"
+#include "app/main_frm.h"
+#include "fileops/file_operation.h"
+#include "gui_support.h"
+#include "platform/app_paths.h"
+#include "support/scratch_volume.h"
+#include "support/temp_dir.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QXmlStreamReader>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+
+namespace twinsift {
+namespace {
+
+namespace fs = std::filesystem;
+
+const MessageBoxRequest kCancelQuestion{"Are you sure to cancel searching?", "Cancel Search",
+                                        MsgIcon::None, MsgButtons::YesNo, 2};
+
+template <class T> T& in(QWidget& parent, const char* name) {
+    auto* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no %s", name);
+    return *found;
+}
+
+bool exists(const std::string& path) {
+    return fs::exists(fs::symlink_status(path));
+}
+
+std::string trash() {
+    return std::string(std::getenv("XDG_DATA_HOME")) + "/Trash/";
+}
+
+// Every row as "path|group|*" (the star when marked).
+QStringList listed(const WindowModel& model) {
+    QStringList rows;
+    for (const ResultRow& row : model.rows)
+        rows << QString::fromStdString(row.fullPath() + "|" + row.text(ColGroup) +
+                                       (row.marked() ? "|*" : "|"));
+    return rows;
+}
+
+// How many groups of the list are down to one row.
+long loneRows(const WindowModel& model) {
+    std::map<std::int32_t, int> members;
+    for (const ResultRow& row : model.rows)
+        ++members[row.facts.group];
+    return std::count_if(members.begin(), members.end(),
+                         [](const auto& group) { return group.second == 1; });
+}
+
+std::vector<std::string> markedPaths(const WindowModel& model) {
+    std::vector<std::string> paths;
+    for (const ResultRow& row : model.rows)
+        if (row.marked())
+            paths.push_back(row.fullPath());
+    return paths;
+}
+
+// The main window over a tree of its own; `during` runs at every yield of a
+// long step, after the window had its turn.
+struct Flow : test::WindowHarness {
+    test::TempDir tree;
+    std::function<void()> during;
+
+    Flow() {
+        // Every test starts as on a first run, not from what the last one saved.
+        fs::remove(userDataFolder() + "default.tsf");
+        create();
+        window->exclusions() = KeptExclusionList(tree.path() + "exclusion.lst");
+        model().yield = [this, yield = DesktopYield()]() mutable {
+            yield();
+            if (during)
+                during();
+        };
+        start();
+    }
+
+    // Adds `folder` as the user does: the Add button, the folder chooser,
+    // then the folder dialog with no minimum size.
+    void addFolder(const std::string& folder) {
+        ui.expectBrowseFolder(folder);
+        through(*child<QWidget>("cmdAdd"), "FolderFrm", [](QWidget& dialog) {
+            in<QLineEdit>(dialog, "txtMin").setText("0");
+            test::clickButton(dialog, "cmdOK");
+        });
+    }
+    void addSearchPath(const std::string& folder) {
+        model().SearchList.push_back({folder, {"Yes", "All files(*.*)", "0", "", "", ""}});
+        model().notices().searchPathsChanged();
+    }
+    void scan() {
+        action("MScan")->trigger();
+        QCOMPARE(panel(1), "Search Completed.");
+    }
+    // Triggers `command` and lets `act` work the modal dialog `dialog` it opens.
+    void through(const char* command, const char* dialog,
+                 const std::function<void(QWidget&)>& act) {
+        const auto seen = test::whenModalShown(dialog, act);
+        action(command)->trigger();
+        QVERIFY2(*seen, dialog);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+    void through(QWidget& button, const char* dialog, const std::function<void(QWidget&)>& act) {
+        const auto seen = test::whenModalShown(dialog, act);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QVERIFY2(*seen, dialog);
+    }
+    // Saves or loads the session at `path`, `choose` setting the dialog's options.
+    void session(const char* command, const std::string& path,
+                 const std::function<void(QWidget&)>& choose = {}) {
+        through(command, "SaveFrm", [&](QWidget& dialog) {
+            if (choose)
+                choose(dialog);
+            in<QLineEdit>(dialog, "txtPath").setText(QString::fromStdString(path));
+            test::clickButton(dialog, "Command1");
+            // A stopped load leaves the dialog open.
+            if (dialog.isVisible())
+                test::clickButton(dialog, "Command2");
+        });
+    }
+    // Exports every row in `format` to `path` through the wizard.
+    void exportAs(const char* format, const std::string& path) {
+        through("MExport", "frmExport", [&](QWidget& wizard) {
+            in<QRadioButton>(wizard, "optAllFiles").setChecked(true);
+            in<QRadioButton>(wizard, format).setChecked(true);
+            in<QCheckBox>(wizard, "openafter").setChecked(false);
+            test::clickButton(wizard, "btn");
+            if (in<QRadioButton>(wizard, "optComma").isEnabled())
+                in<QRadioButton>(wizard, "optComma").setChecked(true);
+            in<QLineEdit>(wizard, "txtPath").setText(QString::fromStdString(path));
+            test::clickButton(wizard, "btn");
+            test::clickButton(wizard, "Command2");
+        });
+    }
+    // Marks with the advanced marking's folder page: the folders ending in one of `folders`.
+    void markFolders(const std::set<std::string>& folders) {
+        through("mnuAdvMarkForm", "AdvMarkFrm", [&](QWidget& dialog) {
+            in<QTabWidget>(dialog, "TabStrip1").setCurrentIndex(1);
+            auto& list = in<QTreeWidget>(dialog, "lvFolders");
+            for (int i = 0; i < list.topLevelItemCount(); ++i) {
+                const std::string folder = list.topLevelItem(i)->text(0).toStdString();
+                const bool chosen = folders.count(folder.substr(tree.path().size()));
+                list.topLevelItem(i)->setCheckState(0, chosen ? Qt::Checked : Qt::Unchecked);
+            }
+            test::clickButton(dialog, "cmdOK");
+        });
+    }
+
+    // The window is idle, takes every command, and what it counts agrees
+    // with the rows it lists.
+    void expectIdleAndConsistent() {
+        QVERIFY(!model().scanning && !QApplication::activeModalWidget());
+        for (const char* menu : {"MnuFile", "MAction"})
+            QVERIFY2(child<QMenu>(menu)->isEnabled(), menu);
+        for (const char* name : {"MScan", "MLoadSession", "MSaveSession", "MExport", "MDelete",
+                                 "MMoveSelected", "Toolbar1Button1", "Toolbar1Button7"})
+            QVERIFY2(action(name)->isEnabled(), name);
+        QVERIFY(!action("MCancel")->isEnabled() && !action("Toolbar1Button2")->isEnabled());
+        QVERIFY(child<QWidget>("RLV")->isEnabled() && child<QWidget>("SearchList")->isEnabled());
+        QCOMPARE(child<QTableView>("RLV")->model()->rowCount(), int(model().rows.size()));
+        std::map<std::int32_t, std::int32_t> members;
+        std::size_t marked = 0;
+        for (const ResultRow& row : model().rows) {
+            ++members[row.facts.group];
+            marked += row.marked();
+        }
+        for (const auto& [group, count] : members)
+            QCOMPARE(model().GroupSizes.at(std::size_t(group)), count);
+        if (panel(1).startsWith("Total Files Marked "))
+            QVERIFY(panel(1).startsWith(QStringLiteral("Total Files Marked %1 ").arg(marked)));
+    }
+};
+
+// `pairs` groups of two copies, one under a*/ and one under b*/, spread over
+// a few folders; every group holds content of its own.
+void makePairs(const test::TempDir& tree, int pairs) {
+    for (int i = 0; i < pairs; ++i) {
+        const std::string n = std::to_string(1000 + i);
+        const std::string folder = std::to_string(i % 6);
+        tree.write("data/a" + folder + "/p" + n + "a", "content " + n);
+        tree.write("data/b" + folder + "/p" + n + "b", "content " + n);
+    }
+}
+
+// Splits one line of delimited text, quoted fields allowed.
+QStringList splitDelimited(const QString& line, QChar separator) {
+    QStringList fields{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"')
+            fields.back() += line[++i];
+        else if (c == '"')
+            quoted = !quoted;
+        else if (c == separator && !quoted)
+            fields << QString();
+        else
+            fields.back() += c;
+    }
+    return fields;
+}
+
+// The seven exported values of every row, as the list shows them.
+QList<QStringList> shownValues(const WindowModel& model) {
+    QList<QStringList> rows;
+    for (const ResultRow& row : model.rows)
+        rows << QStringList{QString::fromStdString(row.name()),
+                            QString::fromStdString(row.text(ColExt)),
+                            QString::fromStdString(row.text(ColSize)),
+                            QString::fromStdString(row.text(ColLastModified)),
+                            QString::fromStdString(row.text(ColFileVersion)),
+                            QString::fromStdString(row.text(ColGroup)),
+                            QString::fromStdString(row.folder())};
+    return rows;
+}
+
+QList<QStringList> parsedXml(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QXmlStreamReader xml(&file);
+    QList<QStringList> rows;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("Files"))
+            continue;
+        QStringList values;
+        while (xml.readNextStartElement())
+            values << xml.readElementText();
+        rows << values;
+    }
+    if (xml.hasError())
+        qWarning("%s", qPrintable(xml.errorString()));
+    return xml.hasError() ? QList<QStringList>{} : rows;
+}
+
+} // namespace
+
+class WholeTasksTest : public QObject {
+    Q_OBJECT
+public:
+    // GIO reads $HOME and $XDG_DATA_HOME once: the Trash is a fresh one, on
+    // the file system of the test's files, set before anything asks.
+    static void initMain() {
+        static test::TempDir home;
+        ::setenv("HOME", home.path().c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (home.path() + "data").c_str(), 1);
+    }
+
+private slots:
+    void scanMarkAllDuplicatesAndDeleteToTheTrash() {
+        Flow h;
+        const std::vector<std::vector<std::string>> groups{
+            {h.tree.write("data/a/x.txt", "three copies"),
+             h.tree.write("data/b/x.txt", "three copies"),
+             h.tree.write("data/c/x.txt", "three copies")},
+            {h.tree.write("data/a/y.bin", "a pair"), h.tree.write("data/b/y copy.bin", "a pair")}};
+        h.tree.write("data/a/unique.txt", "only one");
+        h.addFolder(h.tree.path() + "data");
+        h.scan();
+        QCOMPARE(h.model().rows.size(), std::size_t{5});
+
+        h.action("MMarkAllDuplicates")->trigger();
+        const std::vector<std::string> doomed = markedPaths(h.model());
+        QCOMPARE(doomed.size(), std::size_t{3});
+        h.through("MDelete", "fileDelFrm", [](QWidget& dialog) {
+            QVERIFY(in<QCheckBox>(dialog, "chkSentTo").isChecked());
+            test::clickButton(dialog, "cmdOK");
+            test::clickButton(dialog, "cmdClose");
+        });
+
+        QVERIFY(h.model().rows.empty());
+        QCOMPARE(h.child<QTableView>("RLV")->model()->rowCount(), 0);
+        for (const auto& group : groups)
+            QCOMPARE(std::count_if(group.begin(), group.end(), exists), 1);
+        // Each deleted file sits in the Trash with the record of where it came from.
+        std::set<std::string> trashedFrom;
+        for (const std::string& name : test::namesIn(trash() + "files")) {
+            const std::string info = test::readFile(trash() + "info/" + name + ".trashinfo");
+            const std::size_t at = info.find("Path=");
+            QVERIFY2(at != std::string::npos, name.c_str());
+            const std::string encoded = info.substr(at + 5, info.find('\n', at) - at - 5);
+            trashedFrom.insert(QUrl::fromPercentEncoding(encoded.c_str()).toStdString());
+        }
+        QCOMPARE(trashedFrom, std::set<std::string>(doomed.begin(), doomed.end()));
+        h.expectIdleAndConsistent();
+    }
+
+    void markByFoldersAndMoveWithStructureToAnotherFileSystem() {
+        const test::ScratchVolume volume = test::ScratchVolume::tmpfs("8m");
+        if (!volume.mounted())
+            QSKIP("needs root to mount a second file system (tmpfs) for the destination");
+        Flow h;
+        h.tree.write("data/keep/one.txt", "first");
+        h.tree.write("data/keep/two.txt", "second");
+        h.tree.write("data/keep/three.txt", "third");
+        const std::vector<std::string> moved{h.tree.write("data/b/one.txt", "first"),
+                                             h.tree.write("data/b/three.txt", "third"),
+                                             h.tree.write("data/c/two.txt", "second")};
+        h.addFolder(h.tree.path() + "data");
+        h.scan();
+        h.markFolders({"data/b/", "data/c/"});
+        QCOMPARE(markedPaths(h.model()).size(), std::size_t{3});
+
+        h.ui.expectBrowseFolder(volume.path());
+        h.through("MMoveSelected", "FileCMFrm", [](QWidget& dialog) {
+            in<QCheckBox>(dialog, "chk2").setChecked(true);
+            QVERIFY(in<QCheckBox>(dialog, "chkEmptyFolders").isChecked());
+            test::clickButton(dialog, "cmdOK");
+            QCOMPARE(in<QTreeWidget>(dialog, "ErrList").topLevelItemCount(), 0);
+            test::clickButton(dialog, "cmdClose");
+        });
+        h.ui.verify();
+
+        for (const std::string& source : moved) {
+            const std::size_t slash = source.rfind('/');
+            const std::string target =
+                MakeStructure(source.substr(0, slash + 1), volume.path()) + source.substr(slash);
+            QVERIFY2(!exists(source) && exists(target), target.c_str());
+            QCOMPARE(test::readFile(target),
+                     test::readFile(h.tree.path() + "data/keep" + source.substr(slash)));
+        }
+        // The folders the move emptied are gone, the others stay.
+        QCOMPARE(test::namesIn(h.tree.path() + "data"), std::vector<std::string>{"keep"});
+        QVERIFY(h.model().rows.empty());
+        h.expectIdleAndConsistent();
+    }
+
+    void sessionsComeBackWholeRescannedAndRechecked() {
+        Flow h;
+        h.tree.write("data/a/one.txt", "first pair");
+        h.tree.write("data/b/one.txt", "first pair");
+        h.tree.write("data/a/two.dat", "a group of three");
+        h.tree.write("data/b/two.dat", "a group of three");
+        h.tree.write("data/c/two.dat", "a group of three");
+        h.addFolder(h.tree.path() + "data");
+        h.scan();
+        h.action("MMarkAllDuplicates")->trigger();
+        const QStringList scanned = listed(h.model());
+        const std::string file = h.tree.path() + "search.tsf";
+        h.session("MSaveSession", file);
+        QVERIFY(exists(file));
+
+        h.action("MNewSession")->trigger();
+        QVERIFY(h.model().rows.empty());
+        h.session("MLoadSession", file);
+        QCOMPARE(listed(h.model()), scanned);
+        h.expectIdleAndConsistent();
+
+        // Deleted behind the program's back: the row goes, and so does the
+        // copy it leaves alone.
+        fs::remove(h.tree.path() + "data/a/one.txt");
+        h.session("MLoadSession", file,
+                  [](QWidget& dialog) { in<QCheckBox>(dialog, "ReCheckc").setChecked(true); });
+        QCOMPARE(listed(h.model()), scanned.mid(2));
+        h.expectIdleAndConsistent();
+
+        // Changed behind its back, the same size: only a new comparison sees it.
+        h.tree.write("data/c/two.dat", "A group of three");
+        h.session("MLoadSession", file,
+                  [](QWidget& dialog) { in<QCheckBox>(dialog, "ReScanc").setChecked(true); });
+        QStringList rescanned = listed(h.model());
+        rescanned.sort();
+        const QString data = QString::fromStdString(h.tree.path() + "data/");
+        QCOMPARE(rescanned, QStringList({data + "a/two.dat|1|", data + "b/two.dat|1|"}));
+        h.expectIdleAndConsistent();
+        h.ui.verify();
+    }
+
+    void exportsReadBackAsTheListShowsThem() {
+        Flow h;
+        for (const char* folder : {"data/a/", "data/b/"}) {
+            h.tree.write(std::string(folder) + "say \"hi\", ok.txt", "quoted, with a comma");
+            h.tree.write(std::string(folder) + "&<odd>;.v1.dat", "markup in the name");
+        }
+        h.addFolder(h.tree.path() + "data");
+        h.scan();
+        const QList<QStringList> shown = shownValues(h.model());
+        QCOMPARE(shown.size(), 4);
+
+        const std::string xml = h.tree.path() + "out.xml";
+        h.exportAs("optXml", xml);
+        QCOMPARE(parsedXml(xml), shown);
+
+        const std::string csv = h.tree.path() + "out.csv";
+        h.exportAs("OptDeli", csv);
+        QStringList lines = QString::fromStdString(test::readFile(csv)).split("\r\n");
+        QCOMPARE(lines.takeFirst(), "File Name,File Extension,Size(Bytes),Last Modified,Version,"
+                                    "Group,Path");
+        QCOMPARE(lines.takeLast(), QString());
+        QCOMPARE(lines.takeLast(), QString());
+        QList<QStringList> parsed;
+        for (const QString& line : lines)
+            parsed << splitDelimited(line, ',');
+        QCOMPARE(parsed, shown);
+
+        const std::string html = h.tree.path() + "out.htm";
+        h.exportAs("optHtml", html);
+        const QString page = QString::fromStdString(test::readFile(html));
+        QCOMPARE(page.count("<tr><td class='"), shown.size());
+        QTextDocument read;
+        read.setHtml(page);
+        for (const QStringList& row : shown)
+            QVERIFY2(read.toPlainText().contains(row[0]), qPrintable(row[0]));
+        QCOMPARE(h.launcher.opened.size(), std::size_t{0});
+        h.expectIdleAndConsistent();
+        h.ui.verify();
+    }
+
+    // Each long step stopped half-way, as a user would: the window is idle
+    // and whole again, and no file is left half-done or lost.
+    void cancelAtEachLongStep() {
+        struct Step {
+            const char* name;
+            bool scanFirst;
+            std::function<void(Flow&)> cancelHalfWay;
+        };
+        const auto walkCancelled = [](Flow& h) {
+            h.ui.expectMessage(kCancelQuestion, MsgAnswer::Yes);
+            bool pressed = false;
+            h.during = [&] {
+                if (h.model().FilesFound >= 100 && !std::exchange(pressed, true))
+                    QTest::keyClick(h.window.get(), Qt::Key_Escape);
+            };
+            h.action("MScan")->trigger();
+            h.during = {};
+            QCOMPARE(h.panel(1), "Search Terminated.");
+            QVERIFY(h.model().FilesFound < 1200 && h.model().rows.empty());
+        };
+        const auto comparisonCancelled = [](Flow& h) {
+            h.ui.expectMessage(kCancelQuestion, MsgAnswer::Yes);
+            bool pressed = false;
+            h.during = [&] {
+                if (h.panel(1) == "Starting search engine, please wait..." &&
+                    !std::exchange(pressed, true))
+                    h.action("Toolbar1Button2")->trigger();
+            };
+            h.action("MScan")->trigger();
+            h.during = {};
+            QVERIFY(pressed);
+            QCOMPARE(h.panel(1), "Search Terminated.");
+            QCOMPARE(h.model().FilesFound, 1200);
+            QVERIFY(h.model().rows.size() < 1200);
+            std::set<std::int32_t> groups;
+            for (const ResultRow& row : h.model().rows)
+                groups.insert(row.facts.group);
+            QCOMPARE(h.panel(2).section(' ', 2, 2).toLongLong(),
+                     qint64(h.model().rows.size() - groups.size()));
+        };
+        // Stops the run of `dialog` once one marked file has left its place;
+        // every marked file is then in place or wholly at `landed`.
+        const auto runCancelled = [](Flow& h, const char* command, const char* dialog,
+                                     const std::function<std::string(const std::string&)>& landed) {
+            h.action("MMarkAllDuplicates")->trigger();
+            const std::vector<std::string> marked = markedPaths(h.model());
+            std::map<std::string, std::string> contents;
+            for (const std::string& path : marked)
+                contents[path] = test::readFile(path);
+            QWidget* running = nullptr;
+            h.during = [&] {
+                if (running && !exists(marked.front()))
+                    test::clickButton(*std::exchange(running, nullptr), "cmdOK");
+            };
+            h.through(command, dialog, [&](QWidget& shown) {
+                running = &shown;
+                test::clickButton(shown, "cmdOK");
+                QVERIFY(!running);
+                test::clickButton(shown, "cmdClose");
+            });
+            std::size_t gone = 0;
+            for (const std::string& path : marked) {
+                if (exists(path)) {
+                    QCOMPARE(test::readFile(path), contents[path]);
+                    continue;
+                }
+                ++gone;
+                QCOMPARE(test::readFile(landed(path)), contents[path]);
+            }
+            QVERIFY(gone >= 1 && gone < marked.size());
+            QCOMPARE(markedPaths(h.model()).size(), marked.size() - gone);
+            QCOMPARE(loneRows(h.model()), 0);
+            h.during = {};
+        };
+        const auto deleteCancelled = [runCancelled](Flow& h) {
+            runCancelled(h, "MDelete", "fileDelFrm", [](const std::string& path) {
+                const std::string name = path.substr(path.rfind('/') + 1);
+                return exists(trash() + "info/" + name + ".trashinfo") ? trash() + "files/" + name
+                                                                       : std::string();
+            });
+        };
+        const auto moveCancelled = [runCancelled](Flow& h) {
+            const std::string out = h.tree.mkdir("out");
+            h.ui.expectBrowseFolder(out);
+            runCancelled(h, "MMoveSelected", "FileCMFrm", [&](const std::string& path) {
+                return out + path.substr(path.rfind('/') + 1);
+            });
+        };
+        const auto loadCancelled = [](Flow& h) {
+            const std::string file = h.tree.path() + "search.tsf";
+            h.session("MSaveSession", file);
+            const std::string saved = test::readFile(file);
+            h.ui.expectMessage(kCancelQuestion.text, MsgAnswer::Yes);
+            bool pressed = false;
+            h.during = [&] {
+                if (QWidget* dialog = QApplication::activeModalWidget();
+                    dialog && !std::exchange(pressed, true))
+                    test::clickButton(*dialog, "Command2");
+            };
+            h.session("MLoadSession", file);
+            h.during = {};
+            QVERIFY(pressed);
+            QVERIFY(h.model().rows.size() < 1200);
+            QCOMPARE(test::readFile(file), saved);
+        };
+        // Saves and exports cannot be stopped: Escape and Cancel are refused
+        // until the file is whole, and it appears only then.
+        const auto refusedUntilWhole = [](Flow& h, const std::string& path,
+                                          const std::function<void()>& write) {
+            bool tried = false;
+            h.during = [&] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                if (!dialog || std::exchange(tried, true))
+                    return;
+                QVERIFY(!exists(path));
+                QTest::keyClick(dialog, Qt::Key_Escape);
+                test::clickButton(*dialog, "Command2");
+                dialog->close();
+                QVERIFY(dialog->isVisible());
+            };
+            write();
+            h.during = {};
+            QVERIFY(tried);
+        };
+        const auto saveRefused = [refusedUntilWhole](Flow& h) {
+            const std::string file = h.tree.mkdir("saved") + "search.tsf";
+            refusedUntilWhole(h, file, [&] { h.session("MSaveSession", file); });
+            QCOMPARE(test::namesIn(h.tree.path() + "saved"),
+                     std::vector<std::string>{"search.tsf"});
+            const QStringList before = listed(h.model());
+            h.session("MLoadSession", file);
+            QCOMPARE(listed(h.model()), before);
+        };
+        const auto exportRefused = [refusedUntilWhole](Flow& h) {
+            const std::string file = h.tree.mkdir("export") + "out.xml";
+            refusedUntilWhole(h, file, [&] { h.exportAs("optXml", file); });
+            QCOMPARE(test::namesIn(h.tree.path() + "export"), std::vector<std::string>{"out.xml"});
+            QCOMPARE(parsedXml(file), shownValues(h.model()));
+        };
+
+        const Step steps[] = {
+            {"walk", false, walkCancelled},        {"comparison", false, comparisonCancelled},
+            {"delete run", true, deleteCancelled}, {"move run", true, moveCancelled},
+            {"session load", true, loadCancelled}, {"session save", true, saveRefused},
+            {"export", true, exportRefused}};
+        for (const Step& step : steps) {
+            qInfo("step: %s", step.name);
+            Flow h;
+            makePairs(h.tree, 600);
+            h.addSearchPath(h.tree.path() + "data");
+            if (step.scanFirst)
+                h.scan();
+            step.cancelHalfWay(h);
+            if (QTest::currentTestFailed())
+                return;
+            h.during = {};
+            h.expectIdleAndConsistent();
+            h.ui.verify();
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+};
+
+} // namespace twinsift
+
+QTEST_MAIN(twinsift::WholeTasksTest)
+#include "whole_tasks_test.moc"
