@@ -131,6 +131,20 @@ void recountFolders(WindowModel& model) {
             model.lvFolders.push_back(row.folder());
 }
 
+// A stopped read can cut the last group short, down to one row, which is
+// then no group of duplicates at all.
+void dropCutShortGroup(WindowModel& model) {
+    if (model.engine == Engine::ZeroSize || model.rows.empty())
+        return;
+    const auto last = static_cast<std::size_t>(model.rows.back().facts.group);
+    if (last >= model.GroupSizes.size() || model.GroupSizes[last] != 1)
+        return;
+    --model.GroupSizes[last];
+    const ResultRow* lastRow = &model.rows.back();
+    removeResultRows(model, [lastRow](const ResultRow& row) { return &row == lastRow; });
+    recountFolders(model);
+}
+
 // What the status bar counts, from the rows that are left: the marked rows
 // and, outside the zero-size listing (whose counters stay the saved ones),
 // each row of a group after its first.
@@ -201,6 +215,8 @@ bool OpenTwinsiftFile(WindowModel& model, const std::string& path, UserInterface
     model.notices().searchPathsChanged();
     // Re-check removes rows, which the list must have been told of first.
     model.notices().listReplaced();
+    if (model.SearchCancelled)
+        dropCutShortGroup(model);
 
     if (read) {
         if (load.fileRead)
