@@ -139,7 +139,8 @@ struct Flow : test::WindowHarness {
             test::clickButton(wizard, "Command2");
         });
     }
-    // Marks with the advanced marking's folder page: the folders ending in one of `folders`.
+    // Marks with the advanced marking's folder page: the folders named, below
+    // the tree, in `folders`.
     void markFolders(const std::set<std::string>& folders) {
         through("mnuAdvMarkForm", "AdvMarkFrm", [&](QWidget& dialog) {
             in<QTabWidget>(dialog, "TabStrip1").setCurrentIndex(1);
