@@ -8,7 +8,7 @@ PACKAGES="cmake g++ make pkgconf clang-format clang-tidy \
 qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev \
 libutf8proc-dev libglib2.0-dev zlib1g-dev libxxhash-dev libgtest-dev libgmock-dev libbenchmark-dev \
 xdg-utils xvfb xauth x11-utils python3 chromium \
-help2man desktop-file-utils appstream strace"
+help2man desktop-file-utils appstream strace dpkg-dev file"
 
 missing=""
 for p in $PACKAGES; do
