@@ -38,11 +38,20 @@ check "installed twinsift --version" grep -q '^twinsift [0-9]' "$work/version"
 
 # The desktop program looks its files up relative to its own executable; the
 # system calls show where it found them. A fresh data folder keeps a user's
-# own copies out of the look-up.
-XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work" \
-QT_QPA_PLATFORM=offscreen strace -f -e trace=openat,newfstatat,stat -o "$work/trace" \
-    timeout 5 "$prefix/bin/twinsift" > /dev/null 2>&1
+# own copies out of the look-up. The help pages are looked up last, after
+# the icons, so the program is ended once they are found.
 found() { grep -q "\"$prefix/bin/../share/twinsift/$1\".* = [0-9]" "$work/trace"; }
+XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work" \
+QT_QPA_PLATFORM=offscreen strace -f -e trace=newfstatat,stat -o "$work/trace" \
+    timeout 30 "$prefix/bin/twinsift" > /dev/null 2>&1 &
+i=0
+while [ $i -lt 300 ] && ! found help/index.html; do
+    sleep 0.1
+    i=$((i + 1))
+done
+program=$(grep -m1 "share/twinsift/help/index.html\".* = 0" "$work/trace" | cut -d' ' -f1)
+[ -n "$program" ] && kill "$program"
+wait
 check "desktop program finds its help pages" found help/index.html
 check "desktop program finds its icons" found icons/twinsift.png
 
