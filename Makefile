@@ -49,5 +49,10 @@ format-check:
 install: build
 	cmake --install $(BUILD)
 
+# build/twinsift_<version>_amd64.deb, for /usr.
+.PHONY: package
+package: build
+	cd $(BUILD) && cpack
+
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN)

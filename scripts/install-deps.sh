@@ -1,13 +1,14 @@
 #!/bin/sh
-# Installs the Debian 12 packages that building, running and testing Twinsift
-# need, and only those that are missing. Runs apt-get update once, and only
-# when something has to be installed.
+# Installs the Debian 12 packages that building, running, testing and
+# packaging Twinsift need, and only those that are missing. Runs apt-get
+# update once, and only when something has to be installed.
 set -eu
 
 PACKAGES="cmake g++ make pkgconf clang-format clang-tidy \
 qt6-base-dev qt6-multimedia-dev libqt6opengl6-dev \
 libutf8proc-dev libglib2.0-dev zlib1g-dev libxxhash-dev libgtest-dev libgmock-dev libbenchmark-dev \
-xdg-utils xvfb xauth x11-utils python3 chromium"
+xdg-utils xvfb xauth x11-utils python3 chromium \
+help2man desktop-file-utils appstream strace dpkg-dev file"
 
 missing=""
 for p in $PACKAGES; do
