@@ -17,6 +17,7 @@
 #include "app/scan_dialogs.h"
 #include "app/skipped_sign.h"
 #include "app/tip_frm.h"
+#include "app/window_layout.h"
 #include "commands/command_line_session.h"
 #include "core/file_info.h"
 #include "core/format.h"
@@ -423,12 +424,12 @@ void MainFrm::buildCentralArea() {
     m_rlv = new ResultListView(m_model, m_services.ui, m_services.launcher, m_actionMenu);
     connect(m_rlv, &ResultListView::previewWanted, this, &MainFrm::previewPicture);
 
-    auto* splitter = new QSplitter(Qt::Vertical);
-    splitter->addWidget(top);
-    splitter->addWidget(m_rlv);
-    splitter->setStretchFactor(1, 1);
-    splitter->setChildrenCollapsible(false);
-    setCentralWidget(splitter);
+    m_splitter = new QSplitter(Qt::Vertical);
+    m_splitter->addWidget(top);
+    m_splitter->addWidget(m_rlv);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setChildrenCollapsible(false);
+    setCentralWidget(m_splitter);
 
     m_searchControls = {m_searchList, cmdAdd, cmdExclude, m_rlv};
     for (QRadioButton* option : m_options)
@@ -595,7 +596,10 @@ void MainFrm::load() {
                   if (vistaWarningWanted(m_services.osDescription, m_services.settings))
                       VistaWarning(m_services.settings, this).exec();
               },
-              [this] { m_rlv->arrangeColumns(); },
+              [this] {
+                  m_rlv->arrangeColumns();
+                  restoreWindowLayout(m_services.settings, *m_rlv->horizontalHeader(), *m_splitter);
+              },
               [&] { applyStartupState(m_model, m_services.settings, unreadable); },
               [this] { m_tsMutex = std::make_unique<NamedLock>("TSMutex"); },
               [&] { setGeometryInTwips(savedWindowGeometry(m_services.settings, unreadable)); },
@@ -728,6 +732,9 @@ void MainFrm::unload() {
               [this] {
                   if (m_defaultsWritable)
                       SaveSearchParameters(m_model, defaultParametersPath());
+              },
+              [this] {
+                  saveWindowLayout(m_services.settings, *m_rlv->horizontalHeader(), *m_splitter);
               }});
 }
 

@@ -18,6 +18,7 @@ class QCheckBox;
 class QLabel;
 class QMenu;
 class QRadioButton;
+class QSplitter;
 class QTimer;
 class QTreeWidget;
 
@@ -170,6 +171,7 @@ private:
     QAbstractButton* m_cmdRemove = nullptr;
     std::vector<QWidget*> m_searchControls; // what the scanning state disables
     ResultListView* m_rlv = nullptr;
+    QSplitter* m_splitter = nullptr;
     std::array<QLabel*, 5> m_panels{};
     SkippedSign* m_skippedSign = nullptr;
     std::vector<QAction*> m_actions; // by position in kActions

@@ -3,6 +3,9 @@
 #include "platform/app_paths.h"
 #include "support/temp_dir.h"
 
+#include <QHeaderView>
+#include <QSplitter>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
 
@@ -11,15 +14,20 @@
 namespace twinsift {
 namespace {
 
-// A main window that scans a tree of its own.
+// A main window that scans a tree of its own, with a hook into every yield.
 struct TreeHarness : test::WindowHarness {
     test::TempDir tree;
+    std::function<void()> duringScan;
 
     TreeHarness() {
         std::filesystem::remove(userDataFolder() + "default.tsf");
         create();
         window->exclusions() = KeptExclusionList(tree.path() + "exclusion.lst");
-        model().yield = DesktopYield();
+        model().yield = [this, yield = DesktopYield()]() mutable {
+            yield();
+            if (duringScan)
+                duringScan();
+        };
     }
     void scan(const std::string& folder) {
         model().SearchList.push_back({folder, {"Yes", "All files(*.*)", "0", "", "", ""}});
@@ -31,6 +39,14 @@ struct TreeHarness : test::WindowHarness {
         return rlv.index(row, column);
     }
 };
+
+QHeaderView& columns(test::WindowHarness& h) {
+    return *h.child<QTableView>("RLV")->horizontalHeader();
+}
+
+QSplitter& split(test::WindowHarness& h) {
+    return *qobject_cast<QSplitter*>(h.window->centralWidget());
+}
 
 } // namespace
 
@@ -58,6 +74,47 @@ private slots:
         // Only the sight of the name changes: the row still leads to the file.
         for (const ResultRow& row : h.model().rows)
             QVERIFY(std::filesystem::exists(row.fullPath()));
+    }
+
+    void columnsAndSplitAreKeptBetweenRuns() {
+        test::WindowHarness h;
+        h.start();
+        // At the first start's size every column is in sight, and they fill the list.
+        const QHeaderView& built = columns(h);
+        const int listWidth = h.child<QTableView>("RLV")->viewport()->width();
+        QCOMPARE(built.length(), listWidth);
+        for (int column = 0; column < kResultColumnCount; ++column)
+            QVERIFY(built.isSectionHidden(column) ||
+                    built.sectionViewportPosition(column) + built.sectionSize(column) <= listWidth);
+        const int builtNameWidth = built.sectionSize(ColFileName);
+        const int builtGroupPlace = built.visualIndex(ColGroup);
+
+        columns(h).moveSection(builtGroupPlace, 0);
+        columns(h).resizeSection(ColFileName, builtNameWidth + 40);
+        split(h).setSizes({90, 300});
+        const QList<int> sizes = split(h).sizes();
+        h.window->close();
+        h.window.reset();
+        h.start();
+        QCOMPARE(columns(h).visualIndex(ColGroup), 0);
+        QCOMPARE(columns(h).sectionSize(ColFileName), builtNameWidth + 40);
+        QCOMPARE(split(h).sizes(), sizes);
+
+        // A damaged value, or a header of another list, leaves the layout as built.
+        QStandardItemModel threeColumns(1, 3);
+        QHeaderView other(Qt::Horizontal);
+        other.setModel(&threeColumns);
+        for (const QByteArray& columnsState : {QByteArray("garbage"), other.saveState()}) {
+            h.window->close();
+            h.settings.saveSetting("Layout", "ResultColumns",
+                                   columnsState.toBase64().toStdString());
+            h.settings.saveSetting("Layout", "Splitter", "%%not base64%%");
+            h.window.reset();
+            h.start();
+            QCOMPARE(columns(h).visualIndex(ColGroup), builtGroupPlace);
+            QCOMPARE(columns(h).sectionSize(ColFileName), builtNameWidth);
+            QVERIFY(columns(h).isSectionHidden(ColSortDate));
+        }
     }
 };
 
