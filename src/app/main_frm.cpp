@@ -15,6 +15,7 @@
 #include "app/result_list_view.h"
 #include "app/save_frm.h"
 #include "app/scan_dialogs.h"
+#include "app/search_path_list.h"
 #include "app/skipped_sign.h"
 #include "app/tip_frm.h"
 #include "app/window_layout.h"
@@ -349,8 +350,12 @@ void MainFrm::buildActions() {
 }
 
 void MainFrm::buildCentralArea() {
-    m_searchList = new QTreeWidget;
-    m_searchList->setObjectName(QStringLiteral("SearchList"));
+    auto* searchList = new SearchPathList;
+    connect(searchList, &SearchPathList::foldersDropped, this,
+            [this](const std::vector<std::string>& folders) {
+                addDroppedFolders(m_model, m_services.settings, m_services.ui, folders);
+            });
+    m_searchList = searchList;
     m_searchList->setRootIsDecorated(false);
     m_searchList->setColumnCount(7);
     QStringList headers;

@@ -3,11 +3,15 @@
 #include "platform/app_paths.h"
 #include "support/temp_dir.h"
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <filesystem>
 
@@ -46,6 +50,21 @@ QHeaderView& columns(test::WindowHarness& h) {
 
 QSplitter& split(test::WindowHarness& h) {
     return *qobject_cast<QSplitter*>(h.window->centralWidget());
+}
+
+// Offers `urls` to the search list as a file manager's drag would, and drops
+// them there; whether the list took the drag.
+bool dropOnSearchList(test::WindowHarness& h, const QList<QUrl>& urls) {
+    QWidget* target = h.child<QTreeWidget>("SearchList")->viewport();
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return true;
 }
 
 } // namespace
@@ -115,6 +134,37 @@ private slots:
             QCOMPARE(columns(h).sectionSize(ColFileName), builtNameWidth);
             QVERIFY(columns(h).isSectionHidden(ColSortDate));
         }
+    }
+
+    void droppedFoldersBecomeSearchPaths() {
+        TreeHarness h;
+        h.start();
+        const std::string one = h.tree.mkdir("one");
+        const std::string odd = h.tree.mkdir("odd\xff name");
+        const std::string file = h.tree.write("file.txt", "x");
+        const auto url = [](const std::string& path) {
+            return QUrl::fromEncoded("file://" +
+                                     QByteArray::fromStdString(path).toPercentEncoding("/"));
+        };
+        // Files and what is not on this machine are passed over; nothing but
+        // those is refused at once.
+        QVERIFY(!dropOnSearchList(h, {url(file), QUrl("https://example.org/one/")}));
+        // A folder of that name here is not the one on the other machine.
+        const std::string remote = h.tree.mkdir("remote");
+        const QList<QUrl> dropped = {url(one), url(file), url(odd),
+                                     QUrl("file://elsewhere" + url(remote).path())};
+        QVERIFY(dropOnSearchList(h, dropped));
+        QVERIFY(dropOnSearchList(h, dropped)); // already listed: no second row
+
+        const auto& list = h.model().SearchList;
+        QCOMPARE(list.size(), std::size_t{2});
+        QCOMPARE(list[0].text, one.substr(0, one.size() - 1));
+        QCOMPARE(list[1].text, odd.substr(0, odd.size() - 1));
+        // The filters a new folder gets in the Add dialog.
+        QCOMPARE(list[1].subItems[SearchPathRow::SubFolders], "Yes");
+        QCOMPARE(list[1].subItems[SearchPathRow::FileType], "All files(*.*)");
+        QCOMPARE(list[1].subItems[SearchPathRow::MinSize], "10");
+        QCOMPARE(h.child<QTreeWidget>("SearchList")->topLevelItemCount(), 2);
     }
 };
 
