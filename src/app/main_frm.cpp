@@ -36,15 +36,19 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QChildEvent>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
@@ -451,6 +455,14 @@ void MainFrm::buildStatusBar() {
         panel->setMinimumWidth(i == 0 ? 200 : 90);
         statusBar()->addWidget(panel, i == 0 ? 1 : 0);
         m_panels[i] = panel;
+        if (i == PanelProgress) {
+            m_progressBar = new QProgressBar;
+            m_progressBar->setObjectName(QStringLiteral("StatusProgress"));
+            m_progressBar->setTextVisible(false);
+            m_progressBar->setFixedWidth(120);
+            m_progressBar->hide();
+            statusBar()->addWidget(m_progressBar);
+        }
     }
     m_panels[PanelProgress]->installEventFilter(this);
     m_skippedSign = new SkippedSign(m_model.skipped);
@@ -485,6 +497,68 @@ void MainFrm::statusChanged() {
         box->setEnabled(state->enabled);
     }
     m_rlv->renderSortIndicators();
+    renderProgress();
+}
+
+namespace {
+
+// The done and total counts in a progress text of panel 1: "...(12/40) 30.0%"
+// while comparing, "...(500/1200)" while listing.
+std::optional<std::pair<int, int>> countsIn(const std::string& text) {
+    // The walk names the folder it is in, and a folder may be called anything.
+    if (text.starts_with("Scanning... "))
+        return std::nullopt;
+    static const QRegularExpression counts(QStringLiteral(R"(\((\d+)/(\d+)\)( [\d.]+%)?$)"));
+    const QRegularExpressionMatch match = counts.match(qs(text));
+    if (!match.hasMatch())
+        return std::nullopt;
+    // Scaled into the bar's int range as the counts of a huge run may not fit.
+    const double done = match.captured(1).toDouble();
+    const double total = match.captured(2).toDouble();
+    if (total <= 0 || done > total)
+        return std::nullopt;
+    constexpr int kSteps = 10000;
+    return std::pair{static_cast<int>(done / total * kSteps), kSteps};
+}
+
+} // namespace
+
+const QProgressBar* MainFrm::runningDialogBar() const {
+    for (const QDialog* dialog : findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (!dialog->isVisible())
+            continue;
+        for (const QProgressBar* bar : dialog->findChildren<QProgressBar*>())
+            if (bar->value() > bar->minimum() && bar->value() < bar->maximum())
+                return bar;
+    }
+    return nullptr;
+}
+
+void MainFrm::renderProgress() {
+    std::optional<std::pair<int, int>> shown; // value and maximum; 0 of 0: busy
+    if (const QProgressBar* running = runningDialogBar())
+        shown = {running->value() - running->minimum(), running->maximum() - running->minimum()};
+    else if (m_model.scanning)
+        shown = countsIn(m_model.statusPanels[PanelProgress].text).value_or(std::pair{0, 0});
+    m_progressBar->setVisible(shown.has_value());
+    if (shown) {
+        m_progressBar->setRange(0, shown->second);
+        m_progressBar->setValue(shown->first);
+    }
+}
+
+void MainFrm::childEvent(QChildEvent* event) {
+    QMainWindow::childEvent(event);
+    // Polished as it is first shown, when its controls are all there: a
+    // file operation, an export or a session file shows its progress in the
+    // status bar too.
+    auto* dialog = qobject_cast<QDialog*>(event->child());
+    if (event->type() != QEvent::ChildPolished || !dialog)
+        return;
+    for (QProgressBar* bar : dialog->findChildren<QProgressBar*>())
+        connect(bar, &QProgressBar::valueChanged, this, &MainFrm::renderProgress,
+                Qt::UniqueConnection);
+    connect(dialog, &QDialog::finished, this, &MainFrm::renderProgress, Qt::UniqueConnection);
 }
 
 void MainFrm::searchPathsChanged() {

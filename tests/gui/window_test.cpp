@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -165,6 +166,31 @@ private slots:
         QCOMPARE(list[1].subItems[SearchPathRow::FileType], "All files(*.*)");
         QCOMPARE(list[1].subItems[SearchPathRow::MinSize], "10");
         QCOMPARE(h.child<QTreeWidget>("SearchList")->topLevelItemCount(), 2);
+    }
+
+    void progressBarShowsWhileScanning() {
+        TreeHarness h;
+        h.start();
+        for (int i = 1; i <= 20; ++i) {
+            const std::string content(static_cast<std::size_t>(i), 'q');
+            h.tree.write("a/" + std::to_string(i), content);
+            h.tree.write("b/" + std::to_string(i), content);
+        }
+        auto* bar = h.child<QProgressBar>("StatusProgress");
+        QVERIFY(bar->isHidden());
+        bool busy = false;
+        bool partWay = false;
+        h.duringScan = [&] {
+            if (bar->isHidden())
+                return;
+            busy = busy || bar->maximum() == 0;
+            partWay = partWay || (bar->value() > 0 && bar->value() < bar->maximum());
+        };
+        h.scan(h.tree.path());
+        QVERIFY(busy);
+        QVERIFY(partWay);
+        QVERIFY(bar->isHidden());
+        QCOMPARE(h.model().rows.size(), std::size_t{40});
     }
 };
 
