@@ -688,6 +688,8 @@ void MainFrm::load() {
     // Apart from the steps above, so that abandoning one of them still reads the
     // user's search paths.
     Guard(m_services.ui, "Loading").run({[this] { loadDefaultParameters(); }});
+    // The idle hint from the very first start, not only after a New Session.
+    m_model.statusPanels[PanelProgress].text = status_text::NewSessionHint;
     m_model.notices().statusChanged();
     m_model.notices().searchPathsChanged();
 }
@@ -764,12 +766,15 @@ void MainFrm::firstShow() {
         scanEnded(outcome);
         return;
     }
-    if (showTipsAtStartup(m_services.settings))
-        showTips();
+    // Placed again now that the window has its frame, before the tip: once
+    // the tip is closed the window stays where it is, also where the user
+    // moved it meanwhile.
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         std::vector<UnreadableSetting> reportedAtLoad;
         setGeometryInTwips(savedWindowGeometry(m_services.settings, reportedAtLoad));
     }
+    if (showTipsAtStartup(m_services.settings))
+        showTips();
 }
 
 void MainFrm::changeEvent(QEvent* event) {

@@ -96,6 +96,21 @@ private slots:
             QVERIFY(std::filesystem::exists(row.fullPath()));
     }
 
+    void firstStartPlacesTheWindowOnceWithTheIdleHint() {
+        test::WindowHarness h(std::nullopt); // empty settings: the tip shows
+        QPoint movedByUser;
+        const auto tipSeen = test::whenModalShown("frmTip", [&](QWidget& tip) {
+            movedByUser = h.window->pos() + QPoint(40, 30);
+            h.window->move(movedByUser);
+            tip.close();
+        });
+        h.start();
+        QTRY_VERIFY(*tipSeen);
+        QTest::qWait(20);
+        QCOMPARE(h.window->pos(), movedByUser);
+        QCOMPARE(h.panel(1), status_text::NewSessionHint);
+    }
+
     void columnsAndSplitAreKeptBetweenRuns() {
         test::WindowHarness h;
         h.start();
