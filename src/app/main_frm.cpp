@@ -15,8 +15,10 @@
 #include "app/result_list_view.h"
 #include "app/save_frm.h"
 #include "app/scan_dialogs.h"
+#include "app/search_path_list.h"
 #include "app/skipped_sign.h"
 #include "app/tip_frm.h"
+#include "app/window_layout.h"
 #include "commands/command_line_session.h"
 #include "core/file_info.h"
 #include "core/format.h"
@@ -34,15 +36,19 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QChildEvent>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
@@ -348,8 +354,12 @@ void MainFrm::buildActions() {
 }
 
 void MainFrm::buildCentralArea() {
-    m_searchList = new QTreeWidget;
-    m_searchList->setObjectName(QStringLiteral("SearchList"));
+    auto* searchList = new SearchPathList;
+    connect(searchList, &SearchPathList::foldersDropped, this,
+            [this](const std::vector<std::string>& folders) {
+                addDroppedFolders(m_model, m_services.settings, m_services.ui, folders);
+            });
+    m_searchList = searchList;
     m_searchList->setRootIsDecorated(false);
     m_searchList->setColumnCount(7);
     QStringList headers;
@@ -423,12 +433,12 @@ void MainFrm::buildCentralArea() {
     m_rlv = new ResultListView(m_model, m_services.ui, m_services.launcher, m_actionMenu);
     connect(m_rlv, &ResultListView::previewWanted, this, &MainFrm::previewPicture);
 
-    auto* splitter = new QSplitter(Qt::Vertical);
-    splitter->addWidget(top);
-    splitter->addWidget(m_rlv);
-    splitter->setStretchFactor(1, 1);
-    splitter->setChildrenCollapsible(false);
-    setCentralWidget(splitter);
+    m_splitter = new QSplitter(Qt::Vertical);
+    m_splitter->addWidget(top);
+    m_splitter->addWidget(m_rlv);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setChildrenCollapsible(false);
+    setCentralWidget(m_splitter);
 
     m_searchControls = {m_searchList, cmdAdd, cmdExclude, m_rlv};
     for (QRadioButton* option : m_options)
@@ -445,6 +455,14 @@ void MainFrm::buildStatusBar() {
         panel->setMinimumWidth(i == 0 ? 200 : 90);
         statusBar()->addWidget(panel, i == 0 ? 1 : 0);
         m_panels[i] = panel;
+        if (i == PanelProgress) {
+            m_progressBar = new QProgressBar;
+            m_progressBar->setObjectName(QStringLiteral("StatusProgress"));
+            m_progressBar->setTextVisible(false);
+            m_progressBar->setFixedWidth(120);
+            m_progressBar->hide();
+            statusBar()->addWidget(m_progressBar);
+        }
     }
     m_panels[PanelProgress]->installEventFilter(this);
     m_skippedSign = new SkippedSign(m_model.skipped);
@@ -479,6 +497,68 @@ void MainFrm::statusChanged() {
         box->setEnabled(state->enabled);
     }
     m_rlv->renderSortIndicators();
+    renderProgress();
+}
+
+namespace {
+
+// The done and total counts in a progress text of panel 1: "...(12/40) 30.0%"
+// while comparing, "...(500/1200)" while listing.
+std::optional<std::pair<int, int>> countsIn(const std::string& text) {
+    // The walk names the folder it is in, and a folder may be called anything.
+    if (text.starts_with("Scanning... "))
+        return std::nullopt;
+    static const QRegularExpression counts(QStringLiteral(R"(\((\d+)/(\d+)\)( [\d.]+%)?$)"));
+    const QRegularExpressionMatch match = counts.match(qs(text));
+    if (!match.hasMatch())
+        return std::nullopt;
+    // Scaled into the bar's int range as the counts of a huge run may not fit.
+    const double done = match.captured(1).toDouble();
+    const double total = match.captured(2).toDouble();
+    if (total <= 0 || done > total)
+        return std::nullopt;
+    constexpr int kSteps = 10000;
+    return std::pair{static_cast<int>(done / total * kSteps), kSteps};
+}
+
+} // namespace
+
+const QProgressBar* MainFrm::runningDialogBar() const {
+    for (const QDialog* dialog : findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+        if (!dialog->isVisible())
+            continue;
+        for (const QProgressBar* bar : dialog->findChildren<QProgressBar*>())
+            if (bar->value() > bar->minimum() && bar->value() < bar->maximum())
+                return bar;
+    }
+    return nullptr;
+}
+
+void MainFrm::renderProgress() {
+    std::optional<std::pair<int, int>> shown; // value and maximum; 0 of 0: busy
+    if (const QProgressBar* running = runningDialogBar())
+        shown = {running->value() - running->minimum(), running->maximum() - running->minimum()};
+    else if (m_model.scanning)
+        shown = countsIn(m_model.statusPanels[PanelProgress].text).value_or(std::pair{0, 0});
+    m_progressBar->setVisible(shown.has_value());
+    if (shown) {
+        m_progressBar->setRange(0, shown->second);
+        m_progressBar->setValue(shown->first);
+    }
+}
+
+void MainFrm::childEvent(QChildEvent* event) {
+    QMainWindow::childEvent(event);
+    // Polished as it is first shown, when its controls are all there: a
+    // file operation, an export or a session file shows its progress in the
+    // status bar too.
+    auto* dialog = qobject_cast<QDialog*>(event->child());
+    if (event->type() != QEvent::ChildPolished || !dialog)
+        return;
+    for (QProgressBar* bar : dialog->findChildren<QProgressBar*>())
+        connect(bar, &QProgressBar::valueChanged, this, &MainFrm::renderProgress,
+                Qt::UniqueConnection);
+    connect(dialog, &QDialog::finished, this, &MainFrm::renderProgress, Qt::UniqueConnection);
 }
 
 void MainFrm::searchPathsChanged() {
@@ -595,7 +675,10 @@ void MainFrm::load() {
                   if (vistaWarningWanted(m_services.osDescription, m_services.settings))
                       VistaWarning(m_services.settings, this).exec();
               },
-              [this] { m_rlv->arrangeColumns(); },
+              [this] {
+                  m_rlv->arrangeColumns();
+                  restoreWindowLayout(m_services.settings, *m_rlv->horizontalHeader(), *m_splitter);
+              },
               [&] { applyStartupState(m_model, m_services.settings, unreadable); },
               [this] { m_tsMutex = std::make_unique<NamedLock>("TSMutex"); },
               [&] { setGeometryInTwips(savedWindowGeometry(m_services.settings, unreadable)); },
@@ -605,6 +688,8 @@ void MainFrm::load() {
     // Apart from the steps above, so that abandoning one of them still reads the
     // user's search paths.
     Guard(m_services.ui, "Loading").run({[this] { loadDefaultParameters(); }});
+    // The idle hint from the very first start, not only after a New Session.
+    m_model.statusPanels[PanelProgress].text = status_text::NewSessionHint;
     m_model.notices().statusChanged();
     m_model.notices().searchPathsChanged();
 }
@@ -681,12 +766,15 @@ void MainFrm::firstShow() {
         scanEnded(outcome);
         return;
     }
-    if (showTipsAtStartup(m_services.settings))
-        showTips();
+    // Placed again now that the window has its frame, before the tip: once
+    // the tip is closed the window stays where it is, also where the user
+    // moved it meanwhile.
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
         std::vector<UnreadableSetting> reportedAtLoad;
         setGeometryInTwips(savedWindowGeometry(m_services.settings, reportedAtLoad));
     }
+    if (showTipsAtStartup(m_services.settings))
+        showTips();
 }
 
 void MainFrm::changeEvent(QEvent* event) {
@@ -728,6 +816,9 @@ void MainFrm::unload() {
               [this] {
                   if (m_defaultsWritable)
                       SaveSearchParameters(m_model, defaultParametersPath());
+              },
+              [this] {
+                  saveWindowLayout(m_services.settings, *m_rlv->horizontalHeader(), *m_splitter);
               }});
 }
 

@@ -17,7 +17,9 @@ class QAbstractButton;
 class QCheckBox;
 class QLabel;
 class QMenu;
+class QProgressBar;
 class QRadioButton;
+class QSplitter;
 class QTimer;
 class QTreeWidget;
 
@@ -72,6 +74,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Panel 1's tooltip: the space that deleting the marked files would free.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void childEvent(QChildEvent* event) override;
 
 private:
     struct ActionEntry;
@@ -128,6 +131,11 @@ private:
     void closeWindow();
     void renderActions();
     void renderRemoveButton();
+    // The status bar's progress bar: shown while a scan or a session load
+    // runs, with its fraction where panel 1 tells one, or while a dialog's
+    // own bar is part-way; hidden otherwise.
+    void renderProgress();
+    const QProgressBar* runningDialogBar() const;
     void syncTimers();
     // Timer2: the end sound, half a second from now.
     void startEndSound();
@@ -170,6 +178,8 @@ private:
     QAbstractButton* m_cmdRemove = nullptr;
     std::vector<QWidget*> m_searchControls; // what the scanning state disables
     ResultListView* m_rlv = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QProgressBar* m_progressBar = nullptr;
     std::array<QLabel*, 5> m_panels{};
     SkippedSign* m_skippedSign = nullptr;
     std::vector<QAction*> m_actions; // by position in kActions

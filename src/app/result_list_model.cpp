@@ -17,6 +17,26 @@ const char* const kHeaders[kResultColumnCount] = {
 
 const QColor kShade(213, 233, 249);
 
+// A file name may hold any byte but '/': a newline or a tab would cut the
+// cell or run two names together, and other control characters draw as
+// nothing. Each gets its picture from the control-pictures block instead.
+QString withVisibleControls(QString text) {
+    for (QChar& c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x20)
+            c = QChar(char16_t(0x2400 + code));
+        else if (code == 0x7F)
+            c = QChar(char16_t(0x2421)); // DEL
+        else if (code == 0x85 || code == 0x2028 || code == 0x2029)
+            c = QChar(char16_t(0x2424)); // line breaks of their own
+    }
+    return text;
+}
+
+QString cellText(const ResultRow& row, int column) {
+    return withVisibleControls(QString::fromStdString(row.text(static_cast<ResultColumn>(column))));
+}
+
 } // namespace
 
 ResultListModel::ResultListModel(WindowModel& model, QObject* parent)
@@ -37,13 +57,17 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     const ResultRow& r = m_model.rows[row];
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(r.text(static_cast<ResultColumn>(index.column())));
-    case Qt::ToolTipRole:
+        return cellText(r, index.column());
+    case Qt::ToolTipRole: {
+        // The name and folder cells may be too narrow for their text: their
+        // tip tells where the file is, whole.
+        const bool whereColumn = index.column() == ColFileName || index.column() == ColInFolder;
+        const QString tip = whereColumn ? withVisibleControls(QString::fromStdString(r.fullPath()))
+                                        : cellText(r, index.column());
         // A tooltip that looks like markup is read as markup, and a name such
         // as <img src="/dev/zero"> would make it load that file: escape it.
-        return Qt::convertFromPlainText(
-            QString::fromStdString(r.text(static_cast<ResultColumn>(index.column()))),
-            Qt::WhiteSpaceNoWrap);
+        return Qt::convertFromPlainText(tip, Qt::WhiteSpaceNoWrap);
+    }
     case Qt::DecorationRole:
         return index.column() == ColFileName ? ImageList::icon(r.icon) : QVariant();
     case Qt::BackgroundRole:

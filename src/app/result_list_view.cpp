@@ -41,11 +41,13 @@ ResultListView::ResultListView(WindowModel& model, UserInterface& ui, Launcher& 
     QHeaderView* header = horizontalHeader();
     header->setHighlightSections(false);
     header->setSectionsClickable(true);
-    header->setSectionsMovable(false);
+    header->setSectionsMovable(true);
     connect(header, &QHeaderView::sectionClicked, this, &ResultListView::sortByHeader);
     connect(this, &QAbstractItemView::clicked, this, &ResultListView::rowClicked);
-    header->setStretchLastSection(false);
-    const int widths[kResultColumnCount] = {220, 95, 125, 95, 55, 300, 0, 0, 0, 55};
+    // A wide window gives its room to the last column; at the first start's
+    // window size every column fits beside the others.
+    header->setStretchLastSection(true);
+    const int widths[kResultColumnCount] = {170, 85, 125, 70, 50, 190, 0, 0, 0, 45};
     for (int column = 0; column < kResultColumnCount; ++column)
         header->resizeSection(column, widths[column]);
     for (int key : {ColSortSize, ColSortDate, ColSortGrpno})
@@ -152,7 +154,8 @@ void ResultListView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 bool ResultListView::onMarkBox(QPoint pos) const {
-    const int rowStart = columnViewportPosition(horizontalHeader()->logicalIndex(0));
+    // The mark image is the name's: it goes where the name column is moved.
+    const int rowStart = columnViewportPosition(ColFileName);
     return pos.x() >= rowStart && pos.x() - rowStart <= kMarkBoxWidth;
 }
 

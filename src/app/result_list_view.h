@@ -53,7 +53,7 @@ protected:
 private:
     void showChosenRows();
     void showFocusedRow();
-    // Whether `pos` (viewport coordinates) is on the mark box at the row's left end.
+    // Whether `pos` (viewport coordinates) is on the mark box at the name's left end.
     bool onMarkBox(QPoint pos) const;
     void rowClicked(const QModelIndex& index);
     void markSelectionAsFocused(const char* procedure);

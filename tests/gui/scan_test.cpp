@@ -196,7 +196,7 @@ private slots:
         for (int panel = 1; panel <= 5; ++panel)
             QCOMPARE(h.child<QLabel>(QStringLiteral("StatusBar1Panel%1").arg(panel))->textFormat(),
                      Qt::PlainText);
-        // Each cell's tooltip, read the way a tooltip reads it, shows the cell's text.
+        // Each cell's tooltip, read the way a tooltip reads it, shows the file's path.
         const QAbstractItemModel& rlv = *h.child<QTableView>("RLV")->model();
         for (int row = 0; row < rlv.rowCount(); ++row)
             for (int column : {ColFileName, ColInFolder}) {
@@ -206,7 +206,8 @@ private slots:
                     shown.setHtml(tip);
                 else
                     shown.setPlainText(tip);
-                QCOMPARE(shown.toPlainText(), rlv.index(row, column).data().toString());
+                QCOMPARE(shown.toPlainText(), rlv.index(row, ColInFolder).data().toString() +
+                                                  rlv.index(row, ColFileName).data().toString());
             }
         QStringList names = h.column(ColFileName);
         names.sort();
