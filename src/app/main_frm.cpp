@@ -1,5 +1,6 @@
 #include "app/main_frm.h"
 
+#include "app/about_frm.h"
 #include "app/adv_mark_frm.h"
 #include "app/desktop_services.h"
 #include "app/exclude_frm.h"
@@ -44,6 +45,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -168,7 +170,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::File, .name = "MSendToRecycleBin", .caption = "Move to Trash",
      .handler = &MainFrm::toggleRecycleBin, .checked = toRecycleBin},
     {.place = Place::File},
-    {.place = Place::File, .name = "MClose", .caption = "Close", .shortcut = "Ctrl+X",
+    {.place = Place::File, .name = "MClose", .caption = "Close", .shortcut = "Ctrl+X; Ctrl+Q",
      .handler = &MainFrm::closeWindow, .enabled = idle},
 
     {.place = Place::MenuBar, .name = "MAction", .caption = "Action", .opens = Place::Action,
@@ -239,6 +241,9 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::Help, .name = "mnuFaq", .caption = "FAQ", .handler = &MainFrm::openFaq},
     {.place = Place::Help, .name = "mnuHelponline", .caption = "Help Online",
      .handler = &MainFrm::openOnlineHelp},
+    {.place = Place::Help},
+    {.place = Place::Help, .name = "mnuAbout", .caption = "About Twinsift",
+     .handler = &MainFrm::showAbout},
 
     {.place = Place::Toolbar, .name = "Toolbar1Button1", .caption = "Scan",
      .tip = "Click here to start your search", .icon = ImageList::Scan,
@@ -323,7 +328,8 @@ void MainFrm::buildActions() {
         } else {
             action = new QAction(ImageList::icon(entry.icon), qs(entry.caption), this);
             action->setObjectName(qs(entry.name));
-            action->setShortcut(QKeySequence(qs(entry.shortcut)));
+            // The first key is the one the menu shows.
+            action->setShortcuts(QKeySequence::listFromString(qs(entry.shortcut)));
             action->setToolTip(qs(entry.tip));
             action->setCheckable(entry.checked != nullptr);
             if (entry.handler)
@@ -343,6 +349,9 @@ void MainFrm::buildActions() {
     }
     m_actionMenu = menus[static_cast<std::size_t>(Place::Action)];
     m_markMenu = menus[static_cast<std::size_t>(Place::Mark)];
+    // The scanning state disables the File menu, which would take F6 with it:
+    // the window itself carries Cancel's key.
+    addAction(findChild<QAction*>(QStringLiteral("MCancel")));
     auto* escape = new QShortcut(Qt::Key_Escape, this);
     connect(escape, &QShortcut::activated, this, &MainFrm::cancelScan);
 }
@@ -398,7 +407,7 @@ void MainFrm::buildCentralArea() {
     }
     m_chkFuzzy = new QCheckBox(QStringLiteral("Use Fuzzy Logic"));
     m_chkFuzzy->setObjectName(QStringLiteral("chkFuzzy"));
-    m_chkProtect = new QCheckBox(QStringLiteral("Protect Windows Folders"));
+    m_chkProtect = new QCheckBox(QStringLiteral("Protect System Folders"));
     m_chkProtect->setObjectName(QStringLiteral("chkProtect"));
     m_chkIncludeHidden = new QCheckBox(QStringLiteral("Include Hidden Folders and Files"));
     m_chkIncludeHidden->setObjectName(QStringLiteral("chkIncludeHidden"));
@@ -938,6 +947,15 @@ void MainFrm::openHelpPage(const char* page) {
                                   "Error", MsgIcon::None, MsgButtons::OK, 1});
     else if (!m_services.launcher.openDocument(path))
         tellNoAssociatedProgram(m_services.ui);
+}
+
+void MainFrm::showAbout() {
+    Guard(m_services.ui, "About").run({[this] {
+        AboutFrm about(userDataFolder(),
+                       QSettings(QStringLiteral("Twinsift"), QStringLiteral("Twinsift")).fileName(),
+                       this);
+        about.exec();
+    }});
 }
 
 void MainFrm::deleteMarked() {

@@ -108,6 +108,7 @@ private:
     void openFaq();
     void openOnlineHelp();
     void openHelpPage(const char* page);
+    void showAbout();
     // The single-file commands of the Action menu; each does nothing
     // without a focused row (Open Mark Files: without marked rows).
     void renameFile();
