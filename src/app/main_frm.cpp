@@ -1018,8 +1018,10 @@ void MainFrm::openFile() {
 }
 
 void MainFrm::openFolder() {
-    if (const std::optional<std::string> path = focusedPath(m_model))
-        m_services.launcher.showInFileManager(*path);
+    const std::optional<std::string> path = focusedPath(m_model);
+    if (path && !m_services.launcher.showInFileManager(*path))
+        m_services.ui.messageBox({"No file manager could show \"" + *path + "\".", "Error",
+                                  MsgIcon::None, MsgButtons::OK, 1});
 }
 
 void MainFrm::openMarkFiles() {

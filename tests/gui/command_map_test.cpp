@@ -1,16 +1,19 @@
 #include "app/desktop_services.h"
+#include "app/desktop_user_interface.h"
 #include "gui_support.h"
 #include "support/temp_dir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QtGlobal>
 #include <algorithm>
@@ -301,6 +304,57 @@ private slots:
         h.child<QRadioButton>("Option1")->click();
         QVERIFY(!menuItem(*h.window, "MMark", "MMarkAll"));
         QVERIFY(menuItem(*h.window, "MMark", "MMarkAllDuplicates"));
+    }
+
+    // A help page, file or folder that nothing could open is told, not dropped.
+    void failedLaunchesAreTold() {
+        Scanned h(m_tree.path());
+        h.launcher.opens = false;
+        const std::string noProgram =
+            "There is no program associated with the specified type of file.";
+        const std::pair<const char*, std::string> launches[] = {
+            {"MHelpTopics", noProgram},
+            {"mnuFaq", noProgram},
+            {"mnuHelponline", noProgram},
+            {"MOpenFile", noProgram},
+            {"MOpenFolder",
+             "No file manager could show \"" + h.model().rows[0].fullPath() + "\"."}};
+        for (const auto& [item, text] : launches) {
+            h.ui.expectMessage({text, "Error", MsgIcon::None, MsgButtons::OK, 1}, MsgAnswer::OK);
+            h.action(item)->trigger();
+            h.ui.verify();
+        }
+    }
+
+    // Centred over the dialog that asks, else over the main window.
+    void messagesOpenOverTheirOwner() {
+        Scanned h(m_tree.path());
+        DesktopUserInterface ui;
+        ui.setParentWindow(h.window.get());
+        h.window->setGeometry(100, 100, 900, 600);
+        QDialog asking(h.window.get());
+        asking.setGeometry(520, 420, 300, 200);
+        QList<QPoint> centres;
+        for (QWidget* owner :
+             {static_cast<QWidget*>(h.window.get()), static_cast<QWidget*>(&asking)}) {
+            const auto seen = test::whenModalShown("MessageBox", [&](QWidget& box) {
+                centres << box.frameGeometry().center() - owner->frameGeometry().center();
+                box.close();
+            });
+            if (owner == &asking) {
+                QTimer::singleShot(0, &asking, [&] {
+                    ui.messageBox({"Asked", "Error", MsgIcon::None, MsgButtons::OK, 1});
+                    asking.close();
+                });
+                asking.exec();
+            } else {
+                ui.messageBox({"Asked", "Error", MsgIcon::None, MsgButtons::OK, 1});
+            }
+            QVERIFY(*seen);
+        }
+        for (const QPoint& offset : centres)
+            QVERIFY2(offset.manhattanLength() < 20,
+                     qPrintable(QString::number(offset.manhattanLength())));
     }
 
     void aboutTellsVersionQtAndFolders() {
