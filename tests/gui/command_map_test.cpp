@@ -192,9 +192,12 @@ class CommandMapTest : public QObject {
     Q_OBJECT
 
     test::TempDir m_tree;
+    // Other test programs run alongside and write the default search paths too.
+    test::TempDir m_dataHome;
 
 private slots:
     void initTestCase() {
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(m_dataHome.path()));
         m_tree.write("a/x1", "hello");
         m_tree.write("b/x2", "hello");
         m_tree.write("a/sub/y1", "worlds!");
