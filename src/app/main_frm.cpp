@@ -33,6 +33,7 @@
 #include "platform/user_interface.h"
 #include "scan/search_paths.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -302,6 +303,7 @@ MainFrm::MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* par
     buildActions();
     buildCentralArea();
     buildStatusBar();
+    arrangeKeyboardAccess();
     renderActions();
 }
 
@@ -458,6 +460,26 @@ void MainFrm::buildStatusBar() {
     m_panels[PanelProgress]->installEventFilter(this);
     m_skippedSign = new SkippedSign(m_model.skipped);
     statusBar()->addPermanentWidget(m_skippedSign);
+}
+
+void MainFrm::arrangeKeyboardAccess() {
+    m_searchList->setAccessibleName(QStringLiteral("Search Locations"));
+    m_rlv->setAccessibleName(QStringLiteral("Result List"));
+    // Top to bottom, left to right, as the controls are laid out.
+    std::vector<QWidget*> order{m_searchList};
+    for (const char* name : {"cmdAdd", "cmdRemove", "cmdExclude"})
+        order.push_back(findChild<QAbstractButton*>(QString::fromLatin1(name)));
+    order.insert(order.end(), m_options.begin(), m_options.end());
+    order.insert(order.end(), {m_chkFuzzy, m_chkProtect, m_chkIncludeHidden, m_rlv});
+    for (QWidget* control : order)
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            QString caption = button->text();
+            button->setAccessibleName(
+                caption.remove(QLatin1Char('&')).remove(QStringLiteral("...")).trimmed());
+            button->setAccessibleDescription(button->toolTip());
+        }
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void MainFrm::statusChanged() {

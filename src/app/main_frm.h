@@ -90,6 +90,8 @@ private:
     void buildActions();
     void buildCentralArea();
     void buildStatusBar();
+    // Names for screen readers and the Tab key's path through the controls.
+    void arrangeKeyboardAccess();
 
     void load();
     void loadDefaultParameters();

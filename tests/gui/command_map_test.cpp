@@ -376,6 +376,31 @@ private slots:
               QStringLiteral("Licen")})
             QVERIFY2(shown.contains(part), qPrintable(part + " not in " + shown));
     }
+
+    // Keyboard and screen-reader users reach each control by its name, in order.
+    void everyFocusableControlHasAnAccessibleName() {
+        Scanned h(m_tree.path());
+        QStringList unnamed;
+        for (QWidget* widget : h.window->findChildren<QWidget*>())
+            if (widget->focusPolicy() != Qt::NoFocus && widget->isVisibleTo(h.window.get()) &&
+                widget->accessibleName().isEmpty())
+                unnamed << widget->metaObject()->className() + QStringLiteral(" ") +
+                               widget->objectName();
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+
+        // Tab walks the controls as they are laid out, from the search list to the
+        // results; the engines are one stop, the chosen one, as in any radio group.
+        QStringList order;
+        QWidget* control = h.child<QWidget>("SearchList");
+        do {
+            if (control->focusPolicy() & Qt::TabFocus)
+                order << control->objectName();
+            control = control->nextInFocusChain();
+        } while (control->objectName() != "SearchList");
+        QCOMPARE(order.sliced(0, order.indexOf("RLV") + 1),
+                 QStringList({"SearchList", "cmdAdd", "cmdRemove", "cmdExclude", "Option1",
+                              "chkFuzzy", "chkProtect", "chkIncludeHidden", "RLV"}));
+    }
 };
 
 } // namespace twinsift
