@@ -465,6 +465,7 @@ void MainFrm::buildStatusBar() {
 void MainFrm::arrangeKeyboardAccess() {
     m_searchList->setAccessibleName(QStringLiteral("Search Locations"));
     m_rlv->setAccessibleName(QStringLiteral("Result List"));
+    m_skippedSign->setAccessibleName(QStringLiteral("Left out of the search"));
     // Top to bottom, left to right, as the controls are laid out.
     std::vector<QWidget*> order{m_searchList};
     for (const char* name : {"cmdAdd", "cmdRemove", "cmdExclude"})

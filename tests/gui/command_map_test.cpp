@@ -9,7 +9,6 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
