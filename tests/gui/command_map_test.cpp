@@ -291,6 +291,7 @@ private slots:
             QCOMPARE(h.panel(1), "Search Terminated.");
             QVERIFY(h.action("MScan")->isEnabled() && !h.action("MCancel")->isEnabled());
         }
+        std::filesystem::remove_all(m_tree.path() + "many");
     }
 
     void markAllBelongsToTheZeroSizeEngineAlone() {
