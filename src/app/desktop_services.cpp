@@ -56,9 +56,9 @@ bool DesktopLauncher::openUrl(const std::string& url) {
     return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
-void DesktopLauncher::showInFileManager(const std::string& path) {
-    if (!askFileManager("ShowItems", path))
-        QDesktopServices::openUrl(fileUrl(std::filesystem::path(path).parent_path().string()));
+bool DesktopLauncher::showInFileManager(const std::string& path) {
+    return askFileManager("ShowItems", path) ||
+           QDesktopServices::openUrl(fileUrl(std::filesystem::path(path).parent_path().string()));
 }
 
 bool DesktopShellServices::ShowProperties(const std::string& path) {

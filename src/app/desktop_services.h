@@ -29,7 +29,7 @@ class DesktopLauncher : public Launcher {
 public:
     bool openDocument(const std::string& path) override;
     bool openUrl(const std::string& url) override;
-    void showInFileManager(const std::string& path) override;
+    bool showInFileManager(const std::string& path) override;
 };
 
 // The file operations every front end shares, and the file manager's own

@@ -5,6 +5,7 @@
 #include "app/scan_dialogs.h"
 #include "app/warning_frm.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -73,11 +74,17 @@ MsgAnswer closedAnswer(const std::vector<std::pair<Button, MsgAnswer>>& buttons)
 
 } // namespace
 
+QWidget* DesktopUserInterface::owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return m_parent;
+}
+
 MsgAnswer DesktopUserInterface::messageBox(const MessageBoxRequest& request) {
     // The texts break lines with CR LF; a label breaks them at the LF alone.
     const QString text = QString::fromStdString(request.text).remove(QLatin1Char('\r'));
     QMessageBox box(qtIcon(request.icon), QString::fromStdString(request.title), {},
-                    QMessageBox::NoButton, m_parent);
+                    QMessageBox::NoButton, owner());
     box.setObjectName(QStringLiteral("MessageBox"));
     // Messages quote file and folder names, which must never be read as markup.
     box.setTextFormat(Qt::PlainText);
@@ -95,14 +102,14 @@ MsgAnswer DesktopUserInterface::messageBox(const MessageBoxRequest& request) {
 }
 
 ErrorReportAnswer DesktopUserInterface::errorReport(const ErrorRecord& error) {
-    BugFrm dialog(m_sendReport, m_parent);
+    BugFrm dialog(m_sendReport, owner());
     dialog.setError(error);
     dialog.exec();
     return dialog.outcome() == BugFrm::Retry ? ErrorReportAnswer::Retry : ErrorReportAnswer::Abort;
 }
 
 bool DesktopUserInterface::tooManyFilesWarning(long files) {
-    frmTooManyFiles dialog(files, m_parent);
+    frmTooManyFiles dialog(files, owner());
     dialog.adjustSize();
     CentreOnWorkArea(dialog);
     return dialog.exec() == QDialog::Accepted;
@@ -110,7 +117,7 @@ bool DesktopUserInterface::tooManyFilesWarning(long files) {
 
 OriginalsAnswer DesktopUserInterface::originalsWarning(WindowModel& model,
                                                        const std::vector<std::size_t>& rows) {
-    WarningFrm dialog(model, rows, *this, m_parent);
+    WarningFrm dialog(model, rows, *this, owner());
     dialog.adjustSize();
     CentreOnWorkArea(dialog);
     dialog.exec();
@@ -120,7 +127,7 @@ OriginalsAnswer DesktopUserInterface::originalsWarning(WindowModel& model,
 std::optional<std::string> DesktopUserInterface::inputBox(const std::string& prompt,
                                                           const std::string& title,
                                                           const std::string& defaultText) {
-    QInputDialog dialog(m_parent);
+    QInputDialog dialog(owner());
     dialog.setObjectName(QStringLiteral("InputBox"));
     dialog.setWindowTitle(QString::fromStdString(title));
     // The label exists once it has a text; only then can it be made plain.
@@ -141,7 +148,7 @@ std::optional<std::string> DesktopUserInterface::inputBox(const std::string& pro
 
 std::string DesktopUserInterface::browseFolder(const std::string& title, bool /*newStyle*/) {
     const QString folder =
-        QFileDialog::getExistingDirectory(m_parent, QString::fromStdString(title), m_lastFolder);
+        QFileDialog::getExistingDirectory(owner(), QString::fromStdString(title), m_lastFolder);
     if (!folder.isEmpty())
         m_lastFolder = folder;
     return folder.toStdString();
@@ -168,7 +175,7 @@ QString DesktopUserInterface::filterExtension(const QString& qtFilter) {
 std::string DesktopUserInterface::openFileDialog(const std::string& filter,
                                                  const std::string& title,
                                                  const std::string& initialFolder) {
-    QFileDialog dialog(m_parent, QString::fromStdString(title),
+    QFileDialog dialog(owner(), QString::fromStdString(title),
                        QString::fromStdString(initialFolder));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(qtFilters(filter));
@@ -181,7 +188,7 @@ std::string DesktopUserInterface::saveFileDialog(const std::string& filter,
                                                  const std::string& title,
                                                  const std::string& initialFolder,
                                                  const std::string& proposedName) {
-    QFileDialog dialog(m_parent, QString::fromStdString(title),
+    QFileDialog dialog(owner(), QString::fromStdString(title),
                        QString::fromStdString(initialFolder));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(qtFilters(filter));

@@ -40,6 +40,9 @@ public:
     static QString filterExtension(const QString& qtFilter);
 
 private:
+    // Whose centre a dialog opens over: the dialog that asks, or the main window.
+    QWidget* owner() const;
+
     BugFrm::ReportSender m_sendReport;
     QPointer<QWidget> m_parent;
     QString m_lastFolder;

@@ -1,5 +1,6 @@
 #include "app/main_frm.h"
 
+#include "app/about_frm.h"
 #include "app/adv_mark_frm.h"
 #include "app/desktop_services.h"
 #include "app/exclude_frm.h"
@@ -34,6 +35,7 @@
 #include "platform/user_interface.h"
 #include "scan/search_paths.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QChildEvent>
@@ -50,6 +52,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -174,7 +177,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::File, .name = "MSendToRecycleBin", .caption = "Move to Trash",
      .handler = &MainFrm::toggleRecycleBin, .checked = toRecycleBin},
     {.place = Place::File},
-    {.place = Place::File, .name = "MClose", .caption = "Close", .shortcut = "Ctrl+X",
+    {.place = Place::File, .name = "MClose", .caption = "Close", .shortcut = "Ctrl+X; Ctrl+Q",
      .handler = &MainFrm::closeWindow, .enabled = idle},
 
     {.place = Place::MenuBar, .name = "MAction", .caption = "Action", .opens = Place::Action,
@@ -245,6 +248,9 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::Help, .name = "mnuFaq", .caption = "FAQ", .handler = &MainFrm::openFaq},
     {.place = Place::Help, .name = "mnuHelponline", .caption = "Help Online",
      .handler = &MainFrm::openOnlineHelp},
+    {.place = Place::Help},
+    {.place = Place::Help, .name = "mnuAbout", .caption = "About Twinsift",
+     .handler = &MainFrm::showAbout},
 
     {.place = Place::Toolbar, .name = "Toolbar1Button1", .caption = "Scan",
      .tip = "Click here to start your search", .icon = ImageList::Scan,
@@ -303,6 +309,7 @@ MainFrm::MainFrm(MainFrmServices services, CommandLine commandLine, QWidget* par
     buildActions();
     buildCentralArea();
     buildStatusBar();
+    arrangeKeyboardAccess();
     renderActions();
 }
 
@@ -329,7 +336,8 @@ void MainFrm::buildActions() {
         } else {
             action = new QAction(ImageList::icon(entry.icon), qs(entry.caption), this);
             action->setObjectName(qs(entry.name));
-            action->setShortcut(QKeySequence(qs(entry.shortcut)));
+            // The first key is the one the menu shows.
+            action->setShortcuts(QKeySequence::listFromString(qs(entry.shortcut)));
             action->setToolTip(qs(entry.tip));
             action->setCheckable(entry.checked != nullptr);
             if (entry.handler)
@@ -349,6 +357,9 @@ void MainFrm::buildActions() {
     }
     m_actionMenu = menus[static_cast<std::size_t>(Place::Action)];
     m_markMenu = menus[static_cast<std::size_t>(Place::Mark)];
+    // The scanning state disables the File menu, which would take F6 with it:
+    // the window itself carries Cancel's key.
+    addAction(findChild<QAction*>(QStringLiteral("MCancel")));
     auto* escape = new QShortcut(Qt::Key_Escape, this);
     connect(escape, &QShortcut::activated, this, &MainFrm::cancelScan);
 }
@@ -408,7 +419,7 @@ void MainFrm::buildCentralArea() {
     }
     m_chkFuzzy = new QCheckBox(QStringLiteral("Use Fuzzy Logic"));
     m_chkFuzzy->setObjectName(QStringLiteral("chkFuzzy"));
-    m_chkProtect = new QCheckBox(QStringLiteral("Protect Windows Folders"));
+    m_chkProtect = new QCheckBox(QStringLiteral("Protect System Folders"));
     m_chkProtect->setObjectName(QStringLiteral("chkProtect"));
     m_chkIncludeHidden = new QCheckBox(QStringLiteral("Include Hidden Folders and Files"));
     m_chkIncludeHidden->setObjectName(QStringLiteral("chkIncludeHidden"));
@@ -467,6 +478,27 @@ void MainFrm::buildStatusBar() {
     m_panels[PanelProgress]->installEventFilter(this);
     m_skippedSign = new SkippedSign(m_model.skipped);
     statusBar()->addPermanentWidget(m_skippedSign);
+}
+
+void MainFrm::arrangeKeyboardAccess() {
+    m_searchList->setAccessibleName(QStringLiteral("Search Locations"));
+    m_rlv->setAccessibleName(QStringLiteral("Result List"));
+    m_skippedSign->setAccessibleName(QStringLiteral("Left out of the search"));
+    // Top to bottom, left to right, as the controls are laid out.
+    std::vector<QWidget*> order{m_searchList};
+    for (const char* name : {"cmdAdd", "cmdRemove", "cmdExclude"})
+        order.push_back(findChild<QAbstractButton*>(QString::fromLatin1(name)));
+    order.insert(order.end(), m_options.begin(), m_options.end());
+    order.insert(order.end(), {m_chkFuzzy, m_chkProtect, m_chkIncludeHidden, m_rlv});
+    for (QWidget* control : order)
+        if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            QString caption = button->text();
+            button->setAccessibleName(
+                caption.remove(QLatin1Char('&')).remove(QStringLiteral("...")).trimmed());
+            button->setAccessibleDescription(button->toolTip());
+        }
+    for (std::size_t i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void MainFrm::statusChanged() {
@@ -1031,6 +1063,15 @@ void MainFrm::openHelpPage(const char* page) {
         tellNoAssociatedProgram(m_services.ui);
 }
 
+void MainFrm::showAbout() {
+    Guard(m_services.ui, "About").run({[this] {
+        AboutFrm about(userDataFolder(),
+                       QSettings(QStringLiteral("Twinsift"), QStringLiteral("Twinsift")).fileName(),
+                       this);
+        about.exec();
+    }});
+}
+
 void MainFrm::deleteMarked() {
     fileOperation(FileOpMode::Delete);
 }
@@ -1091,8 +1132,10 @@ void MainFrm::openFile() {
 }
 
 void MainFrm::openFolder() {
-    if (const std::optional<std::string> path = focusedPath(m_model))
-        m_services.launcher.showInFileManager(*path);
+    const std::optional<std::string> path = focusedPath(m_model);
+    if (path && !m_services.launcher.showInFileManager(*path))
+        m_services.ui.messageBox({"No file manager could show \"" + *path + "\".", "Error",
+                                  MsgIcon::None, MsgButtons::OK, 1});
 }
 
 void MainFrm::openMarkFiles() {

@@ -93,6 +93,8 @@ private:
     void buildActions();
     void buildCentralArea();
     void buildStatusBar();
+    // Names for screen readers and the Tab key's path through the controls.
+    void arrangeKeyboardAccess();
 
     void load();
     void loadDefaultParameters();
@@ -111,6 +113,7 @@ private:
     void openFaq();
     void openOnlineHelp();
     void openHelpPage(const char* page);
+    void showAbout();
     // The single-file commands of the Action menu; each does nothing
     // without a focused row (Open Mark Files: without marked rows).
     void renameFile();

@@ -124,10 +124,10 @@ const std::array<std::string_view, 13>& tipTexts() {
         "Looking for duplicates by name alone can help to find old versions of files that are "
         "no longer needed. However, without checking byte to byte and crc32 you could delete "
         "files that are not truly duplicates.",
-        "You can control if files are deleted permanently, or sent to recycle bin first. "
-        "Sending to recycle bin is the safest and most wise method of removal but the downside "
-        "of using the Recycle Bin is that the space occupied by the removed files is not freed "
-        "until you actually empty the bin through Windows.",
+        "You can control if files are deleted permanently, or moved to the Trash first. "
+        "Moving to the Trash is the safest and most wise method of removal but the downside "
+        "of using the Trash is that the space occupied by the removed files is not freed "
+        "until you actually empty the Trash.",
         "You can quickly select/mark all duplicate files, or all files except a specific file "
         "using the appropriate Mark method on the Action > Mark menu.",
         "All items on the Action menu are also available on the context menu which can be "

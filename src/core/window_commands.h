@@ -45,7 +45,7 @@ void EnableMenus(WindowModel& model, bool enabled);
 void showElapsedTime(WindowModel& model);
 
 // The switches' click handlers. The fuzzy note is wanted when "Use Fuzzy
-// Logic" has just been checked by the user; unchecking "Protect Windows
+// Logic" has just been checked by the user; unchecking "Protect System
 // Folders" by the user asks first, and Yes checks it again. Programmatic
 // changes (tag other than "Direct") stay silent.
 bool fuzzyNoteWanted(const WindowModel& model);

@@ -55,8 +55,8 @@ public:
     // Opens a file with its program (the shell's "open" verb).
     virtual bool openDocument(const std::string& path) = 0;
     virtual bool openUrl(const std::string& url) = 0;
-    // Shows the file selected in the file manager.
-    virtual void showInFileManager(const std::string& path) = 0;
+    // Shows the file selected in the file manager; false when nothing could.
+    virtual bool showInFileManager(const std::string& path) = 0;
 };
 
 // Plays a sound file; a missing file or no audio device is silence.

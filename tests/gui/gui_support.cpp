@@ -19,8 +19,9 @@ bool RecordingLauncher::openUrl(const std::string& url) {
     return true;
 }
 
-void RecordingLauncher::showInFileManager(const std::string& path) {
+bool RecordingLauncher::showInFileManager(const std::string& path) {
     opened.push_back(path);
+    return opens;
 }
 
 WindowHarness::WindowHarness(std::optional<bool> tips) {

@@ -20,10 +20,10 @@ class RecordingLauncher : public Launcher {
 public:
     bool openDocument(const std::string& path) override;
     bool openUrl(const std::string& url) override;
-    void showInFileManager(const std::string& path) override;
+    bool showInFileManager(const std::string& path) override;
 
     std::vector<std::string> opened;
-    bool opens = true; // what openDocument answers
+    bool opens = true; // what openDocument and showInFileManager answer
 };
 
 // The real file operations; the properties sheet is recorded, and answers

@@ -432,23 +432,6 @@ private slots:
             QCOMPARE(h.settings.getSetting("Options", "RecycleBin", ""), std::string(stored));
         }
     }
-
-    void helpMenuOpensTheShippedPages() {
-        Harness h;
-        MainFrm& window = h.start();
-        window.findChild<QAction*>("mnuFaq")->trigger();
-        window.findChild<QAction*>("mnuHelponline")->trigger();
-        QCOMPARE(h.launcher.opened.size(), std::size_t{2});
-        QVERIFY(h.launcher.opened[0].ends_with("share/twinsift/help/faq.html"));
-        QVERIFY(h.launcher.opened[1].ends_with("share/twinsift/help/index.html"));
-
-        h.launcher.opens = false;
-        h.ui.expectMessage({"There is no program associated with the specified type of file.",
-                            "Error", MsgIcon::None, MsgButtons::OK, 1},
-                           MsgAnswer::OK);
-        window.findChild<QAction*>("MHelpTopics")->trigger();
-        h.ui.verify();
-    }
 };
 
 } // namespace twinsift
