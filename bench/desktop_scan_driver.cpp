@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -24,6 +25,13 @@ using namespace twinsift;
 class NoSound : public SoundPlayer {
 public:
     void play(const std::string&) override {}
+};
+
+// A user who goes on past the many-files question, whose waiting is no part
+// of the scan.
+class GoingOnUserInterface : public DesktopUserInterface {
+public:
+    bool tooManyFilesWarning(long) override { return true; }
 };
 
 } // namespace
@@ -41,7 +49,7 @@ int main(int argc, char* argv[]) {
     DesktopLauncher launcher;
     DesktopShellServices shell;
     NoSound sound;
-    DesktopUserInterface ui;
+    GoingOnUserInterface ui;
     MainFrm window({settings, ui, launcher, shell, sound, osDescription()}, {});
     ui.setParentWindow(&window);
     window.model().yield = DesktopYield();
@@ -49,6 +57,16 @@ int main(int argc, char* argv[]) {
     QEventLoop loop;
     QTimer::singleShot(200, &loop, &QEventLoop::quit);
     loop.exec();
+
+    // Any other question would wait for ever: nobody is there to answer it.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [] {
+        if (const QWidget* modal = QApplication::activeModalWidget()) {
+            std::fprintf(stderr, "unexpected dialog \"%s\"\n", qPrintable(modal->windowTitle()));
+            std::exit(1);
+        }
+    });
+    watch.start(500);
 
     WindowModel& model = window.model();
     model.SearchList.push_back({argv[1], {"Yes", "All files(*.*)", "0", "", "", ""}});
