@@ -69,7 +69,8 @@ int main(int argc, char* argv[]) {
     watch.start(500);
 
     WindowModel& model = window.model();
-    model.SearchList.push_back({argv[1], {"Yes", "All files(*.*)", "0", "", "", ""}});
+    // Only this folder: the last run's search paths come back from default.tsf.
+    model.SearchList = {{argv[1], {"Yes", "All files(*.*)", "0", "", "", ""}}};
     model.chkIncludeHidden.checked = true;
     model.notices().searchPathsChanged();
     const auto start = std::chrono::steady_clock::now();
