@@ -8,7 +8,7 @@ CMAKE_ARGS ?=
 # Our own builds stop at a warning; a plain cmake build (a packager's) does not.
 OUR_CMAKE_ARGS = -DTWINSIFT_WERROR=ON $(CMAKE_ARGS)
 
-.PHONY: all deps build run test test-asan tidy bench format format-check install clean
+.PHONY: all deps build run test test-asan tidy bench screenshots format format-check install clean
 
 all: build
 
@@ -39,6 +39,10 @@ tidy: build
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# The README's pictures, drawn by the real windows on the offscreen platform.
+screenshots: build
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bin/twinsift-screenshots docs/screenshots
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
