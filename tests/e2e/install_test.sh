@@ -20,6 +20,7 @@ for size in 16 32 48 64 128 256; do
     check "${size}px icon" test -s "$share/icons/hicolor/${size}x${size}/apps/twinsift.png"
 done
 check "scalable icon" test -s "$share/icons/hicolor/scalable/apps/twinsift.svg"
+check "licence" test -s "$share/doc/twinsift/copyright"
 names() { gzip -dc "$share/man/man1/$1.1.gz" | grep -qF "$1 \\- find duplicate files"; }
 check "twinsift manual page" names twinsift
 check "twinsift-cli manual page" names twinsift-cli
