@@ -50,7 +50,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
@@ -61,6 +60,7 @@
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -534,23 +534,14 @@ void MainFrm::statusChanged() {
 
 namespace {
 
-// The done and total counts in a progress text of panel 1: "...(12/40) 30.0%"
-// while comparing, "...(500/1200)" while listing.
-std::optional<std::pair<int, int>> countsIn(const std::string& text) {
-    // The walk names the folder it is in, and a folder may be called anything.
-    if (text.starts_with("Scanning... "))
-        return std::nullopt;
-    static const QRegularExpression counts(QStringLiteral(R"(\((\d+)/(\d+)\)( [\d.]+%)?$)"));
-    const QRegularExpressionMatch match = counts.match(qs(text));
-    if (!match.hasMatch())
-        return std::nullopt;
+// The bar's value and maximum for `progress`; 0 of 0 is the busy bar.
+std::pair<int, int> barSteps(const WorkProgress& progress) {
+    if (progress.total <= 0)
+        return {0, 0};
     // Scaled into the bar's int range as the counts of a huge run may not fit.
-    const double done = match.captured(1).toDouble();
-    const double total = match.captured(2).toDouble();
-    if (total <= 0 || done > total)
-        return std::nullopt;
     constexpr int kSteps = 10000;
-    return std::pair{static_cast<int>(done / total * kSteps), kSteps};
+    const double done = static_cast<double>(std::min(progress.done, progress.total));
+    return {static_cast<int>(done / static_cast<double>(progress.total) * kSteps), kSteps};
 }
 
 } // namespace
@@ -571,7 +562,7 @@ void MainFrm::renderProgress() {
     if (const QProgressBar* running = runningDialogBar())
         shown = {running->value() - running->minimum(), running->maximum() - running->minimum()};
     else if (m_model.scanning)
-        shown = countsIn(m_model.statusPanels[PanelProgress].text).value_or(std::pair{0, 0});
+        shown = barSteps(m_model.progress);
     m_progressBar->setVisible(shown.has_value());
     if (shown) {
         m_progressBar->setRange(0, shown->second);

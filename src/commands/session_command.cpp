@@ -208,6 +208,8 @@ bool OpenTwinsiftFile(WindowModel& model, const std::string& path, UserInterface
             load.exclusions->addFolder(folder);
         };
     SessionReadOutcome outcome = readSessionFile(model, path, ui, reading);
+    // The checks that may follow count nothing until a comparison does.
+    model.progress = {};
     const bool read = outcome.opened && outcome.stop == ParametersFileOutcome::None;
     if (outcome.stop == ParametersFileOutcome::Failure)
         model.SearchCancelled = true;

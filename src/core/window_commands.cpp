@@ -71,6 +71,7 @@ void EnableMenus(WindowModel& model, bool enabled) {
 
 void SetScanning(WindowModel& model, bool running) {
     model.scanning = running;
+    model.progress = {};
     model.toolbarEnabled = !running;
     model.MCancelEnabled = running;
     EnableMenus(model, !running);

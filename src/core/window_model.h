@@ -162,6 +162,12 @@ struct StatusPanel {
     bool visible = true;
 };
 
+// How far a counted piece of work has come, for a front end to draw.
+struct WorkProgress {
+    std::int64_t done = 0;
+    std::int64_t total = 0; // 0: unknown
+};
+
 // The status bar's panels, by index into `WindowModel::statusPanels`.
 enum Panel { PanelProgress, PanelDuplicates, PanelFiles, PanelFolders, PanelElapsed };
 
@@ -261,6 +267,8 @@ struct WindowModel {
     // Search state
     bool scanning = false;
     bool SearchCancelled = false;
+    // The counts the progress texts of panel 1 show, kept apart from their wording.
+    WorkProgress progress;
     std::int64_t DuplicateCount = 0;
     std::int64_t DuplicateBytes = 0;
     std::int32_t FilesFound = 0;

@@ -298,6 +298,7 @@ void appendGroupMember(WindowModel& model, std::size_t record, bool startsGroup)
 
 bool showProgress(WindowModel& model, std::string_view activity, std::size_t processed,
                   std::size_t total) {
+    model.progress = {static_cast<std::int64_t>(processed), static_cast<std::int64_t>(total)};
     const std::string percent =
         formatFixed(100.0 / static_cast<double>(total) * static_cast<double>(processed), 1);
     const std::string counts = std::to_string(processed) + "/" + std::to_string(total);

@@ -106,6 +106,7 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
     model.RowShades.clear();
     model.lvFolders.clear();
     model.statusPanels[PanelProgress].text = "Loading Searched Result...";
+    model.progress = {0, static_cast<std::int64_t>(count)};
     model.notices().statusChanged();
 
     const WorkerPool::Phase phase(pool, [&] {
@@ -162,6 +163,7 @@ void ListDuplicateGroups(WindowModel& model, UserInterface& ui, WorkerPool& pool
                                                rowFactsOf(*looked.stamp, group)));
             ++model.GroupSizes[static_cast<std::size_t>(group)];
             if (i % kElementsPerProgress == 0) {
+                model.progress.done = static_cast<std::int64_t>(i);
                 model.statusPanels[PanelProgress].text = "Loading Searched Result...(" +
                                                          std::to_string(i) + "/" +
                                                          std::to_string(count) + ")";

@@ -265,6 +265,9 @@ void SessionReader::readResult(const Fields& fields) {
     if (row % kRowsPerProgress == 0) {
         m_model.statusPanels[PanelProgress].text =
             "Loading Searched Result...(" + std::to_string(row) + ")";
+        // The header's count is only a claim: past it, the end is unknown.
+        m_model.progress = {static_cast<std::int64_t>(row),
+                            row <= m_rowsExpected ? static_cast<std::int64_t>(m_rowsExpected) : 0};
         m_model.notices().statusChanged();
         m_model.yieldToWindow();
     }

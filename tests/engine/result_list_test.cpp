@@ -146,11 +146,15 @@ TEST_F(ResultListTest, showsProgressEveryFiveHundredElements) {
         addResult(model, dir.path(), "same", 1, 1);
     std::vector<std::string> progress;
     test::NoticeRecorder notices(model);
-    notices.onStatus = [&] { progress.push_back(model.statusPanels[0].text); };
+    notices.onStatus = [&] {
+        progress.push_back(model.statusPanels[0].text + " " + std::to_string(model.progress.done) +
+                           " of " + std::to_string(model.progress.total));
+    };
     ListDuplicateGroups(model, user, pool);
-    EXPECT_EQ(progress, (std::vector<std::string>{"Loading Searched Result...",
-                                                  "Loading Searched Result...(500/1000)",
-                                                  "Loading Searched Result...(1000/1000)"}));
+    EXPECT_EQ(progress,
+              (std::vector<std::string>{"Loading Searched Result... 0 of 1000",
+                                        "Loading Searched Result...(500/1000) 500 of 1000",
+                                        "Loading Searched Result...(1000/1000) 1000 of 1000"}));
     // The rows come into view as the progress goes, then their shading.
     EXPECT_EQ(notices.rowNotices, (std::vector<std::string>{"replaced", "inserted 0-499",
                                                             "inserted 500-999", "changed 0-999"}));
