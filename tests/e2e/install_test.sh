@@ -21,7 +21,9 @@ for size in 16 32 48 64 128 256; do
 done
 check "scalable icon" test -s "$share/icons/hicolor/scalable/apps/twinsift.svg"
 check "licence" test -s "$share/doc/twinsift/copyright"
-names() { gzip -dc "$share/man/man1/$1.1.gz" | grep -qF "$1 \\- find duplicate files"; }
+# help2man writes a SYNOPSIS only from a --help that starts with "Usage:".
+page() { gzip -dc "$share/man/man1/$1.1.gz"; }
+names() { page "$1" | grep -qF "$1 \\- find duplicate files" && page "$1" | grep -q '^\.SH SYNOPSIS'; }
 check "twinsift manual page" names twinsift
 check "twinsift-cli manual page" names twinsift-cli
 
