@@ -43,6 +43,8 @@ fi
 
 if [ -z "${TWINSIFT_CLI:-}" ]; then
     build="$source_dir/build-compare"
+    # Configuring needs help2man and the other build packages.
+    sh "$source_dir/scripts/install-deps.sh"
     cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTWINSIFT_SANITIZE=OFF \
         -DTWINSIFT_BUILD_BENCH=OFF > /dev/null
     cmake --build "$build" -j2 --target twinsift-cli > /dev/null

@@ -36,6 +36,8 @@ tree=${tree:-/tmp/twinsift-compare-$files-$seed}
 
 if [ -z "${TWINSIFT_CLI:-}" ] || [ -z "${TWINSIFT_DESKTOP_DRIVER:-}" ]; then
     build="$source_dir/build-compare"
+    # Configuring needs help2man and the other build packages.
+    sh "$source_dir/scripts/install-deps.sh"
     cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTWINSIFT_SANITIZE=OFF \
         -DTWINSIFT_BUILD_TESTS=OFF -DTWINSIFT_BUILD_BENCH=ON > /dev/null
     cmake --build "$build" -j2 --target twinsift-cli desktop_scan_driver > /dev/null
@@ -67,7 +69,10 @@ cli_run() {
 }
 desktop_run() {
     start=$(now)
-    "$TWINSIFT_DESKTOP_DRIVER" "$tree" > "$home/desktop.out" 2> /dev/null
+    if ! "$TWINSIFT_DESKTOP_DRIVER" "$tree" > "$home/desktop.out" 2> "$home/desktop.err"; then
+        cat "$home/desktop.err" >&2
+        exit 1
+    fi
     awk -v a="$(now)" -v b="$start" 'BEGIN { print a - b }'
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }

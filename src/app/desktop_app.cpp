@@ -17,7 +17,7 @@ namespace twinsift {
 namespace {
 
 constexpr const char* kUsageText =
-    "usage: twinsift [SESSION.tsf]\n"
+    "Usage: twinsift [SESSION.tsf]\n"
     "\n"
     "Finds sets of identical files and lets you mark, delete, move or copy the\n"
     "copies you do not need. Given a session file, it restores that session's\n"

@@ -335,8 +335,8 @@ std::variant<CliOptions, UsageError> parseCliOptions(const std::vector<std::stri
 }
 
 const char* usageText() {
-    return R"usage(usage: twinsift-cli [options] [--] FOLDER...
-       twinsift-cli [options] --load-session FILE
+    return R"usage(Usage: twinsift-cli [options] [--] FOLDER...
+  or:  twinsift-cli [options] --load-session FILE
 
 Finds duplicate files below the given folders (one search path per FOLDER),
 or takes the result list of a saved session instead.

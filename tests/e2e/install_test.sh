@@ -21,7 +21,9 @@ for size in 16 32 48 64 128 256; do
 done
 check "scalable icon" test -s "$share/icons/hicolor/scalable/apps/twinsift.svg"
 check "licence" test -s "$share/doc/twinsift/copyright"
-names() { gzip -dc "$share/man/man1/$1.1.gz" | grep -qF "$1 \\- find duplicate files"; }
+# help2man writes a SYNOPSIS only from a --help that starts with "Usage:".
+page() { gzip -dc "$share/man/man1/$1.1.gz"; }
+names() { page "$1" | grep -qF "$1 \\- find duplicate files" && page "$1" | grep -q '^\.SH SYNOPSIS'; }
 check "twinsift manual page" names twinsift
 check "twinsift-cli manual page" names twinsift-cli
 
@@ -41,12 +43,15 @@ check "installed twinsift --version" grep -q '^twinsift [0-9]' "$work/version"
 # system calls show where it found them. A fresh data folder keeps a user's
 # own copies out of the look-up. The help pages are looked up last, after
 # the icons, so the program is ended once they are found.
-found() { grep -q "\"$prefix/bin/../share/twinsift/$1\".* = [0-9]" "$work/trace"; }
+# The trace file may not be there yet while the program starts.
+found() { grep -qs "\"$prefix/bin/../share/twinsift/$1\".* = [0-9]" "$work/trace"; }
+# Stopping only at the traced calls keeps a loaded machine from slowing the
+# start-up past the wait below.
 XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work" \
-QT_QPA_PLATFORM=offscreen strace -f -e trace=newfstatat,stat -o "$work/trace" \
-    timeout 30 "$prefix/bin/twinsift" > /dev/null 2>&1 &
+QT_QPA_PLATFORM=offscreen strace --seccomp-bpf -f -e trace=newfstatat,stat -o "$work/trace" \
+    timeout 60 "$prefix/bin/twinsift" > /dev/null 2>&1 &
 i=0
-while [ $i -lt 300 ] && ! found help/index.html; do
+while [ $i -lt 600 ] && ! found help/index.html; do
     sleep 0.1
     i=$((i + 1))
 done
