@@ -155,8 +155,7 @@ struct MainFrm::ActionEntry {
 // Laid out by hand, an entry to a line or two, so that it reads as the menus do.
 // clang-format off
 const MainFrm::ActionEntry MainFrm::kActions[] = {
-    {.place = Place::MenuBar, .name = "MnuFile", .caption = "File", .opens = Place::File,
-     .enabled = idle},
+    {.place = Place::MenuBar, .name = "MnuFile", .caption = "File", .opens = Place::File},
     {.place = Place::File, .name = "MScan", .caption = "Scan", .shortcut = "F5",
      .handler = &MainFrm::runScan, .enabled = idle},
     {.place = Place::File, .name = "MCancel", .caption = "Cancel", .shortcut = "F6",
@@ -173,9 +172,9 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
      .handler = &MainFrm::showExportFrm, .enabled = idle},
     {.place = Place::File},
     {.place = Place::File, .name = "MPicViewer", .caption = "Show Picture Viewer",
-     .handler = &MainFrm::togglePictureViewer, .checked = viewerOn},
+     .handler = &MainFrm::togglePictureViewer, .enabled = idle, .checked = viewerOn},
     {.place = Place::File, .name = "MSendToRecycleBin", .caption = "Move to Trash",
-     .handler = &MainFrm::toggleRecycleBin, .checked = toRecycleBin},
+     .handler = &MainFrm::toggleRecycleBin, .enabled = idle, .checked = toRecycleBin},
     {.place = Place::File},
     {.place = Place::File, .name = "MClose", .caption = "Close", .shortcut = "Ctrl+X; Ctrl+Q",
      .handler = &MainFrm::closeWindow, .enabled = idle},
@@ -357,9 +356,6 @@ void MainFrm::buildActions() {
     }
     m_actionMenu = menus[static_cast<std::size_t>(Place::Action)];
     m_markMenu = menus[static_cast<std::size_t>(Place::Mark)];
-    // The scanning state disables the File menu, which would take F6 with it:
-    // the window itself carries Cancel's key.
-    addAction(findChild<QAction*>(QStringLiteral("MCancel")));
     auto* escape = new QShortcut(Qt::Key_Escape, this);
     connect(escape, &QShortcut::activated, this, &MainFrm::cancelScan);
 }
