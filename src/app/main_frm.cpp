@@ -19,6 +19,7 @@
 #include "app/search_path_list.h"
 #include "app/skipped_sign.h"
 #include "app/tip_frm.h"
+#include "app/visible_text.h"
 #include "app/window_layout.h"
 #include "commands/command_line_session.h"
 #include "core/file_info.h"
@@ -498,9 +499,9 @@ void MainFrm::arrangeKeyboardAccess() {
 }
 
 void MainFrm::statusChanged() {
-    setWindowTitle(qs(m_model.caption));
+    setWindowTitle(withVisibleControls(qs(m_model.caption)));
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
-        m_panels[i]->setText(qs(m_model.statusPanels[i].text));
+        m_panels[i]->setText(withVisibleControls(qs(m_model.statusPanels[i].text)));
         m_panels[i]->setVisible(m_model.statusPanels[i].visible);
     }
     m_skippedSign->render();
@@ -594,10 +595,10 @@ void MainFrm::searchPathsChanged() {
     m_searchList->clear();
     for (const SearchPathRow& row : m_model.SearchList) {
         auto* item = new QTreeWidgetItem(m_searchList);
-        item->setText(0, qs(row.text));
+        item->setText(0, withVisibleControls(qs(row.text)));
         item->setIcon(0, ImageList::icon(row.icon));
         for (std::size_t i = 0; i < row.subItems.size(); ++i)
-            item->setText(static_cast<int>(i) + 1, qs(row.subItems[i]));
+            item->setText(static_cast<int>(i) + 1, withVisibleControls(qs(row.subItems[i])));
     }
     if (m_model.selectedSearchPath >= 0 &&
         m_model.selectedSearchPath < m_searchList->topLevelItemCount())

@@ -76,9 +76,20 @@ private slots:
     void controlCharactersInNamesShowAsSymbols() {
         TreeHarness h;
         h.start();
-        h.tree.write("a\nb\x7f.txt", "same");
-        h.tree.write("c\td.txt", "same");
-        h.scan(h.tree.path());
+        const std::string folder = h.tree.path() + "x\ny/";
+        h.tree.write("x\ny/a\nb\x7f.txt", "same");
+        h.tree.write("x\ny/c\td.txt", "same");
+        // Enough folders for the walk to name where it is.
+        for (int i = 0; i < 60; ++i)
+            std::filesystem::create_directory(folder + std::to_string(i));
+        QStringList walking;
+        h.duringScan = [&] { walking << h.panel(1); };
+        h.scan(folder);
+
+        const QString shownFolder = QString::fromStdString(h.tree.path()) + "x\u240Ay";
+        QVERIFY(
+            h.child<QTreeWidget>("SearchList")->topLevelItem(0)->text(0).startsWith(shownFolder));
+        QVERIFY(walking.filter(QStringLiteral("Scanning... ") + shownFolder).size() > 0);
 
         QStringList names;
         for (int row = 0; row < 2; ++row) {
