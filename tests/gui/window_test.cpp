@@ -161,6 +161,28 @@ private slots:
             QCOMPARE(columns(h).sectionSize(ColFileName), builtNameWidth);
             QVERIFY(columns(h).isSectionHidden(ColSortDate));
         }
+
+        // A stored header that would freeze or hide columns: its order is
+        // kept but not its behaviour, and a column narrower than the window
+        // allows undoes it whole.
+        const int builtMinimum = columns(h).minimumSectionSize();
+        const int builtHandle = split(h).handleWidth();
+        for (const int nameWidth : {builtNameWidth, 0}) {
+            columns(h).moveSection(builtGroupPlace, 0);
+            columns(h).setMinimumSectionSize(0);
+            columns(h).resizeSection(ColFileName, nameWidth);
+            columns(h).setSectionsClickable(false);
+            columns(h).setSectionsMovable(false);
+            split(h).setHandleWidth(0);
+            h.window->close();
+            h.window.reset();
+            h.start();
+            QCOMPARE(columns(h).visualIndex(ColGroup), nameWidth ? 0 : builtGroupPlace);
+            QCOMPARE(columns(h).sectionSize(ColFileName), builtNameWidth);
+            QCOMPARE(columns(h).minimumSectionSize(), builtMinimum);
+            QVERIFY(columns(h).sectionsClickable() && columns(h).sectionsMovable());
+            QCOMPARE(split(h).handleWidth(), builtHandle);
+        }
     }
 
     void droppedFoldersBecomeSearchPaths() {
