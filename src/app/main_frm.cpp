@@ -212,7 +212,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::Action, .name = "mnuAdvMarkForm", .caption = "Advance Marking",
      .shortcut = "Ctrl+A", .handler = &MainFrm::showAdvMarking, .enabled = idle,
      .visible = advancedMarkingShown},
-    {.place = Place::Action, .visible = advancedMarkingShown}, // MarkSep2
+    {.place = Place::Action}, // MarkSep2
     {.place = Place::Action, .name = "MCopyMarkFiles", .caption = "Copy", .shortcut = "Ctrl+C",
      .handler = &MainFrm::copyMarked},
     {.place = Place::Action, .name = "MMoveSelected", .caption = "Move ", .shortcut = "Ctrl+M",

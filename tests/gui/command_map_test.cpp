@@ -318,6 +318,9 @@ private slots:
         h.child<QRadioButton>("Option4")->click();
         QVERIFY(!menuItem(*h.window, "MMark", "MMarkAllDuplicates"));
         QVERIFY(!menuItem(*h.window, "MAction", "mnuAdvMarkForm"));
+        // Its item goes, the line after it stays between the marking and the file items.
+        const QList<QAction*> items = h.window->findChild<QMenu*>("MAction")->actions();
+        QVERIFY(items[items.indexOf(h.action("mnuAdvMarkForm")) + 1]->isVisible());
         menuItem(*h.window, "MMark", "MMarkAll")->trigger();
         QCOMPARE(h.marked(), 4);
         h.child<QRadioButton>("Option1")->click();
