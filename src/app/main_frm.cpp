@@ -707,6 +707,7 @@ void MainFrm::load() {
               [this] {
                   m_rlv->arrangeColumns();
                   restoreWindowLayout(m_services.settings, *m_rlv->horizontalHeader(), *m_splitter);
+                  m_rlv->columnsRestored();
               },
               [&] { applyStartupState(m_model, m_services.settings, unreadable); },
               [this] { m_tsMutex = std::make_unique<NamedLock>("TSMutex"); },

@@ -134,9 +134,19 @@ private slots:
                     built.sectionViewportPosition(column) + built.sectionSize(column) <= listWidth);
         const int builtNameWidth = built.sectionSize(ColFileName);
         const int builtGroupPlace = built.visualIndex(ColGroup);
+        // A wider window widens the folders alone, and gives the room back.
+        const int builtGroupWidth = built.sectionSize(ColGroup);
+        const int builtFolderWidth = built.sectionSize(ColInFolder);
+        const QSize builtSize = h.window->size();
+        h.window->resize(builtSize + QSize(200, 0));
+        QTRY_COMPARE(built.sectionSize(ColInFolder), builtFolderWidth + 200);
+        QCOMPARE(built.sectionSize(ColGroup), builtGroupWidth);
+        h.window->resize(builtSize);
+        QTRY_COMPARE(built.sectionSize(ColInFolder), builtFolderWidth);
 
         columns(h).moveSection(builtGroupPlace, 0);
         columns(h).resizeSection(ColFileName, builtNameWidth + 40);
+        columns(h).resizeSection(ColInFolder, builtFolderWidth + 100);
         split(h).setSizes({90, 300});
         const QList<int> sizes = split(h).sizes();
         h.window->close();
@@ -144,6 +154,8 @@ private slots:
         h.start();
         QCOMPARE(columns(h).visualIndex(ColGroup), 0);
         QCOMPARE(columns(h).sectionSize(ColFileName), builtNameWidth + 40);
+        h.window->resize(builtSize + QSize(1, 0));
+        QTRY_COMPARE(columns(h).sectionSize(ColInFolder), builtFolderWidth + 100);
         QCOMPARE(split(h).sizes(), sizes);
 
         // A damaged value, or a header of another list, leaves the layout as built.
