@@ -1,5 +1,6 @@
 #include "app/adv_mark_frm.h"
 
+#include "app/visible_text.h"
 #include "core/window_model.h"
 
 #include <QCheckBox>
@@ -265,7 +266,7 @@ void AdvMarkFrm::fillFolders() {
     m_shownFolders = m_model.lvFolders;
     m_lvFolders->clear();
     for (const std::string& folder : m_shownFolders) {
-        auto* item = new QTreeWidgetItem(m_lvFolders, {qs(folder)});
+        auto* item = new QTreeWidgetItem(m_lvFolders, {withVisibleControls(qs(folder))});
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }

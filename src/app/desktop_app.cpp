@@ -75,8 +75,10 @@ int runDesktop(int argc, char* argv[]) {
         Guard(ui, "Send Error Report").run({[&] {
             ProblemReportFacts facts = problemReportFacts(window.model(), error);
             facts.userText = userText;
-            // A browser that does not start is not worth a second report.
-            launcher.openDocument(writeProblemReport(facts));
+            // Said plainly rather than through the guard: a browser that does
+            // not start is not worth a second report.
+            if (!launcher.openDocument(writeProblemReport(facts)))
+                tellNoAssociatedProgram(ui);
         }});
     });
     window.model().yield = DesktopYield();

@@ -77,6 +77,12 @@ MsgAnswer closedAnswer(const std::vector<std::pair<Button, MsgAnswer>>& buttons)
 QWidget* DesktopUserInterface::owner() const {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
+    // A box asked from a window of the main one's, such as the picture
+    // viewer, belongs over that window rather than behind it.
+    QWidget* active = QApplication::activeWindow();
+    for (const QWidget* window = active; window; window = window->parentWidget())
+        if (window == m_parent)
+            return active;
     return m_parent;
 }
 

@@ -1,6 +1,7 @@
 #include "app/exclude_frm.h"
 
 #include "app/desktop_services.h"
+#include "app/visible_text.h"
 #include "core/guard.h"
 #include "scan/exclusion_list.h"
 
@@ -35,8 +36,10 @@ QListWidget* checkList(const char* name, QWidget* parent) {
 }
 
 void appendItem(QListWidget& list, const ExclusionEntry& entry) {
-    auto* item = new QListWidgetItem(
-        QString::fromUtf8(entry.text.data(), static_cast<qsizetype>(entry.text.size())), &list);
+    auto* item =
+        new QListWidgetItem(withVisibleControls(QString::fromUtf8(
+                                entry.text.data(), static_cast<qsizetype>(entry.text.size()))),
+                            &list);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
 }

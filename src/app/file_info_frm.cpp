@@ -1,5 +1,6 @@
 #include "app/file_info_frm.h"
 
+#include "app/visible_text.h"
 #include "core/posix_file.h"
 #include "core/startup.h"
 #include "core/window_commands.h"
@@ -89,7 +90,8 @@ FileInfoFrm::FileInfoFrm(WindowModel& model, SettingsStore& settings, UserInterf
 }
 
 void FileInfoFrm::LoadPic(const std::string& path) {
-    m_panel1->setText(QString::fromStdString(path.substr(path.rfind('/') + 1)));
+    m_panel1->setText(
+        withVisibleControls(QString::fromStdString(path.substr(path.rfind('/') + 1))));
     m_pic->setImage(readPicture(path));
 }
 

@@ -1,5 +1,6 @@
 #include "app/file_op_frm.h"
 
+#include "app/visible_text.h"
 #include "core/guard.h"
 
 #include <QBoxLayout>
@@ -138,7 +139,7 @@ void FileOpFrm::enterState(State state) {
 }
 
 void FileOpFrm::showLabel(const std::string& text) {
-    m_lblFileName->setText(qs(text));
+    m_lblFileName->setText(withVisibleControls(qs(text)));
 }
 
 void FileOpFrm::showProgress(std::int64_t value, std::int64_t maximum) {
@@ -151,7 +152,7 @@ void FileOpFrm::addFailure(const FileOpFailure& failure) {
     auto* item = new QTreeWidgetItem(m_errList);
     item->setText(0, qs(failure.number));
     item->setText(1, qs(failure.description));
-    item->setText(2, qs(failure.path));
+    item->setText(2, withVisibleControls(qs(failure.path)));
     failureAdded();
 }
 

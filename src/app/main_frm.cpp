@@ -19,6 +19,7 @@
 #include "app/search_path_list.h"
 #include "app/skipped_sign.h"
 #include "app/tip_frm.h"
+#include "app/visible_text.h"
 #include "app/window_layout.h"
 #include "commands/command_line_session.h"
 #include "core/file_info.h"
@@ -155,8 +156,7 @@ struct MainFrm::ActionEntry {
 // Laid out by hand, an entry to a line or two, so that it reads as the menus do.
 // clang-format off
 const MainFrm::ActionEntry MainFrm::kActions[] = {
-    {.place = Place::MenuBar, .name = "MnuFile", .caption = "File", .opens = Place::File,
-     .enabled = idle},
+    {.place = Place::MenuBar, .name = "MnuFile", .caption = "File", .opens = Place::File},
     {.place = Place::File, .name = "MScan", .caption = "Scan", .shortcut = "F5",
      .handler = &MainFrm::runScan, .enabled = idle},
     {.place = Place::File, .name = "MCancel", .caption = "Cancel", .shortcut = "F6",
@@ -173,9 +173,9 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
      .handler = &MainFrm::showExportFrm, .enabled = idle},
     {.place = Place::File},
     {.place = Place::File, .name = "MPicViewer", .caption = "Show Picture Viewer",
-     .handler = &MainFrm::togglePictureViewer, .checked = viewerOn},
+     .handler = &MainFrm::togglePictureViewer, .enabled = idle, .checked = viewerOn},
     {.place = Place::File, .name = "MSendToRecycleBin", .caption = "Move to Trash",
-     .handler = &MainFrm::toggleRecycleBin, .checked = toRecycleBin},
+     .handler = &MainFrm::toggleRecycleBin, .enabled = idle, .checked = toRecycleBin},
     {.place = Place::File},
     {.place = Place::File, .name = "MClose", .caption = "Close", .shortcut = "Ctrl+X; Ctrl+Q",
      .handler = &MainFrm::closeWindow, .enabled = idle},
@@ -212,7 +212,7 @@ const MainFrm::ActionEntry MainFrm::kActions[] = {
     {.place = Place::Action, .name = "mnuAdvMarkForm", .caption = "Advance Marking",
      .shortcut = "Ctrl+A", .handler = &MainFrm::showAdvMarking, .enabled = idle,
      .visible = advancedMarkingShown},
-    {.place = Place::Action, .visible = advancedMarkingShown}, // MarkSep2
+    {.place = Place::Action}, // MarkSep2
     {.place = Place::Action, .name = "MCopyMarkFiles", .caption = "Copy", .shortcut = "Ctrl+C",
      .handler = &MainFrm::copyMarked},
     {.place = Place::Action, .name = "MMoveSelected", .caption = "Move ", .shortcut = "Ctrl+M",
@@ -357,9 +357,6 @@ void MainFrm::buildActions() {
     }
     m_actionMenu = menus[static_cast<std::size_t>(Place::Action)];
     m_markMenu = menus[static_cast<std::size_t>(Place::Mark)];
-    // The scanning state disables the File menu, which would take F6 with it:
-    // the window itself carries Cancel's key.
-    addAction(findChild<QAction*>(QStringLiteral("MCancel")));
     auto* escape = new QShortcut(Qt::Key_Escape, this);
     connect(escape, &QShortcut::activated, this, &MainFrm::cancelScan);
 }
@@ -502,9 +499,9 @@ void MainFrm::arrangeKeyboardAccess() {
 }
 
 void MainFrm::statusChanged() {
-    setWindowTitle(qs(m_model.caption));
+    setWindowTitle(withVisibleControls(qs(m_model.caption)));
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
-        m_panels[i]->setText(qs(m_model.statusPanels[i].text));
+        m_panels[i]->setText(withVisibleControls(qs(m_model.statusPanels[i].text)));
         m_panels[i]->setVisible(m_model.statusPanels[i].visible);
     }
     m_skippedSign->render();
@@ -589,10 +586,10 @@ void MainFrm::searchPathsChanged() {
     m_searchList->clear();
     for (const SearchPathRow& row : m_model.SearchList) {
         auto* item = new QTreeWidgetItem(m_searchList);
-        item->setText(0, qs(row.text));
+        item->setText(0, withVisibleControls(qs(row.text)));
         item->setIcon(0, ImageList::icon(row.icon));
         for (std::size_t i = 0; i < row.subItems.size(); ++i)
-            item->setText(static_cast<int>(i) + 1, qs(row.subItems[i]));
+            item->setText(static_cast<int>(i) + 1, withVisibleControls(qs(row.subItems[i])));
     }
     if (m_model.selectedSearchPath >= 0 &&
         m_model.selectedSearchPath < m_searchList->topLevelItemCount())
@@ -701,6 +698,7 @@ void MainFrm::load() {
               [this] {
                   m_rlv->arrangeColumns();
                   restoreWindowLayout(m_services.settings, *m_rlv->horizontalHeader(), *m_splitter);
+                  m_rlv->columnsRestored();
               },
               [&] { applyStartupState(m_model, m_services.settings, unreadable); },
               [this] { m_tsMutex = std::make_unique<NamedLock>("TSMutex"); },

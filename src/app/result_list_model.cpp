@@ -1,6 +1,7 @@
 #include "app/result_list_model.h"
 
 #include "app/image_list.h"
+#include "app/visible_text.h"
 
 #include <QBrush>
 #include <QColor>
@@ -16,22 +17,6 @@ const char* const kHeaders[kResultColumnCount] = {
     "In Folder", "sortSize",    "sortDate",       "sortGrpno",    "Ext"};
 
 const QColor kShade(213, 233, 249);
-
-// A file name may hold any byte but '/': a newline or a tab would cut the
-// cell or run two names together, and other control characters draw as
-// nothing. Each gets its picture from the control-pictures block instead.
-QString withVisibleControls(QString text) {
-    for (QChar& c : text) {
-        const char16_t code = c.unicode();
-        if (code < 0x20)
-            c = QChar(char16_t(0x2400 + code));
-        else if (code == 0x7F)
-            c = QChar(char16_t(0x2421)); // DEL
-        else if (code == 0x85 || code == 0x2028 || code == 0x2029)
-            c = QChar(char16_t(0x2424)); // line breaks of their own
-    }
-    return text;
-}
 
 QString cellText(const ResultRow& row, int column) {
     return withVisibleControls(QString::fromStdString(row.text(static_cast<ResultColumn>(column))));

@@ -12,6 +12,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QResizeEvent>
+#include <QScopedValueRollback>
+#include <algorithm>
 
 namespace twinsift {
 namespace {
@@ -44,9 +47,16 @@ ResultListView::ResultListView(WindowModel& model, UserInterface& ui, Launcher& 
     header->setSectionsMovable(true);
     connect(header, &QHeaderView::sectionClicked, this, &ResultListView::sortByHeader);
     connect(this, &QAbstractItemView::clicked, this, &ResultListView::rowClicked);
-    // A wide window gives its room to the last column; at the first start's
-    // window size every column fits beside the others.
-    header->setStretchLastSection(true);
+    // At the first start's window size every column fits beside the others.
+    header->setStretchLastSection(false);
+    connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (m_fittingColumns)
+            return;
+        if (column == ColInFolder)
+            m_folderWidth = width;
+        else
+            fitFolderColumn();
+    });
     const int widths[kResultColumnCount] = {170, 85, 125, 70, 50, 190, 0, 0, 0, 45};
     for (int column = 0; column < kResultColumnCount; ++column)
         header->resizeSection(column, widths[column]);
@@ -66,6 +76,23 @@ void ResultListView::arrangeColumns() {
     QHeaderView* header = horizontalHeader();
     header->moveSection(header->visualIndex(ColExt), 1);
     header->moveSection(header->visualIndex(ColInFolder), 2);
+}
+
+void ResultListView::columnsRestored() {
+    m_folderWidth = horizontalHeader()->sectionSize(ColInFolder);
+    fitFolderColumn();
+}
+
+void ResultListView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    fitFolderColumn();
+}
+
+void ResultListView::fitFolderColumn() {
+    QHeaderView* header = horizontalHeader();
+    const int others = header->length() - header->sectionSize(ColInFolder);
+    const QScopedValueRollback fitting(m_fittingColumns, true);
+    header->resizeSection(ColInFolder, std::max(m_folderWidth, viewport()->width() - others));
 }
 
 void ResultListView::renderSortIndicators() {

@@ -30,6 +30,9 @@ public:
 
     // The extension and the folder beside the name.
     void arrangeColumns();
+    // After the columns' widths were set from outside, as by a remembered
+    // layout: "In Folder"'s width is its own from then on.
+    void columnsRestored();
     void renderSortIndicators();
     // The double click's command: the focused row's file in its program.
     void openFocusedFile();
@@ -49,8 +52,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Gives the list's spare width to "In Folder", whose paths are the
+    // longest texts; back down to its own width when the room goes.
+    void fitFolderColumn();
     void showChosenRows();
     void showFocusedRow();
     // Whether `pos` (viewport coordinates) is on the mark box at the name's left end.
@@ -65,6 +72,9 @@ private:
     ResultListModel* m_results;
     QMenu* m_contextMenu;
     bool m_pressedOnMarkBox = false;
+    // "In Folder"'s width of its own, as built, restored or dragged.
+    int m_folderWidth = 0;
+    bool m_fittingColumns = false;
 };
 
 } // namespace twinsift

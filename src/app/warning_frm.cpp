@@ -1,5 +1,6 @@
 #include "app/warning_frm.h"
 
+#include "app/visible_text.h"
 #include "core/window_model.h"
 
 #include <QHBoxLayout>
@@ -93,7 +94,8 @@ void WarningFrm::fillList() {
         int column = 0;
         for (const ResultColumn shown :
              {ColFileName, ColSize, ColLastModified, ColFileVersion, ColGroup, ColInFolder})
-            item->setText(column++, QString::fromStdString(std::string(r.text(shown))));
+            item->setText(column++,
+                          withVisibleControls(QString::fromStdString(std::string(r.text(shown)))));
         // The line's result row travels with it, whatever lines were left out.
         item->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<qulonglong>(row)));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);

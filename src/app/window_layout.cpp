@@ -23,15 +23,16 @@ void storeState(SettingsStore& settings, const char* key, const QByteArray& stat
 }
 
 // What a restored header must still be: every column there, the sort keys
-// out of sight, every other column visible and wide enough to be found again.
-bool usable(const QHeaderView& columns) {
-    if (columns.count() != kResultColumnCount || !columns.stretchLastSection())
+// out of sight, every other column visible and at least as wide as the
+// window lets a column be made.
+bool usable(const QHeaderView& columns, int minimumWidth) {
+    if (columns.count() != kResultColumnCount)
         return false;
     for (int column = 0; column < kResultColumnCount; ++column) {
         const bool sortKey =
             column == ColSortSize || column == ColSortDate || column == ColSortGrpno;
         if (columns.isSectionHidden(column) != sortKey ||
-            (!sortKey && columns.sectionSize(column) < columns.minimumSectionSize()) ||
+            (!sortKey && columns.sectionSize(column) < minimumWidth) ||
             columns.sectionResizeMode(column) != QHeaderView::Interactive)
             return false;
     }
@@ -42,18 +43,32 @@ bool usable(const QHeaderView& columns) {
 
 void restoreWindowLayout(const SettingsStore& settings, QHeaderView& columns, QSplitter& split) {
     const QByteArray built = columns.saveState();
+    const int minimumWidth = columns.minimumSectionSize();
+    const bool clickable = columns.sectionsClickable();
+    const bool movable = columns.sectionsMovable();
+    const bool stretchLast = columns.stretchLastSection();
     const QByteArray stored = storedState(settings, kColumnsKey);
-    if (!stored.isEmpty() && (!columns.restoreState(stored) || !usable(columns)))
+    if (!stored.isEmpty() && (!columns.restoreState(stored) || !usable(columns, minimumWidth)))
         columns.restoreState(built);
+    // The state carries how the header behaves as well as its columns: only
+    // the columns are the user's, a damaged state could freeze the rest.
+    columns.setMinimumSectionSize(minimumWidth);
+    columns.setSectionsClickable(clickable);
+    columns.setSectionsMovable(movable);
+    columns.setStretchLastSection(stretchLast);
+
     // The state also holds the split's direction: a damaged one could turn it.
     const QByteArray builtSplit = split.saveState();
     const Qt::Orientation orientation = split.orientation();
     const bool collapsible = split.childrenCollapsible();
+    const int handleWidth = split.handleWidth();
     const QByteArray storedSplit = storedState(settings, kSplitKey);
     if (!storedSplit.isEmpty() &&
         (!split.restoreState(storedSplit) || split.orientation() != orientation ||
          split.childrenCollapsible() != collapsible))
         split.restoreState(builtSplit);
+    // A handle without width could no longer be dragged.
+    split.setHandleWidth(handleWidth);
 }
 
 void saveWindowLayout(SettingsStore& settings, const QHeaderView& columns, const QSplitter& split) {

@@ -249,14 +249,19 @@ private slots:
     }
 
     // The scanning state leaves Cancel alone reachable, by its item, its key,
-    // Escape and its button; idle, Escape asks nothing.
+    // Escape and its button; every other key does nothing. Idle, Escape asks
+    // nothing.
     void onlyCancelIsReachableDuringAScan() {
         for (int i = 0; i < 200; ++i)
             m_tree.write("many/f" + std::to_string(i), std::to_string(i));
         const std::function<void(Scanned&)> cancels[] = {
             [](Scanned& h) { QTest::keyClick(h.rlv(), Qt::Key_F6); },
             [](Scanned& h) { QTest::keyClick(h.window.get(), Qt::Key_Escape); },
-            [](Scanned& h) { h.action("MCancel")->trigger(); },
+            [](Scanned& h) {
+                QAction* item = menuItem(*h.window, "MnuFile", "MCancel");
+                QVERIFY(item);
+                item->trigger();
+            },
             [](Scanned& h) {
                 auto* toolbar = h.child<QToolBar>("Toolbar1");
                 qobject_cast<QAbstractButton*>(
@@ -276,12 +281,23 @@ private slots:
                     QStringList reachable;
                     for (const char* menu : {"MnuFile", "MAction", "MHelp"})
                         for (QAction* item : h.window->findChild<QMenu*>(menu)->actions())
-                            if (menuItem(*h.window, menu, qPrintable(item->objectName())))
+                            if (!item->isSeparator() &&
+                                menuItem(*h.window, menu, qPrintable(item->objectName())))
                                 reachable << item->objectName();
                     for (QAction* button : h.child<QToolBar>("Toolbar1")->actions())
                         if (button->isEnabled() && !button->isSeparator())
                             reachable << button->objectName();
-                    QCOMPARE(reachable, QStringList{"Toolbar1Button2"});
+                    QCOMPARE(reachable, (QStringList{"MCancel", "Toolbar1Button2"}));
+                    QStringList fired;
+                    QObject listening;
+                    for (QAction* action : h.window->findChildren<QAction*>())
+                        QObject::connect(action, &QAction::triggered, &listening,
+                                         [&fired, action] { fired << action->objectName(); });
+                    for (const Command& command : kCommands)
+                        for (const QKeySequence& key :
+                             QKeySequence::listFromString(QString::fromLatin1(command.shortcuts)))
+                            QTest::keySequence(h.rlv(), key);
+                    QCOMPARE(fired, QStringList{});
                     disabled = true;
                     cancel(h);
                 }
@@ -302,6 +318,9 @@ private slots:
         h.child<QRadioButton>("Option4")->click();
         QVERIFY(!menuItem(*h.window, "MMark", "MMarkAllDuplicates"));
         QVERIFY(!menuItem(*h.window, "MAction", "mnuAdvMarkForm"));
+        // Its item goes, the line after it stays between the marking and the file items.
+        const QList<QAction*> items = h.window->findChild<QMenu*>("MAction")->actions();
+        QVERIFY(items[items.indexOf(h.action("mnuAdvMarkForm")) + 1]->isVisible());
         menuItem(*h.window, "MMark", "MMarkAll")->trigger();
         QCOMPARE(h.marked(), 4);
         h.child<QRadioButton>("Option1")->click();

@@ -76,9 +76,20 @@ private slots:
     void controlCharactersInNamesShowAsSymbols() {
         TreeHarness h;
         h.start();
-        h.tree.write("a\nb\x7f.txt", "same");
-        h.tree.write("c\td.txt", "same");
-        h.scan(h.tree.path());
+        const std::string folder = h.tree.path() + "x\ny/";
+        h.tree.write("x\ny/a\nb\x7f.txt", "same");
+        h.tree.write("x\ny/c\td.txt", "same");
+        // Enough folders for the walk to name where it is.
+        for (int i = 0; i < 60; ++i)
+            std::filesystem::create_directory(folder + std::to_string(i));
+        QStringList walking;
+        h.duringScan = [&] { walking << h.panel(1); };
+        h.scan(folder);
+
+        const QString shownFolder = QString::fromStdString(h.tree.path()) + "x\u240Ay";
+        QVERIFY(
+            h.child<QTreeWidget>("SearchList")->topLevelItem(0)->text(0).startsWith(shownFolder));
+        QVERIFY(walking.filter(QStringLiteral("Scanning... ") + shownFolder).size() > 0);
 
         QStringList names;
         for (int row = 0; row < 2; ++row) {
@@ -123,9 +134,19 @@ private slots:
                     built.sectionViewportPosition(column) + built.sectionSize(column) <= listWidth);
         const int builtNameWidth = built.sectionSize(ColFileName);
         const int builtGroupPlace = built.visualIndex(ColGroup);
+        // A wider window widens the folders alone, and gives the room back.
+        const int builtGroupWidth = built.sectionSize(ColGroup);
+        const int builtFolderWidth = built.sectionSize(ColInFolder);
+        const QSize builtSize = h.window->size();
+        h.window->resize(builtSize + QSize(200, 0));
+        QTRY_COMPARE(built.sectionSize(ColInFolder), builtFolderWidth + 200);
+        QCOMPARE(built.sectionSize(ColGroup), builtGroupWidth);
+        h.window->resize(builtSize);
+        QTRY_COMPARE(built.sectionSize(ColInFolder), builtFolderWidth);
 
         columns(h).moveSection(builtGroupPlace, 0);
         columns(h).resizeSection(ColFileName, builtNameWidth + 40);
+        columns(h).resizeSection(ColInFolder, builtFolderWidth + 100);
         split(h).setSizes({90, 300});
         const QList<int> sizes = split(h).sizes();
         h.window->close();
@@ -133,6 +154,8 @@ private slots:
         h.start();
         QCOMPARE(columns(h).visualIndex(ColGroup), 0);
         QCOMPARE(columns(h).sectionSize(ColFileName), builtNameWidth + 40);
+        h.window->resize(builtSize + QSize(1, 0));
+        QTRY_COMPARE(columns(h).sectionSize(ColInFolder), builtFolderWidth + 100);
         QCOMPARE(split(h).sizes(), sizes);
 
         // A damaged value, or a header of another list, leaves the layout as built.
@@ -149,6 +172,28 @@ private slots:
             QCOMPARE(columns(h).visualIndex(ColGroup), builtGroupPlace);
             QCOMPARE(columns(h).sectionSize(ColFileName), builtNameWidth);
             QVERIFY(columns(h).isSectionHidden(ColSortDate));
+        }
+
+        // A stored header that would freeze or hide columns: its order is
+        // kept but not its behaviour, and a column narrower than the window
+        // allows undoes it whole.
+        const int builtMinimum = columns(h).minimumSectionSize();
+        const int builtHandle = split(h).handleWidth();
+        for (const int nameWidth : {builtNameWidth, 0}) {
+            columns(h).moveSection(builtGroupPlace, 0);
+            columns(h).setMinimumSectionSize(0);
+            columns(h).resizeSection(ColFileName, nameWidth);
+            columns(h).setSectionsClickable(false);
+            columns(h).setSectionsMovable(false);
+            split(h).setHandleWidth(0);
+            h.window->close();
+            h.window.reset();
+            h.start();
+            QCOMPARE(columns(h).visualIndex(ColGroup), nameWidth ? 0 : builtGroupPlace);
+            QCOMPARE(columns(h).sectionSize(ColFileName), builtNameWidth);
+            QCOMPARE(columns(h).minimumSectionSize(), builtMinimum);
+            QVERIFY(columns(h).sectionsClickable() && columns(h).sectionsMovable());
+            QCOMPARE(split(h).handleWidth(), builtHandle);
         }
     }
 
