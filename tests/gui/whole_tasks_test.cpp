@@ -48,6 +48,12 @@ std::string trash() {
     return std::string(std::getenv("XDG_DATA_HOME")) + "/Trash/";
 }
 
+// Every test function shares the one Trash.
+void emptyTrash() {
+    fs::remove_all(trash() + "files");
+    fs::remove_all(trash() + "info");
+}
+
 // Every row as "path|group|*" (the star when marked).
 QStringList listed(const WindowModel& model) {
     QStringList rows;
@@ -262,6 +268,7 @@ public:
 
 private slots:
     void scanMarkAllDuplicatesAndDeleteToTheTrash() {
+        emptyTrash();
         Flow h;
         const std::vector<std::vector<std::string>> groups{
             {h.tree.write("data/a/x.txt", "three copies"),
