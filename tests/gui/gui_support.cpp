@@ -40,8 +40,10 @@ MainFrm& WindowHarness::start(CommandLine commandLine) {
     if (!window)
         create(std::move(commandLine));
     window->show();
-    if (!QTest::qWaitForWindowActive(window.get()))
-        qWarning("the main window did not become active");
+    // Not until it is active: a dialog of the first start (the tip) takes the
+    // activation, and the window does not get it back offscreen.
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("the main window was not exposed");
     // The first-show handler is queued behind the show.
     QCoreApplication::processEvents();
     return *window;
