@@ -40,7 +40,12 @@ MainFrm& WindowHarness::start(CommandLine commandLine) {
     if (!window)
         create(std::move(commandLine));
     window->show();
-    QTest::qWait(50);
+    // Not until it is active: a dialog of the first start (the tip) takes the
+    // activation, and the window does not get it back offscreen.
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("the main window was not exposed");
+    // The first-show handler is queued behind the show.
+    QCoreApplication::processEvents();
     return *window;
 }
 
@@ -57,6 +62,7 @@ std::shared_ptr<bool> whenModalShown(const QString& objectName, std::function<vo
     auto* poll = new QTimer(qApp);
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
+    const QByteArray test = QTest::currentTestFunction();
     QObject::connect(poll, &QTimer::timeout, poll, [=] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal && modal->objectName() == objectName && modal->isVisible()) {
@@ -67,8 +73,15 @@ std::shared_ptr<bool> whenModalShown(const QString& objectName, std::function<vo
             // on a dialog nobody will close.
             if (QTest::currentTestFailed() && modal->isVisible())
                 modal->close();
-        } else if (clock->elapsed() > 5000) {
+        } else if (clock->elapsed() > 30000 || test != QTest::currentTestFunction()) {
             poll->deleteLater();
+            // A modal still up in this test is one nobody will close: the
+            // test would wait for the runner to kill it, without saying why.
+            if (modal && test == QTest::currentTestFunction()) {
+                QTest::qFail(qPrintable(objectName + QStringLiteral(" not shown within 30 s")),
+                             __FILE__, __LINE__);
+                modal->close();
+            }
         }
     });
     poll->start(10);

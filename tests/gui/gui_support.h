@@ -64,8 +64,9 @@ struct WindowHarness {
     bool panelShown(int number);
 };
 
-// Acts on the modal dialog named `objectName` as soon as it is shown (within a
-// few seconds). The returned flag tells whether it was seen.
+// Acts on the modal dialog named `objectName` as soon as it is shown, within
+// 30 s and the same test function; a modal still open in its place then
+// fails the test and is closed. The returned flag tells whether it was seen.
 std::shared_ptr<bool> whenModalShown(const QString& objectName, std::function<void(QWidget&)> act);
 
 // Clicks the child button `buttonName` of a dialog.
