@@ -326,8 +326,10 @@ void MainFrm::buildActions() {
         QMenu* menu = menus[static_cast<std::size_t>(entry.place)];
         QAction* action = nullptr;
         if (entry.opens) {
-            QMenu* opened = entry.place == Place::MenuBar ? menuBar()->addMenu(qs(entry.caption))
-                                                          : menu->addMenu(qs(entry.caption));
+            // Alt and the first letter open a menu of the menu bar.
+            QMenu* opened = entry.place == Place::MenuBar
+                                ? menuBar()->addMenu(QLatin1Char('&') + qs(entry.caption))
+                                : menu->addMenu(qs(entry.caption));
             opened->setObjectName(qs(entry.name));
             menus[static_cast<std::size_t>(*entry.opens)] = opened;
             action = opened->menuAction();
@@ -378,16 +380,16 @@ void MainFrm::buildCentralArea() {
     connect(m_searchList, &QTreeWidget::itemSelectionChanged, this, &MainFrm::searchPathChosen);
     connect(m_searchList, &QTreeWidget::itemDoubleClicked, this, &MainFrm::editSearchPath);
 
-    auto* cmdAdd = new QPushButton(ImageList::icon(ImageList::AddPath), QStringLiteral("Add..."));
+    auto* cmdAdd = new QPushButton(ImageList::icon(ImageList::AddPath), QStringLiteral("A&dd..."));
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
     cmdAdd->setToolTip(QStringLiteral("Click here to add search path"));
     auto* cmdRemove =
-        new QPushButton(ImageList::icon(ImageList::RemovePath), QStringLiteral("Remove"));
+        new QPushButton(ImageList::icon(ImageList::RemovePath), QStringLiteral("&Remove"));
     cmdRemove->setObjectName(QStringLiteral("cmdRemove"));
     cmdRemove->setToolTip(QStringLiteral("Click here to remove selected search path"));
     m_cmdRemove = cmdRemove;
     auto* cmdExclude =
-        new QPushButton(ImageList::icon(ImageList::ExcludeList), QStringLiteral("Exclude..."));
+        new QPushButton(ImageList::icon(ImageList::ExcludeList), QStringLiteral("E&xclude..."));
     cmdExclude->setObjectName(QStringLiteral("cmdExclude"));
     auto* buttons = new QVBoxLayout;
     for (QPushButton* button : {cmdAdd, cmdRemove, cmdExclude})
@@ -400,8 +402,8 @@ void MainFrm::buildCentralArea() {
     auto* frame1 = new QGroupBox(QStringLiteral("Search Engine"));
     frame1->setObjectName(QStringLiteral("Frame1"));
     auto* engineLayout = new QVBoxLayout(frame1);
-    const char* const optionCaptions[] = {"Byte to Byte", "Cyclic Redundancy Check (CRC32)",
-                                          "Same Name Files", "Zero Size Files "};
+    const char* const optionCaptions[] = {"&Byte to Byte", "C&yclic Redundancy Check (CRC32)",
+                                          "Sa&me Name Files", "&Zero Size Files "};
     for (int i = 0; i < 4; ++i) {
         auto* option = new QRadioButton(qs(optionCaptions[i]));
         option->setObjectName(QStringLiteral("Option%1").arg(i + 1));
@@ -414,11 +416,11 @@ void MainFrm::buildCentralArea() {
             m_model.notices().statusChanged();
         });
     }
-    m_chkFuzzy = new QCheckBox(QStringLiteral("Use Fuzzy Logic"));
+    m_chkFuzzy = new QCheckBox(QStringLiteral("Use F&uzzy Logic"));
     m_chkFuzzy->setObjectName(QStringLiteral("chkFuzzy"));
-    m_chkProtect = new QCheckBox(QStringLiteral("Protect System Folders"));
+    m_chkProtect = new QCheckBox(QStringLiteral("&Protect System Folders"));
     m_chkProtect->setObjectName(QStringLiteral("chkProtect"));
-    m_chkIncludeHidden = new QCheckBox(QStringLiteral("Include Hidden Folders and Files"));
+    m_chkIncludeHidden = new QCheckBox(QStringLiteral("&Include Hidden Folders and Files"));
     m_chkIncludeHidden->setObjectName(QStringLiteral("chkIncludeHidden"));
     const std::pair<QCheckBox*, Switch*> switches[] = {
         {m_chkFuzzy, &m_model.chkFuzzy},

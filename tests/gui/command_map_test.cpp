@@ -5,11 +5,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
+#include <QSet>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -419,6 +422,21 @@ private slots:
         QCOMPARE(order.sliced(0, order.indexOf("RLV") + 1),
                  QStringList({"SearchList", "cmdAdd", "cmdRemove", "cmdExclude", "Option1",
                               "chkFuzzy", "chkProtect", "chkIncludeHidden", "RLV"}));
+
+        // Alt and a letter, each letter once, reach the menus and the search controls.
+        QStringList letters;
+        for (QAction* menu : h.window->menuBar()->actions())
+            letters << QKeySequence::mnemonic(menu->text()).toString();
+        for (const char* name :
+             {"cmdAdd", "cmdRemove", "cmdExclude", "Option1", "Option2", "Option3", "Option4",
+              "chkFuzzy", "chkProtect", "chkIncludeHidden"})
+            letters << QKeySequence::mnemonic(h.child<QAbstractButton>(name)->text()).toString();
+        QVERIFY2(!letters.contains(QString()), qPrintable(letters.join(' ')));
+        QCOMPARE(QSet<QString>(letters.begin(), letters.end()).size(), letters.size());
+        auto* hidden = h.child<QCheckBox>("chkIncludeHidden");
+        const bool before = hidden->isChecked();
+        QTest::keyClick(h.rlv(), Qt::Key_I, Qt::AltModifier);
+        QTRY_COMPARE(hidden->isChecked(), !before); // a mnemonic clicks as the mouse would
     }
 };
 
