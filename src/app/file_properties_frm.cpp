@@ -1,4 +1,5 @@
 #include "app/file_properties_frm.h"
+#include "app/visible_text.h"
 
 #include "fileops/single_file.h"
 
@@ -17,7 +18,7 @@ FilePropertiesFrm::FilePropertiesFrm(const std::string& path, QWidget* parent) :
     auto* form = new QFormLayout;
     for (const auto& [caption, text] : fileProperties(path)) {
         // Plain text: a file name is whatever its creator chose.
-        auto* value = new QLabel(QString::fromStdString(text));
+        auto* value = new QLabel(withVisibleControls(QString::fromStdString(text)));
         value->setObjectName(QString::fromStdString(caption));
         value->setTextFormat(Qt::PlainText);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);

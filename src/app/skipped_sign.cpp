@@ -1,4 +1,5 @@
 #include "app/skipped_sign.h"
+#include "app/visible_text.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -52,8 +53,8 @@ void SkippedSign::showList() {
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     for (const SkippedItem& item : items)
-        new QTreeWidgetItem(
-            list, {QString::fromStdString(item.path), QString::fromStdString(item.reason)});
+        new QTreeWidgetItem(list, {withVisibleControls(QString::fromStdString(item.path)),
+                                   withVisibleControls(QString::fromStdString(item.reason))});
     list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
