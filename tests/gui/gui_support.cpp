@@ -1,11 +1,15 @@
 #include "gui_support.h"
 
+#include "app/desktop_services.h"
+#include "platform/app_paths.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 namespace twinsift::test {
 
@@ -92,6 +96,18 @@ void clickButton(QWidget& dialog, const char* buttonName) {
     auto* button = dialog.findChild<QAbstractButton*>(QString::fromLatin1(buttonName));
     if (button)
         button->click();
+}
+
+TreeWindowHarness::TreeWindowHarness() {
+    // Not from what the last test saved.
+    std::filesystem::remove(userDataFolder() + "default.tsf");
+    create();
+    window->exclusions() = KeptExclusionList(tree.path() + "exclusion.lst");
+    model().yield = [this, yield = DesktopYield()]() mutable {
+        yield();
+        if (duringScan)
+            duringScan();
+    };
 }
 
 } // namespace twinsift::test

@@ -4,6 +4,7 @@
 #include "platform/shell_services.h"
 #include "support/memory_settings.h"
 #include "support/scripted_answerer.h"
+#include "support/temp_dir.h"
 
 #include <QAction>
 #include <QWidget>
@@ -62,6 +63,15 @@ struct WindowHarness {
     QAction* action(const QString& name) { return child<QAction>(name); }
     QString panel(int number);
     bool panelShown(int number);
+};
+
+// A main window created, not yet shown, over a tree of its own and as on a
+// first run; `duringScan` runs at every yield of the window's long work.
+struct TreeWindowHarness : WindowHarness {
+    TempDir tree;
+    std::function<void()> duringScan;
+
+    TreeWindowHarness();
 };
 
 // Acts on the modal dialog named `objectName` as soon as it is shown, within

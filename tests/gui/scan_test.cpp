@@ -30,22 +30,8 @@ const MessageBoxRequest kCancelQuestion{"Are you sure to cancel searching?", "Ca
 
 // A main window wired to the real scan over a tree of its own, with a hook
 // into every yield of the scan.
-struct ScanHarness : test::WindowHarness {
-    test::TempDir tree;
-    std::function<void()> duringScan;
-
-    ScanHarness() {
-        // Every test starts as on a first run, not from what the last one saved.
-        std::filesystem::remove(userDataFolder() + "default.tsf");
-        create();
-        window->exclusions() = KeptExclusionList(tree.path() + "exclusion.lst");
-        model().yield = [this, yield = DesktopYield()]() mutable {
-            yield();
-            if (duringScan)
-                duringScan();
-        };
-        start();
-    }
+struct ScanHarness : test::TreeWindowHarness {
+    ScanHarness() { start(); }
     void addPath(const std::string& folder) {
         model().SearchList.push_back({folder, {"Yes", "All files(*.*)", "0", "", "", ""}});
         model().notices().searchPathsChanged();

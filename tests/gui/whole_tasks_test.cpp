@@ -89,24 +89,9 @@ std::vector<std::string> markedPaths(const WindowModel& model) {
     return paths;
 }
 
-// The main window over a tree of its own; `during` runs at every yield of a
-// long step, after the window had its turn.
-struct Flow : test::WindowHarness {
-    test::TempDir tree;
-    std::function<void()> during;
-
-    Flow() {
-        // Every test starts as on a first run, not from what the last one saved.
-        fs::remove(userDataFolder() + "default.tsf");
-        create();
-        window->exclusions() = KeptExclusionList(tree.path() + "exclusion.lst");
-        model().yield = [this, yield = DesktopYield()]() mutable {
-            yield();
-            if (during)
-                during();
-        };
-        start();
-    }
+// The main window over a tree of its own, shown.
+struct Flow : test::TreeWindowHarness {
+    Flow() { start(); }
 
     // Adds `folder` as the user does: the Add button, the folder chooser,
     // then the folder dialog with no minimum size.
@@ -514,25 +499,25 @@ private slots:
         const auto walkCancelled = [](Flow& h) {
             h.ui.expectMessage(kCancelQuestion, MsgAnswer::Yes);
             bool pressed = false;
-            h.during = [&] {
+            h.duringScan = [&] {
                 if (h.model().FilesFound >= 100 && !std::exchange(pressed, true))
                     QTest::keyClick(h.window.get(), Qt::Key_Escape);
             };
             h.action("MScan")->trigger();
-            h.during = {};
+            h.duringScan = {};
             QCOMPARE(h.panel(1), "Search Terminated.");
             QVERIFY(h.model().FilesFound < kGroupedFiles && h.model().rows.empty());
         };
         const auto comparisonCancelled = [](Flow& h) {
             h.ui.expectMessage(kCancelQuestion, MsgAnswer::Yes);
             bool pressed = false;
-            h.during = [&] {
+            h.duringScan = [&] {
                 if (h.panel(1) == "Starting search engine, please wait..." &&
                     !std::exchange(pressed, true))
                     h.action("Toolbar1Button2")->trigger();
             };
             h.action("MScan")->trigger();
-            h.during = {};
+            h.duringScan = {};
             QVERIFY(pressed);
             QCOMPARE(h.panel(1), "Search Terminated.");
             QCOMPARE(h.model().FilesFound, kGroupedFiles);
@@ -555,7 +540,7 @@ private slots:
                 for (const std::string& path : marked)
                     contents[path] = test::readFile(path);
                 QWidget* running = nullptr;
-                h.during = [&] {
+                h.duringScan = [&] {
                     if (running && !exists(marked.front()))
                         test::clickButton(*std::exchange(running, nullptr), "cmdOK");
                 };
@@ -565,7 +550,7 @@ private slots:
                     QVERIFY(!running);
                     test::clickButton(shown, "cmdClose");
                 });
-                h.during = {};
+                h.duringScan = {};
                 std::map<std::string, std::string> left;
                 for (const auto& [path, content] : contents) {
                     if (exists(path))
@@ -605,13 +590,13 @@ private slots:
             const std::string saved = test::readFile(file);
             h.ui.expectMessage(kCancelQuestion.text, MsgAnswer::Yes);
             bool pressed = false;
-            h.during = [&] {
+            h.duringScan = [&] {
                 if (QWidget* dialog = QApplication::activeModalWidget();
                     dialog && !std::exchange(pressed, true))
                     test::clickButton(*dialog, "Command2");
             };
             h.session("MLoadSession", file);
-            h.during = {};
+            h.duringScan = {};
             QVERIFY(pressed);
             QCOMPARE(h.panel(1), "Search Terminated.");
             QVERIFY(h.model().rows.size() < std::size_t{kGroupedFiles});
@@ -622,7 +607,7 @@ private slots:
         const auto refusedUntilWhole = [](Flow& h, const std::string& path,
                                           const std::function<void()>& write) {
             bool tried = false;
-            h.during = [&] {
+            h.duringScan = [&] {
                 QWidget* dialog = QApplication::activeModalWidget();
                 if (!dialog || std::exchange(tried, true))
                     return;
@@ -633,7 +618,7 @@ private slots:
                 QVERIFY(dialog->isVisible());
             };
             write();
-            h.during = {};
+            h.duringScan = {};
             QVERIFY(tried);
         };
         const auto saveRefused = [refusedUntilWhole](Flow& h) {
@@ -668,7 +653,7 @@ private slots:
             step.cancelHalfWay(h);
             if (QTest::currentTestFailed())
                 return;
-            h.during = {};
+            h.duringScan = {};
             h.expectIdleAndConsistent();
             h.ui.verify();
             if (QTest::currentTestFailed())

@@ -20,20 +20,7 @@ namespace twinsift {
 namespace {
 
 // A main window that scans a tree of its own, with a hook into every yield.
-struct TreeHarness : test::WindowHarness {
-    test::TempDir tree;
-    std::function<void()> duringScan;
-
-    TreeHarness() {
-        std::filesystem::remove(userDataFolder() + "default.tsf");
-        create();
-        window->exclusions() = KeptExclusionList(tree.path() + "exclusion.lst");
-        model().yield = [this, yield = DesktopYield()]() mutable {
-            yield();
-            if (duringScan)
-                duringScan();
-        };
-    }
+struct TreeHarness : test::TreeWindowHarness {
     void scan(const std::string& folder) {
         model().SearchList.push_back({folder, {"Yes", "All files(*.*)", "0", "", "", ""}});
         model().notices().searchPathsChanged();
